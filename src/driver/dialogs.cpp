@@ -1,0 +1,2 @@
+// placeholder until this family is written
+namespace morva {}

@@ -1,0 +1,7 @@
+#include "driver/run.h"
+
+namespace morva {
+
+int run(std::istream&, std::ostream&, std::ostream&) { return 0; }
+
+}  // namespace morva
