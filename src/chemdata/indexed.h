@@ -69,3 +69,11 @@ inline constexpr int adularia = 1, albite = 2, analcime = 3, anhydrite = 4, calc
 }  // namespace min
 
 }  // namespace morva
+
+namespace morva {
+
+/// Gas factors of CO2, H2S and NH3 (1..3): total amount of the neutral volatile species,
+/// dissolved plus carried by the steam, per kg of liquid, over its dissolved molality.
+using gas_factors = one_based<struct gas_factor_tag, 3>;
+
+}  // namespace morva

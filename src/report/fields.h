@@ -54,3 +54,10 @@ class field_reader {
 };
 
 }  // namespace morva
+
+namespace morva {
+
+/// The text cut or blank-padded to exactly n characters (fixed-length text items).
+std::string padded(std::string_view s, std::size_t n);
+
+}  // namespace morva
