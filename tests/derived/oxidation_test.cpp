@@ -1,0 +1,2 @@
+// placeholder until these tests are written
+namespace morva {}
