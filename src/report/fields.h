@@ -8,7 +8,9 @@
 
 namespace morva {
 
-/// One output line, built left to right with the edit descriptors.
+/// One output line, built left to right with the edit descriptors. A line's trailing
+/// literals (blanks included) are part of it: whoever writes a line appends them with A or X
+/// after the last number, so the line carries every character of its layout.
 class record {
  public:
   record& F(int w, int d, double x);     ///< Fw.d: fixed point, w columns, d decimals
