@@ -1,13 +1,15 @@
 #pragma once
-// Activity coefficients of the aqueous species and the ionic strength.
+// Activity coefficients of the aqueous species (extended Debye-Hueckel law with a B-dot
+// term) and the ionic strength that drives them.
 
 #include "chemdata/indexed.h"
 
 namespace morva {
 
-/// Activity coefficient of species i (1..69) at T (K) and ionic strength I (mol/kg).
+/// Molal activity coefficient of species i (1..69) at T (K) and ionic strength I >= 0 (mol/kg);
+/// 1 at I = 0, and 10^(-Bdot*I) rather than 1 for a neutral species.
 double gamma(int i, double t, double ionic);
-/// Ionic strength, mol/kg, of the species molalities m (mol/kg).
+/// Ionic strength, mol/kg, of the species molalities m (mol/kg): half the sum of z^2 m.
 double strion(const species_vector& m);
 
 }  // namespace morva
