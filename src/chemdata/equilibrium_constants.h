@@ -1,16 +1,19 @@
 #pragma once
-// Equilibrium constants of the aqueous reactions and the molal reaction factors.
+// Equilibrium constants of the aqueous dissociation reactions, the water properties they use,
+// and the molal reaction factors through which the speciation solver relates molalities.
 
 namespace morva {
 
 /// Ratio of the dielectric constant of water near 25 °C to that at T (K); 1.0 at 298.15 K.
 double ba(double t);
-/// Dielectric constant of water at T (K).
+/// Dielectric constant (relative permittivity) of liquid water at T (K).
 double eps(double t);
-/// Dissociation constant K_i (not its logarithm) of the reaction of species i at T (K).
+/// Dissociation constant K_i (not its logarithm) of the reaction of species i (1..69) at T (K);
+/// for species 1 it is the ion product of water, for a free ion without a reaction it is 1.
 double discon(int i, double t);
-/// Molal reaction factor r_i of species i at T (K) and ionic strength I (mol/kg);
-/// 0.0 for species without a reaction.
+/// Molal reaction factor r_i of species i at T (K) and ionic strength I (mol/kg): activity
+/// coefficients of the charged products other than H+ over K_i times that of a charged species
+/// i; 0.0 for the 16 free ions that have no reaction of their own.
 double recdis(int i, double t, double ionic);
 
 }  // namespace morva
