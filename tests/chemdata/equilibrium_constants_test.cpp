@@ -35,12 +35,6 @@ TEST(WaterProperties, MatchWorkedValues) {
   EXPECT_NEAR(eps(373.15), 55.5, 0.05);
 }
 
-TEST(WaterProperties, RatioIsTheReciprocalDielectricConstant) {
-  // ba = exp(-1.3622) * 305.7 / eps; the two formulas differ in rounding only.
-  for (double t = 273.15; t <= 647.0; t += 20.0)
-    EXPECT_NEAR(ba(t) * eps(t) / (std::exp(-1.3622) * 305.7), 1.0, 1e-12) << t;
-}
-
 TEST(DissociationConstants, MatchWorkedValues) {
   // log10 K; tolerance half a unit of the last quoted digit.
   EXPECT_NEAR(log_k(sp::h, 25.0), -14.0, 0.05);
