@@ -1,2 +1,70 @@
-// placeholder until this family is written
-namespace morva {}
+#include "phases/recombination.h"
+
+#include "chemdata/activity.h"
+#include "chemdata/tables.h"
+#include "phases/gas_distribution.h"
+#include "solver/mass_balance.h"
+#include "solver/ph.h"
+
+namespace morva {
+
+void springs(const component_vector& cw, species_vector& sp, double a, double tb, double ah0,
+             double y, double f, double& ionic, component_vector& cs, std::string& mb_msg,
+             std::ostream& term) {
+  constexpr int passes = 2;
+
+  // The sampled water is treated as a single liquid by the pH solver.
+  gas_factors g;
+  g.fill(1.0);
+  cs.fill(0.0);
+
+  ionic = strion(sp);
+  double ah = ah0;
+  ph_messages ph_scratch;  // the pH messages of the spring water are not reported
+  species_vector x;
+  for (int pass = 1; pass <= passes; ++pass) {
+    phcalc(sp, cw, a, g, tb, ionic, ah0, y, ah, ph_scratch);
+    masbal(cw, ah, tb, ionic, sp, x, mb_msg, term);
+    spemol(x, ah, tb, ionic, sp);
+    ionic = strion(sp);
+  }
+
+  gas_vector b;
+  bcoeff(sp, ah, tb, ionic, b);
+  gas_vector m;
+  for (int i = 1; i <= gas_vector::size; ++i) m[i] = cw[i] / b[i];
+
+  gas_vector v;
+  vapors(m, tb, f, v);
+  for (int i = 1; i <= gas_vector::size; ++i) cs[i] = v[i];
+}
+
+void conflo(const component_vector& cw, const component_vector& cs, const species_vector& sp,
+            double a, double tds, double ys, double ys_old, double ya, double ya_old,
+            component_vector& cd, component_vector& cl, species_vector& est, double& a_d,
+            double& tds_d) {
+  for (int i = 1; i <= component_vector::size; ++i) {
+    cd[i] = (1.0 - ys) * cw[i] + ys * cs[i];
+    cl[i] = cd[i] / (1.0 - ya);
+  }
+  a_d = (1.0 - ys) * a;
+  tds_d = (1.0 - ys) * tds;
+  // The species were solved per kg of the liquid of the old recombination; bring them to the
+  // liquid of the new one.
+  for (int j = 1; j <= species_vector::size; ++j)
+    est[j] = (1.0 - ys) * (1.0 - ya_old) * sp[j] / ((1.0 - ys_old) * (1.0 - ya));
+}
+
+void aquife(const gas_vector& v, const gas_vector& m, const component_vector& cd, double tds_d,
+            const gas_vector& b, double y, gas_vector& steam_mgkg, component_vector& liquid_mgkg,
+            double& tds_liquid) {
+  for (int i = 1; i <= gas_vector::size; ++i) {
+    steam_mgkg[i] = w(i) * v[i];
+    liquid_mgkg[i] = w(i) * b[i] * m[i];
+  }
+  for (int i = gas_vector::size + 1; i <= component_vector::size; ++i)
+    liquid_mgkg[i] = w(i) * cd[i] / (1.0 - y);
+  tds_liquid = tds_d / (1.0 - y);
+}
+
+}  // namespace morva

@@ -1,2 +1,94 @@
-// placeholder until this family is written
-namespace morva {}
+#include "phases/speciation.h"
+
+#include <cmath>
+
+#include "chemdata/activity.h"
+#include "chemdata/gas_solubility.h"
+#include "phases/gas_distribution.h"
+#include "solver/mass_balance.h"
+#include "steam/saturation.h"
+
+namespace morva {
+
+void phase1(const species_vector& est, const component_vector& c, double a, double t,
+            double& ah0, double& ionic, double& ah, gas_vector& v, gas_vector& m,
+            species_vector& sp, gas_vector& b, ph_messages& ph_msg1, ph_messages& ph_msg2,
+            std::string& mb_msg, std::ostream& term) {
+  constexpr int passes = 5;  // ionic-strength passes after the first solution; no test
+  constexpr double y = 0.0;  // no steam: every gas is dissolved
+
+  gas_factors g;
+  g.fill(1.0);
+  species_vector x;
+
+  phcalc(est, c, a, g, t, ionic, ah0, y, ah, ph_msg1);
+  masbal(c, ah, t, ionic, est, x, mb_msg, term);
+  spemol(x, ah, t, ionic, sp);
+
+  for (int pass = 1; pass <= passes; ++pass) {
+    ah0 = ah;
+    ionic = strion(sp);
+    phcalc(sp, c, a, g, t, ionic, ah0, y, ah, ph_msg2);
+    masbal(c, ah, t, ionic, sp, x, mb_msg, term);
+    spemol(x, ah, t, ionic, sp);
+  }
+
+  bcoeff(sp, ah, t, ionic, b);
+  for (int i = 1; i <= gas_vector::size; ++i) {
+    v[i] = 0.0;
+    m[i] = c[i] / b[i];
+  }
+}
+
+void phase2(const species_vector& est, const component_vector& c, component_vector& cl,
+            double a, double t, double& ionic, double y, double& ah0, double f, double& ah,
+            gas_vector& v, gas_vector& m, species_vector& sp, gas_vector& b,
+            ph_messages& ph_msg1, ph_messages& ph_msg2, std::string& mb_msg,
+            std::ostream& term) {
+  constexpr int passes = 6;  // passes after the first solution; no convergence test
+  constexpr double epp = 1e-30;
+
+  gas_vector tot;  // gases per kg of the whole fluid
+  for (int i = 1; i <= gas_vector::size; ++i) tot[i] = c[i];
+
+  // First gas factors from Henry's law alone, as if all of each acid gas were molecular:
+  // 1 plus the amount the steam holds per amount left in the water.
+  const double w = psat(t);
+  gas_factors g;
+  for (int i = 1; i <= gas_factors::size; ++i)
+    g[i] = 1.0 + 55.52 * y * f * std::pow(10.0, -henryk(i, t)) / ((1.0 - y) * w);
+
+  phcalc(est, c, a, g, t, ionic, ah0, y, ah, ph_msg1);
+  bcoeff(est, ah, t, ionic, b);
+
+  // The first distribution starts with every gas in the steam.
+  gas_vector vstart;
+  gas_vector mstart;
+  for (int i = 1; i <= gas_vector::size; ++i) {
+    vstart[i] = tot[i] / y;
+    mstart[i] = 0.0;
+  }
+  gasdis(vstart, mstart, b, tot, t, y, f, v, m);
+
+  species_vector x;
+  for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
+  masbal(cl, ah, t, ionic, est, x, mb_msg, term);
+  spemol(x, ah, t, ionic, sp);
+
+  for (int pass = 1; pass <= passes; ++pass) {
+    ah0 = ah;
+    ionic = strion(sp);
+    // The share of CO2, H2S and NH3 held by the steam enters the proton balance through
+    // these factors.
+    for (int i = 1; i <= gas_factors::size; ++i)
+      g[i] = m[i] > epp ? y * v[i] / ((1.0 - y) * m[i]) + 1.0 : 1.0;
+    phcalc(sp, c, a, g, t, ionic, ah0, y, ah, ph_msg2);
+    bcoeff(sp, ah, t, ionic, b);
+    gasdis(v, m, b, tot, t, y, f, v, m);
+    for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
+    masbal(cl, ah, t, ionic, sp, x, mb_msg, term);
+    spemol(x, ah, t, ionic, sp);
+  }
+}
+
+}  // namespace morva

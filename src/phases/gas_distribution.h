@@ -1,0 +1,31 @@
+#pragma once
+// The seven gases (CO2, H2S, NH3, H2, O2, CH4, N2) between liquid water and steam at one
+// temperature: distribution of fixed totals, equilibrium steam of a water, partial pressures.
+
+#include <array>
+
+#include "chemdata/indexed.h"
+
+namespace morva {
+
+/// Partial pressures, bar absolute: water vapour in slot 0, then the seven gases in slots 1..7.
+using gas_pressures = std::array<double, 8>;
+
+/// Splits the totals tot (mol per kg of fluid) of a fluid with steam fraction x (0 < x < 1) at
+/// T (K) between steam v (mol per kg of steam) and molecular gas in water m (mol/kg), with
+/// speciation ratios b and degassing coefficient f, starting from vstart and mstart (which may
+/// be v and m themselves). T must lie on the saturation curve.
+void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+            const gas_vector& tot, double t, double x, double f, gas_vector& v, gas_vector& m);
+
+/// Gas contents v (mol per kg of steam) of the steam formed at T (K) from a water holding the
+/// molecular gas molalities m (mol/kg), degassing coefficient f. T must lie on the saturation
+/// curve.
+void vapors(const gas_vector& m, double t, double f, gas_vector& v);
+
+/// Partial pressures p (bar absolute; water vapour first, 0.0 off the saturation curve) and
+/// their sum ptotal over a water with molecular gas molalities m (mol/kg) at T (K), degassing
+/// coefficient f.
+void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& ptotal);
+
+}  // namespace morva

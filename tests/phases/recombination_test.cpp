@@ -1,0 +1,114 @@
+#include "phases/recombination.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "chemdata/tables.h"
+#include "phases/fluid.h"
+
+namespace morva {
+namespace {
+
+component_vector ramp(double scale) {
+  component_vector c;
+  for (int i = 1; i <= 18; ++i) c[i] = scale * i;
+  return c;
+}
+
+TEST(Recombination, WithoutSteamTheWaterIsTheAquiferFluid) {
+  const component_vector cw = ramp(1e-3);
+  species_vector sp;
+  for (int j = 1; j <= 69; ++j) sp[j] = 1e-4 * j;
+  component_vector cd;
+  component_vector cl;
+  species_vector est;
+  double a_d = 0.0;
+  double tds_d = 0.0;
+  conflo(cw, ramp(0.5), sp, 0.003, 1500.0, 0.0, 0.0, 0.0, 0.0, cd, cl, est, a_d, tds_d);
+  EXPECT_EQ(cd, cw);
+  EXPECT_EQ(cl, cw);
+  EXPECT_EQ(est, sp);
+  EXPECT_EQ(a_d, 0.003);
+  EXPECT_EQ(tds_d, 1500.0);
+}
+
+TEST(Recombination, MixesWaterAndSteamAndRescalesTheSpecies) {
+  component_vector cw;
+  cw[comp::cl] = 0.01;
+  component_vector cs;
+  cs[comp::co2] = 0.5;
+  species_vector sp;
+  sp[sp::cl] = 0.01;
+  component_vector cd;
+  component_vector cl;
+  species_vector est;
+  double a_d = 0.0;
+  double tds_d = 0.0;
+  conflo(cw, cs, sp, 0.002, 1000.0, 0.2, 0.0, 0.05, 0.0, cd, cl, est, a_d, tds_d);
+  EXPECT_NEAR(cd[comp::cl], 0.008, 1e-15);
+  EXPECT_NEAR(cd[comp::co2], 0.1, 1e-15);
+  EXPECT_NEAR(cl[comp::cl], 0.008 / 0.95, 1e-15);
+  EXPECT_NEAR(a_d, 0.0016, 1e-15);
+  EXPECT_NEAR(tds_d, 800.0, 1e-12);
+  // A species solved in the liquid of this recombination is an estimate per kg of liquid:
+  // Cl- then matches the liquid total.
+  EXPECT_NEAR(est[sp::cl], cl[comp::cl], 1e-15);
+
+  // Recombining again with unchanged fractions leaves solved species as they are.
+  species_vector est2;
+  conflo(cw, cs, est, 0.002, 1000.0, 0.2, 0.2, 0.05, 0.05, cd, cl, est2, a_d, tds_d);
+  EXPECT_NEAR(est2[sp::cl], est[sp::cl], 1e-15);
+}
+
+TEST(PhaseComposition, MilligramsPerKilogramOfEachPhase) {
+  const component_vector cd = ramp(1e-3);
+  gas_vector v({0.1, 0.01, 0.001, 1e-4, 0.0, 1e-5, 1e-3});
+  gas_vector m({1e-3, 1e-4, 1e-5, 1e-6, 0.0, 1e-7, 1e-5});
+  gas_vector b({2.0, 1.5, 3.0, 1.0, 1.0, 1.0, 1.0});
+  gas_vector steam;
+  component_vector liquid;
+  double tds = 0.0;
+  aquife(v, m, cd, 2000.0, b, 0.0, steam, liquid, tds);
+  for (int i = 1; i <= 7; ++i) {
+    EXPECT_DOUBLE_EQ(steam[i], w(i) * v[i]) << i;
+    EXPECT_DOUBLE_EQ(liquid[i], w(i) * b[i] * m[i]) << i;  // total dissolved gas
+  }
+  for (int i = 8; i <= 18; ++i) EXPECT_DOUBLE_EQ(liquid[i], w(i) * cd[i]) << i;
+  EXPECT_EQ(tds, 2000.0);
+
+  // A quarter of the fluid as steam concentrates the liquid by 4/3.
+  aquife(v, m, cd, 2000.0, b, 0.25, steam, liquid, tds);
+  EXPECT_DOUBLE_EQ(liquid[comp::cl], w(comp::cl) * cd[comp::cl] / 0.75);
+  EXPECT_DOUBLE_EQ(tds, 2000.0 / 0.75);
+}
+
+TEST(BoilingSpring, SteamCarriesOnlyGasesAndDegassingLimitsIt) {
+  const double tb = 373.15;
+  component_vector cs_eq;
+  component_vector cs_slow;
+  std::string mb;
+  std::ostringstream term;
+  test::sampled_water s = test::dilute_water();
+  const species_vector sampled = s.m;
+  springs(s.c, s.m, s.a, tb, s.ah, 0.0, 1.0, s.ionic, cs_eq, mb, term);
+  EXPECT_NE(s.m, sampled);  // replaced by the water at the boiling temperature
+  EXPECT_EQ(s.ionic, strion(s.m));
+  EXPECT_EQ(mb, std::string(60, ' '));
+
+  s = test::dilute_water();
+  springs(s.c, s.m, s.a, tb, s.ah, 0.0, 0.01, s.ionic, cs_slow, mb, term);
+  for (int i = 1; i <= 7; ++i) {
+    SCOPED_TRACE(i);
+    if (s.c[i] > 0.0) {
+      EXPECT_GT(cs_eq[i], 0.0);
+      EXPECT_LT(cs_slow[i], 0.05 * cs_eq[i]);
+    } else {
+      EXPECT_EQ(cs_eq[i], 0.0);
+    }
+  }
+  for (int i = 8; i <= 18; ++i) EXPECT_EQ(cs_eq[i], 0.0) << i;
+}
+
+}  // namespace
+}  // namespace morva
