@@ -10,9 +10,9 @@ namespace morva {
 
 double oxpot(int couple, const species_vector& m, const component_vector& c, double ah, double t,
              double ionic) {
-  constexpr double r_gas = 1.98726;     // cal/(mol K)
-  constexpr double faraday = 23062.3;   // cal/(V mol)
-  constexpr double tiny = 1e-30;        // smallest concentration taken as present
+  constexpr double r_gas = 1.98726;    // cal/(mol K)
+  constexpr double faraday = 23062.3;  // cal/(V mol)
+  constexpr double tiny = 1e-30;       // smallest concentration taken as present
   // Nernst slope, V per decade of the activity quotient.
   const double k = r_gas * t * std::log(10.0) / faraday;
   const double log_ah = std::log10(ah);
@@ -22,19 +22,17 @@ double oxpot(int couple, const species_vector& m, const component_vector& c, dou
     case 1: {  // SO4-- + 10 H+ + 8 e- = H2S(g) + 4 H2O
       if (!(m[sp::h2s] > tiny && m[sp::so4] > tiny)) return eh_missing;
       const double l0 = 9.543 - 14637.0 / t - 2.4639e-05 * (t * t);
-      return -(k / 8.0) * l0 + (k / 8.0) * (henryk(comp::h2s, t) + 10.0 * log_ah +
-                                            std::log10(m[sp::so4]) +
-                                            std::log10(gamma(sp::so4, t, ionic)) -
-                                            std::log10(m[sp::h2s]));
+      return -(k / 8.0) * l0 +
+             (k / 8.0) * (henryk(comp::h2s, t) + 10.0 * log_ah + std::log10(m[sp::so4]) +
+                          std::log10(gamma(sp::so4, t, ionic)) - std::log10(m[sp::h2s]));
     }
     case 2: {  // CO2(g) + 8 H+ + 8 e- = CH4(g) + 2 H2O
       if (!(m[sp::h2co3] > tiny && c[comp::ch4] > tiny)) return eh_missing;
-      const double l1 = -2145.732 - 196187.0 / t + 227.9802 * std::log(t) +
-                        5968578.0 / (t * t) + 24428.4 * std::sqrt(t) / t;
-      return -(k / 8.0) * l1 + (k / 8.0) * (8.0 * log_ah + std::log10(m[sp::h2co3]) -
-                                            henryk(comp::co2, t) -
-                                            std::log10(c[comp::ch4] / w(comp::ch4)) +
-                                            henryk(comp::ch4, t));
+      const double l1 = -2145.732 - 196187.0 / t + 227.9802 * std::log(t) + 5968578.0 / (t * t) +
+                        24428.4 * std::sqrt(t) / t;
+      return -(k / 8.0) * l1 +
+             (k / 8.0) * (8.0 * log_ah + std::log10(m[sp::h2co3]) - henryk(comp::co2, t) -
+                          std::log10(c[comp::ch4] / w(comp::ch4)) + henryk(comp::ch4, t));
     }
     case 3: {  // 2 H+ + 2 e- = H2(g)
       if (!(c[comp::h2] > tiny)) return eh_missing;

@@ -23,8 +23,8 @@ double hqtz(double sio2) {
   if (!(s > 1e-30)) return t_marker_high_k;
   const double s2 = s * s;
   const double s3 = s2 * s;
-  return 273.15 + (-42.198 + 0.28831 * s - 0.00036686 * s2 + 3.1665e-07 * s3 +
-                   77.034 * std::log10(s));
+  return 273.15 +
+         (-42.198 + 0.28831 * s - 0.00036686 * s2 + 3.1665e-07 * s3 + 77.034 * std::log10(s));
 }
 
 double hcha(double sio2) {

@@ -9,15 +9,14 @@ namespace morva {
 TEST(IonBalance, EveryChargedSpeciesCountsByItsCharge) {
   // One species at a time: its equivalents land on the side and with the weight of its charge.
   for (int i = 1; i <= species_vector::size; ++i) {
-    SCOPED_TRACE(spenam(i));
     species_vector m;
     m[i] = 1e-3;
     double anions = -1.0, cations = -1.0, diff = -1.0;
     balion(m, anions, cations, diff);
     const double z = species_charge[i];
-    EXPECT_DOUBLE_EQ(cations, z > 0 ? z * 1e-3 : 0.0);
-    EXPECT_DOUBLE_EQ(anions, z < 0 ? -z * 1e-3 : 0.0);
-    EXPECT_EQ(diff, z > 0 ? 200.0 : z < 0 ? -200.0 : 0.0);
+    EXPECT_DOUBLE_EQ(cations, z > 0 ? z * 1e-3 : 0.0) << spenam(i);
+    EXPECT_DOUBLE_EQ(anions, z < 0 ? -z * 1e-3 : 0.0) << spenam(i);
+    EXPECT_EQ(diff, z > 0 ? 200.0 : z < 0 ? -200.0 : 0.0) << spenam(i);
   }
 }
 
@@ -28,41 +27,24 @@ TEST(IonBalance, MatchesWorkedCases) {
   m[sp::cl] = 0.009;
   double anions = 0.0, cations = 0.0, diff = 0.0;
   balion(m, anions, cations, diff);
-  EXPECT_DOUBLE_EQ(cations, 0.011);
-  EXPECT_DOUBLE_EQ(anions, 0.009);
   EXPECT_NEAR(diff, 20.0, 5e-3);
-
   // 0.001 mol/kg AlF6--- adds three equivalents per mole to the anions.
   m[sp::alf6] = 0.001;
   balion(m, anions, cations, diff);
   EXPECT_DOUBLE_EQ(anions, 0.012);
-  EXPECT_LT(diff, 0.0);
-}
-
-TEST(IonBalance, BalancedWaterGivesZero) {
-  // NaCl, CaSO4 and MgCl2 in neutral water, with the complexes carrying their own charges.
-  species_vector m;
-  m[sp::h] = 1e-7;
-  m[sp::oh] = 1e-7;
-  m[sp::na] = 0.02;
-  m[sp::cl] = 0.02 + 2.0 * 0.001;
-  m[sp::ca] = 0.003;
-  m[sp::so4] = 0.003;
-  m[sp::mg] = 0.001;
-  m[sp::nacl] = 0.004;  // neutral: on neither side
-  m[sp::naso4] = 0.0005;
-  m[sp::kso4] = 0.0005;
-  m[sp::k] = 0.001;
-  double anions = 0.0, cations = 0.0, diff = 1.0;
+  // Equal sums, with complexes of either sign and a neutral one, balance to 0.
+  m[sp::ca] = 0.0005;
+  m[sp::naso4] = 0.0015;
+  m[sp::fe3] = 0.0005;
+  m[sp::nacl] = 0.004;
   balion(m, anions, cations, diff);
-  EXPECT_NEAR(cations, anions, 1e-15);
+  EXPECT_DOUBLE_EQ(cations, anions);
   EXPECT_NEAR(diff, 0.0, 1e-10);
 }
 
 TEST(IonBalance, EmptyDistributionIsBalanced) {
-  species_vector m;
   double anions = -1.0, cations = -1.0, diff = -1.0;
-  balion(m, anions, cations, diff);
+  balion(species_vector{}, anions, cations, diff);
   EXPECT_EQ(anions, 0.0);
   EXPECT_EQ(cations, 0.0);
   EXPECT_EQ(diff, 0.0);
