@@ -4,8 +4,10 @@
 #include <array>
 #include <iosfwd>
 #include <string>
+#include <utility>
 
 #include "chemdata/indexed.h"
+#include "report/fields.h"
 
 namespace morva {
 
@@ -30,3 +32,41 @@ struct sample_record {
   int type = 1;      ///< 1 water only, 2 steam-phase data present
 };
 
+/// An open sample file: the stream it is read from, its name for messages, and the number of
+/// lines read so far, so that a fault can be placed by its line within the file.
+class sample_file {
+ public:
+  /// name is the file name as the user knows it (without trailing blanks).
+  sample_file(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {}
+  const std::string& name() const { return name_; }
+  /// Number of lines read so far, which is the line number of the last line read.
+  long lines_read() const { return lines_; }
+  /// The next line, counted; end_of_file when no character is left.
+  read_status next_line(std::string& line);
+
+ private:
+  std::istream& in_;
+  std::string name_;
+  long lines_ = 0;
+};
+
+/// What a call of `input` met.
+struct read_outcome {
+  enum class kind { sample, end_of_file, input_error };
+  kind result = kind::sample;
+  std::string file;   ///< input_error: the sample file's name
+  long line = 0;      ///< input_error: line number within the file (the first line is 1)
+  std::string fault;  ///< input_error: "read unexpected character", or "read error" on I/O failure
+  /// input_error: the stop diagnostic, e.g.
+  /// "morva: sample file morva.in, line 27: read unexpected character".
+  record diagnostic() const;
+};
+
+/// Reads the next 34-line sample block of f into s: water totals in mol/kg, steam totals in mol
+/// per kg of condensate, pH temperature in K, sample type. eof is 0 when s holds a sample and 1
+/// when it does not (end of the samples, or an input error: the outcome tells which). A file
+/// that ends inside lines 25 to 33 of a block drops that sample with a line on term and counts
+/// as the end of the samples.
+read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& term);
+
+}  // namespace morva

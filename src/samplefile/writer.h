@@ -1,0 +1,19 @@
+#pragma once
+// The process-step files: the liquid left by the last cooling or boiling step, written as a
+// water-only sample block that the sample reader takes back as input.
+
+#include <iosfwd>
+#include <string_view>
+
+#include "chemdata/indexed.h"
+
+namespace morva {
+
+/// Appends one 34-line sample block to out: the liquid of composition liquid_mgkg (mg/kg, in
+/// component order) at pH -log10(ah), with total dissolved solids tds (mg/kg), at the step
+/// temperature t_step_c (°C, written as collection and pH temperature), under the sample's
+/// number (16 characters) and location (80 characters). Gas, steam and condensate stay blank.
+void pickup(const component_vector& liquid_mgkg, double ah, double tds, double t_step_c,
+            std::string_view number, std::string_view location, std::ostream& out);
+
+}  // namespace morva

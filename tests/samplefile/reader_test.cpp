@@ -1,0 +1,323 @@
+#include "samplefile/reader.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "chemdata/tables.h"
+
+namespace morva {
+namespace {
+
+/// Text of one sample block; data lines (4, 7, 10, ... 34) given by number, every other line
+/// a header or an empty line, as the file's reader ignores them.
+std::string block(const std::map<int, std::string>& data, int lines = 34) {
+  std::string text;
+  for (int n = 1; n <= lines; ++n) {
+    const auto it = data.find(n);
+    if (it != data.end()) {
+      text += it->second;
+    } else if (n % 3 == 0) {
+      text += "<  header text >< of 16 columns >";
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+/// 16-column fields of the given texts, right-justified.
+std::string fields(std::initializer_list<const char*> xs) {
+  std::string s;
+  for (const char* x : xs) s += std::string(16 - std::string(x).size(), ' ') + x;
+  return s;
+}
+
+struct read_run {
+  std::vector<sample_record> samples;
+  read_outcome last;  // the outcome that ended the reading
+  int last_eof = 0;
+  std::string term;
+};
+
+/// Reads samples from text until the reader reports anything but a sample.
+read_run read_all(const std::string& text, const std::string& name = "morva.in") {
+  std::istringstream in(text);
+  sample_file f(in, name);
+  std::ostringstream term;
+  read_run run;
+  for (int guard = 0; guard < 100; ++guard) {
+    sample_record s;
+    int eof = -1;
+    const read_outcome o = input(f, s, eof, term);
+    if (o.result != read_outcome::kind::sample) {
+      run.last = o;
+      run.last_eof = eof;
+      break;
+    }
+    EXPECT_EQ(eof, 0);
+    run.samples.push_back(s);
+  }
+  run.term = term.str();
+  return run;
+}
+
+std::string test_file(const char* name) {
+  std::ifstream in(std::string(MORVA_TEST_DATA) + "/" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void expect_all_zero(const component_vector& v) {
+  for (int i = 1; i <= component_vector::size; ++i) EXPECT_EQ(v[i], 0.0) << "component " << i;
+}
+
+TEST(SampleReader, WaterOnlySampleConvertedToMolal) {
+  const read_run run = read_all(test_file("two_samples.in"));
+  ASSERT_EQ(run.samples.size(), 2u);
+  const sample_record& s = run.samples[0];
+  EXPECT_EQ(s.number, "HV-07           ");
+  EXPECT_EQ(s.location.size(), 80u);
+  EXPECT_EQ(s.location.substr(0, 20), "Hot spring, north po");
+  EXPECT_EQ(s.collection[2], 98.5);
+  EXPECT_EQ(s.collection[1], 0.8);
+  EXPECT_EQ(s.pressure_bar_g, 0.0);
+  EXPECT_EQ(s.enthalpy, 0.0);
+  EXPECT_EQ(s.ph, 8.92);
+  EXPECT_EQ(s.ph_t, 21.3 + 273.15);
+  // Same arithmetic as the reader: mg/kg over mg/mol, exactly.
+  EXPECT_EQ(s.water[comp::co2], 45.2 / 44010.0);
+  EXPECT_EQ(s.water[comp::na], 212.5 / 22990.0);
+  EXPECT_EQ(s.water[comp::al], 0.31 / 26980.0);
+  EXPECT_EQ(s.water[comp::h2], 0.0);
+  EXPECT_EQ(s.tds, 925.0);
+  EXPECT_EQ(s.type, 1);
+  expect_all_zero(s.steam);
+  EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
+  EXPECT_EQ(run.last_eof, 1);
+  EXPECT_EQ(run.term, "");
+}
+
+TEST(SampleReader, WellDischargeWithSteamData) {
+  const read_run run = read_all(test_file("two_samples.in"));
+  ASSERT_EQ(run.samples.size(), 2u);
+  const sample_record& s = run.samples[1];
+  EXPECT_EQ(s.number, "W-14 1994-0312  ");
+  EXPECT_EQ(s.pressure_bar_g, 7.8);
+  EXPECT_EQ(s.enthalpy, 1350.0);
+  EXPECT_EQ(s.collection[1], 12.4);
+  EXPECT_EQ(s.collection[3], 4.62);
+  EXPECT_EQ(s.collection[4], 19.5);
+  EXPECT_EQ(s.collection[6], 18.0);
+  EXPECT_EQ(s.gas[7], 5.4);
+  EXPECT_EQ((std::array<double, 3>{1240.0, 168.0, 6.2}), s.steam_mgkg);
+  EXPECT_EQ((std::array<double, 4>{105.0, 38.5, 3.1, 0.15}), s.condensate);
+  EXPECT_EQ(s.type, 2);
+  // Gas volume from steam CO2 less condensate CO2 at 18 °C; the measured steam
+  // concentrations give the steam totals of the three volatiles directly.
+  const double v = 24.465 + 24.465 * (18.0 - 25.0) / 298.15;
+  const double g = (1240.0 - 105.0) * v / (44010.0 * 82.4 / 100.0);
+  EXPECT_EQ(s.steam[comp::co2], 1240.0 / 44010.0);
+  EXPECT_EQ(s.steam[comp::nh3], 6.2 / 17030.0);
+  EXPECT_EQ(s.steam[comp::h2], (g / v) * (2.1 / 100.0));
+  EXPECT_EQ(s.steam[comp::n2], (g / v) * (5.4 / 100.0));
+  // The steam CO2 is all in the gas: moles of CO2 in G litres at 82.4 % match the analysis
+  // less the condensate, to rounding.
+  EXPECT_NEAR(g / v * 0.824 * 44010.0, 1240.0 - 105.0, 1e-9);
+}
+
+TEST(SampleReader, SampleTypeFollowsSteamPhaseData) {
+  // Gas percentages and condensate Na alone leave a water-only sample with no steam.
+  const read_run alone = read_all(block({{25, fields({"85.0", "10.0", "", "1.5", "0.1"})},
+                                         {28, fields({"0.5", "2.9", "", "20.0"})},
+                                         {34, fields({"", "", "", "0.4"})}}));
+  ASSERT_EQ(alone.samples.size(), 1u);
+  EXPECT_EQ(alone.samples[0].type, 1);
+  expect_all_zero(alone.samples[0].steam);
+  // Litres of gas, a steam or a condensate volatile each make a steam phase.
+  for (const auto& [line, text] : std::map<int, std::string>{{28, fields({"", "", "1.2"})},
+                                                             {31, fields({"", "", "3.0"})},
+                                                             {34, fields({"", "20.0"})}}) {
+    const read_run run = read_all(block({{line, text}}));
+    ASSERT_EQ(run.samples.size(), 1u);
+    EXPECT_EQ(run.samples[0].type, 2) << text;
+  }
+}
+
+TEST(SampleReader, GasVolumeFromSteamCarbonDioxide) {
+  // Steam CO2 S mg/kg, no condensate CO2, gas 80 % CO2 and 20 % N2 collected at 25 °C, or
+  // with the temperature not given: V is 24.465 L/mol either way.
+  const double s_co2 = 880.2;
+  const double g = s_co2 * 24.465 / (44010.0 * 0.8);
+  for (const char* tg : {"25.0", "", "0.0", "-5.0"}) {
+    SCOPED_TRACE(tg);
+    const read_run run = read_all(block({{25, fields({"80.0"})},
+                                         {28, fields({"", "20.0", "", tg})},
+                                         {31, fields({"880.2"})}}));
+    ASSERT_EQ(run.samples.size(), 1u);
+    const sample_record& s = run.samples[0];
+    EXPECT_EQ(s.steam[comp::co2], s_co2 / 44010.0);
+    // N2 rides in the same gas: a quarter of the CO2 moles, to rounding.
+    EXPECT_NEAR(s.steam[comp::n2], (g / 24.465) * 0.2, 1e-15);
+    EXPECT_NEAR(s.steam[comp::n2], 0.25 * s.steam[comp::co2], 1e-15);
+    EXPECT_EQ(s.collection[5], 0.0);  // the record keeps the value read
+  }
+}
+
+TEST(SampleReader, GasVolumeFromHydrogenSulphideWhenNoSteamCarbonDioxide) {
+  // Gas CO2 is given but steam CO2 is not, so CO2 cannot fix G; H2S can.
+  const read_run run = read_all(block({{25, fields({"70.0", "25.0"})},
+                                       {28, fields({"", "5.0"})},
+                                       {31, fields({"", "340.8"})},
+                                       {34, fields({"12.0", "40.8"})}}));
+  ASSERT_EQ(run.samples.size(), 1u);
+  const sample_record& s = run.samples[0];
+  const double g = (340.8 - 40.8) * 24.465 / (34080.0 * 25.0 / 100.0);
+  EXPECT_EQ(s.steam[comp::h2s], 340.8 / 34080.0);
+  // Without steam CO2 the CO2 total is the condensate share plus the gas share.
+  EXPECT_EQ(s.steam[comp::co2], 12.0 / 44010.0 + (g / 24.465) * (70.0 / 100.0));
+  EXPECT_EQ(s.steam[comp::n2], (g / 24.465) * (5.0 / 100.0));
+}
+
+TEST(SampleReader, MolarGasVolumeFollowsTheIdealGasLaw) {
+  // Measured litres of gas: V scales with the absolute collection temperature.
+  for (double tg_c : {25.0, 60.0, 100.0}) {
+    SCOPED_TRACE(tg_c);
+    std::ostringstream tg;
+    tg << tg_c;
+    const read_run run =
+        read_all(block({{25, fields({"", "", "", "", "10.0"})},
+                        {28, fields({"", "", "2.0", tg.str().c_str()})}}));
+    ASSERT_EQ(run.samples.size(), 1u);
+    const double v_ideal = 24.465 * (tg_c + 273.15) / 298.15;
+    EXPECT_NEAR(run.samples[0].steam[comp::o2], 2.0 / v_ideal * 0.1, 1e-15);
+    EXPECT_EQ(run.samples[0].type, 2);
+  }
+}
+
+TEST(SampleReader, ShortAndEmptyDataLinesReadAsZero) {
+  const read_run run = read_all(block({{4, "A-1"}, {10, "7.05"}, {19, fields({"150.0"})}}));
+  ASSERT_EQ(run.samples.size(), 1u);
+  const sample_record& s = run.samples[0];
+  EXPECT_EQ(s.number, "A-1             ");
+  EXPECT_EQ(s.location, std::string(80, ' '));
+  EXPECT_EQ(s.ph, 7.05);
+  EXPECT_EQ(s.ph_t, 273.15);
+  EXPECT_EQ(s.water[comp::na], 150.0 / 22990.0);
+  EXPECT_EQ(s.water[comp::k], 0.0);
+}
+
+TEST(SampleReader, MissingLastLineGivesZeroCondensate) {
+  // The second block lacks line 34: complete, and the first block's condensate not carried.
+  const read_run run =
+      read_all(block({{34, fields({"50.0", "10.0", "1.0", "0.5"})}}) +
+               block({{4, "LAST"}, {10, fields({"6.5", "22.0"})}}, 33));
+  ASSERT_EQ(run.samples.size(), 2u);
+  EXPECT_EQ(run.samples[0].condensate[0], 50.0);
+  EXPECT_EQ(run.samples[1].number, "LAST            ");
+  EXPECT_EQ(run.samples[1].ph_t, 22.0 + 273.15);
+  EXPECT_EQ((std::array<double, 4>{}), run.samples[1].condensate);
+  EXPECT_EQ(run.samples[1].type, 1);
+  EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
+  EXPECT_EQ(run.term, "");
+}
+
+TEST(SampleReader, TrailingEmptyLineIsHarmless) {
+  const read_run run = read_all(test_file("two_samples.in") + "\n");
+  EXPECT_EQ(run.samples.size(), 2u);
+  EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
+  EXPECT_EQ(run.term, "");
+}
+
+TEST(SampleReader, EveryTruncationEndsCleanly) {
+  // Cut the two-sample file after each line: a cut in lines 1-24 of the second block drops it
+  // silently, a cut in lines 25-33 drops it with a message, a cut after line 33 keeps it.
+  const std::string full = test_file("two_samples.in");
+  std::size_t pos = 0;
+  for (int lines = 0; lines <= 68; ++lines) {
+    SCOPED_TRACE(lines);
+    const read_run run = read_all(full.substr(0, pos));
+    const int in_block = lines > 34 ? lines - 34 : lines;
+    const std::size_t complete = (lines >= 33 ? 1u : 0u) + (lines >= 67 ? 1u : 0u);
+    EXPECT_EQ(run.samples.size(), complete);
+    EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
+    EXPECT_EQ(run.last_eof, 1);
+    const char* number = lines > 34 ? "W-14 1994-0312  " : "HV-07           ";
+    if (in_block >= 24 && in_block <= 32) {
+      EXPECT_EQ(run.term, std::string(" Sample file ends inside sample ") + number +
+                              "; it is not used.\n");
+    } else {
+      EXPECT_EQ(run.term, "");
+    }
+    pos = full.find('\n', pos) + 1;
+  }
+}
+
+TEST(SampleReader, EveryByteTruncationEndsWithoutFault) {
+  // Cutting inside a line leaves a last line without its line feed, read as a whole line.
+  const std::string full = test_file("two_samples.in");
+  for (std::size_t n = 0; n <= full.size(); ++n) {
+    const read_run run = read_all(full.substr(0, n));
+    ASSERT_EQ(run.last.result, read_outcome::kind::end_of_file) << n;
+    ASSERT_LE(run.samples.size(), 2u);
+  }
+}
+
+TEST(SampleReader, CarriageReturnsAndMissingLastLineFeed) {
+  const std::string lf = test_file("two_samples.in");
+  std::string crlf;
+  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  crlf.pop_back();  // and the last line feed lost after its carriage return
+  const read_run a = read_all(lf);
+  const read_run b = read_all(crlf);
+  ASSERT_EQ(b.samples.size(), 2u);
+  EXPECT_EQ(b.last.result, read_outcome::kind::end_of_file);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ(b.samples[k].location, a.samples[k].location);
+    EXPECT_EQ(b.samples[k].water, a.samples[k].water);
+    EXPECT_EQ(b.samples[k].steam, a.samples[k].steam);
+    EXPECT_EQ(b.samples[k].condensate, a.samples[k].condensate);  // the last line counts
+  }
+  EXPECT_EQ(b.samples[1].condensate[3], 0.15);
+}
+
+TEST(SampleReader, InvalidNumberNamesFileAndLine) {
+  std::string text = test_file("two_samples.in");
+  // Line 19 of the second block (line 53 of the file): potassium typed with a letter O.
+  const std::size_t at = text.find("            44.8");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 16, "            44.O");
+  const read_run run = read_all(text, "wells.in");
+  EXPECT_EQ(run.samples.size(), 1u);
+  EXPECT_EQ(run.last.result, read_outcome::kind::input_error);
+  EXPECT_EQ(run.last_eof, 1);
+  EXPECT_EQ(run.last.line, 53);
+  EXPECT_EQ(run.last.diagnostic().text(),
+            "morva: sample file wells.in, line 53: read unexpected character");
+  EXPECT_EQ(run.term, "");
+}
+
+TEST(SampleReader, ExtraOrMissingLineShiftsTextIntoNumbers) {
+  const std::string good = test_file("two_samples.in");
+  // One extra empty line before the water pH header: the header lands on data line 10.
+  const std::size_t at = good.find("\n<Water phase pH>");
+  const std::string extra = good.substr(0, at) + "\n" + good.substr(at);
+  const read_run a = read_all(extra);
+  EXPECT_EQ(a.samples.size(), 0u);
+  EXPECT_EQ(a.last.result, read_outcome::kind::input_error);
+  EXPECT_EQ(a.last.line, 10);
+  // One empty line lost: data lines fall on empty lines until the next title lands on line 34.
+  std::string missing = good;
+  missing.erase(missing.find("\n\n<Water phase pH>"), 1);
+  const read_run b = read_all(missing);
+  EXPECT_EQ(b.samples.size(), 0u);
+  EXPECT_EQ(b.last.result, read_outcome::kind::input_error);
+  EXPECT_EQ(b.last.line, 34);
+}
+
+}  // namespace
+}  // namespace morva
