@@ -10,10 +10,10 @@
 
 namespace morva {
 
-void phase1(const species_vector& est, const component_vector& c, double a, double t,
-            double& ah0, double& ionic, double& ah, gas_vector& v, gas_vector& m,
-            species_vector& sp, gas_vector& b, ph_messages& ph_msg1, ph_messages& ph_msg2,
-            std::string& mb_msg, std::ostream& term) {
+void phase1(const species_vector& est, const component_vector& c, double a, double t, double& ah0,
+            double& ionic, double& ah, gas_vector& v, gas_vector& m, species_vector& sp,
+            gas_vector& b, ph_messages& ph_msg1, ph_messages& ph_msg2, std::string& mb_msg,
+            std::ostream& term) {
   constexpr int passes = 5;  // ionic-strength passes after the first solution; no test
   constexpr double y = 0.0;  // no steam: every gas is dissolved
 
@@ -40,11 +40,10 @@ void phase1(const species_vector& est, const component_vector& c, double a, doub
   }
 }
 
-void phase2(const species_vector& est, const component_vector& c, component_vector& cl,
-            double a, double t, double& ionic, double y, double& ah0, double f, double& ah,
-            gas_vector& v, gas_vector& m, species_vector& sp, gas_vector& b,
-            ph_messages& ph_msg1, ph_messages& ph_msg2, std::string& mb_msg,
-            std::ostream& term) {
+void phase2(const species_vector& est, const component_vector& c, component_vector& cl, double a,
+            double t, double& ionic, double y, double& ah0, double f, double& ah, gas_vector& v,
+            gas_vector& m, species_vector& sp, gas_vector& b, ph_messages& ph_msg1,
+            ph_messages& ph_msg2, std::string& mb_msg, std::ostream& term) {
   constexpr int passes = 6;  // passes after the first solution; no convergence test
   constexpr double epp = 1e-30;
 

@@ -15,20 +15,19 @@ namespace morva {
 /// strength I (updated): aH, steam gases v (all 0), molecular gases m = c / B (mol/kg), species
 /// molalities sp, speciation ratios b, pH messages of the first and of the later passes, and the
 /// mass-balance message.
-void phase1(const species_vector& est, const component_vector& c, double a, double t,
-            double& ah0, double& ionic, double& ah, gas_vector& v, gas_vector& m,
-            species_vector& sp, gas_vector& b, ph_messages& ph_msg1, ph_messages& ph_msg2,
-            std::string& mb_msg, std::ostream& term);
+void phase1(const species_vector& est, const component_vector& c, double a, double t, double& ah0,
+            double& ionic, double& ah, gas_vector& v, gas_vector& m, species_vector& sp,
+            gas_vector& b, ph_messages& ph_msg1, ph_messages& ph_msg2, std::string& mb_msg,
+            std::ostream& term);
 
 /// Boiled fluid with steam fraction y (0 < y < 1) at T (K, on the saturation curve): totals c
 /// (mol per kg of fluid), liquid totals cl (mol per kg of water; components 8..18 given, 1..7
 /// replaced by the dissolved gases), proton balance a (mol per kg of fluid), degassing
 /// coefficient f; as phase1 otherwise, with v (mol per kg of steam) and m (mol/kg) the gas
 /// distribution between the phases.
-void phase2(const species_vector& est, const component_vector& c, component_vector& cl,
-            double a, double t, double& ionic, double y, double& ah0, double f, double& ah,
-            gas_vector& v, gas_vector& m, species_vector& sp, gas_vector& b,
-            ph_messages& ph_msg1, ph_messages& ph_msg2, std::string& mb_msg,
-            std::ostream& term);
+void phase2(const species_vector& est, const component_vector& c, component_vector& cl, double a,
+            double t, double& ionic, double y, double& ah0, double f, double& ah, gas_vector& v,
+            gas_vector& m, species_vector& sp, gas_vector& b, ph_messages& ph_msg1,
+            ph_messages& ph_msg2, std::string& mb_msg, std::ostream& term);
 
 }  // namespace morva

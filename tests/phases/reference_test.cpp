@@ -30,8 +30,8 @@ struct conditions {
 conditions run(const sample& s) {
   conditions r;
   std::ostringstream term;
-  param(s.pc_gauge, s.h, s.ref_type, s.t_typed_c, s.t_measured_c, s.sample_type, s.t_boil_c,
-        s.c, r.yc, r.ya, r.yb, r.href, r.tref, r.tc, r.tb, r.t_label, r.h_label, r.suppress, term);
+  param(s.pc_gauge, s.h, s.ref_type, s.t_typed_c, s.t_measured_c, s.sample_type, s.t_boil_c, s.c,
+        r.yc, r.ya, r.yb, r.href, r.tref, r.tc, r.tb, r.t_label, r.h_label, r.suppress, term);
   r.screen = term.str();
   return r;
 }
