@@ -1,2 +1,361 @@
-// placeholder until this family is written
-namespace morva {}
+#include "report/sections.h"
+
+#include <cmath>
+#include <ostream>
+
+#include "chemdata/activity.h"
+#include "chemdata/tables.h"
+#include "chemdata/units.h"
+#include "derived/ion_balance.h"
+#include "derived/minerals.h"
+#include "derived/oxidation.h"
+#include "geotherm/geothermometers.h"
+#include "report/fields.h"
+
+namespace morva {
+
+namespace {
+
+/// The ion-balance line shared by the sampled water and the solved fluid (sums in mol-eq/kg,
+/// difference in %).
+void put_ion_balance(double cations, double anions, double diff, std::ostream& rep) {
+  put(rep, record{}
+               .X(5)
+               .A("Ionic balance :   Cations (mol.eq.) =")
+               .F(11, 8, cations)
+               .A("    Anions (mol.eq.) =")
+               .F(11, 8, anions)
+               .A("    Difference (%) =")
+               .F(6, 2, diff));
+}
+
+}  // namespace
+
+void out1(const component_vector& c, const gas_vector& gas, const std::array<double, 4>& cond,
+          const std::array<double, 3>& steam, const collection_data& s, const std::string& t_label,
+          const std::string& h_label, const std::string& user, const std::string& heading,
+          const std::string& number, const std::string& location, double tref, double ph,
+          double ph_t, double p_gauge_bar, double href, double tds, double ionic, double anions,
+          double cations, double diff, double yc, double yb, double t_spring_c, double spring_degas,
+          const ph_messages& msg, std::ostream& rep) {
+  // The report turns gauge into absolute pressure with the atmosphere rounded to 1.013 bar.
+  constexpr double atmosphere_report_bar = 1.013;
+  // A steam-loss fraction above this counts as a boiling spring.
+  constexpr double tiny = 1e-30;
+
+  put(rep, record{});
+  put(rep, record{}
+               .X(5)
+               .A("TARVELLE FLUIDS RESEARCH UNIT")
+               .X(52)
+               .A("Program MORVA, version 2.4 / 2010"));
+  put(rep, record{});
+  put(rep, record{}.X(5).A(padded(user, 20)).X(10).A(padded(heading, 80)));
+  put(rep, record{});
+  put(rep, record{}.X(5).A(std::string(114, '=')));
+  put(rep, record{});
+  put(rep, record{}.X(5).A(padded(number, 16)).X(2).A(padded(location, 80)));
+
+  if (yb > tiny) {
+    put(rep, record{}
+                 .X(65)
+                 .A("Steam loss at ")
+                 .F(5, 1, t_spring_c)
+                 .A(" deg.C assumed, ")
+                 .A("before sampling."));
+    put(rep, record{}.X(65).A("Steam loss fraction            :").F(7, 4, yb));
+    put(rep, record{}
+                 .X(5)
+                 .A("Water sample (mg/kg)")
+                 .X(10)
+                 .A("Steam sample")
+                 .X(18)
+                 .A("Degassing coeff. at sampling   :")
+                 .F(7, 4, spring_degas));
+  } else {
+    put(rep, record{});
+    put(rep, record{});
+    put(rep, record{}.X(5).A("Water sample (mg/kg)").X(10).A("Steam sample"));
+  }
+  put(rep, record{});
+
+  put(rep, record{}
+               .X(5)
+               .A("pH/deg.C")
+               .X(5)
+               .F(9, 2, ph)
+               .A("/")
+               .F(5, 1, ph_t - zero_celsius_k)
+               .X(2)
+               .A("Gas (volume %)")
+               .X(16)
+               .A("Reference temperature    deg.C :")
+               .F(7, 1, tref - zero_celsius_k)
+               .A(padded(t_label, 14)));
+
+  // Water column: the analysed components in mg/kg (the dissolved H2, O2, CH4 and N2 of the
+  // water sample are not listed), each with the decimals its usual concentration deserves.
+  struct water_entry {
+    int k, d;
+  };
+  // clang-format off
+  static constexpr water_entry water_col[14] = {
+      {comp::co2, 2}, {comp::h2s, 2}, {comp::nh3, 2}, {comp::b, 4}, {comp::sio2, 2},
+      {comp::na, 2}, {comp::k, 2}, {comp::mg, 3}, {comp::ca, 2}, {comp::f, 3},
+      {comp::cl, 2}, {comp::so4, 2}, {comp::al, 4}, {comp::fe, 4}};
+  // clang-format on
+  const auto water = [&](int line) {
+    const water_entry& e = water_col[line - 1];
+    return record{}.X(5).A(nam(e.k)).F(13, e.d, c[e.k] * w(e.k));
+  };
+  // The second column starts in column 36, the third in column 66.
+  put(rep, water(1).X(8).A(nam(1)).F(13, 2, gas[1]));
+  put(rep, water(2)
+               .X(8)
+               .A(nam(2))
+               .F(13, 2, gas[2])
+               .X(8)
+               .A("Sampling pressure     bar abs. :")
+               .F(7, 1, p_gauge_bar + atmosphere_report_bar));
+  put(rep, water(3)
+               .X(8)
+               .A(nam(3))
+               .F(13, 2, gas[3])
+               .X(8)
+               .A("Discharge enthalpy       kJ/kg :")
+               .F(7, 0, href)
+               .A(padded(h_label, 14)));
+  put(rep, water(4)
+               .X(8)
+               .A(nam(4))
+               .F(13, 2, gas[4])
+               .X(8)
+               .A("Discharge                 kg/s :")
+               .F(7, 1, s[1]));
+  put(rep, water(5)
+               .X(8)
+               .A(nam(5))
+               .F(13, 2, gas[5])
+               .X(8)
+               .A("Steam fraction at collection   :")
+               .F(7, 4, yc));
+  put(rep, water(6).X(8).A(nam(6)).F(13, 2, gas[6]));
+  put(rep, water(7)
+               .X(8)
+               .A(nam(7))
+               .F(13, 2, gas[7])
+               .X(8)
+               .A("Measured temperature     deg.C :")
+               .F(7, 1, s[2]));
+  put(rep, water(8));
+  put(rep, water(9).X(8).A("Liters gas per kg").X(13));
+  put(rep, water(10)
+               .X(8)
+               .A("condensate/deg.C ")
+               .F(5, 2, s[5])
+               .A("/")
+               .F(4, 1, s[6])
+               .X(3)
+               .A("Condensate (mg/kg)"));
+  put(rep, water(11).X(38).A("pH/deg.C ").F(13, 2, s[3]).A("/").F(4, 1, s[4]));
+  put(rep, water(12).X(8).A("Total steam (mg/kg)").X(11).A(nam(1)).F(13, 2, cond[0]));
+  put(rep, water(13).X(8).A(nam(1)).F(13, 2, steam[0]).X(8).A(nam(2)).F(13, 2, cond[1]));
+  put(rep, water(14).X(8).A(nam(2)).F(13, 2, steam[1]).X(8).A(nam(3)).F(13, 2, cond[2]));
+  put(rep, record{}
+               .X(5)
+               .A("TDS      ")
+               .F(13, 2, tds)
+               .X(8)
+               .A(nam(3))
+               .F(13, 2, steam[2])
+               .X(8)
+               .A(nam(comp::na))
+               .F(13, 2, cond[3]));
+
+  put(rep, record{});
+  put(rep, record{}.X(5).A("Ionic strength = ").F(8, 5, ionic).X(15).A(padded(msg[0], 60)));
+  put_ion_balance(cations, anions, diff, rep);
+  put(rep, record{}.X(5).A(padded(msg[1], 60)));
+  put(rep, record{});
+  put(rep, record{});
+}
+
+void out2(const gas_vector& vap, const component_vector& liq, double tds,
+          const std::array<double, 8>& p, double ptotal, double ya, std::ostream& rep) {
+  put(rep, record{}
+               .X(5)
+               .A("Liquid phase components (mg/kg)")
+               .X(23)
+               .A("Vapor phase (mg/kg)")
+               .X(8)
+               .A("Gas pressures (bar-abs.)"));
+  put(rep, record{});
+  // Each gas g shares its line with the solute g + 7 (B to F); boron, magnesium and fluoride
+  // get one decimal more than the others.
+  static constexpr int solute_decimals[8] = {0, 4, 2, 2, 2, 3, 2, 3};
+  for (int g = 1; g <= gas_vector::size; ++g) {
+    const int s = g + 7;
+    record r;
+    r.X(5).A(nam(s)).F(9, solute_decimals[g], liq[s]).X(9).A(nam(g)).F(9, 2, liq[g]).X(9);
+    // The steam carries far more CO2 than anything else: a wider field under a short name
+    // keeps the entry 18 columns wide.
+    if (g == comp::co2)
+      r.A(3, nam(g)).F(15, 2, vap[g]);
+    else
+      r.A(nam(g)).F(9, 2, vap[g]);
+    r.X(9).A(nam(g)).E(9, 3, p[static_cast<std::size_t>(g)]);
+    put(rep, r);
+  }
+  put(rep,
+      record{}.X(5).A(nam(comp::cl)).F(9, 2, liq[comp::cl]).X(63).A("H2O      ").E(9, 3, p[0]));
+  put(rep,
+      record{}.X(5).A(nam(comp::so4)).F(9, 2, liq[comp::so4]).X(63).A("Total    ").E(9, 3, ptotal));
+  put(rep, record{}.X(5).A(nam(comp::al)).F(9, 4, liq[comp::al]));
+  put(rep, record{}.X(5).A(nam(comp::fe)).F(9, 4, liq[comp::fe]));
+  put(rep,
+      record{}.X(5).A("TDS      ").F(9, 2, tds).X(9).A("Aquifer steam fraction = ").F(7, 4, ya));
+}
+
+void out3(const species_vector& m, const component_vector& liq, double ah, double ionic, double t,
+          const ph_messages& ph_msg, const std::string& mb_msg, std::ostream& rep) {
+  put(rep, record{}.X(5).A(padded(mb_msg, 60)));
+  put(rep, record{}
+               .X(5)
+               .A("Ionic strength = ")
+               .F(8, 5, ionic)
+               .X(48)
+               .A("1000/T (Kelvin) = ")
+               .F(6, 2, 1000.0 / t));
+  double anions = 0.0, cations = 0.0, diff = 0.0;
+  balion(m, anions, cations, diff);
+  put_ion_balance(cations, anions, diff, rep);
+
+  put(rep, record{});
+  put(rep, record{}
+               .X(5)
+               .A("Oxidation potential (volts) :     ")
+               .A("Eh H2S=")
+               .F(7, 3, oxpot(1, m, liq, ah, t, ionic))
+               .A("   ")
+               .A("Eh CH4=")
+               .F(7, 3, oxpot(2, m, liq, ah, t, ionic))
+               .A("   ")
+               .A("Eh H2=")
+               .F(7, 3, oxpot(3, m, liq, ah, t, ionic))
+               .A("   ")
+               .A("Eh NH3=")
+               .F(7, 3, oxpot(4, m, liq, ah, t, ionic)));
+  // Only the first 54 characters of each pH-solver message fit beside the other.
+  put(rep, record{}.X(5).A(54, padded(ph_msg[0], 60)).X(5).A(54, padded(ph_msg[1], 60)));
+
+  put(rep, record{}.X(5).A("Chemical geothermometers ").A("(degrees C)"));
+  const double sio2 = m[sp::h4sio4];
+  if (sio2 > 0.0) {
+    put(rep, record{}
+                 .X(5)
+                 .A("Quartz    ")
+                 .F(7, 1, hqtz(sio2) - zero_celsius_k)
+                 .A("   (GRC Bulletin, pp. 3-12, Nov. 1982)"));
+    put(rep, record{}
+                 .X(5)
+                 .A("Chalcedony")
+                 .F(7, 1, hcha(sio2) - zero_celsius_k)
+                 .A("   (Geothermics, vol. 5, pp. 41-50, 1977)"));
+  } else {
+    put(rep, record{}.X(5).A("SiO2 is zero."));
+    put(rep, record{}.X(5).A("Cannot compute chalcedony and quartz geothermometer temperatures."));
+  }
+  const double na = m[sp::na], k = m[sp::k];
+  if (na > 0.0 && k > 0.0) {
+    const double t_nak = hnak(na, k, gamma(sp::na, t, ionic), gamma(sp::k, t, ionic));
+    put(rep, record{}
+                 .X(5)
+                 .A("Na/K      ")
+                 .F(7, 1, t_nak - zero_celsius_k)
+                 .A("   (Geochim. Cosmochim. Acta, vol. 47, pp. 567-577, 1983)"));
+  } else if (!(k > 0.0)) {
+    put(rep, record{}.X(5).A("K is zero. Cannot compute Na-K geothermometer temperature."));
+  } else {
+    put(rep, record{}.X(5).A("Na is zero. Cannot compute Na-K geothermometer temperature."));
+  }
+}
+
+void out4(double t, double ionic, std::ostream& rep) {
+  // The charged species in three columns of 16: silica, boron, carbonate, sulphur, halide and
+  // alkali ions; alkaline-earth, ammonium and ferrous/ferric ions; iron and aluminium complexes.
+  // clang-format off
+  static constexpr int lis[3][16] = {
+      {sp::h, sp::oh, sp::h3sio4, sp::h2sio4, sp::h2bo3, sp::hco3, sp::co3, sp::hs, sp::s,
+       sp::hso4, sp::so4, sp::naso4, sp::kso4, sp::f, sp::cl, sp::na},
+      {sp::k, sp::ca, sp::mg, sp::cahco3, sp::mghco3, sp::caoh, sp::mgoh, sp::nh4, sp::fe2,
+       sp::fe3, sp::feoh, sp::feoh3m, sp::feoh4mm, sp::feoh_2p, sp::feoh2p, sp::feoh4m},
+      {sp::feso4p, sp::fecl_2p, sp::fecl2p, sp::fecl4, sp::fecl, sp::al, sp::aloh, sp::aloh2,
+       sp::aloh4, sp::also4, sp::also42, sp::alf, sp::alf2, sp::alf4, sp::alf5, sp::alf6}};
+  // clang-format on
+  for (int row = 0; row < 16; ++row) {
+    record r;
+    for (const auto& column : lis) {
+      const int k = column[row];
+      r.X(5).A(spenam(k)).X(9).F(9, 3, gamma(k, t, ionic));
+    }
+    put(rep, r);
+  }
+}
+
+void out5(const species_vector& m, double ah, std::ostream& rep) {
+  // Smallest molality whose logarithm is printed, mol/kg; below it the log reads 0.
+  constexpr double tiny = 2e-38;
+  species_vector ppm, logm;
+  for (int k = 1; k <= species_vector::size; ++k) {
+    ppm[k] = m[k] * species_weight[k];
+    logm[k] = m[k] >= tiny ? std::log10(m[k]) : 0.0;
+  }
+  const double ph = -std::log10(ah);
+  put(rep, record{});
+  put(rep, record{}
+               .X(5)
+               .A("Chemical species in ")
+               .A("water - ppm and log mole")
+               .X(38)
+               .A("Water pH is ")
+               .F(6, 3, ph));
+  // Three columns: species 1-23, 24-46 and 47-69.
+  constexpr int rows = 23;
+  for (int i = 1; i <= rows; ++i) {
+    record r;
+    for (int k = i; k <= species_vector::size; k += rows)
+      r.X(5).A(spenam(k)).F(9, 2, ppm[k]).F(9, 3, logm[k]);
+    put(rep, r);
+  }
+}
+
+void out6(const species_vector& m, double t, double ionic, std::ostream& rep) {
+  // Below this molality a species counts as absent; its log molality is set to 0, mol/kg.
+  constexpr double tiny = 1e-20;
+  species_vector logm, loggam;
+  for (int k = 1; k <= species_vector::size; ++k) {
+    logm[k] = m[k] > tiny ? std::log10(m[k]) : 0.0;
+    loggam[k] = std::log10(gamma(k, t, ionic));
+  }
+  put(rep, record{});
+  put(rep, record{}
+               .X(5)
+               .A("Logarithms of mineral solubility product ")
+               .A("constants (K) and ion activity products (Q) ")
+               .A("in water"));
+  record head;
+  for (int n = 0; n < 3; ++n) head.X(20).A("log K     log Q");
+  put(rep, head);
+  // Three minerals per line; the last line holds two, and the five blanks that open a third
+  // entry close it.
+  constexpr int per_line = 3;
+  for (int first = 1; first <= mineral_vector::size; first += per_line) {
+    record r;
+    for (int j = first; j < first + per_line && j <= mineral_vector::size; ++j)
+      r.X(5).A(minnam(j)).F(9, 3, solpro(j, t)).F(9, 3, actpro(j, m, logm, loggam));
+    if (first + per_line - 1 > mineral_vector::size) r.X(5);
+    put(rep, r);
+  }
+}
+
+}  // namespace morva

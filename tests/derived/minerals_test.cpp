@@ -29,13 +29,14 @@ struct fluid {
 
 TEST(MineralSolubility, LogKAgreesWithTabulatedValues) {
   // Tabulated values are rounded to three decimals: tolerance half a unit of the last digit.
-  struct row { int j; double k25, k100, k250; };
-  for (const row& r : {row{min::adularia, -21.303, -17.222, -14.402},
-                       row{min::anhydrite, -4.709, -5.607, -8.106},
-                       row{min::calcite, -8.490, -9.438, -12.771},
-                       row{min::chalcedony, -3.583, -2.841, -1.995},
-                       row{min::quartz, -3.933, -3.101, -2.112},
-                       row{min::sil_amorph, -2.711, -2.218, -1.656}}) {
+  struct row {
+    int j;
+    double k25, k100, k250;
+  };
+  for (const row& r :
+       {row{min::adularia, -21.303, -17.222, -14.402}, row{min::anhydrite, -4.709, -5.607, -8.106},
+        row{min::calcite, -8.490, -9.438, -12.771}, row{min::chalcedony, -3.583, -2.841, -1.995},
+        row{min::quartz, -3.933, -3.101, -2.112}, row{min::sil_amorph, -2.711, -2.218, -1.656}}) {
     SCOPED_TRACE(minnam(r.j));
     EXPECT_NEAR(solpro(r.j, 298.15), r.k25, 5e-4);
     EXPECT_NEAR(solpro(r.j, 373.15), r.k100, 5e-4);
@@ -80,14 +81,14 @@ TEST(ActivityProduct, SumsStoichiometryTimesLogActivity) {
   EXPECT_NEAR(fl.q(min::anhydrite), la(sp::ca) + la(sp::so4), 1e-12);
   EXPECT_NEAR(fl.q(min::adularia), la(sp::k) + la(sp::aloh4) + 3 * si, 1e-12);
   EXPECT_NEAR(fl.q(min::wollastonite), la(sp::ca) + si - 2 * la(sp::h), 1e-12);
-  EXPECT_NEAR(fl.q(min::mg_chlorite),
-              5 * la(sp::mg) + 2 * la(sp::aloh4) + 3 * si + 8 * la(sp::oh), 1e-12);
-  EXPECT_NEAR(fl.q(min::pyrrhotite),
-              8 * la(sp::feoh4m) + 9 * h2s - 6 * la(sp::oh) - la(sp::so4), 1e-12);
+  EXPECT_NEAR(fl.q(min::mg_chlorite), 5 * la(sp::mg) + 2 * la(sp::aloh4) + 3 * si + 8 * la(sp::oh),
+              1e-12);
+  EXPECT_NEAR(fl.q(min::pyrrhotite), 8 * la(sp::feoh4m) + 9 * h2s - 6 * la(sp::oh) - la(sp::so4),
+              1e-12);
   EXPECT_NEAR(fl.q(min::epidote),
               2 * la(sp::ca) + la(sp::feoh4m) + 2 * la(sp::aloh4) + 3 * si + la(sp::oh), 1e-12);
-  EXPECT_NEAR(fl.q(min::ca_montmor),
-              la(sp::ca) + 14 * la(sp::aloh4) + 22 * si - 12 * la(sp::oh), 1e-12);
+  EXPECT_NEAR(fl.q(min::ca_montmor), la(sp::ca) + 14 * la(sp::aloh4) + 22 * si - 12 * la(sp::oh),
+              1e-12);
   // Polymorphs of the same formula share their activity product.
   EXPECT_EQ(fl.q(min::pyrite), fl.q(min::marcasite));
   EXPECT_EQ(fl.q(min::adularia), fl.q(min::microcline));

@@ -1,0 +1,58 @@
+#pragma once
+// The sections of a sample's report block: sampled composition and sampling conditions,
+// phase composition and gas pressures, ion balance, redox and geothermometers, activity
+// coefficients, species and mineral saturation.
+
+#include <array>
+#include <iosfwd>
+#include <string>
+
+#include "chemdata/indexed.h"
+#include "solver/ph.h"
+
+namespace morva {
+
+/// Sampling data of a sample, 1-based as in the sample file: 1 discharge (kg/s), 2 measured
+/// temperature (°C), 3 condensate pH, 4 its temperature (°C), 5 litres of gas per kg of
+/// condensate, 6 gas collection temperature (°C); the same type as sample_record::collection.
+using collection_data = one_based<struct collection_tag, 6>;
+
+/// Heading and sampled-fluid section: water totals c (mol/kg), dry gas (volume %), condensate
+/// CO2, H2S, NH3, Na and total-steam CO2, H2S, NH3 (mg/kg), sampling data s, origin labels
+/// of Tref and Href (14 characters), user (20), heading (80), sample number (16), location
+/// (80), Tref (K), water pH and its temperature (K), sampling pressure (bar gauge), Href
+/// (kJ/kg), TDS (mg/kg), ionic strength, anion and cation sums (mol-eq/kg) and their
+/// difference (%) of the sampled water, steam fractions at collection and lost by a boiling
+/// spring, spring temperature (°C), degassing coefficient, and the pH-solver messages.
+void out1(const component_vector& c, const gas_vector& gas, const std::array<double, 4>& cond,
+          const std::array<double, 3>& steam, const collection_data& s, const std::string& t_label,
+          const std::string& h_label, const std::string& user, const std::string& heading,
+          const std::string& number, const std::string& location, double tref, double ph,
+          double ph_t, double p_gauge_bar, double href, double tds, double ionic, double anions,
+          double cations, double diff, double yc, double yb, double t_spring_c, double spring_degas,
+          const ph_messages& msg, std::ostream& rep);
+
+/// Phase section: vapour gases (mg/kg of steam), liquid components (mg/kg), liquid TDS
+/// (mg/kg), partial pressures p (bar absolute; water vapour in slot 0, the seven gases in
+/// slots 1..7), total pressure (bar absolute) and the aquifer steam fraction.
+void out2(const gas_vector& vap, const component_vector& liq, double tds,
+          const std::array<double, 8>& p, double ptotal, double ya, std::ostream& rep);
+
+/// Ion balance, redox and geothermometer section of a solved fluid: species molalities m
+/// (mol/kg), liquid components (mg/kg), aH, ionic strength (mol/kg), T (K), the pH-solver
+/// messages and the mass-balance message (60 characters).
+void out3(const species_vector& m, const component_vector& liq, double ah, double ionic, double t,
+          const ph_messages& ph_msg, const std::string& mb_msg, std::ostream& rep);
+
+/// Activity coefficients of the 48 charged species at T (K) and ionic strength (mol/kg).
+void out4(double t, double ionic, std::ostream& rep);
+
+/// Species section: mg/kg and log10 molality of the 69 species (m in mol/kg), and the pH
+/// from the hydrogen-ion activity ah.
+void out5(const species_vector& m, double ah, std::ostream& rep);
+
+/// Mineral section: log K at T (K) beside log Q of the species molalities m (mol/kg) at
+/// ionic strength (mol/kg) for the 29 minerals.
+void out6(const species_vector& m, double t, double ionic, std::ostream& rep);
+
+}  // namespace morva
