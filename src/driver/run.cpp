@@ -1,7 +1,134 @@
 #include "driver/run.h"
 
+#include <filesystem>
+#include <istream>
+#include <ostream>
+#include <system_error>
+
+#include "driver/dialogs.h"
+#include "driver/options.h"
+#include "driver/screen.h"
+#include "driver/sequence.h"
+#include "report/fields.h"
+#include "samplefile/reader.h"
+
 namespace morva {
 
-int run(std::istream&, std::ostream&, std::ostream&) { return 0; }
+namespace {
+
+void banner(std::ostream& term) {
+  put(term, record{});
+  put(term, record{});
+  put(term, record{}.A(" TARVELLE  FLUIDS  RESEARCH  UNIT"));
+  put(term, record{});
+  put(term, record{}.A(" Program MORVA, version 2.4,  April 2010."));
+  put(term, record{});
+  put(term, record{}.A(" Reads chemical analyses of water, gas, and steam samples,"));
+  put(term, record{}.A(" and computes aqueous speciation, gas pressures, and activity products,"));
+  put(term, record{}.A(" at the temperature desired."));
+  put(term, record{});
+}
+
+/// The keyboard has nothing more to say: end the open prompt line and say why the run stops.
+int input_ended(std::ostream& err, std::ostream& term) {
+  put(term, record{});
+  put(err, record{}.A("morva: standard input ended while an answer was awaited"));
+  return exit_input_ended;
+}
+
+/// Opens the sample file for reading; a directory or a file that cannot be read is refused.
+bool open_sample_file(const std::string& name, std::ifstream& file, std::ostream& err) {
+  std::error_code e;
+  if (!std::filesystem::is_directory(name, e)) file.open(name, std::ios::in | std::ios::binary);
+  if (file.is_open()) return true;
+  put(err, record{}.A("morva: cannot open sample file ").A(name));
+  return false;
+}
+
+/// Creates a process-step file the first time a sample asks for its kind of steps.
+bool open_step_file(bool wanted, const char* name, bool& open, std::ofstream& file,
+                    std::ostream& err) {
+  if (open || !wanted) return true;
+  if (!replace_file(name, file, err)) return false;
+  open = true;
+  return true;
+}
+
+/// End of the run: every file written is closed, so its contents are on disk.
+int end_run(run_state& rs, int status) {
+  for (std::ofstream* f : {&rs.report, &rs.boil, &rs.cool}) {
+    if (f->is_open()) f->close();
+  }
+  return status;
+}
+
+}  // namespace
+
+std::string file_name(const std::string& field) {
+  const std::size_t end = field.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : field.substr(0, end + 1);
+}
+
+bool replace_file(const std::string& name, std::ofstream& file, std::ostream& err) {
+  namespace fs = std::filesystem;
+  // Remove first, then create: a process that still reads the old file (the sample file of
+  // this very run may be an old "boil.out") keeps reading it unchanged. Truncating in place
+  // would destroy it, so a file that cannot be removed is not written over either.
+  std::error_code e;
+  bool removed = !fs::is_directory(name, e);
+  if (removed) {
+    fs::remove(name, e);
+    removed = !e;
+  }
+  if (removed) file.open(name, std::ios::out | std::ios::binary | std::ios::trunc);
+  if (file.is_open()) return true;
+  put(err, record{}.A("morva: cannot create file ").A(name));
+  return false;
+}
+
+bool run_state::make_report_ready(std::ostream& err) {
+  if (page_separator != separator_nul || report.is_open()) return true;
+  return replace_file(file_name(report_file), report, err);
+}
+
+int run(std::istream& in, std::ostream& out, std::ostream& err) {
+  banner(out);
+  run_state rs;
+  if (!askme1(rs.user, rs.heading, rs.sample_file, rs.report_file, in, out)) {
+    return input_ended(err, out);
+  }
+  std::ifstream samples;
+  if (!open_sample_file(file_name(rs.sample_file), samples, err)) return exit_sample_file;
+  sample_file source(samples, file_name(rs.sample_file));
+
+  sample_record s;
+  run_options opt;  // a water-only sample sets its boiling-spring fields; others leave them
+  for (;;) {
+    int eof = 0;
+    const read_outcome got = input(source, s, eof, out);
+    if (got.result == read_outcome::kind::input_error) {
+      put(err, got.diagnostic());
+      return end_run(rs, exit_sample_file);
+    }
+    if (eof != 0) break;
+
+    char choice = ' ';
+    if (!screen(s, choice, in, out)) return end_run(rs, input_ended(err, out));
+    if (choice == 'q' || choice == 'Q') break;
+    if (choice == 'n' || choice == 'N') continue;
+
+    if (!askme2(s.type, s.collection[2], opt, in, out)) {
+      return end_run(rs, input_ended(err, out));
+    }
+    // Both process-step files exist from here on, even if the calculation then refuses
+    // the sample.
+    if (!open_step_file(opt.n_boil > 0, boil_file_name, rs.boil_open, rs.boil, err) ||
+        !open_step_file(opt.n_cool > 0, cool_file_name, rs.cool_open, rs.cool, err) ||
+        !calculate_sample(rs, s, opt, err, out)) {
+      return end_run(rs, exit_file_not_created);
+    }
+  }
+  return end_run(rs, exit_orderly);
+}
 
 }  // namespace morva

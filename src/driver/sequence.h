@@ -1,0 +1,19 @@
+#pragma once
+// The calculation of one sample chosen on the screen: reference state, its report, and the
+// cooling and boiling steps.
+
+#include <iosfwd>
+
+#include "driver/options.h"
+#include "driver/run.h"
+#include "samplefile/reader.h"
+
+namespace morva {
+
+/// Calculates and reports one sample with the chosen options, or abandons it with a
+/// message on `term` when the calculation refuses it. False only when the run must stop
+/// because an output file cannot be created (message on `err`).
+bool calculate_sample(run_state& rs, const sample_record& s, const run_options& opt,
+                      std::ostream& err, std::ostream& term);
+
+}  // namespace morva
