@@ -5,12 +5,17 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "chemdata/tables.h"
 #include "report/fields.h"
+#include "samplefile/reader.h"
 
 namespace morva {
+
+// The sampling data pass straight from the sample record.
+static_assert(std::is_same_v<decltype(sample_record::collection), collection_data>);
 
 namespace {
 
