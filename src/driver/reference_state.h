@@ -1,0 +1,80 @@
+#pragma once
+// One sample from its analysis to the solved aquifer fluid at the reference temperature, and
+// the report block of that reference state.
+
+#include <iosfwd>
+#include <string>
+
+#include "chemdata/indexed.h"
+#include "driver/options.h"
+#include "driver/run.h"
+#include "phases/gas_distribution.h"
+#include "samplefile/reader.h"
+#include "solver/ph.h"
+
+namespace morva {
+
+/// Everything the calculation of one sample carries from the sampled water to the reference
+/// state and on through the cooling and boiling steps; temperatures in K, solver amounts in
+/// mol/kg, the compositions meant for print in mg/kg.
+struct work_state {
+  double ah = 0.0;              ///< hydrogen-ion activity of the last speciation
+  double ah0 = 0.0;             ///< start value of aH handed to the next speciation
+  double ionic = 0.0;           ///< ionic strength carried from one speciation to the next
+  double ionic_sampling = 0.0;  ///< ionic strength of the water at its pH measurement
+  double anions = 0.0;          ///< anion sum of the sampled water, mol-eq/kg
+  double cations = 0.0;         ///< cation sum of the sampled water, mol-eq/kg
+  double balance_diff = 0.0;    ///< ion-balance difference of the sampled water, %
+  species_vector m;             ///< species molalities of the last speciation
+  species_vector est;           ///< species estimates for the next speciation
+  double a = 0.0;               ///< proton balance of the sampled water
+
+  double tref = 0.0;  ///< reference temperature
+  double tc = 0.0;    ///< separator temperature (saturation at the collection pressure)
+  double tb = 0.0;    ///< boiling-spring temperature, 0 without a boiling spring
+  double href = 0.0;  ///< reference enthalpy, kJ/kg
+  double yc = 0.0;    ///< steam fraction at collection
+  double ya = 0.0;    ///< steam fraction of the aquifer fluid at Tref
+  double yb = 0.0;    ///< steam fraction lost by a boiling spring
+  std::string t_label = std::string(14, ' ');  ///< origin of Tref, 14 characters
+  std::string h_label = std::string(14, ' ');  ///< origin of Href, 14 characters
+  double yc_old = 0.0;  ///< yc before its last update in the geothermometer iteration
+  double yb_old = 0.0;  ///< yb before its last update
+  double ya_old = 0.0;  ///< ya before its last update
+
+  component_vector cs_spring;  ///< steam lost by a boiling spring, mol per kg of steam
+  component_vector cd;         ///< recombined discharge, mol per kg of discharge
+  component_vector cl;         ///< its liquid part, mol per kg of water
+  double a_d = 0.0;            ///< proton balance of the discharge
+  double tds_d = 0.0;          ///< total dissolved solids of the discharge, mg/kg
+
+  gas_vector v;                  ///< gases of the steam, mol per kg of steam
+  gas_vector mgas;               ///< molecular gases in the water, mol/kg
+  gas_vector b;                  ///< speciation ratios of the gases
+  gas_pressures p{};             ///< partial pressures, bar absolute, water vapour first
+  double ptotal = 0.0;           ///< total pressure, bar absolute
+  component_vector liquid_mgkg;  ///< liquid composition, mg/kg
+  gas_vector steam_mgkg;         ///< gases of the steam, mg per kg of steam
+  double tds_liquid = 0.0;       ///< total dissolved solids of the liquid, mg/kg
+
+  std::string mb_msg = std::string(60, ' ');  ///< mass-balance message
+  /// pH-solver messages of the first solution of the last speciation.
+  ph_messages ph_msg1{std::string(60, ' '), std::string(60, ' ')};
+  /// pH-solver messages of its later passes.
+  ph_messages ph_msg2{std::string(60, ' '), std::string(60, ' ')};
+  double degas = 1.0;  ///< degassing coefficient of the state
+};
+
+/// Solves sample s with options opt up to its aquifer fluid at the reference temperature,
+/// filling ws; on a refusal writes the reason to term and sets suppress (ws is then not to be
+/// reported).
+void solve_reference_state(const sample_record& s, const run_options& opt, work_state& ws,
+                           bool& suppress, std::ostream& term);
+
+/// Writes the report block of the solved reference state ws of sample s to the report file of
+/// rs, creating that file for the first sample of the run and turning the page separator into
+/// a form feed. False, with a message on err, when the report file cannot be created.
+bool report_reference_state(run_state& rs, const sample_record& s, const run_options& opt,
+                            const work_state& ws, std::ostream& err);
+
+}  // namespace morva
