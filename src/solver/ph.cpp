@@ -121,21 +121,24 @@ double f(const proton_terms& k, double a) {
   const gas_factors& g = k.g;
   const double u = a * r[1];  // m(OH-) = 1/u
 
-  double sum = c[2] * (2 + a * r[13]) / (1 + a * r[13] * (1 + a * r[12] * g[2]));  // sulfide
-  sum += c[1] * (a * r[10] * k.p + 2 * k.q) /
-         (k.q + a * r[10] * (k.p + a * r[9] * g[1]));                            // carbonate
-  sum += c[9] * (2 + a * r[4] * k.s) / (1 + a * r[4] * (k.s + a * r[3]));        // silica
-  sum += c[14] * k.fp / (k.fp + a * r[18]);                                      // fluoride
-  sum += c[16] * (2 * k.sd + a * r[16]) / (k.sd + a * r[16] * (1 + a * r[15]));  // sulfate
-  sum += c[8] / (1 + a * r[7]);                                                  // borate
-  sum -= c[3] / (1 + r[37] * g[3] / u);                                          // ammonium
-  sum += k.h / u;                                                                // hydroxide
-  sum += c[17] * (r[58] / u) *
-         (1 + (2 * r[59] / u) * (1 + (3 * r[60] / (2 * u)) * (1 + 4 * r[61] / (3 * u)))) /
-         (1 + (r[58] / u) * (1 + (r[59] / u) * (1 + (r[60] / u) * (1 + r[61] / u))) + k.als +
-          k.alf);       // aluminium
-  sum -= a / k.gamma1;  // H+
-  sum -= k.a_liq;       // the target
+  // Each component: its total times the proton-weighted share of its species at a.
+  // Sulfide, carbonate, silica, fluoride, sulfate, borate:
+  double sum = c[2] * (2 + a * r[13]) / (1 + a * r[13] * (1 + a * r[12] * g[2]));
+  sum += c[1] * (a * r[10] * k.p + 2 * k.q) / (k.q + a * r[10] * (k.p + a * r[9] * g[1]));
+  sum += c[9] * (2 + a * r[4] * k.s) / (1 + a * r[4] * (k.s + a * r[3]));
+  sum += c[14] * k.fp / (k.fp + a * r[18]);
+  sum += c[16] * (2 * k.sd + a * r[16]) / (k.sd + a * r[16] * (1 + a * r[15]));
+  sum += c[8] / (1 + a * r[7]);
+  // ammonium (NH4+ weighs -1), hydroxide with CaOH+ and MgOH+, aluminium hydroxo complexes:
+  sum -= c[3] / (1 + r[37] * g[3] / u);
+  sum += k.h / u;
+  sum +=
+      c[17] * (r[58] / u) *
+      (1 + (2 * r[59] / u) * (1 + (3 * r[60] / (2 * u)) * (1 + 4 * r[61] / (3 * u)))) /
+      (1 + (r[58] / u) * (1 + (r[59] / u) * (1 + (r[60] / u) * (1 + r[61] / u))) + k.als + k.alf);
+  // the hydrogen ion itself, and the balance to be kept.
+  sum -= a / k.gamma1;
+  sum -= k.a_liq;
   return sum;
 }
 
