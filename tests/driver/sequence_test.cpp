@@ -197,28 +197,28 @@ testing::AssertionResult fits(const std::string& line, std::string_view layout, 
       continue;
     }
     const std::size_t close = layout.find('}', i);
-    const std::string spec(layout.substr(i + 1, close - i - 1));
+    const std::string notation(layout.substr(i + 1, close - i - 1));
     i = close + 1;
-    const auto w = static_cast<std::size_t>(std::stoi(spec.substr(1)));
-    const std::size_t dot = spec.find('.');
-    const std::string d = dot == std::string::npos ? "0" : spec.substr(dot + 1);
-    if (col + w > line.size())
+    const auto width = static_cast<std::size_t>(std::stoi(notation.substr(1)));
+    const std::size_t dot = notation.find('.');
+    const std::string d = dot == std::string::npos ? "0" : notation.substr(dot + 1);
+    if (col + width > line.size())
       return fail("line ends inside a field at column " + std::to_string(col + 1));
-    const std::string field = line.substr(col, w);
-    col += w;
-    if (spec[0] == 'A') {
+    const std::string field = line.substr(col, width);
+    col += width;
+    if (notation[0] == 'A') {
       got.a.push_back(field);
       continue;
     }
-    if (field == std::string(w, '*')) {
+    if (field == std::string(width, '*')) {
       got.x.push_back(nan);
       continue;
     }
     const std::regex f_form(" *-?[0-9]*\\.[0-9]{" + d + "}");
     const std::regex e_form(" *-?0?\\.[0-9]{" + d + "}(E[+-][0-9]{2}|[+-][0-9]{3})");
-    if (!std::regex_match(field, spec[0] == 'F' ? f_form : e_form))
-      return fail("field {" + spec + "} reads [" + field + "]");
-    got.x.push_back(spec[0] == 'F' ? std::stod(field) : e_value(field));
+    if (!std::regex_match(field, notation[0] == 'F' ? f_form : e_form))
+      return fail("field {" + notation + "} reads [" + field + "]");
+    got.x.push_back(notation[0] == 'F' ? std::stod(field) : e_value(field));
   }
   if (col != line.size()) return fail("line is longer than its layout");
   return testing::AssertionSuccess();
