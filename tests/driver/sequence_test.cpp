@@ -9,7 +9,6 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -181,6 +180,38 @@ double e_value(const std::string& field) {
   return std::stod(field.substr(0, e)) * std::pow(10.0, std::stoi(field.substr(exp_at)));
 }
 
+/// True when a field written as F (blanks, optional minus, digits, point, d decimals) or as
+/// E (blanks, optional minus, optional 0, point, d digits, E and a signed two-digit exponent or
+/// a signed three-digit exponent) has that shape.
+bool number_shape(const std::string& field, char kind, std::size_t d) {
+  std::size_t i = field.find_first_not_of(' ');
+  if (i == std::string::npos) return false;
+  const auto digits = [&](std::size_t n_min, std::size_t n_max) {
+    std::size_t n = 0;
+    while (i < field.size() && n < n_max && field[i] >= '0' && field[i] <= '9') ++i, ++n;
+    return n >= n_min;
+  };
+  if (field[i] == '-') ++i;
+  if (kind == 'F') {
+    digits(0, field.size());
+  } else if (i < field.size() && field[i] == '0') {
+    ++i;
+  }
+  if (i >= field.size() || field[i] != '.') return false;
+  ++i;
+  if (!digits(d, d)) return false;
+  if (kind == 'F') return i == field.size();
+  if (i < field.size() && field[i] == 'E') {
+    ++i;
+    if (i >= field.size() || (field[i] != '+' && field[i] != '-')) return false;
+    ++i;
+    return digits(2, 2) && i == field.size();
+  }
+  if (i >= field.size() || (field[i] != '+' && field[i] != '-')) return false;
+  ++i;
+  return digits(3, 3) && i == field.size();
+}
+
 /// Matches a line against a layout: literal characters stand for themselves, {Fw.d}, {Ew.d}
 /// and {Aw} for a field of w columns in that notation.
 testing::AssertionResult fits(const std::string& line, std::string_view layout, line_fields& got) {
@@ -214,9 +245,7 @@ testing::AssertionResult fits(const std::string& line, std::string_view layout, 
       got.x.push_back(nan);
       continue;
     }
-    const std::regex f_form(" *-?[0-9]*\\.[0-9]{" + d + "}");
-    const std::regex e_form(" *-?0?\\.[0-9]{" + d + "}(E[+-][0-9]{2}|[+-][0-9]{3})");
-    if (!std::regex_match(field, notation[0] == 'F' ? f_form : e_form))
+    if (!number_shape(field, notation[0], static_cast<std::size_t>(std::stoi(d))))
       return fail("field {" + notation + "} reads [" + field + "]");
     got.x.push_back(notation[0] == 'F' ? std::stod(field) : e_value(field));
   }
