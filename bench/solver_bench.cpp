@@ -1,0 +1,69 @@
+// The solver routines one at a time, on the aquifer fluid of a well discharge at 250 °C.
+
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+#include "bench/fixtures.h"
+#include "phases/speciation.h"
+#include "solver/mass_balance.h"
+#include "solver/ph.h"
+
+namespace morva::bench {
+namespace {
+
+/// One mass balance from the species of the solved fluid (a warm start, as in every later
+/// pass of a phase model), followed by the species molalities.
+void masbal_spemol_250c(benchmark::State& state) {
+  const boiled_fluid b = solved_boiled_fluid();
+  std::ostringstream term;
+  species_vector x;
+  species_vector m;
+  std::string msg;
+  for (auto _ : state) {
+    masbal(b.cl, b.ah, b.t, b.ionic, b.m, x, msg, term);
+    spemol(x, b.ah, b.t, b.ionic, m);
+    benchmark::DoNotOptimize(m);
+  }
+}
+
+/// The pH at 250 °C of the boiled discharge, started from the activity of the solved
+/// sampled water.
+void phcalc_250c(benchmark::State& state) {
+  const boiled_fluid b = solved_boiled_fluid();
+  ph_messages msg;
+  double ah = 0.0;
+  for (auto _ : state) {
+    phcalc(b.m, b.ws.cd, b.ws.a_d, b.g, b.t, b.ionic, b.ws.ah, b.y, ah, msg);
+    benchmark::DoNotOptimize(ah);
+  }
+}
+
+/// The whole two-phase speciation at 250 °C with 20 % steam, from the species of the
+/// discharge at its reference state.
+void phase2_250c(benchmark::State& state) {
+  const boiled_fluid b = solved_boiled_fluid();
+  const work_state& ws = b.ws;
+  std::ostringstream term;
+  for (auto _ : state) {
+    component_vector cl = b.cl;
+    double ionic = strion(ws.m);
+    double ah0 = ws.ah;
+    double ah = 0.0;
+    gas_vector v, mgas, bco;
+    species_vector m;
+    ph_messages msg1, msg2;
+    std::string mb;
+    phase2(ws.m, ws.cd, cl, ws.a_d, b.t, ionic, b.y, ah0, 1.0, ah, v, mgas, m, bco, msg1, msg2,
+           mb, term);
+    benchmark::DoNotOptimize(m);
+  }
+}
+
+}  // namespace
+
+BENCHMARK(masbal_spemol_250c)->Repetitions(5)->DisplayAggregatesOnly(true);
+BENCHMARK(phcalc_250c)->Repetitions(5)->DisplayAggregatesOnly(true);
+BENCHMARK(phase2_250c)->Repetitions(5)->DisplayAggregatesOnly(true);
+
+}  // namespace morva::bench
