@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -254,6 +256,88 @@ TEST(RunFailures, TheKeyboardEndingInADialogEndsTheRun) {
     EXPECT_EQ(s.out, c.out);
     EXPECT_EQ(s.err, message);
     EXPECT_EQ(s.status, exit_input_ended);
+  }
+}
+
+// The example file as a user meets it first.
+
+/// The numbers printed behind `label` in the report, in report order (F fields, so a field of
+/// asterisks fails the test rather than reading as a number).
+std::vector<double> numbers_after(const std::string& report, const std::string& label,
+                                  std::size_t width) {
+  std::vector<double> found;
+  for (std::size_t at = report.find(label); at != std::string::npos;
+       at = report.find(label, at + 1)) {
+    const std::string field = report.substr(at + label.size(), width);
+    char* end = nullptr;
+    const double v = std::strtod(field.c_str(), &end);
+    EXPECT_EQ(end, field.c_str() + field.size()) << "not a number: \"" << field << "\"";
+    found.push_back(v);
+  }
+  return found;
+}
+
+TEST(ExampleFile, EverySampleIsChargeBalancedLikeAPublishedAnalysis) {
+  // All three samples at their measured temperatures without steps: HS-07 and MP-03 (water
+  // only) answer five questions, KV-12 (with steam) four.
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  const session s = run_morva(
+      dir, defaults + "\n" + hs07_default_options + "\n\n\n\n\n" + "\n" + hs07_default_options);
+  ASSERT_EQ(s.status, 0) << s.err;
+  // Each sample reports the balance of the sampled water and of the reference state, F6.2.
+  const std::vector<double> diff = numbers_after(dir.read("morva.out"), "Difference (%) =", 6);
+  ASSERT_EQ(diff.size(), 6u);
+  for (double d : diff) EXPECT_LE(std::abs(d), 5.0);
+}
+
+TEST(ExampleFile, TheReadmeSessionWritesItsPagesAndStepFiles) {
+  // HS-07 at 97.2 °C boiled to 90 and 80 °C and cooled to 50 °C, KV-12 at its quartz
+  // temperature, MP-03 skipped.
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  const session s = run_morva(dir,
+                              "\nA. Geochemist 2024\nKettleby and Kaldvik survey\n\n"
+                              "\n\n\n\n2,90,80\n\n1,50\n"
+                              "\n3\n\n\n"
+                              "n\n");
+  ASSERT_EQ(s.status, 0) << s.err;
+  // The run ends at the end of the file, right after the last screen's answer.
+  ASSERT_GE(s.out.size(), screen_mp03.size());
+  EXPECT_EQ(s.out.substr(s.out.size() - screen_mp03.size()), screen_mp03);
+
+  // Two pages each: HS-07, its cooling step, its two boiling steps, KV-12.
+  const std::vector<std::string> report = lines_of(dir.read("morva.out"));
+  std::vector<std::string> separators, headings;
+  for (std::size_t i = 0; i < report.size(); ++i) {
+    if (report[i] == std::string(1, '\0') || report[i] == "\f") separators.push_back(report[i]);
+    if (report[i].find("Aquifer liquid") != std::string::npos) headings.push_back(report[i]);
+  }
+  ASSERT_EQ(separators.size(), 10u);
+  EXPECT_EQ(separators[0], std::string(1, '\0'));
+  const std::string hs07 = "     HS-07" + std::string(11 + 12, ' ') + "Aquifer liquid ";
+  const std::string degassing = std::string(18, ' ') + "Degassing coefficient is 1.0000";
+  const std::string deg_c = std::string(1, '\xB0') + "C";
+  const std::string cooled = hs07 + "cooled to  50.0 " + deg_c;
+  const std::string boiled90 = hs07 + "boiled to  90.0 " + deg_c + degassing;
+  const std::string boiled80 = hs07 + "boiled to  80.0 " + deg_c + degassing;
+  EXPECT_EQ(headings,
+            (std::vector<std::string>{cooled, cooled, boiled90, boiled90, boiled80, boiled80}));
+  // The well's reference temperature is its quartz temperature, near 250 °C.
+  const std::string kv12 = dir.read("morva.out").substr(dir.read("morva.out").find("KV-12"));
+  const std::vector<double> tref = numbers_after(kv12, "Reference temperature    deg.C :", 7);
+  ASSERT_EQ(tref.size(), 1u);
+  EXPECT_NEAR(tref[0], 250.0, 10.0);
+  EXPECT_NE(kv12.find("  (Quartz)    "), std::string::npos);
+
+  // Each step file holds one block of HS-07 at its last step temperature (line 7, F16.8).
+  for (const auto& [name, t] :
+       {std::pair{"cool.out", "     50.00000000"}, std::pair{"boil.out", "     80.00000000"}}) {
+    SCOPED_TRACE(name);
+    const std::vector<std::string> block = lines_of(dir.read(name));
+    ASSERT_EQ(block.size(), 34u);
+    EXPECT_EQ(block[3].substr(0, 16), "HS-07           ");
+    EXPECT_EQ(block[6].substr(0, 16), t);
   }
 }
 

@@ -134,15 +134,15 @@ inline const std::string screen_hs07 =
     " Collection pressure (bar-g) :    0.0      Discharge (kg/s)       :    1.8\n" +
     table_head +
     " pH          9.31  |  Na       187.50  ||  CO2        0.00  ||  pH          0.00\n"
-    " pH-temp    21.50  |  K         11.20  ||  H2S        0.00  ||  pH-temp     0.00\n"
+    " pH-temp    21.50  |  K         14.60  ||  H2S        0.00  ||  pH-temp     0.00\n"
     " SiO2      246.00  |  Mg         0.01  ||  NH3        0.00  ||  CO2         0.00\n"
     " B           0.84  |  Ca         2.35  ||  H2         0.00  ||  H2S         0.00\n"
-    " CO2        38.60  |  Al         0.61  ||  O2         0.00  ||  NH3         0.00\n"
+    " CO2        72.00  |  Al         0.61  ||  O2         0.00  ||  NH3         0.00\n"
     " H2S         2.40  |  Fe         0.02  ||  CH4        0.00  ||  Na          0.00\n"
     " NH3         0.12  |  F          4.85  ||  N2         0.00  ||  \n"
-    " H2          0.00  |  Cl        96.40  ||                   ||  Steam phase\n"
-    " O2          0.00  |  SO4       82.70  || Liters gas per kg ||     mg/kg\n"
-    " CH4         0.00  |  TDS      735.00  || condensate   0.00 ||  CO2         0.00\n"
+    " H2          0.00  |  Cl       112.00  ||                   ||  Steam phase\n"
+    " O2          0.00  |  SO4      105.00  || Liters gas per kg ||     mg/kg\n"
+    " CH4         0.00  |  TDS      725.00  || condensate   0.00 ||  CO2         0.00\n"
     " N2          0.00  |                   || Gas collection    ||  H2S         0.00\n"
     "                   |                   || temp.        0.00 ||  NH3         0.00\n" +
     rule + choice;
@@ -163,9 +163,9 @@ inline const std::string screen_kv12 =
     " CO2        22.40  |  Al         1.72  ||  O2         0.02  ||  NH3         2.90\n"
     " H2S        48.50  |  Fe         0.04  ||  CH4        0.31  ||  Na          0.12\n"
     " NH3         0.35  |  F          1.12  ||  N2         0.98  ||  \n"
-    " H2          0.00  |  Cl       185.00  ||                   ||  Steam phase\n"
+    " H2          0.00  |  Cl       290.00  ||                   ||  Steam phase\n"
     " O2          0.00  |  SO4       41.60  || Liters gas per kg ||     mg/kg\n"
-    " CH4         0.00  |  TDS     1290.00  || condensate   2.86 ||  CO2      5215.00\n"
+    " CH4         0.00  |  TDS     1285.00  || condensate   2.86 ||  CO2      5215.00\n"
     " N2          0.00  |                   || Gas collection    ||  H2S       412.00\n"
     "                   |                   || temp.       18.50 ||  NH3         3.40\n" +
     rule + choice;
@@ -179,16 +179,16 @@ inline const std::string screen_mp03 =
     "C) :   88.4      Fluid enthalpy (kJ/kg) :     0.\n"
     " Collection pressure (bar-g) :    0.0      Discharge (kg/s)       :    0.3\n" +
     table_head +
-    " pH          2.74  |  Na        14.80  ||  CO2        0.00  ||  pH          0.00\n"
-    " pH-temp    22.00  |  K          6.30  ||  H2S        0.00  ||  pH-temp     0.00\n"
-    " SiO2      212.00  |  Mg         9.70  ||  NH3        0.00  ||  CO2         0.00\n"
-    " B           0.25  |  Ca        28.60  ||  H2         0.00  ||  H2S         0.00\n"
-    " CO2        12.00  |  Al        38.50  ||  O2         0.00  ||  NH3         0.00\n"
-    " H2S         0.80  |  Fe        26.40  ||  CH4        0.00  ||  Na          0.00\n"
-    " NH3         4.20  |  F          0.35  ||  N2         0.00  ||  \n"
-    " H2          0.00  |  Cl         5.20  ||                   ||  Steam phase\n"
-    " O2          0.00  |  SO4     1320.00  || Liters gas per kg ||     mg/kg\n"
-    " CH4         0.00  |  TDS     1780.00  || condensate   0.00 ||  CO2         0.00\n"
+    " pH          2.74  |  Na        24.00  ||  CO2        0.00  ||  pH          0.00\n"
+    " pH-temp    22.00  |  K          4.20  ||  H2S        0.00  ||  pH-temp     0.00\n"
+    " SiO2      212.00  |  Mg        14.00  ||  NH3        0.00  ||  CO2         0.00\n"
+    " B           0.25  |  Ca        45.00  ||  H2         0.00  ||  H2S         0.00\n"
+    " CO2        12.00  |  Al        48.00  ||  O2         0.00  ||  NH3         0.00\n"
+    " H2S         0.80  |  Fe        32.00  ||  CH4        0.00  ||  Na          0.00\n"
+    " NH3         8.00  |  F          0.35  ||  N2         0.00  ||  \n"
+    " H2          0.00  |  Cl         4.00  ||                   ||  Steam phase\n"
+    " O2          0.00  |  SO4      680.00  || Liters gas per kg ||     mg/kg\n"
+    " CH4         0.00  |  TDS     1075.00  || condensate   0.00 ||  CO2         0.00\n"
     " N2          0.00  |                   || Gas collection    ||  H2S         0.00\n"
     "                   |                   || temp.        0.00 ||  NH3         0.00\n" +
     rule + choice;
