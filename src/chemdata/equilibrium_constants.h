@@ -2,6 +2,8 @@
 // Equilibrium constants of the aqueous dissociation reactions, the water properties they use,
 // and the molal reaction factors through which the speciation solver relates molalities.
 
+#include "chemdata/indexed.h"
+
 namespace morva {
 
 /// Ratio of the dielectric constant of water near 25 °C to that at T (K); 1.0 at 298.15 K.
@@ -15,5 +17,13 @@ double discon(int i, double t);
 /// coefficients of the charged products other than H+ over K_i times that of a charged species
 /// i; 0.0 for the 16 free ions that have no reaction of their own.
 double recdis(int i, double t, double ionic);
+
+/// Dissociation constants k of all 69 rows at T (K), each equal to discon(i, T) to the last bit;
+/// ln T and the water functions are evaluated once for all of them.
+void discon_all(double t, species_vector& k);
+/// Reaction factors r of all 69 species from the dissociation constants k (discon_all at T) and
+/// the activity coefficients g (gamma_all at T and I), each equal to recdis(i, T, I) to the last
+/// bit.
+void recdis_all(const species_vector& k, const species_vector& g, species_vector& r);
 
 }  // namespace morva

@@ -13,6 +13,7 @@
 #include "phases/speciation.h"
 #include "report/fields.h"
 #include "report/sections.h"
+#include "solver/factors.h"
 #include "solver/mass_balance.h"
 #include "steam/saturation.h"
 
@@ -46,12 +47,15 @@ void speciate_sampled_water(const sample_record& s, work_state& ws, std::ostream
   ws.ah = std::pow(10.0, -s.ph);
   setini(c, ws.est);
   species_vector x;
-  masbal(c, ws.ah, s.ph_t, ws.ionic, ws.est, x, ws.mb_msg, term);
-  spemol(x, ws.ah, s.ph_t, ws.ionic, ws.m);
+  solver_factors fac;  // at the pH temperature and the ionic strength of the pass
+  make_factors(s.ph_t, ws.ionic, fac);
+  masbal(c, ws.ah, fac, ws.est, x, ws.mb_msg, term);
+  spemol(x, ws.ah, fac, ws.m);
   for (int pass = 1; pass <= ionic_passes; ++pass) {
     ws.ionic = strion(ws.m);
-    masbal(c, ws.ah, s.ph_t, ws.ionic, ws.m, x, ws.mb_msg, term);
-    spemol(x, ws.ah, s.ph_t, ws.ionic, ws.m);
+    change_ionic_strength(ws.ionic, fac);
+    masbal(c, ws.ah, fac, ws.m, x, ws.mb_msg, term);
+    spemol(x, ws.ah, fac, ws.m);
   }
   ws.ionic_sampling = strion(ws.m);
   ws.ionic = ws.ionic_sampling;

@@ -7,30 +7,29 @@
 
 namespace morva {
 
-namespace {
-
-// Mole-fraction distribution coefficient of each gas at T (K): the ratio of its mole fraction
-// in the steam to its mole fraction in the water, from the Henry constant (mol kg-1 bar-1) and
-// the vapour pressure of water (bar), reduced by the degassing coefficient f. The 55.52 mol of
-// water per kg belongs to this coefficient; the running sums use 55.51.
-gas_vector distribution_coefficients(double t, double f) {
+void distribution_coefficients(double t, double f, gas_vector& d) {
+  // From the Henry constant (mol kg-1 bar-1) and the vapour pressure of water (bar), reduced by
+  // the degassing coefficient f. The 55.52 mol of water per kg belongs to this coefficient; the
+  // running sums of gasdis and vapors use 55.51.
   const double w = psat(t);
-  gas_vector d;
   for (int i = 1; i <= gas_vector::size; ++i) d[i] = std::pow(10.0, henryk(i, t)) * w / (55.52 * f);
-  return d;
 }
-
-}  // namespace
 
 void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
             const gas_vector& tot, double t, double x, double f, gas_vector& v, gas_vector& m) {
+  gas_vector d;
+  distribution_coefficients(t, f, d);
+  gasdis(vstart, mstart, b, tot, d, x, v, m);
+}
+
+void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+            const gas_vector& tot, const gas_vector& d, double x, gas_vector& v, gas_vector& m) {
   constexpr int maxit = 10;
   constexpr double epp = 1e-30;
   constexpr double tol = 0.001;
 
   v = vstart;
   m = mstart;
-  const gas_vector d = distribution_coefficients(t, f);
 
   // Moles per kg of the liquid (water plus molecular gas, the gas weighted so that the ratio
   // of the two mole fractions is the distribution coefficient) and of the steam.
@@ -73,7 +72,8 @@ void vapors(const gas_vector& m, double t, double f, gas_vector& v) {
   constexpr double epp = 1e-30;
   constexpr double tol = 0.001;
 
-  const gas_vector d = distribution_coefficients(t, f);
+  gas_vector d;
+  distribution_coefficients(t, f, d);
   v.fill(0.0);
   double sl = 55.51;  // the water is given, so its sum stays fixed
   for (int i = 1; i <= gas_vector::size; ++i) sl = sl + (1.0 / d[i] + 1.0) * m[i];

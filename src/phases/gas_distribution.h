@@ -18,6 +18,16 @@ using gas_pressures = std::array<double, 8>;
 void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
             const gas_vector& tot, double t, double x, double f, gas_vector& v, gas_vector& m);
 
+/// Mole-fraction distribution coefficients d of the seven gases at T (K) with degassing
+/// coefficient f: the ratio of each gas's mole fraction in the steam to that in the water.
+/// T must lie on the saturation curve.
+void distribution_coefficients(double t, double f, gas_vector& d);
+
+/// gasdis with the distribution coefficients d of its temperature and degassing coefficient
+/// given, for a caller that distributes the gases at one temperature again and again.
+void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+            const gas_vector& tot, const gas_vector& d, double x, gas_vector& v, gas_vector& m);
+
 /// Gas contents v (mol per kg of steam) of the steam formed at T (K) from a water holding the
 /// molecular gas molalities m (mol/kg), degassing coefficient f. T must lie on the saturation
 /// curve.

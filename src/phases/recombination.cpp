@@ -3,6 +3,7 @@
 #include "chemdata/activity.h"
 #include "chemdata/tables.h"
 #include "phases/gas_distribution.h"
+#include "solver/factors.h"
 #include "solver/mass_balance.h"
 #include "solver/ph.h"
 
@@ -22,15 +23,18 @@ void springs(const component_vector& cw, species_vector& sp, double a, double tb
   double ah = ah0;
   ph_messages ph_scratch;  // the pH messages of the spring water are not reported
   species_vector x;
+  solver_factors fac;  // at Tb and the ionic strength of the pass
+  make_factors(tb, ionic, fac);
   for (int pass = 1; pass <= passes; ++pass) {
-    phcalc(sp, cw, a, g, tb, ionic, ah0, y, ah, ph_scratch);
-    masbal(cw, ah, tb, ionic, sp, x, mb_msg, term);
-    spemol(x, ah, tb, ionic, sp);
+    phcalc(sp, cw, a, g, fac, ah0, y, ah, ph_scratch);
+    masbal(cw, ah, fac, sp, x, mb_msg, term);
+    spemol(x, ah, fac, sp);
     ionic = strion(sp);
+    change_ionic_strength(ionic, fac);
   }
 
   gas_vector b;
-  bcoeff(sp, ah, tb, ionic, b);
+  bcoeff(sp, ah, fac, b);
   gas_vector m;
   for (int i = 1; i <= gas_vector::size; ++i) m[i] = cw[i] / b[i];
 

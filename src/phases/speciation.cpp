@@ -5,6 +5,7 @@
 #include "chemdata/activity.h"
 #include "chemdata/gas_solubility.h"
 #include "phases/gas_distribution.h"
+#include "solver/factors.h"
 #include "solver/mass_balance.h"
 #include "steam/saturation.h"
 
@@ -20,20 +21,24 @@ void phase1(const species_vector& est, const component_vector& c, double a, doub
   gas_factors g;
   g.fill(1.0);
   species_vector x;
+  // Every solver call of a pass sees the same temperature and ionic strength.
+  solver_factors fac;
+  make_factors(t, ionic, fac);
 
-  phcalc(est, c, a, g, t, ionic, ah0, y, ah, ph_msg1);
-  masbal(c, ah, t, ionic, est, x, mb_msg, term);
-  spemol(x, ah, t, ionic, sp);
+  phcalc(est, c, a, g, fac, ah0, y, ah, ph_msg1);
+  masbal(c, ah, fac, est, x, mb_msg, term);
+  spemol(x, ah, fac, sp);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
     ionic = strion(sp);
-    phcalc(sp, c, a, g, t, ionic, ah0, y, ah, ph_msg2);
-    masbal(c, ah, t, ionic, sp, x, mb_msg, term);
-    spemol(x, ah, t, ionic, sp);
+    change_ionic_strength(ionic, fac);
+    phcalc(sp, c, a, g, fac, ah0, y, ah, ph_msg2);
+    masbal(c, ah, fac, sp, x, mb_msg, term);
+    spemol(x, ah, fac, sp);
   }
 
-  bcoeff(sp, ah, t, ionic, b);
+  bcoeff(sp, ah, fac, b);
   for (int i = 1; i <= gas_vector::size; ++i) {
     v[i] = 0.0;
     m[i] = c[i] / b[i];
@@ -57,8 +62,15 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
   for (int i = 1; i <= gas_factors::size; ++i)
     g[i] = 1.0 + 55.52 * y * f * std::pow(10.0, -henryk(i, t)) / ((1.0 - y) * w);
 
-  phcalc(est, c, a, g, t, ionic, ah0, y, ah, ph_msg1);
-  bcoeff(est, ah, t, ionic, b);
+  // Every solver call of a pass sees the same temperature and ionic strength, and every gas
+  // distribution the same temperature.
+  solver_factors fac;
+  make_factors(t, ionic, fac);
+  gas_vector d;
+  distribution_coefficients(t, f, d);
+
+  phcalc(est, c, a, g, fac, ah0, y, ah, ph_msg1);
+  bcoeff(est, ah, fac, b);
 
   // The first distribution starts with every gas in the steam.
   gas_vector vstart;
@@ -67,26 +79,27 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
     vstart[i] = tot[i] / y;
     mstart[i] = 0.0;
   }
-  gasdis(vstart, mstart, b, tot, t, y, f, v, m);
+  gasdis(vstart, mstart, b, tot, d, y, v, m);
 
   species_vector x;
   for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
-  masbal(cl, ah, t, ionic, est, x, mb_msg, term);
-  spemol(x, ah, t, ionic, sp);
+  masbal(cl, ah, fac, est, x, mb_msg, term);
+  spemol(x, ah, fac, sp);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
     ionic = strion(sp);
+    change_ionic_strength(ionic, fac);
     // The share of CO2, H2S and NH3 held by the steam enters the proton balance through
     // these factors.
     for (int i = 1; i <= gas_factors::size; ++i)
       g[i] = m[i] > epp ? y * v[i] / ((1.0 - y) * m[i]) + 1.0 : 1.0;
-    phcalc(sp, c, a, g, t, ionic, ah0, y, ah, ph_msg2);
-    bcoeff(sp, ah, t, ionic, b);
-    gasdis(v, m, b, tot, t, y, f, v, m);
+    phcalc(sp, c, a, g, fac, ah0, y, ah, ph_msg2);
+    bcoeff(sp, ah, fac, b);
+    gasdis(v, m, b, tot, d, y, v, m);
     for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
-    masbal(cl, ah, t, ionic, sp, x, mb_msg, term);
-    spemol(x, ah, t, ionic, sp);
+    masbal(cl, ah, fac, sp, x, mb_msg, term);
+    spemol(x, ah, fac, sp);
   }
 }
 

@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "chemdata/activity.h"
-#include "chemdata/equilibrium_constants.h"
 #include "report/fields.h"
 #include "solver/redox.h"
 
@@ -14,17 +12,11 @@ namespace morva {
 
 namespace {
 
-/// Reaction factors r_i (1..69) at T (K) and ionic strength I (mol/kg); 0 where species i
-/// has no reaction of its own.
-void reaction_factors(double t, double ionic, species_vector& r) {
-  for (int i = 1; i <= species_vector::size; ++i) r[i] = recdis(i, t, ionic);
-}
-
 /// Iron redox ratio Fe+++/Fe++ for dissolved H2S and free SO4-- (mol/kg); no iron(III) at
 /// all while either is absent (the ratio would need a division by zero).
-double iron_ratio(double m_h2s, double m_so4, double ah, double t, double ionic, double epp) {
+double iron_ratio(double m_h2s, double m_so4, double ah, const solver_factors& f, double epp) {
   if (m_h2s <= epp || m_so4 <= epp) return 0.0;
-  return redox(m_h2s, m_so4, ah, t, ionic);
+  return redox(m_h2s, m_so4, ah, f);
 }
 
 }  // namespace
@@ -49,13 +41,19 @@ void setini(const component_vector& c, species_vector& m0) {
 
 void masbal(const component_vector& c, double ah, double t, double ionic,
             const species_vector& m_in, species_vector& x, std::string& msg, std::ostream& term) {
+  solver_factors f;
+  make_factors(t, ionic, f);
+  masbal(c, ah, f, m_in, x, msg, term);
+}
+
+void masbal(const component_vector& c, double ah, const solver_factors& f,
+            const species_vector& m_in, species_vector& x, std::string& msg, std::ostream& term) {
   constexpr int maxit = 100;
   constexpr double tol = 1e-06;
   constexpr double epp = 1e-30;
 
   x = m_in;
-  species_vector r;
-  reaction_factors(t, ionic, r);
+  const species_vector& r = f.r;
   msg = std::string(60, ' ');
 
   // Species fixed by aH alone: hydroxide, and the bases of the acids that form no complexes.
@@ -102,7 +100,7 @@ void masbal(const component_vector& c, double ah, double t, double ionic,
 
     // Dissolved H2S and the iron redox ratio it sets with the current free sulfate.
     x[12] = ah * ah * r[12] * r[13] * x[14];
-    const double rho = iron_ratio(x[12], x[17], ah, t, ionic, epp);
+    const double rho = iron_ratio(x[12], x[17], ah, f, epp);
 
     balance(20, 15,  // Cl-; the chloro-complexes hold one to four chlorides
             1 + r[25] * x[21] + r[26] * x[22] + r[49] * x[39] * (1 + 2 * r[50] * x[20]) +
@@ -139,14 +137,19 @@ void masbal(const component_vector& c, double ah, double t, double ionic,
 }
 
 void spemol(const species_vector& x, double ah, double t, double ionic, species_vector& m) {
+  solver_factors f;
+  make_factors(t, ionic, f);
+  spemol(x, ah, f, m);
+}
+
+void spemol(const species_vector& x, double ah, const solver_factors& f, species_vector& m) {
   constexpr double epp = 1e-30;
 
-  species_vector r;
-  reaction_factors(t, ionic, r);
+  const species_vector& r = f.r;
   // Built apart and copied at the end, so that a caller may pass the same vector as x and m.
   species_vector s;
 
-  s[1] = ah / gamma(1, t, ionic);  // H+
+  s[1] = ah / f.gamma[1];  // H+
   // Silica
   s[5] = x[5];
   s[4] = r[4] * ah * x[5];
@@ -191,7 +194,7 @@ void spemol(const species_vector& x, double ah, double t, double ionic, species_
   s[36] = r[36] * x[24] * x[2];
   s[37] = r[37] * x[2] * x[38];
   // Iron(III) from the redox ratio of the solved H2S and SO4--
-  const double rho = iron_ratio(s[12], s[17], ah, t, ionic, epp);
+  const double rho = iron_ratio(s[12], s[17], ah, f, epp);
   s[40] = x[39] * rho;
   // Iron hydroxides, each one OH- more than the last
   s[41] = r[41] * x[39] * x[2];
@@ -225,8 +228,13 @@ void spemol(const species_vector& x, double ah, double t, double ionic, species_
 }
 
 void bcoeff(const species_vector& x, double ah, double t, double ionic, gas_vector& b) {
-  species_vector r;
-  reaction_factors(t, ionic, r);
+  solver_factors f;
+  make_factors(t, ionic, f);
+  bcoeff(x, ah, f, b);
+}
+
+void bcoeff(const species_vector& x, double ah, const solver_factors& f, gas_vector& b) {
+  const species_vector& r = f.r;
 
   // Total carbonate over H2CO3: the bicarbonate and carbonate families relative to H2CO3.
   b[1] =

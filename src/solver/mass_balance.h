@@ -5,6 +5,7 @@
 #include <string>
 
 #include "chemdata/indexed.h"
+#include "solver/factors.h"
 
 namespace morva {
 
@@ -29,5 +30,16 @@ void masbal(const component_vector& c, double ah, double t, double ionic,
 void spemol(const species_vector& x, double ah, double t, double ionic, species_vector& m);
 /// Ratios B (1..7) of each gas's total dissolved amount to its neutral species' molality.
 void bcoeff(const species_vector& x, double ah, double t, double ionic, gas_vector& b);
+
+// The same three routines at the temperature and ionic strength of the solver factors f, for
+// callers that run several of them at one state.
+
+/// masbal at the T and I of f.
+void masbal(const component_vector& c, double ah, const solver_factors& f,
+            const species_vector& m_in, species_vector& x, std::string& msg, std::ostream& term);
+/// spemol at the T and I of f.
+void spemol(const species_vector& x, double ah, const solver_factors& f, species_vector& m);
+/// bcoeff at the T and I of f.
+void bcoeff(const species_vector& x, double ah, const solver_factors& f, gas_vector& b);
 
 }  // namespace morva

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "chemdata/activity.h"
-#include "chemdata/equilibrium_constants.h"
 #include "report/fields.h"
 
 namespace morva {
@@ -183,17 +181,21 @@ double df(const proton_terms& k, double a) {
 
 void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
             double t, double ionic, double ah0, double y, double& ah, ph_messages& msg) {
+  solver_factors fac;
+  make_factors(t, ionic, fac);
+  phcalc(m, c, a, g, fac, ah0, y, ah, msg);
+}
+
+void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
+            const solver_factors& fac, double ah0, double y, double& ah, ph_messages& msg) {
   constexpr int maxit = 50;
   constexpr double tol = 1.002305;  // 10^0.001: a step below 0.001 pH units
   constexpr double phmin = 2.0;
   constexpr double phmax = 11.0;
 
   proton_terms k;
-  for (int i : {1, 3, 4, 6, 7, 9, 10, 12, 13, 15, 16, 18}) k.r[i] = recdis(i, t, ionic);
-  for (int i = 27; i <= 37; ++i) k.r[i] = recdis(i, t, ionic);
-  for (int i : {55, 56}) k.r[i] = recdis(i, t, ionic);
-  for (int i = 58; i <= 69; ++i) k.r[i] = recdis(i, t, ionic);
-  k.gamma1 = gamma(1, t, ionic);
+  k.r = fac.r;
+  k.gamma1 = fac.gamma[1];
   // Totals and balance of the whole fluid, referred to the kilogram of liquid.
   for (int i = 1; i <= component_vector::size; ++i) k.cl[i] = c[i] / (1 - y);
   k.a_liq = a / (1 - y);

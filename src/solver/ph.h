@@ -5,6 +5,7 @@
 #include <string>
 
 #include "chemdata/indexed.h"
+#include "solver/factors.h"
 
 namespace morva {
 
@@ -20,5 +21,8 @@ double proton_balance(const species_vector& m);
 /// T (K), ionic strength I, start ah0 and steam fraction y; messages in msg.
 void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
             double t, double ionic, double ah0, double y, double& ah, ph_messages& msg);
+/// phcalc at the temperature and ionic strength of the solver factors fac.
+void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
+            const solver_factors& fac, double ah0, double y, double& ah, ph_messages& msg);
 
 }  // namespace morva

@@ -1,0 +1,30 @@
+#pragma once
+// The numbers the speciation solver multiplies molalities by, evaluated once for one
+// temperature and ionic strength and handed to every routine of a pass at that state.
+
+#include "chemdata/indexed.h"
+
+namespace morva {
+
+/// Dissociation constants, activity coefficients and reaction factors of all 69 species at one
+/// temperature and ionic strength, with the temperature terms of the iron redox ratio. Each
+/// entry equals what discon, gamma, recdis and redox give at the same T and I, to the last bit.
+struct solver_factors {
+  double t = 0.0;               ///< temperature, K
+  double ionic = 0.0;           ///< ionic strength, mol/kg
+  species_vector k;             ///< dissociation constants K_i at T
+  species_vector gamma;         ///< activity coefficients at T and I
+  species_vector r;             ///< reaction factors r_i at T and I (0 for the free ions)
+  double kr = 0.0;              ///< constant of the iron redox reaction at T
+  double h2s_pressure = 0.0;    ///< bar of H2S gas per mol/kg of dissolved H2S at T
+  double gamma17_eighth = 0.0;  ///< activity coefficient of SO4-- to the power 1/8
+};
+
+/// The factors f at T (K) and ionic strength I (mol/kg).
+void make_factors(double t, double ionic, solver_factors& f);
+
+/// Brings the factors f to the ionic strength I (mol/kg) at their own temperature: only the
+/// activity corrections are evaluated again.
+void change_ionic_strength(double ionic, solver_factors& f);
+
+}  // namespace morva
