@@ -1,5 +1,6 @@
 #include "report/fields.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -34,6 +35,56 @@ std::string right_justified(const std::string& s, int w) {
 /// A value that is not a finite number: what the plain fixed-point conversion gives.
 std::string non_finite(int w, double x) { return right_justified(c_format("%.*f", 6, x), w); }
 
+// The conversions below give the characters of the C conversions "%#.*f" and
+// "%.*E": std::to_chars with a precision is defined to produce exactly what printf produces in
+// the "C" locale (the decimal value correctly rounded, ties to even), without printf's parsing
+// of a format and its multi-precision arithmetic.
+
+/// Room for any finite double in fixed notation with up to 40 decimals: 309 integer digits,
+/// the point and the decimals.
+constexpr std::size_t fixed_capacity = 352;
+/// Most significant digits an E field may ask for.
+constexpr int exponent_capacity = 40;
+
+/// "%#.*f" of a finite a >= 0 with d decimals, in buf: the point is always written.
+std::string_view fixed_text(char (&buf)[fixed_capacity], int d, double a) {
+  const auto [end, ec] = d <= 40 ? std::to_chars(buf, buf + fixed_capacity - 1, a,
+                                                 std::chars_format::fixed, d)
+                                 : std::to_chars_result{buf, std::errc::value_too_large};
+  if (ec != std::errc{}) {
+    // Only for more decimals than any layout uses: the C conversion itself.
+    const std::string t = c_format("%#.*f", d, a);
+    const std::size_t n = std::min(t.size(), fixed_capacity);
+    std::copy_n(t.data(), n, buf);
+    return {buf, n};
+  }
+  char* last = end;
+  if (d == 0) *last++ = '.';  // the "#" flag: a point even without decimals
+  return {buf, static_cast<std::size_t>(last - buf)};
+}
+
+/// The d significant digits of a finite a > 0 rounded as "%.*E" with precision d - 1 rounds
+/// them, into digits; returns that conversion's decimal exponent (a carry in the rounding has
+/// already moved it).
+int exponent_digits(char (&digits)[exponent_capacity], int d, double a) {
+  assert(d <= exponent_capacity);
+  char buf[exponent_capacity + 16];
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, d - 1);
+  assert(ec == std::errc{});
+  // d.ddd e+xx, or d e+xx when there is one digit only.
+  const char* p = buf;
+  int n = 0;
+  digits[n++] = *p++;
+  if (*p == '.') ++p;
+  while (*p != 'e') digits[n++] = *p++;
+  ++p;  // the e
+  int exponent = 0;
+  const char* first = *p == '+' ? p + 1 : p;
+  std::from_chars(first, end, exponent);
+  return exponent;
+}
+
 }  // namespace
 
 record& record::F(int w, int d, double x) {
@@ -44,19 +95,22 @@ record& record::F(int w, int d, double x) {
   }
   // Rounding is symmetric, so the magnitude's digits are the value's digits; the sign is
   // written only when some digit survives the rounding (no "-0.00", no negative zero).
-  const std::string t = c_format("%#.*f", d, std::fabs(x));
-  const bool any_nonzero = t.find_first_of("123456789") != std::string::npos;
+  char buf[fixed_capacity];
+  const std::string_view t = fixed_text(buf, d, std::fabs(x));
+  const bool any_nonzero = t.find_first_of("123456789") != std::string_view::npos;
   const bool negative = std::signbit(x) && any_nonzero;
-  const std::string sign = negative ? "-" : "";
   const std::size_t n = t.size() + (negative ? 1 : 0);
   const auto width = static_cast<std::size_t>(w);
   if (n <= width) {
-    text_ += std::string(width - n, ' ') + sign + t;
+    text_.append(width - n, ' ');
+    if (negative) text_ += '-';
+    text_ += t;
   } else if (t[0] == '0' && n - 1 == width) {
     // One column short: the leading zero of a magnitude below 1 gives way (.50, -.50).
-    text_ += sign + t.substr(1);
+    if (negative) text_ += '-';
+    text_ += t.substr(1);
   } else {
-    text_ += std::string(width, '*');
+    text_.append(width, '*');
   }
   return *this;
 }
@@ -69,44 +123,44 @@ record& record::E(int w, int d, double x) {
   }
   const double a = std::fabs(x);
   const bool negative = std::signbit(x) && a != 0.0;
-  std::string digits(static_cast<std::size_t>(d), '0');
-  int exponent = 0;  // of the form 0.ddd x 10^exponent
-  if (a != 0.0) {
-    // d.ddd E+xx from the C conversion; its rounding carries into the exponent by itself.
-    const std::string t = c_format("%#.*E", d - 1, a);
-    const std::size_t e = t.find('E');
-    digits = t.substr(0, 1) + t.substr(2, static_cast<std::size_t>(d - 1));
-    int conv_exp = 0;
-    const char* first = t.data() + e + 1;
-    if (*first == '+') ++first;
-    std::from_chars(first, t.data() + t.size(), conv_exp);
-    exponent = conv_exp + 1;
-  }
-  const int mag = std::abs(exponent);
-  const char exp_sign = exponent < 0 ? '-' : '+';
-  std::string exp_part;
-  if (mag <= 99) {
-    exp_part = std::string("E") + exp_sign + (mag < 10 ? "0" : "") + std::to_string(mag);
-  } else {
-    // Three exponent digits take the place of the E.
-    exp_part = std::string(1, exp_sign) + std::to_string(mag);
-  }
-  const std::string body = "." + digits + exp_part;
+  // The mantissa as 0.ddd and its exponent; zero has all digits 0 and exponent 0.
+  char digits[exponent_capacity];
+  std::fill_n(digits, d, '0');
+  int exponent = 0;
+  if (a != 0.0) exponent = exponent_digits(digits, d, a) + 1;
   const int required = 1 + d + 4 + (negative ? 1 : 0);
-  const std::string sign = negative ? "-" : "";
   if (w < required) {
-    text_ += std::string(static_cast<std::size_t>(w), '*');
-  } else if (w == required) {
-    text_ += sign + body;
-  } else {
-    text_ += std::string(static_cast<std::size_t>(w - required - 1), ' ') + sign + "0" + body;
+    text_.append(static_cast<std::size_t>(w), '*');
+    return *this;
   }
+  if (w > required) text_.append(static_cast<std::size_t>(w - required - 1), ' ');
+  if (negative) text_ += '-';
+  if (w > required) text_ += '0';
+  text_ += '.';
+  text_.append(digits, static_cast<std::size_t>(d));
+  const int mag = std::abs(exponent);
+  // Three exponent digits take the place of the E.
+  if (mag <= 99) text_ += 'E';
+  text_ += exponent < 0 ? '-' : '+';
+  char e[8];
+  const auto [end, ec] = std::to_chars(e, e + sizeof e, mag);
+  if (mag < 10) text_ += '0';
+  text_.append(e, end);
   return *this;
 }
 
 record& record::I(int w, long n) {
   assert(w > 0);
-  text_ += right_justified(std::to_string(n), w);
+  char buf[24];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, n);
+  const auto len = static_cast<std::size_t>(end - buf);
+  const auto width = static_cast<std::size_t>(w);
+  if (len > width) {
+    text_.append(width, '*');
+  } else {
+    text_.append(width - len, ' ');
+    text_.append(buf, len);
+  }
   return *this;
 }
 
