@@ -68,7 +68,11 @@ void masbal(const component_vector& c, double ah, const solver_factors& f,
     // values of the other basis species; d is the total over the free molality.
     const auto balance = [&](int j, int k, double d) {
       const double y = c[k] / d;
-      const double change = 2 * std::abs(y - x[j]) / (y + x[j] + epp);
+      // Relative change. A free ion may lie far below 1e-30 mol/kg while its complexes hold
+      // the whole total (Al+++ beside Al(OH)4- in hot alkaline water), so no absolute floor
+      // may enter the quotient; only two zeros are equal without one.
+      const double sum = y + x[j];
+      const double change = sum > 0.0 ? 2 * std::abs(y - x[j]) / sum : 0.0;
       if (change > tol) {
         x[j] = y;
         changed = true;

@@ -103,7 +103,10 @@ std::string typed(double& x, int d) {
 /// A steps answer: "n,t1,t2,..." with the temperatures rounded to 0.1 °C.
 std::string steps_answer(int n, std::array<double, 10>& t_c) {
   std::string s = std::to_string(n);
-  for (int i = 0; i < n; ++i) s += "," + typed(t_c[static_cast<std::size_t>(i)], 1);
+  for (int i = 0; i < n; ++i) {
+    s += ',';
+    s += typed(t_c[static_cast<std::size_t>(i)], 1);
+  }
   return s;
 }
 
@@ -581,6 +584,8 @@ generated_sample water_generator::next() {
     // A hot spring may have boiled on its way up.
     if (kind == water_kind::hot_spring && a.t_c > 85.0 && g.chance(0.3)) {
       spring_c = g.uniform(std::max(1.5, a.t_c - 10.0), std::min(a.t_c, 100.0));
+      // Boiling strips the water of its sparingly soluble gases.
+      for (int i : {h2, o2, ch4, n2}) a.c[i] = 0.0;
     }
     // A well discharge at its measured (separator) temperature would lie below the separator:
     // the user types the aquifer temperature then.
@@ -697,8 +702,11 @@ generated_sample water_generator::next() {
                      a.cond[0] > 0.0 || a.cond[1] > 0.0 || a.cond[2] > 0.0
                  ? 2
                  : 1;
-  out.keys = "\n" + options_answers(g, a, out.type, ref_type, t_aq, spring_c, at_limits,
-                                    out.options);
+  // RETURN at the sample screen calculates the sample; then the options dialog.
+  const std::string dialog =
+      options_answers(g, a, out.type, ref_type, t_aq, spring_c, at_limits, out.options);
+  out.keys.push_back('\n');
+  out.keys.append(dialog);
   out.block = sample_block(a);
   return out;
 }
@@ -722,30 +730,32 @@ generated_run generate_run(std::uint64_t seed, int n, double awkward_share,
   return run;
 }
 
-const std::vector<std::string>& refusal_texts() {
-  static const std::vector<std::string> texts = {
+const std::vector<refusal>& refusals() {
+  static const std::string dot = " Calculation suppressed.";
+  static const std::string plain = " Calculation suppressed";
+  static const std::vector<refusal> list = {
       // The reference conditions.
-      " Collection pressure outside the range of the steam table.",
-      " SiO2 is zero. Cannot compute chalcedony temperature.",
-      " SiO2 is zero. Cannot compute quartz temperature.",
-      " K is zero. Cannot compute Na-K temperature.",
-      " Na is zero. Cannot compute Na-K temperature.",
-      " Na-K temperature exceeds 350 \xB0" "C.",
-      " Na-K temperature below 0 \xB0" "C.",
-      " Reference temperature below 0 \xB0" "C.",
-      " Enthalpy above that of saturated steam at reference temperature.",
-      " Enthalpy above that of saturated steam at separator temperature.",
-      " Steam separation temperature higher than reference temperature",
-      " Fluid is two phase at reference temperature",
+      {" Collection pressure outside the range of the steam table.", dot},
+      {" SiO2 is zero. Cannot compute chalcedony temperature.", dot},
+      {" SiO2 is zero. Cannot compute quartz temperature.", dot},
+      {" K is zero. Cannot compute Na-K temperature.", dot},
+      {" Na is zero. Cannot compute Na-K temperature.", dot},
+      {" Na-K temperature exceeds 350 \xB0" "C.", dot},
+      {" Na-K temperature below 0 \xB0" "C.", dot},
+      {" Reference temperature below 0 \xB0" "C.", dot},
+      {" Enthalpy above that of saturated steam at reference temperature.", dot},
+      {" Enthalpy above that of saturated steam at separator temperature.", dot},
+      {" Steam separation temperature higher than reference temperature", plain},
+      {" Fluid is two phase at reference temperature", plain},
       // The aquifer fluid.
-      " Reference temperature below separator temperature",
-      " Na-K temperature exceeds 350 \xB0" "C",
-      " Na-K temperature below 0 \xB0" "C",
-      " Geothermometer temperature below 0 \xB0" "C",
-      " Enthalpy above that of saturated steam",
-      " No convergence in geothermometer  calculation",
+      {" Reference temperature below separator temperature", plain},
+      {" Na-K temperature exceeds 350 \xB0" "C", plain},
+      {" Na-K temperature below 0 \xB0" "C", plain},
+      {" Geothermometer temperature below 0 \xB0" "C", plain},
+      {" Enthalpy above that of saturated steam", plain},
+      {" No convergence in geothermometer  calculation", ""},
   };
-  return texts;
+  return list;
 }
 
 }  // namespace morva

@@ -66,8 +66,14 @@ generated_run generate_run(std::uint64_t seed, int n, double awkward_share = 0.1
                            std::string_view sample_file = "morva.in",
                            std::string_view report_file = "morva.out");
 
-/// The refusal lines (leading blank included) that the calculation of a sample may end with;
-/// any other text after a sample's options dialog is not a refusal.
-const std::vector<std::string>& refusal_texts();
+/// A refusal of a sample by the calculation: its reason line and the line that closes it
+/// ("" when none does), each with its leading blank, as the terminal shows them.
+struct refusal {
+  std::string text;
+  std::string closing;
+};
+
+/// Every refusal the calculation of a sample may end with.
+const std::vector<refusal>& refusals();
 
 }  // namespace morva
