@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <ostream>
+#include <string>
 
 #include "report/fields.h"
 
@@ -10,10 +11,25 @@ namespace morva {
 
 namespace {
 
+/// A number in its 16 columns as F16.8; from ten million on, where eight decimals no longer
+/// fit, with as many as do, and beyond 1e14 with mantissa and exponent, so that the field
+/// always reads back as the number and never as asterisks.
+void number_field(record& r, double x) {
+  constexpr int w = 16;
+  for (int d = 8; d >= 1; --d) {
+    const record f = record{}.F(w, d, x);
+    if (f.text().find('*') == std::string::npos) {
+      r.A(f.text());
+      return;
+    }
+  }
+  r.E(w, 9, x);
+}
+
 /// A data line of F16.8 fields, then blank fields of 16 columns each.
 record data_line(std::initializer_list<double> xs, int blank_fields = 0) {
   record r;
-  for (double x : xs) r.F(16, 8, x);
+  for (double x : xs) number_field(r, x);
   r.X(16 * blank_fields);
   return r;
 }

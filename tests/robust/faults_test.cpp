@@ -8,6 +8,9 @@
 #include <string>
 
 #include "chemdata/indexed.h"
+#include "chemdata/tables.h"
+#include "samplefile/reader.h"
+#include "samplefile/writer.h"
 #include "solver/mass_balance.h"
 
 namespace morva {
@@ -44,6 +47,31 @@ TEST(MassBalanceFaults, ABasisSpeciesFarBelowOneInTenToThe30IsStillSolved) {
   for (int i = 57; i <= 69; ++i) al += m[i];
   // Each basis value is settled to 1e-6 relative; the sum over 13 species a few times that.
   EXPECT_NEAR(al / c[comp::al], 1.0, 1e-5);
+}
+
+TEST(ProcessStepFileFaults, ALiquidOfTenMillionMgPerKgReadsBackAsWritten) {
+  // Eight decimals of ten million and more no longer fit 16 columns: the field used to fill
+  // with asterisks, and the boiled liquid of a brine could not be read in again.
+  component_vector liquid;
+  liquid[comp::na] = 12345678.25;
+  liquid[comp::cl] = 1.5e15;
+  liquid[comp::so4] = 9999999.999999;  // the largest that keeps its eight decimals, rounded
+  liquid[comp::k] = 9999999.5;
+  std::ostringstream out;
+  pickup(liquid, 1e-7, 3.25e7, 100.0, "BRINE", "boiled brine", out);
+  EXPECT_EQ(out.str().find('*'), std::string::npos) << out.str();
+  std::istringstream in(out.str());
+  sample_file f(in, "boil.out");
+  sample_record s;
+  int eof = 0;
+  std::ostringstream term;
+  ASSERT_EQ(input(f, s, eof, term).result, read_outcome::kind::sample);
+  EXPECT_NEAR(s.water[comp::na] * w(comp::na) / 12345678.25, 1.0, 1e-15);  // via mol/kg
+  EXPECT_NEAR(s.water[comp::cl] * w(comp::cl) / 1.5e15, 1.0, 1e-9);  // nine digits written
+  EXPECT_NEAR(s.water[comp::so4] * w(comp::so4), 9999999.999999, 1e-8);
+  EXPECT_NEAR(s.water[comp::k] * w(comp::k), 9999999.5, 1e-8);
+  EXPECT_EQ(s.tds, 3.25e7);
+  EXPECT_NE(out.str().find("9999999.99999900"), std::string::npos);  // F16.8 below 1e7
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "robust/water_generator.h"
 
 #include <algorithm>
+#include <cassert>
+#include <charconv>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -19,22 +21,6 @@ namespace morva {
 namespace {
 
 // ---------------------------------------------------------------------------------------------
-// One analysis as the sample file holds it: mg/kg, °C, bar gauge, kJ/kg; 0 is not analysed.
-
-struct analysis {
-  std::string number;
-  std::string location;
-  double t_c = 0, p_gauge = 0, h = 0, discharge = 0;
-  double ph = 7, ph_t_c = 20;
-  component_vector c;  // water analyses, mg/kg, component order
-  double tds = 0;
-  std::array<double, 7> gas{};  // volume % of the dry gas
-  double l_gas = 0, t_gas = 0;
-  std::array<double, 3> steam{};  // mg per kg of condensate
-  double cond_ph = 0, cond_ph_t = 0;
-  std::array<double, 4> cond{};
-};
-
 /// A number in a 16-column field with enough decimals for trace amounts; blank for 0, so that
 /// it reads back as "not analysed".
 void field(record& r, double x) {
@@ -43,45 +29,6 @@ void field(record& r, double x) {
   } else {
     r.F(16, std::abs(x) < 1e6 ? 6 : 4, x);
   }
-}
-
-std::string sample_block(const analysis& a) {
-  using namespace comp;
-  std::string text;
-  const auto line = [&text](std::string_view s) { text.append(s).append("\n"); };
-  const auto data = [&line](std::string_view header, std::initializer_list<double> xs) {
-    record r;
-    for (double x : xs) field(r, x);
-    line("");
-    line(header);
-    line(r.text());
-  };
-  line("Program MORVA input. Concentrations in mg/kg, unless otherwise specified.");
-  line("");
-  line("< Sample number><       Sample location or other description               >");
-  line(record{}.A(padded(a.number, 16)).A(padded(a.location, 80)).text());
-  const component_vector& c = a.c;
-  data("<Temperature \xB0" "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>",
-       {a.t_c, a.p_gauge, a.h, a.discharge});
-  data("<Water phase pH><  pH temp. \xB0" "C >< CO2 in water >< H2S in water >",
-       {a.ph, a.ph_t_c, c[co2], c[h2s]});
-  data("< NH3 in water >< H2  in water >< O2  in water >< CH4 in water >< N2  in water >",
-       {c[nh3], c[h2], c[o2], c[ch4], c[n2]});
-  data("<SiO2 in water ><  B  in water ><  Al in water ><  Fe in water >",
-       {c[sio2], c[b], c[al], c[fe]});
-  data("<  Na in water ><  K  in water ><  Mg in water ><  Ca in water >",
-       {c[na], c[k], c[mg], c[ca]});
-  data("<  F  in water ><  Cl in water >< SO4 in water >< TDS in water >",
-       {c[f], c[cl], c[so4], a.tds});
-  data("<Gas CO2, vol %><Gas H2S, vol %><Gas NH3, vol %><Gas H2,  vol %><Gas O2,  vol %>",
-       {a.gas[0], a.gas[1], a.gas[2], a.gas[3], a.gas[4]});
-  data("<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0" "C>",
-       {a.gas[5], a.gas[6], a.l_gas, a.t_gas});
-  data("<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0" "C>",
-       {a.steam[0], a.steam[1], a.steam[2], a.cond_ph, a.cond_ph_t});
-  data("<Condensate CO2><Condensate H2S><Condensate NH3><Condensate Na >",
-       {a.cond[0], a.cond[1], a.cond[2], a.cond[3]});
-  return text;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -141,7 +88,7 @@ void acid_shares(double ph, double pk1, double pk2, double& a1, double& a2) {
 /// Charge-balances the water of analysis a at its pH: the cations (Na, K from the Na/K ratio of
 /// the aquifer temperature t_aq_c, Ca, Mg and for acid waters Al and Fe) are made to match the
 /// anions, with a small random imbalance. share_alkali: equivalent share of Na + K.
-void balance_cations(analysis& a, water_generator& g, double t_aq_c, double share_alkali,
+void balance_cations(water_analysis& a, water_generator& g, double t_aq_c, double share_alkali,
                      double share_mg, double share_metals) {
   using namespace comp;
   component_vector& c = a.c;
@@ -182,7 +129,7 @@ void balance_cations(analysis& a, water_generator& g, double t_aq_c, double shar
 }
 
 /// Total dissolved solids of the water, mg/kg, as an analyst would report it.
-double tds_of(const analysis& a, water_generator& g) {
+double tds_of(const water_analysis& a, water_generator& g) {
   using namespace comp;
   double sum = 0.0;
   for (int i : {b, sio2, na, k, mg, ca, f, cl, so4, al, fe}) sum += a.c[i];
@@ -209,7 +156,7 @@ const char* kind_name(water_kind k) {
 }
 
 /// The trace gases dissolved in a water: mostly not analysed.
-void dissolved_gases(analysis& a, water_generator& g, bool cold) {
+void dissolved_gases(water_analysis& a, water_generator& g, bool cold) {
   using namespace comp;
   if (g.chance(0.5)) return;
   if (cold) {
@@ -224,9 +171,9 @@ void dissolved_gases(analysis& a, water_generator& g, bool cold) {
 }
 
 /// A water-only spring or groundwater analysis built for aquifer temperature t_aq (°C).
-analysis spring_water(water_kind kind, water_generator& g, double& t_aq) {
+water_analysis spring_water(water_kind kind, water_generator& g, double& t_aq) {
   using namespace comp;
-  analysis a;
+  water_analysis a;
   component_vector& c = a.c;
   double share_alkali = 0.9, share_mg = 0.05, share_metals = 0.0;
   switch (kind) {
@@ -335,9 +282,9 @@ analysis spring_water(water_kind kind, water_generator& g, double& t_aq) {
 
 /// A two-phase well discharge: the water and steam separated at the collection pressure from
 /// an aquifer fluid at t_aq (°C), with excess enthalpy at times.
-analysis well_discharge(water_generator& g, double& t_aq) {
+water_analysis well_discharge(water_generator& g, double& t_aq) {
   using namespace comp;
-  analysis a = spring_water(water_kind::well, g, t_aq);  // aquifer liquid, mg/kg
+  water_analysis a = spring_water(water_kind::well, g, t_aq);  // aquifer liquid, mg/kg
   t_aq = a.t_c;
   const double t_aq_k = t_aq + t0;
   // Separator between 100 °C and 20 K below the aquifer.
@@ -437,7 +384,7 @@ std::string degassing_answer(water_generator& g, double& degas) {
 /// Answers for the options dialog of a sample of the given type whose aquifer is at about
 /// t_aq (°C), for reference-temperature type ref_type. spring_c > 0 asks for a boiling spring;
 /// at_limits asks for steps at the ends of the liquid range.
-std::string options_answers(water_generator& g, const analysis& a, int type, int ref_type,
+std::string options_answers(water_generator& g, const water_analysis& a, int type, int ref_type,
                             double t_aq, double spring_c, bool at_limits, run_options& opt) {
   std::string keys;
   const auto answer = [&keys](const std::string& s) { keys += s + "\n"; };
@@ -558,7 +505,7 @@ generated_sample water_generator::next() {
   water_generator& g = *this;
 
   double t_aq = 0.0;
-  analysis a;
+  water_analysis a;
   int ref_type = reference_type(g);
   double spring_c = 0.0;
   bool at_limits = false;
@@ -711,6 +658,75 @@ generated_sample water_generator::next() {
   return out;
 }
 
+std::string sample_block(const water_analysis& a) {
+  using namespace comp;
+  std::string text;
+  const auto line = [&text](std::string_view s) { text.append(s).append("\n"); };
+  const auto data = [&line](std::string_view header, std::initializer_list<double> xs) {
+    record r;
+    for (double x : xs) field(r, x);
+    line("");
+    line(header);
+    line(r.text());
+  };
+  line("Program MORVA input. Concentrations in mg/kg, unless otherwise specified.");
+  line("");
+  line("< Sample number><       Sample location or other description               >");
+  line(record{}.A(padded(a.number, 16)).A(padded(a.location, 80)).text());
+  const component_vector& c = a.c;
+  data("<Temperature \xB0" "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>",
+       {a.t_c, a.p_gauge, a.h, a.discharge});
+  data("<Water phase pH><  pH temp. \xB0" "C >< CO2 in water >< H2S in water >",
+       {a.ph, a.ph_t_c, c[co2], c[h2s]});
+  data("< NH3 in water >< H2  in water >< O2  in water >< CH4 in water >< N2  in water >",
+       {c[nh3], c[h2], c[o2], c[ch4], c[n2]});
+  data("<SiO2 in water ><  B  in water ><  Al in water ><  Fe in water >",
+       {c[sio2], c[b], c[al], c[fe]});
+  data("<  Na in water ><  K  in water ><  Mg in water ><  Ca in water >",
+       {c[na], c[k], c[mg], c[ca]});
+  data("<  F  in water ><  Cl in water >< SO4 in water >< TDS in water >",
+       {c[f], c[cl], c[so4], a.tds});
+  data("<Gas CO2, vol %><Gas H2S, vol %><Gas NH3, vol %><Gas H2,  vol %><Gas O2,  vol %>",
+       {a.gas[0], a.gas[1], a.gas[2], a.gas[3], a.gas[4]});
+  data("<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0" "C>",
+       {a.gas[5], a.gas[6], a.l_gas, a.t_gas});
+  data("<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0" "C>",
+       {a.steam[0], a.steam[1], a.steam[2], a.cond_ph, a.cond_ph_t});
+  data("<Condensate CO2><Condensate H2S><Condensate NH3><Condensate Na >",
+       {a.cond[0], a.cond[1], a.cond[2], a.cond[3]});
+  return text;
+}
+
+std::string dialog_answers(int type, const run_options& opt) {
+  const auto number = [](double x, std::size_t width) {
+    std::array<char, 32> buf{};
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), x);
+    std::string t(buf.data(), res.ptr);
+    assert(t.size() <= width);  // a longer answer would run into the next field
+    static_cast<void>(width);
+    return t;
+  };
+  const auto steps = [&number](int n, const std::array<double, 10>& t_c) {
+    std::string s = std::to_string(n);
+    for (int i = 0; i < n && i < 10; ++i) {
+      s += ',';
+      s += number(t_c[static_cast<std::size_t>(i)], 8);
+    }
+    return s;
+  };
+  std::string keys = "\n";
+  keys += std::to_string(opt.tref_type) + "\n";
+  if (opt.tref_type <= 1) keys += number(opt.t_typed_c, 10) + "\n";
+  if (type == 1) {
+    keys += (opt.t_spring_c != 0.0 ? number(opt.t_spring_c, 8) : std::string()) + "\n";
+    if (opt.t_spring_c > 0.0) keys += number(opt.spring_degas, 8) + "\n";
+  }
+  keys += (opt.n_boil != 0 ? steps(opt.n_boil, opt.t_boil_c) : std::string()) + "\n";
+  if (opt.n_boil > 0) keys += number(opt.boil_degas, 8) + "\n";
+  keys += (opt.n_cool != 0 ? steps(opt.n_cool, opt.t_cool_c) : std::string()) + "\n";
+  return keys;
+}
+
 std::string setup_keys(std::string_view sample_file, std::string_view report_file) {
   return std::string(sample_file) + "\nGenerated run\nGenerated waters and options\n" +
          std::string(report_file) + "\n";
@@ -754,6 +770,7 @@ const std::vector<refusal>& refusals() {
       {" Geothermometer temperature below 0 \xB0" "C", plain},
       {" Enthalpy above that of saturated steam", plain},
       {" No convergence in geothermometer  calculation", ""},
+      {" Analysis out of range: the calculation gives no finite result", plain},
   };
   return list;
 }

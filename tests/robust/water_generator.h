@@ -3,15 +3,41 @@
 // its 34-line block of a sample file together with the keyboard answers that have the program
 // calculate it. Used by the invariant tests, the benchmarks and the tools.
 
+#include <array>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "chemdata/indexed.h"
 #include "driver/options.h"
 
 namespace morva {
+
+/// One analysis as the sample file holds it: mg/kg, °C, bar gauge, kJ/kg, volume %; 0 means
+/// not analysed and is written as a blank field.
+struct water_analysis {
+  std::string number;
+  std::string location;
+  double t_c = 0, p_gauge = 0, h = 0, discharge = 0;
+  double ph = 7, ph_t_c = 20;
+  component_vector c;  ///< water analyses, mg/kg, component order
+  double tds = 0;
+  std::array<double, 7> gas{};  ///< dry gas, volume %, components 1 to 7
+  double l_gas = 0, t_gas = 0;
+  std::array<double, 3> steam{};  ///< steam CO2, H2S, NH3, mg per kg of condensate
+  double cond_ph = 0, cond_ph_t = 0;
+  std::array<double, 4> cond{};  ///< condensate CO2, H2S, NH3, Na, mg/kg
+};
+
+/// The 34 lines of the sample file for analysis a, numbers in 16-column fields.
+std::string sample_block(const water_analysis& a);
+
+/// The keyboard answers that select opt in the options dialog of a sample of the given type
+/// (1 water only, 2 with steam data), preceded by the RETURN that calculates the sample at its
+/// screen. Numbers are typed in their shortest exact form; each must fit its field.
+std::string dialog_answers(int type, const run_options& opt);
 
 /// One generated sample.
 struct generated_sample {
