@@ -1,6 +1,5 @@
 #include "report/fields.h"
 
-#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -35,53 +34,57 @@ std::string right_justified(const std::string& s, int w) {
 /// A value that is not a finite number: what the plain fixed-point conversion gives.
 std::string non_finite(int w, double x) { return right_justified(c_format("%.*f", 6, x), w); }
 
-// The conversions below give the characters of the C conversions "%#.*f" and
-// "%.*E": std::to_chars with a precision is defined to produce exactly what printf produces in
-// the "C" locale (the decimal value correctly rounded, ties to even), without printf's parsing
-// of a format and its multi-precision arithmetic.
+// The conversions below give the characters of the C conversions "%#.*f" and "%.*E":
+// std::to_chars with a precision is defined to produce exactly what printf produces in the "C"
+// locale (the decimal value correctly rounded, ties to even), without printf's parsing of a
+// format and its multi-precision arithmetic.
 
-/// Room for any finite double in fixed notation with up to 40 decimals: 309 integer digits,
-/// the point and the decimals.
+/// Most decimals (F) or significant digits (E) converted on the stack; longer conversions,
+/// which no layout asks for, go through the C conversion itself.
+constexpr int stack_digits = 40;
+/// Room for any finite double in fixed notation with stack_digits decimals: 309 integer
+/// digits, the point and the decimals.
 constexpr std::size_t fixed_capacity = 352;
-/// Most significant digits an E field may ask for.
-constexpr int exponent_capacity = 40;
 
-/// "%#.*f" of a finite a >= 0 with d decimals, in buf: the point is always written.
-std::string_view fixed_text(char (&buf)[fixed_capacity], int d, double a) {
-  const auto [end, ec] = d <= 40 ? std::to_chars(buf, buf + fixed_capacity - 1, a,
-                                                 std::chars_format::fixed, d)
-                                 : std::to_chars_result{buf, std::errc::value_too_large};
-  if (ec != std::errc{}) {
-    // Only for more decimals than any layout uses: the C conversion itself.
-    const std::string t = c_format("%#.*f", d, a);
-    const std::size_t n = std::min(t.size(), fixed_capacity);
-    std::copy_n(t.data(), n, buf);
-    return {buf, n};
+/// "%#.*f" of a finite a >= 0 with d decimals, in buf (or in wide for more than stack_digits
+/// decimals); the point is always written.
+std::string_view fixed_text(char (&buf)[fixed_capacity], std::string& wide, int d, double a) {
+  if (d > stack_digits) {
+    wide = c_format("%#.*f", d, a);
+    return wide;
   }
-  char* last = end;
-  if (d == 0) *last++ = '.';  // the "#" flag: a point even without decimals
-  return {buf, static_cast<std::size_t>(last - buf)};
+  auto [end, ec] = std::to_chars(buf, buf + fixed_capacity - 1, a, std::chars_format::fixed, d);
+  assert(ec == std::errc{});
+  if (d == 0) *end++ = '.';  // the "#" flag: a point even without decimals
+  return {buf, static_cast<std::size_t>(end - buf)};
 }
 
-/// The d significant digits of a finite a > 0 rounded as "%.*E" with precision d - 1 rounds
-/// them, into digits; returns that conversion's decimal exponent (a carry in the rounding has
-/// already moved it).
-int exponent_digits(char (&digits)[exponent_capacity], int d, double a) {
-  assert(d <= exponent_capacity);
-  char buf[exponent_capacity + 16];
-  const auto [end, ec] =
-      std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, d - 1);
-  assert(ec == std::errc{});
-  // d.ddd e+xx, or d e+xx when there is one digit only.
-  const char* p = buf;
-  int n = 0;
-  digits[n++] = *p++;
-  if (*p == '.') ++p;
-  while (*p != 'e') digits[n++] = *p++;
+/// The d significant digits of a finite a > 0 as "%.*E" with precision d - 1 writes them, into
+/// digits; returns that conversion's decimal exponent (a carry in the rounding has already
+/// moved it).
+int exponent_digits(int d, double a, std::string& digits) {
+  char buf[stack_digits + 16];
+  std::string wide;
+  std::string_view t;
+  if (d > stack_digits) {
+    wide = c_format("%.*e", d - 1, a);
+    t = wide;
+  } else {
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, d - 1);
+    assert(ec == std::errc{});
+    t = {buf, static_cast<std::size_t>(end - buf)};
+  }
+  // d.ddde+xx, or de+xx when there is one digit only.
+  std::size_t p = 0;
+  digits.clear();
+  digits += t[p++];
+  if (t[p] == '.') ++p;
+  while (t[p] != 'e') digits += t[p++];
   ++p;  // the e
+  if (t[p] == '+') ++p;
   int exponent = 0;
-  const char* first = *p == '+' ? p + 1 : p;
-  std::from_chars(first, end, exponent);
+  std::from_chars(t.data() + p, t.data() + t.size(), exponent);
   return exponent;
 }
 
@@ -96,7 +99,8 @@ record& record::F(int w, int d, double x) {
   // Rounding is symmetric, so the magnitude's digits are the value's digits; the sign is
   // written only when some digit survives the rounding (no "-0.00", no negative zero).
   char buf[fixed_capacity];
-  const std::string_view t = fixed_text(buf, d, std::fabs(x));
+  std::string wide;
+  const std::string_view t = fixed_text(buf, wide, d, std::fabs(x));
   const bool any_nonzero = t.find_first_of("123456789") != std::string_view::npos;
   const bool negative = std::signbit(x) && any_nonzero;
   const std::size_t n = t.size() + (negative ? 1 : 0);
@@ -124,10 +128,9 @@ record& record::E(int w, int d, double x) {
   const double a = std::fabs(x);
   const bool negative = std::signbit(x) && a != 0.0;
   // The mantissa as 0.ddd and its exponent; zero has all digits 0 and exponent 0.
-  char digits[exponent_capacity];
-  std::fill_n(digits, d, '0');
+  std::string digits(static_cast<std::size_t>(d), '0');
   int exponent = 0;
-  if (a != 0.0) exponent = exponent_digits(digits, d, a) + 1;
+  if (a != 0.0) exponent = exponent_digits(d, a, digits) + 1;
   const int required = 1 + d + 4 + (negative ? 1 : 0);
   if (w < required) {
     text_.append(static_cast<std::size_t>(w), '*');
@@ -137,7 +140,7 @@ record& record::E(int w, int d, double x) {
   if (negative) text_ += '-';
   if (w > required) text_ += '0';
   text_ += '.';
-  text_.append(digits, static_cast<std::size_t>(d));
+  text_ += digits;
   const int mag = std::abs(exponent);
   // Three exponent digits take the place of the E.
   if (mag <= 99) text_ += 'E';

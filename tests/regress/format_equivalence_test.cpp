@@ -133,6 +133,13 @@ TEST(number_fields, ExponentFieldsWriteWhatTheCConversionWrites) {
   }
 }
 
+TEST(number_fields, MoreDigitsThanAnyLayoutUsesStillFollowTheCConversion) {
+  for (double x : {0.1, -2.5, 1.0 / 3.0, 6.02214076e23, -1.7976931348623157e308, 4.9e-324}) {
+    EXPECT_EQ(record{}.F(400, 45, x).text(), reference_f(400, 45, x)) << std::hexfloat << x;
+    EXPECT_EQ(record{}.E(60, 45, x).text(), reference_e(60, 45, x)) << std::hexfloat << x;
+  }
+}
+
 TEST(number_fields, IntegerFieldsAreRightJustified) {
   for (long n : {0L, 7L, -7L, 50L, 123456L, -123456L}) {
     for (int w = 1; w <= 8; ++w) {
