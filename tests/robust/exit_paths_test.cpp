@@ -200,7 +200,7 @@ TEST(SampleFileFaults, AnInvalidNumberLeavesTheSamplesBeforeItComplete) {
   // The second sample's Na line gets a letter after the first was reported with both kinds of
   // steps.
   std::vector<std::string> lines = split_lines(samples_of_kind("hot chloride spring", 2));
-  lines[34 + 18].replace(10, 1, "O");
+  lines[34 + 18][10] = 'O';
   std::string text;
   for (const std::string& l : lines) text += l + "\n";
   scratch_dir dir;
