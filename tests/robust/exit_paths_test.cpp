@@ -232,6 +232,18 @@ TEST(OutputFileFaults, AFileThatCannotBeCreatedStopsTheRunNamingIt) {
   }
 }
 
+TEST(OutputFileFaults, AReadOnlyDirectoryStopsTheRunAtTheReportFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into every directory";
+  scratch_dir dir;
+  dir.write("morva.in", samples_of_kind("hot chloride spring", 1));
+  fs::create_directory(dir / "locked");
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  const session s = run_morva(dir, "\n\n\nlocked/out.txt\n\n1\n150\n\n\n\n");
+  fs::permissions(dir / "locked", fs::perms::owner_all);
+  EXPECT_EQ(s.status, exit_file_not_created);
+  EXPECT_EQ(s.err, "morva: cannot create file locked/out.txt\n");
+}
+
 TEST(OutputFileFaults, AProcessStepFileThatCannotBeCreatedKeepsWhatCameBefore) {
   // A directory called "cool.out" is in the way. The first sample asks for boiling steps only
   // and is reported; the second asks for cooling steps too, and the run stops before
