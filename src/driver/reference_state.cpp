@@ -1,6 +1,7 @@
 #include "driver/reference_state.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <ostream>
 #include <string_view>
 
@@ -228,6 +229,25 @@ bool solve_at_geothermometer_temperature(const sample_record& s, const run_optio
 
 }  // namespace
 
+bool finite_state(const work_state& ws) {
+  bool ok = std::isfinite(ws.ah) && ws.ah > 0.0;
+  for (double x : {ws.ionic, ws.ionic_sampling, ws.anions, ws.cations, ws.balance_diff, ws.a,
+                   ws.tref, ws.href, ws.yc, ws.ya, ws.yb, ws.a_d, ws.tds_d, ws.ptotal,
+                   ws.tds_liquid}) {
+    ok = ok && std::isfinite(x);
+  }
+  for (int i = 1; i <= species_vector::size; ++i) ok = ok && std::isfinite(ws.m[i]);
+  for (int i = 1; i <= component_vector::size; ++i) {
+    ok = ok && std::isfinite(ws.cd[i]) && std::isfinite(ws.liquid_mgkg[i]);
+  }
+  for (int i = 1; i <= gas_vector::size; ++i) {
+    ok = ok && std::isfinite(ws.v[i]) && std::isfinite(ws.mgas[i]) && std::isfinite(ws.b[i]) &&
+         std::isfinite(ws.steam_mgkg[i]);
+  }
+  for (double x : ws.p) ok = ok && std::isfinite(x);
+  return ok;
+}
+
 void solve_reference_state(const sample_record& s, const run_options& opt, work_state& ws,
                            bool& suppress, std::ostream& term) {
   suppress = false;
@@ -256,6 +276,11 @@ void solve_reference_state(const sample_record& s, const run_options& opt, work_
   ws.degas = 1.0;
   gasprs(ws.mgas, ws.tref, ws.degas, ws.p, ws.ptotal);
   aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, ws.ya, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+  if (!finite_state(ws)) {
+    // Nothing that is not a number may reach the report.
+    refuse(term, " Analysis out of range: the calculation gives no finite result");
+    suppress = true;
+  }
 }
 
 bool report_reference_state(run_state& rs, const sample_record& s, const run_options& opt,

@@ -46,6 +46,16 @@ record step_heading(const sample_record& s, const char* what, double t_c) {
       "C");
 }
 
+/// A step whose calculation overflowed: said on the terminal, and nothing of it is reported.
+void skip_step(const char* what, double t_c, std::ostream& term) {
+  put(term, record{});
+  put(term, record{}
+                .A(what)
+                .F(6, 1, t_c)
+                .A(" \xB0"
+                   "C gives no finite result. Step skipped."));
+}
+
 }  // namespace
 
 void process_steps(run_state& rs, const sample_record& s, const run_options& opt, work_state& ws,
@@ -59,9 +69,12 @@ void process_steps(run_state& rs, const sample_record& s, const run_options& opt
 
   // Conductive cooling: the discharge of the reference state, unchanged, at each temperature;
   // the previous step only gives the starting values.
+  bool cooled = false;  // some cooling step was calculated
+  double t_cooled_c = 0.0;
   for (int j = 0; j < n_cool; ++j) {
     const double t_c = opt.t_cool_c[static_cast<std::size_t>(j)];
     const double t = t_c + zero_celsius_k;
+    const work_state before = ws;
     ws.ah0 = ws.ah;
     ws.est = ws.m;
     phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.ph_msg1,
@@ -69,12 +82,16 @@ void process_steps(run_state& rs, const sample_record& s, const run_options& opt
     ws.degas = 1.0;
     gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
     aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+    if (!finite_state(ws)) {
+      ws = before;
+      skip_step(" Cooling to", t_c, term);
+      continue;
+    }
     report_step(rs, step_heading(s, "Aquifer liquid cooled to", t_c), ws, t, 0.0, rep);
+    cooled = true;
+    t_cooled_c = t_c;
   }
-  if (n_cool > 0) {
-    pickup(ws.liquid_mgkg, ws.ah, ws.tds_liquid, opt.t_cool_c[static_cast<std::size_t>(n_cool - 1)],
-           s.number, s.location, rs.cool);
-  }
+  if (cooled) pickup(ws.liquid_mgkg, ws.ah, ws.tds_liquid, t_cooled_c, s.number, s.location, rs.cool);
 
   // Adiabatic boiling in one stage from the reference enthalpy down to each temperature.
   double y_old = ws.ya;
@@ -95,6 +112,7 @@ void process_steps(run_state& rs, const sample_record& s, const run_options& opt
                        "C leaves no liquid water. Step skipped."));
       continue;
     }
+    const work_state before = ws;
     ws.ah0 = ws.ah;
     for (int i = 1; i <= species_vector::size; ++i) ws.est[i] = (1.0 - y_old) * ws.m[i] / (1.0 - y);
     for (int i = 1; i <= component_vector::size; ++i) ws.cl[i] = ws.cd[i] / (1.0 - y);
@@ -109,6 +127,11 @@ void process_steps(run_state& rs, const sample_record& s, const run_options& opt
     }
     gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
     aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, y, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+    if (!finite_state(ws)) {
+      ws = before;
+      skip_step(" Boiling to", t_c, term);
+      continue;
+    }
     const record heading = step_heading(s, "Aquifer liquid boiled to", t_c)
                                .X(18)
                                .A("Degassing coefficient is")

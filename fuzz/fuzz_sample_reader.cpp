@@ -1,0 +1,73 @@
+// The sample-file reader on arbitrary bytes: every sample it hands out must be usable (texts at
+// their lengths, finite numbers, a known type), and every file must end, cleanly or with a
+// diagnostic that places the fault within the file.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "samplefile/reader.h"
+
+namespace morva {
+namespace {
+
+/// Stops with the broken expectation named when it does not hold.
+void require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "morva fuzz: expected %s\n", what);
+  std::abort();
+}
+
+/// Every number taken from the file is finite. The steam totals derived from the gas data
+/// are not looked at: an absurd gas share (1e-320 %) makes them overflow, and the
+/// calculation refuses such a sample.
+bool finite_record(const sample_record& s) {
+  bool ok = std::isfinite(s.pressure_bar_g) && std::isfinite(s.enthalpy) && std::isfinite(s.ph) &&
+            std::isfinite(s.ph_t) && std::isfinite(s.tds);
+  for (int i = 1; i <= component_vector::size; ++i) ok = ok && std::isfinite(s.water[i]);
+  for (int i = 1; i <= gas_vector::size; ++i) ok = ok && std::isfinite(s.gas[i]);
+  for (int i = 1; i <= 6; ++i) ok = ok && std::isfinite(s.collection[i]);
+  for (double x : s.condensate) ok = ok && std::isfinite(x);
+  for (double x : s.steam_mgkg) ok = ok && std::isfinite(x);
+  return ok;
+}
+
+void read_all(const std::string& bytes) {
+  constexpr long block_lines = 34;
+  std::istringstream in(bytes);
+  std::ostringstream term;
+  sample_file f(in, "fuzz.in");
+  long samples = 0;
+  for (;;) {
+    sample_record s;
+    int eof = 0;
+    const read_outcome got = input(f, s, eof, term);
+    if (got.result == read_outcome::kind::input_error) {
+      // The fault lies on a data line of the block being read.
+      require(eof == 1 && got.line >= 1 && got.line <= (samples + 1) * block_lines,
+              "a fault placed on a line of the block being read");
+      require(got.diagnostic().text().find("fuzz.in") != std::string::npos,
+              "a diagnostic that names the file");
+      return;
+    }
+    if (eof != 0) {
+      require(got.result == read_outcome::kind::end_of_file, "the end of the samples");
+      return;
+    }
+    ++samples;
+    require(s.number.size() == 16 && s.location.size() == 80, "texts at their lengths");
+    require(s.type == 1 || s.type == 2, "sample type 1 or 2");
+    require(finite_record(s), "finite numbers in the sample");
+  }
+}
+
+}  // namespace
+}  // namespace morva
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  morva::read_all(std::string(reinterpret_cast<const char*>(data), size));
+  return 0;
+}

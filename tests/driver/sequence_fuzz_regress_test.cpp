@@ -1,0 +1,113 @@
+// Faults that fuzzing found in the calculation of a sample, one regression test each: analyses
+// that the reader accepts but that no finite calculation can follow. Such a sample is refused
+// with a message, like any other refusal, and nothing that is not a number reaches a file.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/options.h"
+#include "driver/reference_state.h"
+#include "driver/session.h"
+#include "report/fields.h"
+#include "samplefile/reader.h"
+
+namespace morva {
+namespace {
+
+const std::string refused =
+    "\n"
+    "\n"
+    " Analysis out of range: the calculation gives no finite result\n"
+    " Calculation suppressed\n";
+
+/// A text right-justified in a 16-column field of the sample file.
+std::string f16(const std::string& text) { return std::string(16 - text.size(), ' ') + text; }
+
+/// The first sample of the example file (HS-07, a hot spring) with some lines replaced.
+std::string example_with(const std::vector<std::pair<int, std::string>>& changes) {
+  std::istringstream in(example_samples());
+  std::vector<std::string> lines;
+  std::string line;
+  for (int n = 1; n <= 34 && std::getline(in, line); ++n) lines.push_back(line);
+  for (const auto& [n, text] : changes) lines[static_cast<std::size_t>(n - 1)] = text;
+  std::string block;
+  for (const std::string& l : lines) block += l + "\n";
+  return block;
+}
+
+sample_record read_one(const std::string& block) {
+  std::istringstream in(block);
+  sample_file f(in, "morva.in");
+  sample_record s;
+  int eof = 0;
+  std::ostringstream term;
+  input(f, s, eof, term);
+  EXPECT_EQ(eof, 0);
+  return s;
+}
+
+/// The terminal lines of a reference-state calculation that was refused, or "" when it was not.
+std::string refusal_of(const sample_record& s, const run_options& opt) {
+  work_state ws;
+  bool suppress = false;
+  std::ostringstream term;
+  solve_reference_state(s, opt, ws, suppress, term);
+  if (!suppress) return "";
+  const std::string text = term.str();
+  const std::size_t start = text.rfind("\n\n ");
+  return start == std::string::npos ? text : text.substr(start);
+}
+
+TEST(AbsurdAnalyses, AreRefusedRatherThanCalculatedToNumbersThatAreNotFinite) {
+  struct absurd {
+    const char* name;
+    std::vector<std::pair<int, std::string>> lines;
+    run_options opt;
+  };
+  run_options measured;
+  run_options at_150;
+  at_150.tref_type = 1;
+  at_150.t_typed_c = 150.0;
+  const std::vector<absurd> cases = {
+      // 1e300 mg/kg of Na and K: the ionic strength overflows.
+      {"sodium and potassium of 1e300 mg/kg", {{19, f16("1e300") + f16("1e300")}}, measured},
+      // A steam CO2 beside a CO2 share of 1e-320 % of the gas: the litres of gas per kg of
+      // condensate derived from them overflow, and so do the steam totals.
+      {"gas share of 1e-320 %",
+       {{25, f16("1e-320")}, {31, f16("500")}},
+       at_150},
+  };
+  for (const absurd& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(refusal_of(read_one(example_with(c.lines)), c.opt), refused);
+  }
+}
+
+TEST(AbsurdAnalyses, ARefusedSampleLeavesTheRunAndTheReportOfTheNextSampleIntact) {
+  scratch_dir dir;
+  std::istringstream in(example_samples());
+  std::string rest, line;
+  for (int n = 1; std::getline(in, line); ++n) {
+    if (n > 34) rest += line + "\n";
+  }
+  dir.write("morva.in", example_with({{19, f16("1e300") + f16("1e300")}}) + rest);
+  // Both samples calculated with every answer at its default (the well, of type 2, is not
+  // asked about a boiling spring), then quit at the third.
+  const std::string spring = "\n\n\n\n\n\n";
+  const std::string well = "\n\n\n\n\n";
+  const session s = run_morva(dir, "\n\n\n\n" + spring + well + "q\n");
+  EXPECT_EQ(s.status, 0) << s.err;
+  EXPECT_NE(s.out.find(refused), std::string::npos);
+  const std::string report = dir.read("morva.out");
+  EXPECT_EQ(report.find("HS-07"), std::string::npos);
+  EXPECT_NE(report.find("KV-12"), std::string::npos);
+  EXPECT_EQ(report.find("nan"), std::string::npos);
+  EXPECT_EQ(report.find("inf"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morva
