@@ -1,7 +1,8 @@
 // The keyboard side of the program on arbitrary bytes: the fixed-column fields of every
 // dialog answer, the run-setup and calculation-options dialogs and the sample screen on
-// arbitrary keystroke streams, and the output fields on arbitrary numbers. The first byte of
-// an input chooses what is exercised; the rest is the line, the numbers or the keystrokes.
+// arbitrary keystroke streams, the output fields on arbitrary numbers, and the process-step
+// writer on arbitrary liquids. The first byte of an input chooses what is exercised; the rest
+// is the line, the numbers or the keystrokes.
 
 #include <cerrno>
 #include <climits>
@@ -14,11 +15,14 @@
 #include <string>
 #include <string_view>
 
+#include "chemdata/tables.h"
+#include "chemdata/units.h"
 #include "driver/dialogs.h"
 #include "driver/options.h"
 #include "driver/screen.h"
 #include "report/fields.h"
 #include "samplefile/reader.h"
+#include "samplefile/writer.h"
 
 namespace morva {
 namespace {
@@ -238,9 +242,55 @@ void run_screen(byte_source& in) {
     require(line.size() <= 80, "a screen of 80 columns");
 }
 
+/// The process-step writer: a block written from any finite liquid reads back as a water-only
+/// sample with the same numbers, to the precision of its 16 columns.
+void write_step_block(byte_source& in) {
+  const auto finite = [&in] {
+    const double x = in.real();
+    return std::isfinite(x) ? x : 0.0;
+  };
+  component_vector liquid;
+  for (int i = 1; i <= component_vector::size; ++i) liquid[i] = finite();
+  double ah = std::fabs(finite());
+  if (!(ah > 0.0)) ah = 1e-7;
+  const double tds = finite();
+  const double t_c = finite();
+  // Texts as the reader hands them out: no line feed inside. (A carriage return that ends
+  // the location would end its line and be taken for a CR LF line end.)
+  std::string text(in.rest());
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  const std::string number = padded(text, 16);
+  const std::string location = padded(text.size() > 16 ? text.substr(16) : "", 80);
+  std::ostringstream block;
+  pickup(liquid, ah, tds, t_c, number, location, block);
+
+  std::istringstream back(block.str());
+  sample_file f(back, "cool.out");
+  std::ostringstream term;
+  sample_record s;
+  int eof = 0;
+  const read_outcome got = input(f, s, eof, term);
+  require(got.result == read_outcome::kind::sample && eof == 0, "a block that reads back");
+  require(s.type == 1, "a water-only sample");
+  require(s.number == number && s.location == location, "the texts as written");
+  const auto near = [](double y, double x) {
+    // F16.8, fewer decimals from ten million on, nine digits with an exponent beyond 1e14.
+    return std::fabs(y - x) <= 0.5e-8 + std::fabs(x) * 5e-9;
+  };
+  for (int i = 1; i <= component_vector::size; ++i) {
+    require(near(s.water[i] * w(i), liquid[i]), "the liquid composition as written");
+  }
+  require(near(s.ph, -std::log10(ah)), "the pH as written");
+  require(near(s.collection[2], t_c) && near(s.ph_t - zero_celsius_k, t_c),
+          "the step temperature as written");
+  require(near(s.tds, tds), "the TDS as written");
+}
+
 void exercise(std::string_view data) {
   byte_source in(data);
-  switch (in.byte() % 5) {
+  switch (in.byte() % 6) {
     case 0: {
       std::istringstream lines{std::string(in.rest())};
       std::string line;
@@ -256,8 +306,11 @@ void exercise(std::string_view data) {
     case 3:
       run_askme2(in);
       break;
-    default:
+    case 4:
       run_screen(in);
+      break;
+    default:
+      write_step_block(in);
       break;
   }
 }

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "driver/run.h"
 #include "samplefile/reader.h"
@@ -22,21 +23,32 @@
 namespace morva {
 namespace {
 
-/// The scratch directory of this process, made once.
+/// The scratch directory of this process, made once and kept to the very end of the process
+/// (it is never destroyed, so that the exit handler can still remove it).
 const std::string& scratch_dir() {
-  static const std::string dir = [] {
-    std::string d = (std::filesystem::temp_directory_path() / "morva-fuzz-XXXXXX").string();
-    if (mkdtemp(d.data()) == nullptr) {
+  static const std::string* const dir = [] {
+    auto* d =
+        new std::string((std::filesystem::temp_directory_path() / "morva-fuzz-XXXXXX").string());
+    if (mkdtemp(d->data()) == nullptr) {
       std::perror("morva fuzz: scratch directory");
       std::abort();
     }
     return d;
   }();
-  return dir;
+  static const bool cleanup = [] {
+    // Gone at an orderly exit; after a crash it stays, with the files of the failed run.
+    return std::atexit([] {
+             std::error_code e;
+             std::filesystem::remove_all(*dir, e);
+           }) == 0;
+  }();
+  (void)cleanup;
+  return *dir;
 }
 
 /// Works in the scratch directory while it lives; libFuzzer reads its corpus and writes its
-/// findings by relative paths, so the old working directory comes back afterwards.
+/// findings by relative paths, so the old working directory comes back afterwards. (A
+/// sanitizer report stops the run inside it: give libFuzzer an absolute -artifact_prefix.)
 class in_scratch_dir {
  public:
   in_scratch_dir() : old_(std::filesystem::current_path()) {
@@ -102,20 +114,21 @@ bool holds_non_finite(const std::string& text) {
   return text.find("nan") != std::string::npos || text.find("inf") != std::string::npos;
 }
 
-/// Names the output and shows its lines that hold a non-finite number, then stops.
-void report_non_finite(const char* where, const std::string& text) {
-  std::fprintf(stderr, "morva fuzz: non-finite number written to %s:\n", where);
+/// Names the output and quotes its lines that hold a non-finite number.
+std::string non_finite_in(const char* where, const std::string& text) {
+  std::string fault = std::string("non-finite number written to ") + where + ":\n";
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
-    if (holds_non_finite(line)) std::fprintf(stderr, "  |%s|\n", line.c_str());
+    if (holds_non_finite(line)) fault += "  |" + line + "|\n";
   }
-  std::abort();
+  return fault;
 }
 
-/// A process-step file must read back as a sample file: every block a sample, no invalid field.
-void read_back(const char* name) {
+/// A process-step file must read back as a sample file: every block a sample, no invalid
+/// field. The fault found, or nothing.
+std::string read_back(const char* name) {
   std::ifstream in(name, std::ios::binary);
-  if (!in) return;
+  if (!in) return {};
   sample_file f(in, name);
   std::ostringstream term;
   for (;;) {
@@ -123,16 +136,15 @@ void read_back(const char* name) {
     int eof = 0;
     const read_outcome got = input(f, s, eof, term);
     if (got.result == read_outcome::kind::input_error) {
-      std::fprintf(stderr, "morva fuzz: %s does not read back: %s\n", name,
-                   got.diagnostic().text().c_str());
-      std::abort();
+      return std::string(name) + " does not read back: " + got.diagnostic().text();
     }
-    if (eof != 0) return;
+    if (eof != 0) return {};
   }
 }
 
-void whole_run(std::string_view data) {
-  if (data.size() < 2) return;
+/// Runs the program on the input in the scratch directory; the fault found, or nothing.
+std::string whole_run(std::string_view data) {
+  if (data.size() < 2) return {};
   const std::size_t n_keys = static_cast<std::uint8_t>(data[0]) |
                              static_cast<std::size_t>(static_cast<std::uint8_t>(data[1])) << 8;
   data.remove_prefix(2);
@@ -152,21 +164,30 @@ void whole_run(std::string_view data) {
   const int status = run(keys, term, err);
   if (status != exit_orderly && status != exit_sample_file && status != exit_file_not_created &&
       status != exit_input_ended) {
-    std::fprintf(stderr, "morva fuzz: exit status %d\n", status);
-    std::abort();
+    return "exit status " + std::to_string(status);
   }
   for (const char* name : {"morva.out", "cool.out", "boil.out"}) {
     const std::string text = contents(name);
-    if (holds_non_finite(text)) report_non_finite(name, text);
+    if (holds_non_finite(text)) return non_finite_in(name, text);
   }
-  if (holds_non_finite(term.str())) report_non_finite("the terminal", term.str());
-  for (const char* name : {"cool.out", "boil.out"}) read_back(name);
+  if (holds_non_finite(term.str())) return non_finite_in("the terminal", term.str());
+  for (const char* name : {"cool.out", "boil.out"}) {
+    std::string fault = read_back(name);
+    if (!fault.empty()) return fault;
+  }
+  return {};
 }
 
 }  // namespace
 }  // namespace morva
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  morva::whole_run(std::string_view(reinterpret_cast<const char*>(data), size));
+  // Stop only back in libFuzzer's working directory, where it writes the input that failed.
+  const std::string fault =
+      morva::whole_run(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (!fault.empty()) {
+    std::fprintf(stderr, "morva fuzz: %s\n", fault.c_str());
+    std::abort();
+  }
   return 0;
 }

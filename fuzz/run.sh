@@ -7,7 +7,8 @@
 # non-zero when a target found a crash, a sanitizer report, a leak or a slow input.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-build="$1"
+# Absolute: the whole-run target works in a scratch directory, where a sanitizer stops it.
+build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
 targets=("$@")
