@@ -109,5 +109,36 @@ TEST(AbsurdAnalyses, ARefusedSampleLeavesTheRunAndTheReportOfTheNextSampleIntact
   EXPECT_EQ(report.find("inf"), std::string::npos);
 }
 
+TEST(AbsurdAnalyses, AStepWithoutAFiniteResultIsSkippedAndTheRestOfTheSampleStands) {
+  // Gas shares of 3140 % H2S and 107 % N2 with 1350 L of gas per kg of condensate: the
+  // aquifer fluid, capped at the critical point, holds a kilogram of H2S per kilogram and still
+  // solves, but boiled down to 0 °C its speciation overflows.
+  std::vector<std::string> lines(34);
+  lines[0] = "Program MORVA input. Concentrations in mg/kg, unless otherwise specified.";
+  lines[3] = "X-1             absurd gas shares";
+  lines[6] = f16("774");
+  lines[15] = f16("4");
+  lines[24] = f16("") + f16("3140") + f16("120");
+  lines[27] = f16("") + f16("107") + f16("1350");
+  std::string block;
+  for (const std::string& l : lines) block += l + "\n";
+  scratch_dir dir;
+  dir.write("morva.in", block);
+  // Measured temperature, one boiling step to 0 °C, no cooling.
+  const session s = run_morva(dir, "\n\n\n\n\n0\n\n1,0\n\n\n");
+  EXPECT_EQ(s.status, 0) << s.err;
+  EXPECT_NE(s.out.find("\n Boiling to   0.0 \xB0"
+                       "C gives no finite result. Step skipped.\n"),
+            std::string::npos);
+  // The reference state is reported; the skipped step leaves no page and no boiled liquid.
+  const std::string report = dir.read("morva.out");
+  EXPECT_NE(report.find("X-1"), std::string::npos);
+  EXPECT_EQ(report.find("boiled to"), std::string::npos);
+  EXPECT_EQ(report.find("nan"), std::string::npos);
+  EXPECT_EQ(report.find("inf"), std::string::npos);
+  EXPECT_TRUE(dir.exists("boil.out"));
+  EXPECT_EQ(dir.read("boil.out"), "");
+}
+
 }  // namespace
 }  // namespace morva
