@@ -127,6 +127,12 @@ def run_seed(keys, samples):
 
 
 user = b"A. Geochemist\nKettleby survey\n"
+absurd_gas = b"".join(l + b"\n" for l in [
+    b"Program MORVA input. Concentrations in mg/kg, unless otherwise specified.", b"", b"",
+    b"X-1             absurd gas shares", b"", b"", field(b"774"), b"", b"", b"", b"", b"", b"",
+    b"", b"", field(b"4"), b"", b"", b"", b"", b"", b"", b"", b"",
+    field(b"") + field(b"3140") + field(b"120"), b"", b"",
+    field(b"") + field(b"107") + field(b"1350"), b"", b"", b"", b"", b"", b""])
 runs = {
     "example_all_defaults": (user + b"\n\n\n\n\n\n" + b"\n\n\n\n" + b"\n\n\n\n\n\n", example),
     "example_skip_quit": (user + b"n\nN\nq\n", example),
@@ -155,6 +161,10 @@ runs = {
     "acid_well": (user + b"\n0\n\n\n\n", replace_line(well, 10, field(b"2.0") + field(b"20")
                                                       + field(b"500"))),
     "hot": (user + b"\n1\n370\n\n1,370\n\n", spring),
+    # Findings: an analysis whose gas ratio overflows, and one whose boiling step does.
+    "gas_tiny_share": (user + b"\n1\n150\n\n\n",
+                       replace_line(replace_line(one, 25, field(b"1e-320")), 31, field(b"500"))),
+    "absurd_gas_boil_to_0": (user + b"\n0\n\n1,0\n\n\n", absurd_gas),
 }
 for name, (keys, samples) in runs.items():
     write("run", name, run_seed(keys, samples))
