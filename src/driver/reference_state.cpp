@@ -230,7 +230,8 @@ bool solve_at_geothermometer_temperature(const sample_record& s, const run_optio
 }  // namespace
 
 bool finite_state(const work_state& ws) {
-  bool ok = std::isfinite(ws.ah) && ws.ah > 0.0;
+  // The activity coefficients of the report take the square root of the ionic strength.
+  bool ok = std::isfinite(ws.ah) && ws.ah > 0.0 && ws.ionic >= 0.0 && ws.ionic_sampling >= 0.0;
   for (double x : {ws.ionic, ws.ionic_sampling, ws.anions, ws.cations, ws.balance_diff, ws.a,
                    ws.tref, ws.href, ws.yc, ws.ya, ws.yb, ws.a_d, ws.tds_d, ws.ptotal,
                    ws.tds_liquid}) {
@@ -251,6 +252,18 @@ bool finite_state(const work_state& ws) {
 void solve_reference_state(const sample_record& s, const run_options& opt, work_state& ws,
                            bool& suppress, std::ostream& term) {
   suppress = false;
+  // A total below zero has no species to hold it: a slip in the analysis, or a condensate
+  // richer in CO2, H2S or NH3 than the steam it was taken from, which makes the gas volume
+  // derived from them negative. Only a sample with steam-phase data uses its steam totals.
+  bool negative = false;
+  for (int i = 1; i <= component_vector::size; ++i) {
+    negative = negative || s.water[i] < 0.0 || (s.type == 2 && s.steam[i] < 0.0);
+  }
+  if (negative) {
+    refuse(term, " Negative concentration in the sample data");
+    suppress = true;
+    return;
+  }
   speciate_sampled_water(s, ws, term);
 
   param(s.pressure_bar_g, s.enthalpy, opt.tref_type, opt.t_typed_c, s.collection[2], s.type,

@@ -65,9 +65,10 @@ struct work_state {
   double degas = 1.0;  ///< degassing coefficient of the state
 };
 
-/// True when every number of ws that the report prints or a later step starts from is finite
-/// and the hydrogen-ion activity is positive; absurd analyses (1e300 mg/kg, a gas share of
-/// 1e-320 %) overflow somewhere on the way and leave a state that is not.
+/// True when every number of ws that the report prints or a later step starts from is finite,
+/// the hydrogen-ion activity positive and the ionic strengths not negative; absurd analyses
+/// (1e300 mg/kg, a gas share of 1e-320 %) overflow somewhere on the way and leave a state
+/// that is not.
 bool finite_state(const work_state& ws);
 
 /// Solves sample s with options opt up to its aquifer fluid at the reference temperature,

@@ -63,10 +63,16 @@ std::string refusal_of(const sample_record& s, const run_options& opt) {
 }
 
 TEST(AbsurdAnalyses, AreRefusedRatherThanCalculatedToNumbersThatAreNotFinite) {
+  const std::string negative =
+      "\n"
+      "\n"
+      " Negative concentration in the sample data\n"
+      " Calculation suppressed\n";
   struct absurd {
     const char* name;
     std::vector<std::pair<int, std::string>> lines;
     run_options opt;
+    std::string terminal;
   };
   run_options measured;
   run_options at_150;
@@ -74,16 +80,28 @@ TEST(AbsurdAnalyses, AreRefusedRatherThanCalculatedToNumbersThatAreNotFinite) {
   at_150.t_typed_c = 150.0;
   const std::vector<absurd> cases = {
       // 1e300 mg/kg of Na and K: the ionic strength overflows.
-      {"sodium and potassium of 1e300 mg/kg", {{19, f16("1e300") + f16("1e300")}}, measured},
+      {"sodium and potassium of 1e300 mg/kg",
+       {{19, f16("1e300") + f16("1e300")}},
+       measured,
+       refused},
       // A steam CO2 beside a CO2 share of 1e-320 % of the gas: the litres of gas per kg of
       // condensate derived from them overflow, and so do the steam totals.
-      {"gas share of 1e-320 %",
-       {{25, f16("1e-320")}, {31, f16("500")}},
-       at_150},
+      {"gas share of 1e-320 %", {{25, f16("1e-320")}, {31, f16("500")}}, at_150, refused},
+      // A negative total would give a negative ionic strength, whose square root enters
+      // every activity coefficient.
+      {"negative sodium", {{19, f16("-5")}}, measured, negative},
+      // More CO2 in the condensate than in the steam: the litres of gas per kg of condensate
+      // derived from them, and with them the steam totals of the gases, are negative.
+      {"condensate richer than its steam",
+       {{25, f16("80") + f16("5") + f16("") + f16("2") + f16("1")},
+        {31, f16("100")},
+        {34, f16("1240")}},
+       at_150,
+       negative},
   };
   for (const absurd& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(refusal_of(read_one(example_with(c.lines)), c.opt), refused);
+    EXPECT_EQ(refusal_of(read_one(example_with(c.lines)), c.opt), c.terminal);
   }
 }
 
