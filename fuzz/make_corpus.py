@@ -161,10 +161,16 @@ runs = {
     "acid_well": (user + b"\n0\n\n\n\n", replace_line(well, 10, field(b"2.0") + field(b"20")
                                                       + field(b"500"))),
     "hot": (user + b"\n1\n370\n\n1,370\n\n", spring),
-    # Findings: an analysis whose gas ratio overflows, and one whose boiling step does.
+    # Findings: analyses whose gas ratio overflows, whose boiling step overflows, and whose
+    # condensate holds more CO2 than its steam.
     "gas_tiny_share": (user + b"\n1\n150\n\n\n",
                        replace_line(replace_line(one, 25, field(b"1e-320")), 31, field(b"500"))),
     "absurd_gas_boil_to_0": (user + b"\n0\n\n1,0\n\n\n", absurd_gas),
+    "condensate_richer_than_steam": (
+        user + b"\n1\n150\n\n\n",
+        replace_line(replace_line(replace_line(one, 25, field(b"80") + field(b"5") + field(b"")
+                                               + field(b"2") + field(b"1")),
+                                  31, field(b"100")), 34, field(b"1240"))),
 }
 for name, (keys, samples) in runs.items():
     write("run", name, run_seed(keys, samples))
