@@ -36,6 +36,6 @@ for t in "${targets[@]}"; do
     grep -E -A12 'ERROR|runtime error|morva fuzz|timeout after' "$log" | head -60 >&2
     status=1
   fi
-  grep -E '^#[0-9]+ +DONE' "$log" | tail -n 1
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1
 done
 exit $status
