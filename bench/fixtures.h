@@ -43,12 +43,12 @@ inline sample_record well_sample() { return example_sample("KV-12"); }
 struct boiled_fluid {
   double t = 250.0 + zero_celsius_k;
   double y = 0.2;
-  work_state ws;       ///< the discharge of the well sample (totals, proton balance)
-  component_vector cl; ///< liquid totals of the solved fluid, mol per kg of water
-  species_vector m;    ///< species molalities
+  work_state ws;        ///< the discharge of the well sample (totals, proton balance)
+  component_vector cl;  ///< liquid totals of the solved fluid, mol per kg of water
+  species_vector m;     ///< species molalities
   double ah = 0.0;
   double ionic = 0.0;
-  gas_factors g;       ///< gas factors of the solved steam split
+  gas_factors g;  ///< gas factors of the solved steam split
 };
 
 inline boiled_fluid solved_boiled_fluid() {

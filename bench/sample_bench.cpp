@@ -60,7 +60,9 @@ void sample_with_20_steps(benchmark::State& state) {
 
 BENCHMARK(reference_state_measured)->Repetitions(5)->DisplayAggregatesOnly(true);
 BENCHMARK(reference_state_quartz)->Repetitions(5)->DisplayAggregatesOnly(true);
-BENCHMARK(sample_with_20_steps)->Repetitions(5)->DisplayAggregatesOnly(true)->Unit(
-    benchmark::kMicrosecond);
+BENCHMARK(sample_with_20_steps)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace morva::bench

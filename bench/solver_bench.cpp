@@ -54,8 +54,8 @@ void phase2_250c(benchmark::State& state) {
     species_vector m;
     ph_messages msg1, msg2;
     std::string mb;
-    phase2(ws.m, ws.cd, cl, ws.a_d, b.t, ionic, b.y, ah0, 1.0, ah, v, mgas, m, bco, msg1, msg2,
-           mb, term);
+    phase2(ws.m, ws.cd, cl, ws.a_d, b.t, ionic, b.y, ah0, 1.0, ah, v, mgas, m, bco, msg1, msg2, mb,
+           term);
     benchmark::DoNotOptimize(m);
   }
 }

@@ -177,8 +177,8 @@ constexpr one_based<struct products_tag, 69, products> reaction{{
 /// Dissociation constant of row i at T (K), given ln T and ba(T).
 double constant_of(int i, double t, double ln_t, double ba_t) {
   const log_k_terms& k = log_k_coef[i];
-  double log_k = k.a + k.b / t + k.c * t + k.d * (t * t) + k.e * ln_t + k.f / (t * t) +
-                 k.g * ba_t / t;
+  double log_k =
+      k.a + k.b / t + k.c * t + k.d * (t * t) + k.e * ln_t + k.f / (t * t) + k.g * ba_t / t;
   if (i == sp::kcl) {
     // Ion pairing of KCl also carries an explicit electrostatic term in 1/(eps T).
     log_k = log_k - 25316.12 / (eps(t) * t);
@@ -207,13 +207,9 @@ double factor_of(int i, double k_i, const Gammas& gamma_of) {
 
 }  // namespace
 
-double ba(double t) {
-  return std::exp(t / 219.0 + std::exp(0.01875 * t - 12.741) - 1.3622);
-}
+double ba(double t) { return std::exp(t / 219.0 + std::exp(0.01875 * t - 12.741) - 1.3622); }
 
-double eps(double t) {
-  return 305.7 * std::exp(-t / 219.0 - std::exp(0.01875 * t - 12.741));
-}
+double eps(double t) { return 305.7 * std::exp(-t / 219.0 - std::exp(0.01875 * t - 12.741)); }
 
 double discon(int i, double t) { return constant_of(i, t, std::log(t), ba(t)); }
 

@@ -54,8 +54,8 @@ inline constexpr int h = 1, oh = 2, h4sio4 = 3, h3sio4 = 4, h2sio4 = 5, nah3sio4
                      feoh3m = 43, feoh4mm = 44, feoh_2p = 45, feoh2p = 46, feoh3 = 47, feoh4m = 48,
                      fecl = 49, fecl2 = 50, fecl_2p = 51, fecl2p = 52, fecl3 = 53, fecl4 = 54,
                      feso4 = 55, feso4p = 56, al = 57, aloh = 58, aloh2 = 59, aloh3 = 60,
-                     aloh4 = 61, also4 = 62, also42 = 63, alf = 64, alf2 = 65, alf3 = 66,
-                     alf4 = 67, alf5 = 68, alf6 = 69;
+                     aloh4 = 61, also4 = 62, also42 = 63, alf = 64, alf2 = 65, alf3 = 66, alf4 = 67,
+                     alf5 = 68, alf6 = 69;
 }  // namespace sp
 
 namespace min {  // positions in the mineral order

@@ -232,9 +232,9 @@ bool solve_at_geothermometer_temperature(const sample_record& s, const run_optio
 bool finite_state(const work_state& ws) {
   // The activity coefficients of the report take the square root of the ionic strength.
   bool ok = std::isfinite(ws.ah) && ws.ah > 0.0 && ws.ionic >= 0.0 && ws.ionic_sampling >= 0.0;
-  for (double x : {ws.ionic, ws.ionic_sampling, ws.anions, ws.cations, ws.balance_diff, ws.a,
-                   ws.tref, ws.href, ws.yc, ws.ya, ws.yb, ws.a_d, ws.tds_d, ws.ptotal,
-                   ws.tds_liquid}) {
+  for (double x :
+       {ws.ionic, ws.ionic_sampling, ws.anions, ws.cations, ws.balance_diff, ws.a, ws.tref, ws.href,
+        ws.yc, ws.ya, ws.yb, ws.a_d, ws.tds_d, ws.ptotal, ws.tds_liquid}) {
     ok = ok && std::isfinite(x);
   }
   for (int i = 1; i <= species_vector::size; ++i) ok = ok && std::isfinite(ws.m[i]);

@@ -49,11 +49,8 @@ record step_heading(const sample_record& s, const char* what, double t_c) {
 /// A step whose calculation overflowed: said on the terminal, and nothing of it is reported.
 void skip_step(const char* what, double t_c, std::ostream& term) {
   put(term, record{});
-  put(term, record{}
-                .A(what)
-                .F(6, 1, t_c)
-                .A(" \xB0"
-                   "C gives no finite result. Step skipped."));
+  put(term, record{}.A(what).F(6, 1, t_c).A(" \xB0"
+                                            "C gives no finite result. Step skipped."));
 }
 
 }  // namespace
@@ -91,7 +88,8 @@ void process_steps(run_state& rs, const sample_record& s, const run_options& opt
     cooled = true;
     t_cooled_c = t_c;
   }
-  if (cooled) pickup(ws.liquid_mgkg, ws.ah, ws.tds_liquid, t_cooled_c, s.number, s.location, rs.cool);
+  if (cooled)
+    pickup(ws.liquid_mgkg, ws.ah, ws.tds_liquid, t_cooled_c, s.number, s.location, rs.cool);
 
   // Adiabatic boiling in one stage from the reference enthalpy down to each temperature.
   double y_old = ws.ya;

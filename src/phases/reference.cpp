@@ -102,12 +102,16 @@ void param(double pc_gauge, double h, int ref_type, double t_typed_c, double t_m
       t_label = "  (Na/K)      ";
       if (tref > t_nak_high) {
         suppress = true;
-        refuse(term, " Na-K temperature exceeds 350 \xB0" "C.");
+        refuse(term,
+               " Na-K temperature exceeds 350 \xB0"
+               "C.");
         return;
       }
       if (tref < t_nak_low) {
         suppress = true;
-        refuse(term, " Na-K temperature below 0 \xB0" "C.");
+        refuse(term,
+               " Na-K temperature below 0 \xB0"
+               "C.");
         return;
       }
       break;
@@ -119,7 +123,9 @@ void param(double pc_gauge, double h, int ref_type, double t_typed_c, double t_m
   if (tref < zero_celsius_k) {
     // Below the triple point the liquid enthalpy and the vapour pressure have no value.
     suppress = true;
-    refuse(term, " Reference temperature below 0 \xB0" "C.");
+    refuse(term,
+           " Reference temperature below 0 \xB0"
+           "C.");
     return;
   }
 

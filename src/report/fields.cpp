@@ -202,7 +202,8 @@ void prompt(std::ostream& out, const record& r) {
 
 read_status read_line(std::istream& in, std::string& line) {
   line.clear();
-  if (!std::getline(in, line)) return in.bad() ? read_status::input_error : read_status::end_of_file;
+  if (!std::getline(in, line))
+    return in.bad() ? read_status::input_error : read_status::end_of_file;
   // A line from a CR LF system; also a last line that lost its LF after the CR.
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return read_status::ok;
@@ -277,8 +278,8 @@ bool parse_real(const std::string& f, double& x) {
   // Decimal exponent of the first significant digit, to tell overflow from underflow.
   const long first_digit_exp =
       static_cast<long>(int_part.size()) - 1 - static_cast<long>(lead) + exponent;
-  const std::string text = mantissa.substr(lead) + "e" +
-                           std::to_string(exponent - static_cast<long>(frac_part.size()));
+  const std::string text =
+      mantissa.substr(lead) + "e" + std::to_string(exponent - static_cast<long>(frac_part.size()));
   double v = 0.0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (ec == std::errc::result_out_of_range) {

@@ -48,8 +48,8 @@ read_outcome fault_at(const sample_file& f, long line, const char* fault) {
 }  // namespace
 
 read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& term) {
-  using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s,
-      comp::k, comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
+  using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
+      comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
   constexpr int block_lines = 34;
   constexpr int last_droppable_line = 24;  // the file may end anywhere up to here: no sample
   eof = 0;
@@ -96,8 +96,8 @@ read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& ter
                              &water_mgkg[n2]});
         break;
       case 16:
-        ok = read_fields(r, {&water_mgkg[sio2], &water_mgkg[b], &water_mgkg[comp::al],
-                             &water_mgkg[fe]});
+        ok = read_fields(
+            r, {&water_mgkg[sio2], &water_mgkg[b], &water_mgkg[comp::al], &water_mgkg[fe]});
         break;
       case 19:
         ok = read_fields(r, {&water_mgkg[na], &water_mgkg[k], &water_mgkg[mg], &water_mgkg[ca]});
@@ -112,12 +112,12 @@ read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& ter
         ok = read_fields(r, {&s.gas[6], &s.gas[7], &s.collection[5], &s.collection[6]});
         break;
       case 31:
-        ok = read_fields(r, {&s.steam_mgkg[0], &s.steam_mgkg[1], &s.steam_mgkg[2],
-                             &s.collection[3], &s.collection[4]});
+        ok = read_fields(r, {&s.steam_mgkg[0], &s.steam_mgkg[1], &s.steam_mgkg[2], &s.collection[3],
+                             &s.collection[4]});
         break;
       case 34:
-        ok = read_fields(r, {&s.condensate[0], &s.condensate[1], &s.condensate[2],
-                             &s.condensate[3]});
+        ok = read_fields(r,
+                         {&s.condensate[0], &s.condensate[1], &s.condensate[2], &s.condensate[3]});
         break;
       default:
         break;  // title, header and empty lines: not looked at
@@ -134,17 +134,16 @@ read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& ter
   // Steam-phase data: gas volume, steam or condensate volatiles. Gas percentages and
   // condensate Na alone do not describe a steam phase.
   const double gas_l_per_kg = s.collection[5];
-  const bool steam_phase = gas_l_per_kg > 0.0 || s.steam_mgkg[0] > 0.0 ||
-                           s.steam_mgkg[1] > 0.0 || s.steam_mgkg[2] > 0.0 ||
-                           s.condensate[0] > 0.0 || s.condensate[1] > 0.0 ||
-                           s.condensate[2] > 0.0;
+  const bool steam_phase = gas_l_per_kg > 0.0 || s.steam_mgkg[0] > 0.0 || s.steam_mgkg[1] > 0.0 ||
+                           s.steam_mgkg[2] > 0.0 || s.condensate[0] > 0.0 ||
+                           s.condensate[1] > 0.0 || s.condensate[2] > 0.0;
   s.type = steam_phase ? 2 : 1;
 
   // Molar volume of the dry gas, L/mol, at its collection temperature (25 °C when not given).
   constexpr double molar_volume_25c = 24.465;
   const double tg_c = s.collection[6];
-  const double v = tg_c <= 0.0 ? molar_volume_25c
-                               : molar_volume_25c + molar_volume_25c * (tg_c - 25.0) / 298.15;
+  const double v =
+      tg_c <= 0.0 ? molar_volume_25c : molar_volume_25c + molar_volume_25c * (tg_c - 25.0) / 298.15;
 
   // Litres of gas per kg of condensate: measured, or from the first of CO2, H2S, NH3 whose
   // steam concentration and gas share are both known (steam minus condensate is in the gas).
@@ -162,9 +161,8 @@ read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& ter
 
   for (int i = 1; i <= 3; ++i) {
     const auto j = static_cast<std::size_t>(i - 1);
-    s.steam[i] = s.steam_mgkg[j] > 0.0
-                     ? s.steam_mgkg[j] / w(i)
-                     : s.condensate[j] / w(i) + (g / v) * (s.gas[i] / 100.0);
+    s.steam[i] = s.steam_mgkg[j] > 0.0 ? s.steam_mgkg[j] / w(i)
+                                       : s.condensate[j] / w(i) + (g / v) * (s.gas[i] / 100.0);
   }
   for (int i = 4; i <= 7; ++i) s.steam[i] = (g / v) * (s.gas[i] / 100.0);
   for (int i = 8; i <= component_vector::size; ++i) s.steam[i] = 0.0;

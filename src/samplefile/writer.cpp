@@ -38,8 +38,8 @@ record data_line(std::initializer_list<double> xs, int blank_fields = 0) {
 
 void pickup(const component_vector& liquid_mgkg, double ah, double tds, double t_step_c,
             std::string_view number, std::string_view location, std::ostream& out) {
-  using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s,
-      comp::k, comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
+  using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
+      comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
   const component_vector& c = liquid_mgkg;
   const double ph = -std::log10(ah);
   // Each header puts a 16-column label over each field below it.
@@ -51,10 +51,14 @@ void pickup(const component_vector& liquid_mgkg, double ah, double tds, double t
   text("< Sample number><       Sample location or other description               >");
   put(out, record{}.A(padded(number, 16)).A(padded(location, 80)));
   empty();
-  text("<Temperature \xB0" "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>");
+  text(
+      "<Temperature \xB0"
+      "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>");
   put(out, data_line({t_step_c}, 3));  // pressure, enthalpy and discharge not known: blank
   empty();
-  text("<Water phase pH><  pH temp. \xB0" "C >< CO2 in water >< H2S in water >");
+  text(
+      "<Water phase pH><  pH temp. \xB0"
+      "C >< CO2 in water >< H2S in water >");
   put(out, data_line({ph, t_step_c, c[co2], c[h2s]}));
   empty();
   text("< NH3 in water >< H2  in water >< O2  in water >< CH4 in water >< N2  in water >");
@@ -73,10 +77,14 @@ void pickup(const component_vector& liquid_mgkg, double ah, double tds, double t
   text("<Gas CO2, vol %><Gas H2S, vol %><Gas NH3, vol %><Gas H2,  vol %><Gas O2,  vol %>");
   put(out, data_line({}, 5));
   empty();
-  text("<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0" "C>");
+  text(
+      "<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0"
+      "C>");
   put(out, data_line({}, 4));
   empty();
-  text("<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0" "C>");
+  text(
+      "<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0"
+      "C>");
   put(out, data_line({}, 5));
   empty();
   text("<Condensate CO2><Condensate H2S><Condensate NH3><Condensate Na >");

@@ -11,11 +11,11 @@ namespace morva {
 
 /// One solved fluid as the driver and the phase models hold it between calls.
 struct speciation_state {
-  double t = 0.0;      ///< temperature, K
-  double ionic = 0.0;  ///< ionic strength, mol/kg
-  double ah = 0.0;     ///< hydrogen-ion activity
-  species_vector m;    ///< species molalities, mol/kg
-  species_vector x;    ///< basis vector of the mass balance, mol/kg
+  double t = 0.0;                          ///< temperature, K
+  double ionic = 0.0;                      ///< ionic strength, mol/kg
+  double ah = 0.0;                         ///< hydrogen-ion activity
+  species_vector m;                        ///< species molalities, mol/kg
+  species_vector x;                        ///< basis vector of the mass balance, mol/kg
   std::string msg = std::string(60, ' ');  ///< blank, or the mass-balance message
 };
 

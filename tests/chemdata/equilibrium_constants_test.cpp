@@ -16,8 +16,8 @@ namespace {
 double log_k(int i, double t_c) { return std::log10(discon(i, t_c + 273.15)); }
 
 // The species that have no dissociation reaction of their own.
-const std::vector<int> free_ions{sp::oh,  sp::h2sio4, sp::h2bo3, sp::co3, sp::s,   sp::so4,
-                                 sp::f,   sp::cl,     sp::na,    sp::k,   sp::ca,  sp::mg,
+const std::vector<int> free_ions{sp::oh,  sp::h2sio4, sp::h2bo3, sp::co3, sp::s,  sp::so4,
+                                 sp::f,   sp::cl,     sp::na,    sp::k,   sp::ca, sp::mg,
                                  sp::nh4, sp::fe2,    sp::fe3,   sp::al};
 
 bool is_free(int i) {
@@ -70,7 +70,9 @@ TEST(ReactionFactors, CarryTheChargedSpeciesOfEachReaction) {
   // r K = product of gamma of the charged products other than H+, over gamma of the species
   // when it is charged (0: no such factor). 150 °C and I = 0.3 mol/kg, where gamma of a
   // neutral species is not 1, so a neutral species wrongly included would show.
-  struct factors { int i, num1, num2, den; };
+  struct factors {
+    int i, num1, num2, den;
+  };
   // clang-format off
   const factors rows[] = {
       {sp::h, sp::oh, 0, 0},  // water: OH- only, H2O and H+ do not enter

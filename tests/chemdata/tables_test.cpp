@@ -15,15 +15,19 @@ TEST(Tables, NamesHaveTheirFixedLengths) {
 
 TEST(Tables, NamedPositionsMatchTheNameTables) {
   // Every named position addresses the entry whose name it carries.
-  struct entry { int pos; std::string_view name; };
+  struct entry {
+    int pos;
+    std::string_view name;
+  };
   for (auto e : {entry{comp::sio2, "SiO2"}, entry{comp::h2, "H2"}, entry{comp::fe, "Fe"},
                  entry{comp::so4, "SO4"}, entry{comp::n2, "N2"}})
     EXPECT_EQ(nam(e.pos).substr(0, e.name.size()), e.name);
-  for (auto e : {entry{sp::h, "H+ "}, entry{sp::oh, "OH-"}, entry{sp::h4sio4, "H4SiO4"},
-                 entry{sp::co3, "CO3--"}, entry{sp::h2s, "H2S "}, entry{sp::so4, "SO4--"},
-                 entry{sp::nh4, "NH4+"}, entry{sp::fe2, "Fe++ "}, entry{sp::fe3, "Fe+++"},
-                 entry{sp::feoh_2p, "Fe(OH)++"}, entry{sp::fecl_2p, "FeCl++"},
-                 entry{sp::al, "Al+++"}, entry{sp::alf6, "AlF6---"}, entry{sp::also42, "Al(SO4)2-"}})
+  for (auto e :
+       {entry{sp::h, "H+ "}, entry{sp::oh, "OH-"}, entry{sp::h4sio4, "H4SiO4"},
+        entry{sp::co3, "CO3--"}, entry{sp::h2s, "H2S "}, entry{sp::so4, "SO4--"},
+        entry{sp::nh4, "NH4+"}, entry{sp::fe2, "Fe++ "}, entry{sp::fe3, "Fe+++"},
+        entry{sp::feoh_2p, "Fe(OH)++"}, entry{sp::fecl_2p, "FeCl++"}, entry{sp::al, "Al+++"},
+        entry{sp::alf6, "AlF6---"}, entry{sp::also42, "Al(SO4)2-"}})
     EXPECT_EQ(spenam(e.pos).substr(0, e.name.size()), e.name);
   for (auto e : {entry{min::quartz, "Quartz"}, entry{min::chalcedony, "Chalcedony"},
                  entry{min::sil_amorph, "Sil. amorph."}, entry{min::talc, "Talc"}})

@@ -109,25 +109,45 @@ TEST(ReferenceConditions, EveryRefusalMessage) {
     double conditions::*first_untouched;
   };
   const refusal cases[] = {
-      {{.ref_type = 2}, two + " SiO2 is zero. Cannot compute chalcedony temperature." + closing,
+      {{.ref_type = 2},
+       two + " SiO2 is zero. Cannot compute chalcedony temperature." + closing,
        &conditions::tref},
-      {{.ref_type = 3}, two + " SiO2 is zero. Cannot compute quartz temperature." + closing,
+      {{.ref_type = 3},
+       two + " SiO2 is zero. Cannot compute quartz temperature." + closing,
        &conditions::tref},
-      {{.ref_type = 4}, two + " K is zero. Cannot compute Na-K temperature." + closing,
+      {{.ref_type = 4},
+       two + " K is zero. Cannot compute Na-K temperature." + closing,
        &conditions::tref},
       {{.ref_type = 4, .c = water(0.0, 0.0, 0.01)},
-       two + " Na is zero. Cannot compute Na-K temperature." + closing, &conditions::tref},
+       two + " Na is zero. Cannot compute Na-K temperature." + closing,
+       &conditions::tref},
       {{.ref_type = 4, .c = water(0.0, 0.02, 0.01)},  // Na/K = 2: too hot
-       two + " Na-K temperature exceeds 350 \xB0" "C." + closing, &conditions::href},
+       two +
+           " Na-K temperature exceeds 350 \xB0"
+           "C." +
+           closing,
+       &conditions::href},
       {{.ref_type = 4, .c = water(0.0, 10.0, 0.01)},  // Na/K = 1000: too cold
-       two + " Na-K temperature below 0 \xB0" "C." + closing, &conditions::href},
+       two +
+           " Na-K temperature below 0 \xB0"
+           "C." +
+           closing,
+       &conditions::href},
       {{.pc_gauge = 300.0},  // above the critical pressure
        two + " Collection pressure outside the range of the steam table." + closing,
        &conditions::tref},
       {{.ref_type = 1, .t_typed_c = -10.0},
-       two + " Reference temperature below 0 \xB0" "C." + closing, &conditions::href},
+       two +
+           " Reference temperature below 0 \xB0"
+           "C." +
+           closing,
+       &conditions::href},
       {{.ref_type = 2, .c = water(1e-8, 0.0, 0.0)},  // chalcedony about 130 K
-       two + " Reference temperature below 0 \xB0" "C." + closing, &conditions::href},
+       two +
+           " Reference temperature below 0 \xB0"
+           "C." +
+           closing,
+       &conditions::href},
       {{.h = 3000.0, .ref_type = 1, .t_typed_c = 200.0},
        two + " Enthalpy above that of saturated steam at reference temperature." + closing,
        &conditions::yc},

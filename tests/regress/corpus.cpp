@@ -115,8 +115,7 @@ std::string first_difference(std::string_view expected, std::string_view actual)
   const auto e =
       std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
   const auto offset = static_cast<std::size_t>(e - expected.begin());
-  const std::size_t line_no = 1 + static_cast<std::size_t>(
-                                      std::count(expected.begin(), e, '\n'));
+  const std::size_t line_no = 1 + static_cast<std::size_t>(std::count(expected.begin(), e, '\n'));
   const std::size_t start = expected.rfind('\n', offset == 0 ? 0 : offset - 1);
   const std::size_t from = start == std::string_view::npos || offset == 0 ? 0 : start + 1;
   const auto line_at = [from](std::string_view text) {

@@ -25,8 +25,8 @@ bool same_bits(double a, double b) {
 /// Temperatures, K: 0 °C to the critical region, with the joints of B-dot at 473.15 and
 /// 548.15 K and the values just beside them.
 std::vector<double> temperatures() {
-  std::vector<double> t = {273.15, 298.15, 373.15, 473.15, 473.15000001, 500.0, 546.7,
-                           548.149, 548.15, 548.16, 600.0, 647.0};
+  std::vector<double> t = {273.15, 298.15,  373.15, 473.15, 473.15000001, 500.0,
+                           546.7,  548.149, 548.15, 548.16, 600.0,        647.0};
   for (double c = 3.7; c < 374.0; c += 17.3) t.push_back(c + 273.15);
   return t;
 }

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <bit>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -78,9 +78,11 @@ std::string reference_e(int w, int d, double x) {
 /// everyday concentrations and logarithms, exact binary ties and their neighbours.
 std::vector<double> sample_values() {
   std::mt19937_64 rng(20240503);
-  std::vector<double> v = {0.0, -0.0, 0.5, -0.5, 0.125, 0.375, 2.5, -2.5, 1234.4, 0.3,
-                           101325.0, -101325.0, 1e-100, 1e-101, 9.9995, 9.99951, -0.004,
-                           -0.005, 1e300, -1.7976931348623157e308, 4.9e-324, 999.95, 0.045};
+  std::vector<double> v = {0.0,      -0.0,      0.5,    -0.5,   0.125,
+                           0.375,    2.5,       -2.5,   1234.4, 0.3,
+                           101325.0, -101325.0, 1e-100, 1e-101, 9.9995,
+                           9.99951,  -0.004,    -0.005, 1e300,  -1.7976931348623157e308,
+                           4.9e-324, 999.95,    0.045};
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   for (int i = 0; i < 40000; ++i) {
     double x = 0.0;
@@ -92,7 +94,8 @@ std::vector<double> sample_values() {
     const double m = std::pow(10.0, -12.0 + 19.0 * unit(rng)) * (rng() % 2 ? 1.0 : -1.0);
     v.push_back(m);
     // A decimal tie k/2^s in binary, and the doubles next to it.
-    const double tie = static_cast<double>(rng() % 200001) / std::ldexp(1.0, static_cast<int>(rng() % 12));
+    const double tie =
+        static_cast<double>(rng() % 200001) / std::ldexp(1.0, static_cast<int>(rng() % 12));
     v.push_back(tie);
     v.push_back(std::nextafter(tie, 0.0));
     v.push_back(-std::nextafter(tie, 1e9));
@@ -102,10 +105,9 @@ std::vector<double> sample_values() {
 
 TEST(number_fields, FixedPointFieldsWriteWhatTheCConversionWrites) {
   // The layouts' F fields, then every width and precision up to 20 and 12.
-  std::vector<std::pair<int, int>> fields = {{4, 1}, {5, 1}, {5, 2}, {6, 1}, {6, 2}, {6, 3},
-                                             {7, 0}, {7, 1}, {7, 3}, {7, 4}, {8, 5}, {9, 2},
-                                             {9, 3}, {9, 4}, {10, 2}, {11, 8}, {13, 2},
-                                             {15, 2}, {16, 4}, {16, 6}};
+  std::vector<std::pair<int, int>> fields = {
+      {4, 1}, {5, 1}, {5, 2}, {6, 1}, {6, 2},  {6, 3},  {7, 0},  {7, 1},  {7, 3},  {7, 4},
+      {8, 5}, {9, 2}, {9, 3}, {9, 4}, {10, 2}, {11, 8}, {13, 2}, {15, 2}, {16, 4}, {16, 6}};
   for (int w = 1; w <= 20; ++w)
     for (int d = 0; d <= 12; ++d) fields.emplace_back(w, d);
   const std::vector<double> values = sample_values();
@@ -147,7 +149,8 @@ TEST(number_fields, IntegerFieldsAreRightJustified) {
       const auto width = static_cast<std::size_t>(w);
       std::string expected(width, '*');
       if (digits.size() <= width) expected.replace(width - digits.size(), digits.size(), digits);
-      if (digits.size() <= width) expected.replace(0, width - digits.size(), width - digits.size(), ' ');
+      if (digits.size() <= width)
+        expected.replace(0, width - digits.size(), width - digits.size(), ' ');
       EXPECT_EQ(record{}.I(w, n).text(), expected) << "I" << w << " of " << n;
     }
   }

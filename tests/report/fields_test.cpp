@@ -50,22 +50,16 @@ TEST(FixedFields, FixedPointRoundingSignAndWidth) {
 
 TEST(FixedFields, ExponentForm) {
   const fixed_case cases[] = {
-      {101325.0, 9, 3, "0.101E+06"},
-      {-101325.0, 9, 3, "-.101E+06"},
-      {1.0e-100, 9, 3, "0.100E-99"},
-      {1.0e-101, 9, 3, "0.100-100"},
-      {0.0, 9, 3, "0.000E+00"},
-      {-0.0, 9, 3, "0.000E+00"},
-      {1234.5, 9, 3, "0.123E+04"},
-      {-1234.5, 9, 3, "-.123E+04"},
+      {101325.0, 9, 3, "0.101E+06"},   {-101325.0, 9, 3, "-.101E+06"},
+      {1.0e-100, 9, 3, "0.100E-99"},   {1.0e-101, 9, 3, "0.100-100"},
+      {0.0, 9, 3, "0.000E+00"},        {-0.0, 9, 3, "0.000E+00"},
+      {1234.5, 9, 3, "0.123E+04"},     {-1234.5, 9, 3, "-.123E+04"},
       {9.9996, 9, 3, "0.100E+02"},  // the rounding carry moves the exponent
-      {0.5, 9, 3, "0.500E+00"},
-      {1.0e200, 9, 3, "0.100+201"},
-      {0.125, 9, 2, " 0.12E+00"},     // tie to even; surplus column becomes a blank
+      {0.5, 9, 3, "0.500E+00"},        {1.0e200, 9, 3, "0.100+201"},
+      {0.125, 9, 2, " 0.12E+00"},       // tie to even; surplus column becomes a blank
       {-1234.5, 11, 3, " -0.123E+04"},  // surplus: the zero comes back, then blanks
-      {1234.5, 8, 3, ".123E+04"},  // exactly the width without the leading zero
-      {1234.5, 7, 3, "*******"},
-      {-1234.5, 8, 3, "********"},
+      {1234.5, 8, 3, ".123E+04"},       // exactly the width without the leading zero
+      {1234.5, 7, 3, "*******"},       {-1234.5, 8, 3, "********"},
   };
   for (const fixed_case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -86,7 +80,7 @@ TEST(FixedFields, NonFiniteValuesAsConvertedOrAsterisks) {
 
 TEST(FixedFields, IntegersAndTextItems) {
   EXPECT_EQ(record{}.I(5, 42).I(3, -42).I(2, -42).text(), "   42-42**");
-  const std::string co2 = "CO2      ";     // 9-character component name
+  const std::string co2 = "CO2      ";        // 9-character component name
   const std::string h4sio4 = "H4SiO4      ";  // 12-character species name
   EXPECT_EQ(record{}.A(3, co2).text(), "CO2");
   EXPECT_EQ(record{}.A(12, h4sio4).text(), h4sio4);
@@ -97,8 +91,18 @@ TEST(FixedFields, IntegersAndTextItems) {
 }
 
 TEST(FixedFields, LineBuiltLeftToRightWithTrailingLiterals) {
-  const record r = record{}.X(1).A("pH").F(8, 3, 7.0).A(" at").F(6, 1, 25.0).A("\xB0" "C").X(3);
-  EXPECT_EQ(r.text(), " pH   7.000 at  25.0\xB0" "C   ");
+  const record r = record{}
+                       .X(1)
+                       .A("pH")
+                       .F(8, 3, 7.0)
+                       .A(" at")
+                       .F(6, 1, 25.0)
+                       .A("\xB0"
+                          "C")
+                       .X(3);
+  EXPECT_EQ(r.text(),
+            " pH   7.000 at  25.0\xB0"
+            "C   ");
   std::ostringstream out;
   put(out, r);
   prompt(out, record{}.A(" Answer :  "));
@@ -156,8 +160,8 @@ TEST(FieldInput, RealFields) {
 }
 
 TEST(FieldInput, InvalidRealsAreInputErrors) {
-  for (const char* line : {"abc", "1.2.3", "12x", "1.5E", "1.5-", "+-5", "1e5.0", "1\r", "\t1",
-                           "1e999"}) {
+  for (const char* line :
+       {"abc", "1.2.3", "12x", "1.5E", "1.5-", "+-5", "1e5.0", "1\r", "\t1", "1e999"}) {
     SCOPED_TRACE(line);
     field_reader r(line);
     double x = 42.0;

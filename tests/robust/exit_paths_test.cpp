@@ -113,7 +113,10 @@ TEST(KeyboardEnds, AtEveryQuestionTheRunStopsWithItsStatusAndKeepsItsFiles) {
       {setup + "out.txt\n\n", " Select temperature type ... :  ", 0},
       {setup + "out.txt\n\nx\n", " Select temperature type ... :  ", 0},
       {setup + "out.txt\n\n0\n", " or input temperature ...... :  ", 0},
-      {setup + "out.txt\n\n1\n", " Input temperature (\xB0" "C) .... :  ", 0},
+      {setup + "out.txt\n\n1\n",
+       " Input temperature (\xB0"
+       "C) .... :  ",
+       0},
       {spring, " No boiling = <RETURN> ..... :  ", 0},
       {spring + "95\n", " Coefficient value ......... :  ", 0},
       {spring + "95\n0.5\n", " No boiling = <RETURN> ..... :  ", 0},
@@ -180,8 +183,8 @@ TEST(SampleFileFaults, AFileWithoutACompleteFirstSampleEndsTheRunInOrder) {
   const std::string dropped =
       " Sample file ends inside sample " + lines[3].substr(0, 16) + "; it is not used.\n";
   const file_case cases[] = {
-      {"", ""},          {head(10), ""},      {head(23), ""},
-      {head(24), dropped}, {head(32), dropped}, {lines[0], ""},
+      {"", ""},       {head(10), ""}, {head(23), ""}, {head(24), dropped}, {head(32), dropped},
+      {lines[0], ""},
   };
   for (const file_case& c : cases) {
     SCOPED_TRACE(c.text.size());

@@ -122,16 +122,15 @@ void each_component(case_list& cases, const std::string& what,
 TEST(NumericExtremes, MissingAndHugeComponents) {
   case_list cases;
   each_component(cases, "zero component", [](water_analysis& a, int k) { a.c[k] = 0.0; });
-  each_component(cases, "1e6 mg/kg of component",
-                 [](water_analysis& a, int k) { a.c[k] = 1e6; });
+  each_component(cases, "1e6 mg/kg of component", [](water_analysis& a, int k) { a.c[k] = 1e6; });
   // Nothing analysed at all but the pH, and everything at a million mg/kg.
   for (const double x : {0.0, 1e6}) {
     water_analysis s = spring();
     water_analysis w = well();
     for (int k = 1; k <= component_vector::size; ++k) s.c[k] = w.c[k] = x;
     for (int type = 0; type <= 4; ++type) {
-      const std::string what = "all components " + std::to_string(x) + ", type " +
-                               std::to_string(type);
+      const std::string what =
+          "all components " + std::to_string(x) + ", type " + std::to_string(type);
       cases.add(what + " spring", s, options(type, 0.0, {100.0}, {20.0}));
       cases.add(what + " well", w, options(type, 240.0, {100.0}, {20.0}));
     }
@@ -171,11 +170,11 @@ TEST(NumericExtremes, TemperaturesAndPressuresAtTheLimitsOfTheSteamProperties) {
   // Limits of the saturation curve (0 °C at 273.149 K, the critical point 374.15 °C, the cap
   // of the reference temperature 373.85 °C) and the boundaries between the fitted segments of
   // the liquid enthalpy (310.98, 361.09 °C) and of the latent heat (297.5, 340.65, 365.99 °C).
-  const std::initializer_list<double> edges = {0.0,    0.001,  100.0,  297.5,  310.98,
+  const std::initializer_list<double> edges = {0.0,    0.001,  100.0,  297.5, 310.98,
                                                340.65, 361.09, 365.99, 373.85};
   case_list cases;
-  for (const double t : {-10.0, 0.0, 0.001, 100.0, 297.5, 310.98, 340.65, 361.09, 365.99,
-                         373.85, 374.15, 400.0, 1000.0}) {
+  for (const double t : {-10.0, 0.0, 0.001, 100.0, 297.5, 310.98, 340.65, 361.09, 365.99, 373.85,
+                         374.15, 400.0, 1000.0}) {
     const std::string at = std::to_string(t);
     cases.add("spring at " + at, spring(), options(1, t, {100.0}, {20.0}));
     cases.add("well at " + at, well(), options(1, t, {100.0}, {20.0}));

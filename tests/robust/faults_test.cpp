@@ -67,7 +67,7 @@ TEST(ProcessStepFileFaults, ALiquidOfTenMillionMgPerKgReadsBackAsWritten) {
   std::ostringstream term;
   ASSERT_EQ(input(f, s, eof, term).result, read_outcome::kind::sample);
   EXPECT_NEAR(s.water[comp::na] * w(comp::na) / 12345678.25, 1.0, 1e-15);  // via mol/kg
-  EXPECT_NEAR(s.water[comp::cl] * w(comp::cl) / 1.5e15, 1.0, 1e-9);  // nine digits written
+  EXPECT_NEAR(s.water[comp::cl] * w(comp::cl) / 1.5e15, 1.0, 1e-9);        // nine digits written
   EXPECT_NEAR(s.water[comp::so4] * w(comp::so4), 9999999.999999, 1e-8);
   EXPECT_NEAR(s.water[comp::k] * w(comp::k), 9999999.5, 1e-8);
   EXPECT_EQ(s.tds, 3.25e7);

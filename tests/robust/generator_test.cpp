@@ -1,7 +1,5 @@
 // The water generator itself: reproducible, and what it writes is what the program reads.
 
-#include "robust/water_generator.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 #include "chemdata/tables.h"
 #include "driver/dialogs.h"
 #include "geotherm/geothermometers.h"
+#include "robust/water_generator.h"
 #include "samplefile/reader.h"
 
 namespace morva {

@@ -39,22 +39,31 @@ struct holder {
 /// O2, CH4 and N2, which the aqueous species list does not carry.
 std::vector<holder> holders(int k) {
   switch (k) {
-    case comp::co2: return {{9, 1}, {10, 1}, {11, 1}, {31, 1}, {32, 1}, {33, 1}, {34, 1}};
-    case comp::h2s: return {{12, 1}, {13, 1}, {14, 1}};
-    case comp::nh3: return {{37, 1}, {38, 1}};
-    case comp::b: return {{7, 1}, {8, 1}};
-    case comp::sio2: return {{3, 1}, {4, 1}, {5, 1}, {6, 1}};
-    case comp::na: return {{21, 1}, {6, 1}, {25, 1}, {27, 1}};
-    case comp::k: return {{22, 1}, {26, 1}, {28, 1}};
-    case comp::mg: return {{24, 1}, {30, 1}, {32, 1}, {34, 1}, {36, 1}};
-    case comp::ca: return {{23, 1}, {29, 1}, {31, 1}, {33, 1}, {35, 1}};
+    case comp::co2:
+      return {{9, 1}, {10, 1}, {11, 1}, {31, 1}, {32, 1}, {33, 1}, {34, 1}};
+    case comp::h2s:
+      return {{12, 1}, {13, 1}, {14, 1}};
+    case comp::nh3:
+      return {{37, 1}, {38, 1}};
+    case comp::b:
+      return {{7, 1}, {8, 1}};
+    case comp::sio2:
+      return {{3, 1}, {4, 1}, {5, 1}, {6, 1}};
+    case comp::na:
+      return {{21, 1}, {6, 1}, {25, 1}, {27, 1}};
+    case comp::k:
+      return {{22, 1}, {26, 1}, {28, 1}};
+    case comp::mg:
+      return {{24, 1}, {30, 1}, {32, 1}, {34, 1}, {36, 1}};
+    case comp::ca:
+      return {{23, 1}, {29, 1}, {31, 1}, {33, 1}, {35, 1}};
     case comp::f:  // HF, F-, AlF++ to AlF6---
       return {{18, 1}, {19, 1}, {64, 1}, {65, 2}, {66, 3}, {67, 4}, {68, 5}, {69, 6}};
     case comp::cl:  // Cl-, NaCl, KCl, the iron chlorides
       return {{20, 1}, {25, 1}, {26, 1}, {49, 1}, {50, 2}, {51, 1}, {52, 2}, {53, 3}, {54, 4}};
     case comp::so4:
-      return {{15, 1}, {16, 1}, {17, 1}, {27, 1}, {28, 1}, {29, 1}, {30, 1}, {55, 1}, {56, 1},
-              {62, 1}, {63, 2}};
+      return {{15, 1}, {16, 1}, {17, 1}, {27, 1}, {28, 1}, {29, 1},
+              {30, 1}, {55, 1}, {56, 1}, {62, 1}, {63, 2}};
     case comp::al: {
       std::vector<holder> h;
       for (int i = 57; i <= 69; ++i) h.push_back({i, 1});
@@ -65,7 +74,8 @@ std::vector<holder> holders(int k) {
       for (int i = 39; i <= 56; ++i) h.push_back({i, 1});
       return h;
     }
-    default: return {};
+    default:
+      return {};
   }
 }
 
@@ -94,17 +104,20 @@ misfit closure(const species_vector& m, const component_vector& c) {
 
 struct outcome {
   bool refused = false;
-  std::string message;                   // the refusal's reason line
+  std::string message;                    // the refusal's reason line
   std::vector<std::string> skipped_cool;  // cooling steps skipped, their F6.1 temperatures
   std::vector<std::string> skipped_boil;  // boiling steps skipped
   bool mass_balance_unconverged = false;
-  std::string problem;                   // text the terminal should not show
+  std::string problem;  // text the terminal should not show
 };
 
 /// A step skipped: " Cooling to" or " Boiling to", the F6.1 temperature, and why.
 bool is_skip_line(const std::string& l, const std::string& kind) {
-  const std::string why[] = {" \xB0" "C leaves no liquid water. Step skipped.",
-                             " \xB0" "C gives no finite result. Step skipped."};
+  const std::string why[] = {
+      " \xB0"
+      "C leaves no liquid water. Step skipped.",
+      " \xB0"
+      "C gives no finite result. Step skipped."};
   if (l.rfind(kind, 0) != 0) return false;
   for (const std::string& tail : why) {
     if (l.size() == kind.size() + 6 + tail.size() &&
@@ -119,7 +132,8 @@ outcome classify(std::string out) {
   outcome o;
   for (const refusal& r : refusals()) {
     const std::string tail = "\n\n" + r.text + "\n" + (r.closing.empty() ? "" : r.closing + "\n");
-    if (out.size() >= tail.size() && out.compare(out.size() - tail.size(), tail.size(), tail) == 0) {
+    if (out.size() >= tail.size() &&
+        out.compare(out.size() - tail.size(), tail.size(), tail) == 0) {
       o.refused = true;
       o.message = r.text;
       out.erase(out.size() - tail.size());
@@ -147,7 +161,9 @@ outcome classify(std::string out) {
 std::string f61(double x) { return record{}.F(6, 1, x).text(); }
 
 std::string step_heading_text(const char* what, double t_c) {
-  return std::string(what) + f61(t_c) + " \xB0" "C";
+  return std::string(what) + f61(t_c) +
+         " \xB0"
+         "C";
 }
 
 /// Checks the pages of sample gs from page p on and moves p past them.
@@ -272,11 +288,11 @@ std::vector<std::string> step_file_samples(const std::string& text, const std::s
 
 // ---------------------------------------------------------------------------------------------
 
-
 /// True when the terminal text of the steps ends with a skipped step.
 bool skipped_last(const std::string& said) {
   const std::string tail = "Step skipped.\n";
-  return said.size() >= tail.size() && said.compare(said.size() - tail.size(), tail.size(), tail) == 0;
+  return said.size() >= tail.size() &&
+         said.compare(said.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 /// Checks the mass balance of every state the calculation of sample gs solves, in process.
@@ -351,8 +367,8 @@ void keep_files(const scratch_dir& dir) {
   if (keep == nullptr || !testing::Test::HasFailure()) return;
   std::error_code e;
   std::filesystem::create_directories(keep, e);
-  for (const char* name : {"morva.in", "keys.txt", "screen.txt", "morva.out", "cool.out",
-                           "boil.out"}) {
+  for (const char* name :
+       {"morva.in", "keys.txt", "screen.txt", "morva.out", "cool.out", "boil.out"}) {
     std::filesystem::copy_file(dir / name, std::filesystem::path(keep) / name,
                                std::filesystem::copy_options::overwrite_existing, e);
   }
@@ -413,10 +429,10 @@ void check_run(const generated_run& run, tally& t, bool wide_values) {
   }
 
   const auto any_stars = [](const std::vector<std::string>&, std::size_t) { return true; };
-  for (const auto& [name, text] : {std::pair<std::string, std::string>{"morva.out", report},
-                                   {"terminal", ses.out}}) {
-    const std::vector<std::string> bad = wide_values ? non_finite_lines(text, any_stars)
-                                                     : non_finite_lines(text, stars_allowed);
+  for (const auto& [name, text] :
+       {std::pair<std::string, std::string>{"morva.out", report}, {"terminal", ses.out}}) {
+    const std::vector<std::string> bad =
+        wide_values ? non_finite_lines(text, any_stars) : non_finite_lines(text, stars_allowed);
     for (const std::string& l : bad) ADD_FAILURE() << name << ": " << l;
   }
   for (const char* name : {"cool.out", "boil.out"}) {
@@ -430,14 +446,13 @@ void check_run(const generated_run& run, tally& t, bool wide_values) {
   EXPECT_EQ(step_file_samples(dir.read("boil.out"), "boil.out"), boil_expected);
 }
 
-
 void print_tally(const tally& t, std::ostream& out) {
   long refused = 0;
   for (const auto& [message, count] : t.refused) refused += count;
   out << "reported: " << t.reported << ", states checked: " << t.states
       << ", mass balance unconverged: " << t.states_unconverged << " (largest misfit "
-      << t.worst_unconverged << "), steps skipped: " << t.steps_skipped
-      << "\nrefused: " << refused << "\n";
+      << t.worst_unconverged << "), steps skipped: " << t.steps_skipped << "\nrefused: " << refused
+      << "\n";
   for (const auto& [message, count] : t.refused) out << "  " << count << "  " << message << "\n";
 }
 

@@ -1,9 +1,9 @@
 #include "robust/water_generator.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <charconv>
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
@@ -144,13 +144,20 @@ enum class water_kind { hot_spring, warm_spring, acid_sulphate, cold, alkaline, 
 
 const char* kind_name(water_kind k) {
   switch (k) {
-    case water_kind::hot_spring: return "hot chloride spring";
-    case water_kind::warm_spring: return "warm bicarbonate spring";
-    case water_kind::acid_sulphate: return "acid-sulphate spring";
-    case water_kind::cold: return "cold groundwater";
-    case water_kind::alkaline: return "alkaline spring";
-    case water_kind::deep_water: return "deep hot water";
-    case water_kind::well: return "two-phase well discharge";
+    case water_kind::hot_spring:
+      return "hot chloride spring";
+    case water_kind::warm_spring:
+      return "warm bicarbonate spring";
+    case water_kind::acid_sulphate:
+      return "acid-sulphate spring";
+    case water_kind::cold:
+      return "cold groundwater";
+    case water_kind::alkaline:
+      return "alkaline spring";
+    case water_kind::deep_water:
+      return "deep hot water";
+    case water_kind::well:
+      return "two-phase well discharge";
   }
   return "";
 }
@@ -311,10 +318,13 @@ water_analysis well_discharge(water_generator& g, double& t_aq) {
   a.t_c = g.chance(0.5) ? tc_c : t_aq;
 
   // Dry gas, volume %: mostly CO2 with H2S, some H2, CH4, N2.
-  std::array<double, 7> gas = {g.uniform(60.0, 98.0), g.uniform(0.5, 20.0),
+  std::array<double, 7> gas = {g.uniform(60.0, 98.0),
+                               g.uniform(0.5, 20.0),
                                g.chance(0.5) ? g.uniform(0.0, 1.0) : 0.0,
-                               g.uniform(0.0, 5.0), g.chance(0.3) ? g.uniform(0.0, 0.2) : 0.0,
-                               g.uniform(0.0, 2.0), g.uniform(0.1, 5.0)};
+                               g.uniform(0.0, 5.0),
+                               g.chance(0.3) ? g.uniform(0.0, 0.2) : 0.0,
+                               g.uniform(0.0, 2.0),
+                               g.uniform(0.1, 5.0)};
   double sum = 0.0;
   for (double x : gas) sum += x;
   for (double& x : gas) x = x * 100.0 / sum;
@@ -485,17 +495,13 @@ enum class awkward_kind {
 water_generator::water_generator(std::uint64_t seed, double awkward_share)
     : engine_(seed), awkward_share_(awkward_share) {}
 
-double water_generator::uniform() {
-  return static_cast<double>(engine_() >> 11) * 0x1.0p-53;
-}
+double water_generator::uniform() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
 double water_generator::log_uniform(double lo, double hi) {
   return std::exp(uniform(std::log(lo), std::log(hi)));
 }
 
-int water_generator::pick(int n) {
-  return std::min(n - 1, static_cast<int>(uniform() * n));
-}
+int water_generator::pick(int n) { return std::min(n - 1, static_cast<int>(uniform() * n)); }
 
 generated_sample water_generator::next() {
   using namespace comp;
@@ -574,14 +580,18 @@ generated_sample water_generator::next() {
         a.c[k] = a.c[na] * g.uniform(0.5, 3.0);
         ref_type = 4;
         out.kind = "Na/K above 350 C";
-        out.expected_refusal = " Na-K temperature exceeds 350 \xB0" "C.";
+        out.expected_refusal =
+            " Na-K temperature exceeds 350 \xB0"
+            "C.";
         break;
       case awkward_kind::nak_too_cold:
         a = spring_water(water_kind::cold, g, t_aq);
         a.c[k] = a.c[na] * g.uniform(1e-5, 5e-5);
         ref_type = 4;
         out.kind = "Na/K below 0 C";
-        out.expected_refusal = " Na-K temperature below 0 \xB0" "C.";
+        out.expected_refusal =
+            " Na-K temperature below 0 \xB0"
+            "C.";
         break;
       case awkward_kind::spring_above_tref:
         a = spring_water(water_kind::hot_spring, g, t_aq);
@@ -643,7 +653,8 @@ generated_sample water_generator::next() {
   }
   a.number = out.number;
   a.location = "Generated " + out.kind + ", aquifer " + trimmed(record{}.F(8, 1, t_aq).text()) +
-               " \xB0" "C";
+               " \xB0"
+               "C";
   out.t_aquifer_c = t_aq;
   out.type = a.l_gas > 0.0 || a.steam[0] > 0.0 || a.steam[1] > 0.0 || a.steam[2] > 0.0 ||
                      a.cond[0] > 0.0 || a.cond[1] > 0.0 || a.cond[2] > 0.0
@@ -674,10 +685,14 @@ std::string sample_block(const water_analysis& a) {
   line("< Sample number><       Sample location or other description               >");
   line(record{}.A(padded(a.number, 16)).A(padded(a.location, 80)).text());
   const component_vector& c = a.c;
-  data("<Temperature \xB0" "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>",
-       {a.t_c, a.p_gauge, a.h, a.discharge});
-  data("<Water phase pH><  pH temp. \xB0" "C >< CO2 in water >< H2S in water >",
-       {a.ph, a.ph_t_c, c[co2], c[h2s]});
+  data(
+      "<Temperature \xB0"
+      "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>",
+      {a.t_c, a.p_gauge, a.h, a.discharge});
+  data(
+      "<Water phase pH><  pH temp. \xB0"
+      "C >< CO2 in water >< H2S in water >",
+      {a.ph, a.ph_t_c, c[co2], c[h2s]});
   data("< NH3 in water >< H2  in water >< O2  in water >< CH4 in water >< N2  in water >",
        {c[nh3], c[h2], c[o2], c[ch4], c[n2]});
   data("<SiO2 in water ><  B  in water ><  Al in water ><  Fe in water >",
@@ -688,10 +703,14 @@ std::string sample_block(const water_analysis& a) {
        {c[f], c[cl], c[so4], a.tds});
   data("<Gas CO2, vol %><Gas H2S, vol %><Gas NH3, vol %><Gas H2,  vol %><Gas O2,  vol %>",
        {a.gas[0], a.gas[1], a.gas[2], a.gas[3], a.gas[4]});
-  data("<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0" "C>",
-       {a.gas[5], a.gas[6], a.l_gas, a.t_gas});
-  data("<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0" "C>",
-       {a.steam[0], a.steam[1], a.steam[2], a.cond_ph, a.cond_ph_t});
+  data(
+      "<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0"
+      "C>",
+      {a.gas[5], a.gas[6], a.l_gas, a.t_gas});
+  data(
+      "<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0"
+      "C>",
+      {a.steam[0], a.steam[1], a.steam[2], a.cond_ph, a.cond_ph_t});
   data("<Condensate CO2><Condensate H2S><Condensate NH3><Condensate Na >",
        {a.cond[0], a.cond[1], a.cond[2], a.cond[3]});
   return text;
@@ -756,18 +775,30 @@ const std::vector<refusal>& refusals() {
       {" SiO2 is zero. Cannot compute quartz temperature.", dot},
       {" K is zero. Cannot compute Na-K temperature.", dot},
       {" Na is zero. Cannot compute Na-K temperature.", dot},
-      {" Na-K temperature exceeds 350 \xB0" "C.", dot},
-      {" Na-K temperature below 0 \xB0" "C.", dot},
-      {" Reference temperature below 0 \xB0" "C.", dot},
+      {" Na-K temperature exceeds 350 \xB0"
+       "C.",
+       dot},
+      {" Na-K temperature below 0 \xB0"
+       "C.",
+       dot},
+      {" Reference temperature below 0 \xB0"
+       "C.",
+       dot},
       {" Enthalpy above that of saturated steam at reference temperature.", dot},
       {" Enthalpy above that of saturated steam at separator temperature.", dot},
       {" Steam separation temperature higher than reference temperature", plain},
       {" Fluid is two phase at reference temperature", plain},
       // The aquifer fluid.
       {" Reference temperature below separator temperature", plain},
-      {" Na-K temperature exceeds 350 \xB0" "C", plain},
-      {" Na-K temperature below 0 \xB0" "C", plain},
-      {" Geothermometer temperature below 0 \xB0" "C", plain},
+      {" Na-K temperature exceeds 350 \xB0"
+       "C",
+       plain},
+      {" Na-K temperature below 0 \xB0"
+       "C",
+       plain},
+      {" Geothermometer temperature below 0 \xB0"
+       "C",
+       plain},
       {" Enthalpy above that of saturated steam", plain},
       {" No convergence in geothermometer  calculation", ""},
       {" Analysis out of range: the calculation gives no finite result", plain},

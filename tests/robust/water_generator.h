@@ -46,11 +46,11 @@ struct generated_sample {
   bool awkward = false;  ///< built to be refused or to sit at a limit of the calculation
   /// When not empty: the refusal line (leading blank included) the calculation must give.
   std::string expected_refusal;
-  int type = 1;             ///< 1 water only, 2 with steam-phase data
-  std::string block;        ///< the 34 lines of the sample file, each ending in a line feed
-  std::string keys;         ///< screen answer and options-dialog answers, one line each
-  run_options options;      ///< what those answers select
-  double t_aquifer_c = 0.0; ///< aquifer temperature the analysis was built for, °C
+  int type = 1;              ///< 1 water only, 2 with steam-phase data
+  std::string block;         ///< the 34 lines of the sample file, each ending in a line feed
+  std::string keys;          ///< screen answer and options-dialog answers, one line each
+  run_options options;       ///< what those answers select
+  double t_aquifer_c = 0.0;  ///< aquifer temperature the analysis was built for, °C
 };
 
 /// A whole run: a sample file of n samples and the keyboard answers that calculate them all.

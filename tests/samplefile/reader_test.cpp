@@ -155,9 +155,8 @@ TEST(SampleReader, GasVolumeFromSteamCarbonDioxide) {
   const double g = s_co2 * 24.465 / (44010.0 * 0.8);
   for (const char* tg : {"25.0", "", "0.0", "-5.0"}) {
     SCOPED_TRACE(tg);
-    const read_run run = read_all(block({{25, fields({"80.0"})},
-                                         {28, fields({"", "20.0", "", tg})},
-                                         {31, fields({"880.2"})}}));
+    const read_run run = read_all(block(
+        {{25, fields({"80.0"})}, {28, fields({"", "20.0", "", tg})}, {31, fields({"880.2"})}}));
     ASSERT_EQ(run.samples.size(), 1u);
     const sample_record& s = run.samples[0];
     EXPECT_EQ(s.steam[comp::co2], s_co2 / 44010.0);
@@ -189,9 +188,8 @@ TEST(SampleReader, MolarGasVolumeFollowsTheIdealGasLaw) {
     SCOPED_TRACE(tg_c);
     std::ostringstream tg;
     tg << tg_c;
-    const read_run run =
-        read_all(block({{25, fields({"", "", "", "", "10.0"})},
-                        {28, fields({"", "", "2.0", tg.str().c_str()})}}));
+    const read_run run = read_all(block(
+        {{25, fields({"", "", "", "", "10.0"})}, {28, fields({"", "", "2.0", tg.str().c_str()})}}));
     ASSERT_EQ(run.samples.size(), 1u);
     const double v_ideal = 24.465 * (tg_c + 273.15) / 298.15;
     EXPECT_NEAR(run.samples[0].steam[comp::o2], 2.0 / v_ideal * 0.1, 1e-15);
@@ -213,9 +211,8 @@ TEST(SampleReader, ShortAndEmptyDataLinesReadAsZero) {
 
 TEST(SampleReader, MissingLastLineGivesZeroCondensate) {
   // The second block lacks line 34: complete, and the first block's condensate not carried.
-  const read_run run =
-      read_all(block({{34, fields({"50.0", "10.0", "1.0", "0.5"})}}) +
-               block({{4, "LAST"}, {10, fields({"6.5", "22.0"})}}, 33));
+  const read_run run = read_all(block({{34, fields({"50.0", "10.0", "1.0", "0.5"})}}) +
+                                block({{4, "LAST"}, {10, fields({"6.5", "22.0"})}}, 33));
   ASSERT_EQ(run.samples.size(), 2u);
   EXPECT_EQ(run.samples[0].condensate[0], 50.0);
   EXPECT_EQ(run.samples[1].number, "LAST            ");
@@ -248,8 +245,8 @@ TEST(SampleReader, EveryTruncationEndsCleanly) {
     EXPECT_EQ(run.last_eof, 1);
     const char* number = lines > 34 ? "W-14 1994-0312  " : "HV-07           ";
     if (in_block >= 24 && in_block <= 32) {
-      EXPECT_EQ(run.term, std::string(" Sample file ends inside sample ") + number +
-                              "; it is not used.\n");
+      EXPECT_EQ(run.term,
+                std::string(" Sample file ends inside sample ") + number + "; it is not used.\n");
     } else {
       EXPECT_EQ(run.term, "");
     }

@@ -41,12 +41,18 @@ TEST(SampleWriter, WritesTheWholeBlock) {
       "Program MORVA input. Concentrations in mg/kg, unless otherwise specified.\n"
       "\n"
       "< Sample number><       Sample location or other description               >\n"
-      "HV-07           " + location + std::string(80 - location.size(), ' ') + "\n"
+      "HV-07           " +
+      location + std::string(80 - location.size(), ' ') +
       "\n"
-      "<Temperature \xB0" "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>\n"
-      "    100.00000000" + b16 + b16 + b16 + "\n"
       "\n"
-      "<Water phase pH><  pH temp. \xB0" "C >< CO2 in water >< H2S in water >\n"
+      "<Temperature \xB0"
+      "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>\n"
+      "    100.00000000" +
+      b16 + b16 + b16 +
+      "\n"
+      "\n"
+      "<Water phase pH><  pH temp. \xB0"
+      "C >< CO2 in water >< H2S in water >\n"
       "      7.00000000    100.00000000     12.50000000      0.25000000\n"
       "\n"
       "< NH3 in water >< H2  in water >< O2  in water >< CH4 in water >< N2  in water >\n"
@@ -62,13 +68,18 @@ TEST(SampleWriter, WritesTheWholeBlock) {
       "      2.00000000     97.50000000    147.00000000    931.25000000\n"
       "\n"
       "<Gas CO2, vol %><Gas H2S, vol %><Gas NH3, vol %><Gas H2,  vol %><Gas O2,  vol %>\n" +
-      std::string(80, ' ') + "\n"
+      std::string(80, ' ') +
       "\n"
-      "<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0" "C>\n" +
-      std::string(64, ' ') + "\n"
       "\n"
-      "<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0" "C>\n" +
-      std::string(80, ' ') + "\n"
+      "<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0"
+      "C>\n" +
+      std::string(64, ' ') +
+      "\n"
+      "\n"
+      "<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0"
+      "C>\n" +
+      std::string(80, ' ') +
+      "\n"
       "\n"
       "<Condensate CO2><Condensate H2S><Condensate NH3><Condensate Na >\n" +
       std::string(64, ' ') + "\n";
