@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "chemdata/activity.h"
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 #include "chemdata/units.h"
-#include "driver/options.h"
+#include "morva/sample.h"
 #include "driver/reference_state.h"
 #include "phases/speciation.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 #include "solver/mass_balance.h"
 #include "solver/ph.h"
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

@@ -15,13 +15,13 @@
 #include <string>
 #include <string_view>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "driver/dialogs.h"
-#include "driver/options.h"
+#include "morva/sample.h"
 #include "driver/screen.h"
 #include "report/fields.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 #include "samplefile/writer.h"
 
 namespace morva {

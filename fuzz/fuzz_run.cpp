@@ -18,7 +18,7 @@
 #include <system_error>
 
 #include "driver/run.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

@@ -2,7 +2,7 @@
 // Activity coefficients of the aqueous species (extended Debye-Hueckel law with a B-dot
 // term) and the ionic strength that drives them.
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

@@ -4,8 +4,8 @@
 #include <initializer_list>
 
 #include "chemdata/activity.h"
-#include "chemdata/indexed.h"
-#include "chemdata/tables.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
 
 namespace morva {
 

@@ -2,7 +2,7 @@
 // Equilibrium constants of the aqueous dissociation reactions, the water properties they use,
 // and the molal reaction factors through which the speciation solver relates molalities.
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "chemdata/equilibrium_constants.h"
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Electrical balance of a solved species distribution.
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

@@ -80,8 +80,8 @@ double solpro(int mineral, double t) {
   return logk;
 }
 
-double actpro(int mineral, const species_vector& m, const species_vector& logm,
-              const species_vector& loggam) {
+std::optional<double> actpro(int mineral, const species_vector& m, const species_vector& logm,
+                             const species_vector& loggam) {
   // Below this molality a species counts as absent from the fluid, mol/kg.
   constexpr double tiny = 1e-20;
   using namespace sp;
@@ -122,7 +122,7 @@ double actpro(int mineral, const species_vector& m, const species_vector& logm,
   const reaction& r = rx[mineral];
   // H+ and OH- are always part of a speciation and are not tested.
   for (int kreq : r.required)
-    if (kreq != 0 && !(m[kreq] > tiny)) return log_q_marker;
+    if (kreq != 0 && !(m[kreq] > tiny)) return std::nullopt;
   double logq = 0.0;
   for (const term& tm : r.terms)
     if (tm.k != 0) logq = logq + tm.n * log_activity(tm.k, logm, loggam);

@@ -204,7 +204,8 @@ bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys,
             std::ostream& term) {
   // Reference temperature.
   for (;;) {
-    opt.tref_type = 0;
+    int type_number = 0;  // the types in the order of reference_temperature
+    opt.tref_type = reference_temperature::measured;
     opt.t_typed_c = 0.0;
     empty_lines(3, term);
     put(term, record{}.A(" Valid reference temperature types are"));
@@ -216,23 +217,24 @@ bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys,
     put(term, record{}.A("       Na/K geothermometer   =  4"));
     put(term, record{});
     prompt(term, record{}.A(" Select temperature type ... :  "));
-    answer a = read_integer(5, opt.tref_type, keys);
+    answer a = read_integer(5, type_number, keys);
     if (a == answer::ended) return false;
     if (a == answer::error) {
       input_error(term);
       continue;
     }
-    if (opt.tref_type < 0 || opt.tref_type > 4) {
+    if (type_number < 0 || type_number > 4) {
       refuse(" TEMPERATURE TYPE IMPROPERLY SPECIFIED. TRY AGAIN.", term);
       continue;
     }
-    if (opt.tref_type == 0) {
+    opt.tref_type = static_cast<reference_temperature>(type_number);
+    if (opt.tref_type == reference_temperature::measured) {
       put(term, record{});
       put(term, record{}.A(" Read measured temperature (\xB0"
                            "C) from the data file ( = <RETURN>),"));
       prompt(term, record{}.A(" or input temperature ...... :  "));
       a = read_real(10, opt.t_typed_c, keys);
-    } else if (opt.tref_type == 1) {
+    } else if (opt.tref_type == reference_temperature::arbitrary) {
       put(term, record{});
       prompt(term, record{}.A(" Input temperature (\xB0"
                               "C) .... :  "));
@@ -243,7 +245,8 @@ bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys,
       input_error(term);
       continue;
     }
-    if (opt.tref_type == 0 && opt.t_typed_c <= 0.0 && t_collect_c <= 0.0) {
+    if (opt.tref_type == reference_temperature::measured && opt.t_typed_c <= 0.0 &&
+        t_collect_c <= 0.0) {
       refuse(" NO MEASURED TEMPERATURE IN DATA FILE.", term);
       continue;
     }

@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "driver/options.h"
+#include "morva/sample.h"
 
 namespace morva {
 

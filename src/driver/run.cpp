@@ -6,11 +6,11 @@
 #include <system_error>
 
 #include "driver/dialogs.h"
-#include "driver/options.h"
+#include "morva/sample.h"
 #include "driver/screen.h"
 #include "driver/sequence.h"
 #include "report/fields.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 
@@ -99,18 +99,29 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   }
   std::ifstream samples;
   if (!open_sample_file(file_name(rs.sample_file), samples, err)) return exit_sample_file;
-  sample_file source(samples, file_name(rs.sample_file));
+  sample_reader source(samples, file_name(rs.sample_file));
 
-  sample_record s;
   run_options opt;  // a water-only sample sets its boiling-spring fields; others leave them
   for (;;) {
-    int eof = 0;
-    const read_outcome got = input(source, s, eof, out);
-    if (got.result == read_outcome::kind::input_error) {
-      put(err, got.diagnostic());
+    const read_result got = source.next();
+    if (got.what == read_result::kind::error) {
+      put(err, record{}
+                   .A("morva: sample file ")
+                   .A(source.name())
+                   .A(", line ")
+                   .A(std::to_string(got.line))
+                   .A(": ")
+                   .A(got.fault));
       return end_run(rs, exit_sample_file);
     }
-    if (eof != 0) break;
+    if (got.what == read_result::kind::end) {
+      // A last sample cut short after its water data is named rather than dropped silently.
+      if (!got.dropped.empty()) {
+        put(out, record{}.A(" Sample file ends inside sample ").A(got.dropped).A("; it is not used."));
+      }
+      break;
+    }
+    const sample_record& s = got.sample;
 
     char choice = ' ';
     if (!screen(s, choice, in, out)) return end_run(rs, input_ended(err, out));

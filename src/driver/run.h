@@ -6,6 +6,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "report/pages.h"
+
 namespace morva {
 
 /// Exit status of an orderly end: end of the sample file or the choice "q".
@@ -20,10 +22,6 @@ inline constexpr int exit_input_ended = 3;
 /// Names of the process-step files, in the working directory.
 inline constexpr const char* boil_file_name = "boil.out";
 inline constexpr const char* cool_file_name = "cool.out";
-
-/// Page separator before the report file exists (NUL) and once it does (form feed).
-inline constexpr char separator_nul = '\0';
-inline constexpr char separator_form_feed = '\f';
 
 /// What lives for the whole run: the answers of the run-setup dialog, the page separator,
 /// and the three output files with the flags saying which of them have been created.

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "report/fields.h"
 

@@ -3,7 +3,7 @@
 
 #include <iosfwd>
 
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 

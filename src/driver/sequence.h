@@ -4,9 +4,9 @@
 
 #include <iosfwd>
 
-#include "driver/options.h"
+#include "morva/sample.h"
 #include "driver/run.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 

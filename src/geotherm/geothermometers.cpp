@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "steam/saturation.h"
 
 namespace morva {

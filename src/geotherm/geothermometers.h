@@ -1,7 +1,7 @@
 #pragma once
 // Silica and Na/K geothermometers; every temperature in K.
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

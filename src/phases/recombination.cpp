@@ -1,7 +1,7 @@
 #include "phases/recombination.h"
 
 #include "chemdata/activity.h"
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "phases/gas_distribution.h"
 #include "solver/factors.h"
 #include "solver/mass_balance.h"
@@ -10,8 +10,7 @@
 namespace morva {
 
 void springs(const component_vector& cw, species_vector& sp, double a, double tb, double ah0,
-             double y, double f, double& ionic, component_vector& cs, std::string& mb_msg,
-             std::ostream& term) {
+             double y, double f, double& ionic, component_vector& cs, solver_log& log) {
   constexpr int passes = 2;
 
   // The sampled water is treated as a single liquid by the pH solver.
@@ -21,13 +20,12 @@ void springs(const component_vector& cw, species_vector& sp, double a, double tb
 
   ionic = strion(sp);
   double ah = ah0;
-  ph_messages ph_scratch;  // the pH messages of the spring water are not reported
   species_vector x;
   solver_factors fac;  // at Tb and the ionic strength of the pass
   make_factors(tb, ionic, fac);
   for (int pass = 1; pass <= passes; ++pass) {
-    phcalc(sp, cw, a, g, fac, ah0, y, ah, ph_scratch);
-    masbal(cw, ah, fac, sp, x, mb_msg, term);
+    phcalc(sp, cw, a, g, fac, ah0, y, ah);  // the spring water's pH outcome is not reported
+    log.note(masbal(cw, ah, fac, sp, x));
     spemol(x, ah, fac, sp);
     ionic = strion(sp);
     change_ionic_strength(ionic, fac);

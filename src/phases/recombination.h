@@ -2,10 +2,8 @@
 // Between the sampled fluid and the aquifer fluid: the steam a boiling spring lost, the
 // recombination of water and steam, and the phase compositions of a solved fluid in mg/kg.
 
-#include <iosfwd>
-#include <string>
-
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
+#include "solver/solver_log.h"
 
 namespace morva {
 
@@ -13,10 +11,9 @@ namespace morva {
 /// balance a) at the boiling temperature tb (K) from aH start ah0 with steam fraction y for the
 /// pH solver, replacing the species molalities sp and the ionic strength I, and gives the gases
 /// of the steam in equilibrium with it at degassing coefficient f: cs (mol per kg of steam,
-/// components 8..18 zero) and the mass-balance message.
+/// components 8..18 zero); its mass balances are noted in log.
 void springs(const component_vector& cw, species_vector& sp, double a, double tb, double ah0,
-             double y, double f, double& ionic, component_vector& cs, std::string& mb_msg,
-             std::ostream& term);
+             double y, double f, double& ionic, component_vector& cs, solver_log& log);
 
 /// Recombines water cw (mol/kg) and steam cs (mol per kg of steam) in steam fraction ys into
 /// the discharge cd (mol per kg of discharge) and its liquid cl at aquifer steam fraction ya

@@ -13,8 +13,7 @@ namespace morva {
 
 void phase1(const species_vector& est, const component_vector& c, double a, double t, double& ah0,
             double& ionic, double& ah, gas_vector& v, gas_vector& m, species_vector& sp,
-            gas_vector& b, ph_messages& ph_msg1, ph_messages& ph_msg2, std::string& mb_msg,
-            std::ostream& term) {
+            gas_vector& b, solver_log& log) {
   constexpr int passes = 5;  // ionic-strength passes after the first solution; no test
   constexpr double y = 0.0;  // no steam: every gas is dissolved
 
@@ -25,16 +24,16 @@ void phase1(const species_vector& est, const component_vector& c, double a, doub
   solver_factors fac;
   make_factors(t, ionic, fac);
 
-  phcalc(est, c, a, g, fac, ah0, y, ah, ph_msg1);
-  masbal(c, ah, fac, est, x, mb_msg, term);
+  log.ph_first = phcalc(est, c, a, g, fac, ah0, y, ah);
+  log.note(masbal(c, ah, fac, est, x));
   spemol(x, ah, fac, sp);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
     ionic = strion(sp);
     change_ionic_strength(ionic, fac);
-    phcalc(sp, c, a, g, fac, ah0, y, ah, ph_msg2);
-    masbal(c, ah, fac, sp, x, mb_msg, term);
+    log.ph_later = phcalc(sp, c, a, g, fac, ah0, y, ah);
+    log.note(masbal(c, ah, fac, sp, x));
     spemol(x, ah, fac, sp);
   }
 
@@ -47,8 +46,7 @@ void phase1(const species_vector& est, const component_vector& c, double a, doub
 
 void phase2(const species_vector& est, const component_vector& c, component_vector& cl, double a,
             double t, double& ionic, double y, double& ah0, double f, double& ah, gas_vector& v,
-            gas_vector& m, species_vector& sp, gas_vector& b, ph_messages& ph_msg1,
-            ph_messages& ph_msg2, std::string& mb_msg, std::ostream& term) {
+            gas_vector& m, species_vector& sp, gas_vector& b, solver_log& log) {
   constexpr int passes = 6;  // passes after the first solution; no convergence test
   constexpr double epp = 1e-30;
 
@@ -69,7 +67,7 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
   gas_vector d;
   distribution_coefficients(t, f, d);
 
-  phcalc(est, c, a, g, fac, ah0, y, ah, ph_msg1);
+  log.ph_first = phcalc(est, c, a, g, fac, ah0, y, ah);
   bcoeff(est, ah, fac, b);
 
   // The first distribution starts with every gas in the steam.
@@ -83,7 +81,7 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
 
   species_vector x;
   for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
-  masbal(cl, ah, fac, est, x, mb_msg, term);
+  log.note(masbal(cl, ah, fac, est, x));
   spemol(x, ah, fac, sp);
 
   for (int pass = 1; pass <= passes; ++pass) {
@@ -94,11 +92,11 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
     // these factors.
     for (int i = 1; i <= gas_factors::size; ++i)
       g[i] = m[i] > epp ? y * v[i] / ((1.0 - y) * m[i]) + 1.0 : 1.0;
-    phcalc(sp, c, a, g, fac, ah0, y, ah, ph_msg2);
+    log.ph_later = phcalc(sp, c, a, g, fac, ah0, y, ah);
     bcoeff(sp, ah, fac, b);
     gasdis(v, m, b, tot, d, y, v, m);
     for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
-    masbal(cl, ah, fac, sp, x, mb_msg, term);
+    log.note(masbal(cl, ah, fac, sp, x));
     spemol(x, ah, fac, sp);
   }
 }

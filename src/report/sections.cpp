@@ -3,18 +3,32 @@
 #include <cmath>
 #include <ostream>
 
-#include "chemdata/activity.h"
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "chemdata/units.h"
-#include "derived/ion_balance.h"
-#include "derived/minerals.h"
-#include "derived/oxidation.h"
 #include "geotherm/geothermometers.h"
 #include "report/fields.h"
 
 namespace morva {
 
 namespace {
+
+/// Printed in place of an oxidation potential whose couple is incomplete, V, and of a log Q
+/// that cannot be formed.
+constexpr double eh_missing = 99.999;
+constexpr double log_q_marker = 99.999;
+
+/// A geothermometer temperature as printed, °C: the markers 999.9 above the range of the fit
+/// (or without a temperature from it) and -999.9 below it.
+double printed_c(const geotemperature& g) {
+  switch (g.state) {
+    case geotemperature::status::value:
+      return g.t - zero_celsius_k;
+    case geotemperature::status::below_range:
+      return t_marker_low_k - zero_celsius_k;
+    default:
+      return t_marker_high_k - zero_celsius_k;
+  }
+}
 
 /// The ion-balance line shared by the sampled water and the solved fluid (sums in mol-eq/kg,
 /// difference in %).
@@ -216,71 +230,70 @@ void out2(const gas_vector& vap, const component_vector& liq, double tds,
       record{}.X(5).A("TDS      ").F(9, 2, tds).X(9).A("Aquifer steam fraction = ").F(7, 4, ya));
 }
 
-void out3(const species_vector& m, const component_vector& liq, double ah, double ionic, double t,
-          const ph_messages& ph_msg, const std::string& mb_msg, std::ostream& rep) {
+void out3(const fluid_state& st, const ph_messages& ph_msg, const std::string& mb_msg,
+          std::ostream& rep) {
+  const derived_results& d = st.derived;
   put(rep, record{}.X(5).A(padded(mb_msg, 60)));
   put(rep, record{}
                .X(5)
                .A("Ionic strength = ")
-               .F(8, 5, ionic)
+               .F(8, 5, st.ionic)
                .X(48)
                .A("1000/T (Kelvin) = ")
-               .F(6, 2, 1000.0 / t));
-  double anions = 0.0, cations = 0.0, diff = 0.0;
-  balion(m, anions, cations, diff);
-  put_ion_balance(cations, anions, diff, rep);
+               .F(6, 2, 1000.0 / st.t));
+  put_ion_balance(d.balance.cations, d.balance.anions, d.balance.difference_pct, rep);
 
+  const auto eh = [&](redox_couple c) {
+    return d.eh[static_cast<std::size_t>(c)].value_or(eh_missing);
+  };
   put(rep, record{});
   put(rep, record{}
                .X(5)
                .A("Oxidation potential (volts) :     ")
                .A("Eh H2S=")
-               .F(7, 3, oxpot(1, m, liq, ah, t, ionic))
+               .F(7, 3, eh(redox_couple::sulfate_sulfide))
                .A("   ")
                .A("Eh CH4=")
-               .F(7, 3, oxpot(2, m, liq, ah, t, ionic))
+               .F(7, 3, eh(redox_couple::carbon_dioxide_methane))
                .A("   ")
                .A("Eh H2=")
-               .F(7, 3, oxpot(3, m, liq, ah, t, ionic))
+               .F(7, 3, eh(redox_couple::hydrogen))
                .A("   ")
                .A("Eh NH3=")
-               .F(7, 3, oxpot(4, m, liq, ah, t, ionic)));
+               .F(7, 3, eh(redox_couple::nitrogen_ammonia)));
   // Only the first 54 characters of each pH-solver message fit beside the other.
   put(rep, record{}.X(5).A(54, padded(ph_msg[0], 60)).X(5).A(54, padded(ph_msg[1], 60)));
 
   put(rep, record{}.X(5).A("Chemical geothermometers ").A("(degrees C)"));
-  const double sio2 = m[sp::h4sio4];
-  if (sio2 > 0.0) {
+  if (d.quartz.state != geotemperature::status::no_species) {
     put(rep, record{}
                  .X(5)
                  .A("Quartz    ")
-                 .F(7, 1, hqtz(sio2) - zero_celsius_k)
+                 .F(7, 1, printed_c(d.quartz))
                  .A("   (GRC Bulletin, pp. 3-12, Nov. 1982)"));
     put(rep, record{}
                  .X(5)
                  .A("Chalcedony")
-                 .F(7, 1, hcha(sio2) - zero_celsius_k)
+                 .F(7, 1, printed_c(d.chalcedony))
                  .A("   (Geothermics, vol. 5, pp. 41-50, 1977)"));
   } else {
     put(rep, record{}.X(5).A("SiO2 is zero."));
     put(rep, record{}.X(5).A("Cannot compute chalcedony and quartz geothermometer temperatures."));
   }
-  const double na = m[sp::na], k = m[sp::k];
-  if (na > 0.0 && k > 0.0) {
-    const double t_nak = hnak(na, k, gamma(sp::na, t, ionic), gamma(sp::k, t, ionic));
+  if (d.na_k.state != geotemperature::status::no_species) {
     put(rep, record{}
                  .X(5)
                  .A("Na/K      ")
-                 .F(7, 1, t_nak - zero_celsius_k)
+                 .F(7, 1, printed_c(d.na_k))
                  .A("   (Geochim. Cosmochim. Acta, vol. 47, pp. 567-577, 1983)"));
-  } else if (!(k > 0.0)) {
+  } else if (!(st.m[sp::k] > 0.0)) {
     put(rep, record{}.X(5).A("K is zero. Cannot compute Na-K geothermometer temperature."));
   } else {
     put(rep, record{}.X(5).A("Na is zero. Cannot compute Na-K geothermometer temperature."));
   }
 }
 
-void out4(double t, double ionic, std::ostream& rep) {
+void out4(const species_vector& gamma, std::ostream& rep) {
   // The charged species in three columns of 16: silica, boron, carbonate, sulphur, halide and
   // alkali ions; alkaline-earth, ammonium and ferrous/ferric ions; iron and aluminium complexes.
   // clang-format off
@@ -296,7 +309,7 @@ void out4(double t, double ionic, std::ostream& rep) {
     record r;
     for (const auto& column : lis) {
       const int k = column[row];
-      r.X(5).A(spenam(k)).X(9).F(9, 3, gamma(k, t, ionic));
+      r.X(5).A(spenam(k)).X(9).F(9, 3, gamma[k]);
     }
     put(rep, r);
   }
@@ -329,14 +342,7 @@ void out5(const species_vector& m, double ah, std::ostream& rep) {
   }
 }
 
-void out6(const species_vector& m, double t, double ionic, std::ostream& rep) {
-  // Below this molality a species counts as absent; its log molality is set to 0, mol/kg.
-  constexpr double tiny = 1e-20;
-  species_vector logm, loggam;
-  for (int k = 1; k <= species_vector::size; ++k) {
-    logm[k] = m[k] > tiny ? std::log10(m[k]) : 0.0;
-    loggam[k] = std::log10(gamma(k, t, ionic));
-  }
+void out6(const derived_results& d, std::ostream& rep) {
   put(rep, record{});
   put(rep, record{}
                .X(5)
@@ -352,7 +358,7 @@ void out6(const species_vector& m, double t, double ionic, std::ostream& rep) {
   for (int first = 1; first <= mineral_vector::size; first += per_line) {
     record r;
     for (int j = first; j < first + per_line && j <= mineral_vector::size; ++j)
-      r.X(5).A(minnam(j)).F(9, 3, solpro(j, t)).F(9, 3, actpro(j, m, logm, loggam));
+      r.X(5).A(minnam(j)).F(9, 3, d.log_k[j]).F(9, 3, d.log_q[j].value_or(log_q_marker));
     if (first + per_line - 1 > mineral_vector::size) r.X(5);
     put(rep, r);
   }

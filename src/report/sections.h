@@ -7,15 +7,15 @@
 #include <iosfwd>
 #include <string>
 
-#include "chemdata/indexed.h"
-#include "solver/ph.h"
+#include "morva/indexed.h"
+#include "morva/result.h"
+#include "morva/sample.h"
 
 namespace morva {
 
-/// Sampling data of a sample, 1-based as in the sample file: 1 discharge (kg/s), 2 measured
-/// temperature (°C), 3 condensate pH, 4 its temperature (°C), 5 litres of gas per kg of
-/// condensate, 6 gas collection temperature (°C); the same type as sample_record::collection.
-using collection_data = one_based<struct collection_tag, 6>;
+/// The two pH-solver messages as the report prints them: the range message (slot 0) and the
+/// non-convergence message (slot 1), 60 characters each.
+using ph_messages = std::array<std::string, 2>;
 
 /// Heading and sampled-fluid section: water totals c (mol/kg), dry gas (volume %), condensate
 /// CO2, H2S, NH3, Na and total-steam CO2, H2S, NH3 (mg/kg), sampling data s, origin labels
@@ -38,21 +38,20 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
 void out2(const gas_vector& vap, const component_vector& liq, double tds,
           const std::array<double, 8>& p, double ptotal, double ya, std::ostream& rep);
 
-/// Ion balance, redox and geothermometer section of a solved fluid: species molalities m
-/// (mol/kg), liquid components (mg/kg), aH, ionic strength (mol/kg), T (K), the pH-solver
-/// messages and the mass-balance message (60 characters).
-void out3(const species_vector& m, const component_vector& liq, double ah, double ionic, double t,
-          const ph_messages& ph_msg, const std::string& mb_msg, std::ostream& rep);
+/// Ion balance, redox and geothermometer section of the solved fluid st (its ionic strength,
+/// temperature and derived results), with the pH-solver messages and the mass-balance message
+/// (60 characters).
+void out3(const fluid_state& st, const ph_messages& ph_msg, const std::string& mb_msg,
+          std::ostream& rep);
 
-/// Activity coefficients of the 48 charged species at T (K) and ionic strength (mol/kg).
-void out4(double t, double ionic, std::ostream& rep);
+/// Activity coefficients of the 48 charged species, from the coefficients gamma of all 69.
+void out4(const species_vector& gamma, std::ostream& rep);
 
 /// Species section: mg/kg and log10 molality of the 69 species (m in mol/kg), and the pH
 /// from the hydrogen-ion activity ah.
 void out5(const species_vector& m, double ah, std::ostream& rep);
 
-/// Mineral section: log K at T (K) beside log Q of the species molalities m (mol/kg) at
-/// ionic strength (mol/kg) for the 29 minerals.
-void out6(const species_vector& m, double t, double ionic, std::ostream& rep);
+/// Mineral section: log K beside log Q for the 29 minerals.
+void out6(const derived_results& d, std::ostream& rep);
 
 }  // namespace morva

@@ -1,30 +1,14 @@
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 #include <initializer_list>
 #include <istream>
-#include <ostream>
 #include <string>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "chemdata/units.h"
+#include "report/fields.h"
 
 namespace morva {
-
-read_status sample_file::next_line(std::string& line) {
-  const read_status st = read_line(in_, line);
-  if (st == read_status::ok) ++lines_;
-  return st;
-}
-
-record read_outcome::diagnostic() const {
-  return record{}
-      .A("morva: sample file ")
-      .A(file)
-      .A(", line ")
-      .A(std::to_string(line))
-      .A(": ")
-      .A(fault);
-}
 
 namespace {
 
@@ -36,10 +20,9 @@ bool read_fields(field_reader& r, std::initializer_list<double*> xs) {
   return true;
 }
 
-read_outcome fault_at(const sample_file& f, long line, const char* fault) {
-  read_outcome o;
-  o.result = read_outcome::kind::input_error;
-  o.file = f.name();
+read_result fault_at(long line, const char* fault) {
+  read_result o;
+  o.what = read_result::kind::error;
   o.line = line;
   o.fault = fault;
   return o;
@@ -47,37 +30,30 @@ read_outcome fault_at(const sample_file& f, long line, const char* fault) {
 
 }  // namespace
 
-read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& term) {
+read_result sample_reader::next() {
   using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
       comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
   constexpr int block_lines = 34;
   constexpr int last_droppable_line = 24;  // the file may end anywhere up to here: no sample
-  eof = 0;
-  s.condensate = {};
+  read_result got;
+  got.what = read_result::kind::sample;
+  sample_record& s = got.sample;
 
   component_vector water_mgkg;  // water analyses as read, mg/kg
   double ph_t_c = 0.0;
   std::string line;
   for (int n = 1; n <= block_lines; ++n) {
-    const read_status st = f.next_line(line);
-    if (st == read_status::input_error) {
-      eof = 1;
-      return fault_at(f, f.lines_read() + 1, "read error");
-    }
+    const read_status st = read_line(in_, line);
+    if (st == read_status::input_error) return fault_at(lines_ + 1, "read error");
     if (st == read_status::end_of_file) {
       if (n == block_lines) break;  // no condensate line: the analyses stay 0
-      eof = 1;
-      if (n > last_droppable_line) {
-        // The analysis is cut short after its water data: say so rather than drop it silently.
-        put(term, record{}
-                      .A(" Sample file ends inside sample ")
-                      .A(padded(s.number, 16))
-                      .A("; it is not used."));
-      }
-      read_outcome o;
-      o.result = read_outcome::kind::end_of_file;
-      return o;
+      read_result end;
+      end.what = read_result::kind::end;
+      // An analysis cut short after its water data is named, not dropped silently.
+      if (n > last_droppable_line) end.dropped = padded(s.number, 16);
+      return end;
     }
+    ++lines_;
     field_reader r(line);
     bool ok = true;
     switch (n) {
@@ -122,10 +98,7 @@ read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& ter
       default:
         break;  // title, header and empty lines: not looked at
     }
-    if (!ok) {
-      eof = 1;
-      return fault_at(f, f.lines_read(), "read unexpected character");
-    }
+    if (!ok) return fault_at(lines_, "read unexpected character");
   }
 
   s.ph_t = ph_t_c + zero_celsius_k;
@@ -166,7 +139,7 @@ read_outcome input(sample_file& f, sample_record& s, int& eof, std::ostream& ter
   }
   for (int i = 4; i <= 7; ++i) s.steam[i] = (g / v) * (s.gas[i] / 100.0);
   for (int i = 8; i <= component_vector::size; ++i) s.steam[i] = 0.0;
-  return read_outcome{};
+  return got;
 }
 
 }  // namespace morva

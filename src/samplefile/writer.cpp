@@ -91,4 +91,8 @@ void pickup(const component_vector& liquid_mgkg, double ah, double tds, double t
   put(out, data_line({}, 4));
 }
 
+void pickup(const fluid_state& st, double t_step_c, const sample_record& s, std::ostream& out) {
+  pickup(st.liquid_mgkg, st.ah, st.tds_liquid, t_step_c, s.number, s.location, out);
+}
+
 }  // namespace morva

@@ -5,7 +5,8 @@
 #include <iosfwd>
 #include <string_view>
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 

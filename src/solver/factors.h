@@ -2,7 +2,7 @@
 // The numbers the speciation solver multiplies molalities by, evaluated once for one
 // temperature and ionic strength and handed to every routine of a pass at that state.
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

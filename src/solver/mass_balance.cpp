@@ -1,11 +1,7 @@
 #include "solver/mass_balance.h"
 
 #include <cmath>
-#include <ostream>
-#include <string>
-#include <string_view>
 
-#include "report/fields.h"
 #include "solver/redox.h"
 
 namespace morva {
@@ -26,41 +22,40 @@ void setini(const component_vector& c, species_vector& m0) {
 
   m0.fill(0.0);
   // Most of each total sits on its free (basis) species in most natural waters.
-  m0[5] = factor * c[9];    // H2SiO4-- from SiO2
-  m0[11] = factor * c[1];   // CO3-- from CO2
-  m0[17] = factor * c[16];  // SO4-- from SO4
-  m0[19] = factor * c[14];  // F- from F
-  m0[20] = factor * c[15];  // Cl- from Cl
-  m0[21] = factor * c[10];  // Na+ from Na
-  m0[22] = factor * c[11];  // K+ from K
-  m0[23] = factor * c[13];  // Ca++ from Ca
-  m0[24] = factor * c[12];  // Mg++ from Mg
-  m0[39] = factor * c[18];  // Fe++ from Fe
-  m0[57] = factor * c[17];  // Al+++ from Al
+  m0[sp::h2sio4] = factor * c[comp::sio2];
+  m0[sp::co3] = factor * c[comp::co2];
+  m0[sp::so4] = factor * c[comp::so4];
+  m0[sp::f] = factor * c[comp::f];
+  m0[sp::cl] = factor * c[comp::cl];
+  m0[sp::na] = factor * c[comp::na];
+  m0[sp::k] = factor * c[comp::k];
+  m0[sp::ca] = factor * c[comp::ca];
+  m0[sp::mg] = factor * c[comp::mg];
+  m0[sp::fe2] = factor * c[comp::fe];
+  m0[sp::al] = factor * c[comp::al];
 }
 
-void masbal(const component_vector& c, double ah, double t, double ionic,
-            const species_vector& m_in, species_vector& x, std::string& msg, std::ostream& term) {
+mass_balance_outcome masbal(const component_vector& c, double ah, double t, double ionic,
+                            const species_vector& m_in, species_vector& x) {
   solver_factors f;
   make_factors(t, ionic, f);
-  masbal(c, ah, f, m_in, x, msg, term);
+  return masbal(c, ah, f, m_in, x);
 }
 
-void masbal(const component_vector& c, double ah, const solver_factors& f,
-            const species_vector& m_in, species_vector& x, std::string& msg, std::ostream& term) {
+mass_balance_outcome masbal(const component_vector& c, double ah, const solver_factors& f,
+                            const species_vector& m_in, species_vector& x) {
   constexpr int maxit = 100;
   constexpr double tol = 1e-06;
   constexpr double epp = 1e-30;
 
   x = m_in;
   const species_vector& r = f.r;
-  msg = std::string(60, ' ');
 
   // Species fixed by aH alone: hydroxide, and the bases of the acids that form no complexes.
-  x[2] = 1 / (ah * r[1]);                              // OH-
-  x[8] = c[8] / (1 + ah * r[7]);                       // H2BO3-
-  x[14] = c[2] / (1 + ah * r[13] * (1 + ah * r[12]));  // S--
-  x[38] = c[3] / (1 + r[37] * x[2]);                   // NH4+
+  x[sp::oh] = 1 / (ah * r[sp::h]);
+  x[sp::h2bo3] = c[comp::b] / (1 + ah * r[sp::h3bo3]);
+  x[sp::s] = c[comp::h2s] / (1 + ah * r[sp::hs] * (1 + ah * r[sp::h2s]));
+  x[sp::nh4] = c[comp::nh3] / (1 + r[sp::nh4oh] * x[sp::oh]);
 
   for (int sweep = 1; sweep <= maxit; ++sweep) {
     bool changed = false;
@@ -79,65 +74,81 @@ void masbal(const component_vector& c, double ah, const solver_factors& f,
       }
     };
 
-    balance(11, 1,  // CO3-- from total carbonate
-            1 + r[31] * x[23] + r[32] * x[24] +
-                ah * r[10] * (1 + ah * r[9] + r[33] * x[23] + r[34] * x[24]));
-    balance(5, 9,  // H2SiO4-- from silica
-            1 + ah * r[4] * (1 + ah * r[3] + r[6] * x[21]));
     balance(
-        19, 14,  // F- from fluoride; AlF(n) holds n fluorides
-        1 + ah * r[18] +
-            r[64] * x[57] *
-                (1 +
-                 2 * r[65] * x[19] *
-                     (1 + 1.5 * r[66] * x[19] *
-                              (1 + (4.0 / 3.0) * r[67] * x[19] *
-                                       (1 + 1.25 * r[68] * x[19] * (1 + 1.2 * r[69] * x[19]))))));
-    balance(21, 10,  // Na+
-            1 + r[25] * x[20] + r[27] * x[17] + r[6] * r[4] * ah * x[5]);
-    balance(22, 11,  // K+
-            1 + r[26] * x[20] + r[28] * x[17]);
-    balance(24, 12,  // Mg++
-            1 + (r[32] + r[34] * r[10] * ah) * x[11] + r[36] * x[2] + r[30] * x[17]);
-    balance(23, 13,  // Ca++
-            1 + (r[31] + r[33] * r[10] * ah) * x[11] + r[35] * x[2] + r[29] * x[17]);
+        sp::co3, comp::co2,  // CO3-- from total carbonate
+        1 + r[sp::caco3] * x[sp::ca] + r[sp::mgco3] * x[sp::mg] +
+            ah * r[sp::hco3] *
+                (1 + ah * r[sp::h2co3] + r[sp::cahco3] * x[sp::ca] + r[sp::mghco3] * x[sp::mg]));
+    balance(sp::h2sio4, comp::sio2,  // H2SiO4-- from silica
+            1 + ah * r[sp::h3sio4] * (1 + ah * r[sp::h4sio4] + r[sp::nah3sio4] * x[sp::na]));
+    balance(sp::f, comp::f,  // F- from fluoride; AlF(n) holds n fluorides
+            1 + ah * r[sp::hf] +
+                r[sp::alf] * x[sp::al] *
+                    (1 + 2 * r[sp::alf2] * x[sp::f] *
+                             (1 + 1.5 * r[sp::alf3] * x[sp::f] *
+                                      (1 + (4.0 / 3.0) * r[sp::alf4] * x[sp::f] *
+                                               (1 + 1.25 * r[sp::alf5] * x[sp::f] *
+                                                        (1 + 1.2 * r[sp::alf6] * x[sp::f]))))));
+    balance(sp::na, comp::na,
+            1 + r[sp::nacl] * x[sp::cl] + r[sp::naso4] * x[sp::so4] +
+                r[sp::nah3sio4] * r[sp::h3sio4] * ah * x[sp::h2sio4]);
+    balance(sp::k, comp::k,
+            1 + r[sp::kcl] * x[sp::cl] + r[sp::kso4] * x[sp::so4]);
+    balance(sp::mg, comp::mg,
+            1 + (r[sp::mgco3] + r[sp::mghco3] * r[sp::hco3] * ah) * x[sp::co3] +
+                r[sp::mgoh] * x[sp::oh] + r[sp::mgso4] * x[sp::so4]);
+    balance(sp::ca, comp::ca,
+            1 + (r[sp::caco3] + r[sp::cahco3] * r[sp::hco3] * ah) * x[sp::co3] +
+                r[sp::caoh] * x[sp::oh] + r[sp::caso4] * x[sp::so4]);
 
     // Dissolved H2S and the iron redox ratio it sets with the current free sulfate.
-    x[12] = ah * ah * r[12] * r[13] * x[14];
-    const double rho = iron_ratio(x[12], x[17], ah, f, epp);
+    x[sp::h2s] = ah * ah * r[sp::h2s] * r[sp::hs] * x[sp::s];
+    const double rho = iron_ratio(x[sp::h2s], x[sp::so4], ah, f, epp);
 
-    balance(20, 15,  // Cl-; the chloro-complexes hold one to four chlorides
-            1 + r[25] * x[21] + r[26] * x[22] + r[49] * x[39] * (1 + 2 * r[50] * x[20]) +
-                r[51] * rho * x[39] *
-                    (1 + 2 * r[52] * x[20] *
-                             (1 + 1.5 * r[53] * x[20] * (1 + (4.0 / 3.0) * r[54] * x[20]))));
-    balance(17, 16,  // SO4--; Al(SO4)2- holds two sulfates
-            1 + ah * r[16] * (1 + ah * r[15]) + r[27] * x[21] + r[28] * x[22] + r[29] * x[23] +
-                r[30] * x[24] + (r[55] + r[56] * rho) * x[39] +
-                r[62] * x[57] * (1 + 2 * r[63] * x[17]));
-    balance(57, 17,  // Al+++
-            1 + r[58] * x[2] * (1 + r[59] * x[2] * (1 + r[60] * x[2] * (1 + r[61] * x[2]))) +
-                r[62] * x[17] * (1 + r[63] * x[17]) +
-                r[64] * x[19] *
-                    (1 + r[65] * x[19] *
-                             (1 + r[66] * x[19] *
-                                      (1 + r[67] * x[19] *
-                                               (1 + r[68] * x[19] * (1 + r[69] * x[19]))))));
+    balance(sp::cl, comp::cl,  // Cl-; the chloro-complexes hold one to four chlorides
+            1 + r[sp::nacl] * x[sp::na] + r[sp::kcl] * x[sp::k] +
+                r[sp::fecl] * x[sp::fe2] * (1 + 2 * r[sp::fecl2] * x[sp::cl]) +
+                r[sp::fecl_2p] * rho * x[sp::fe2] *
+                    (1 + 2 * r[sp::fecl2p] * x[sp::cl] *
+                             (1 + 1.5 * r[sp::fecl3] * x[sp::cl] *
+                                      (1 + (4.0 / 3.0) * r[sp::fecl4] * x[sp::cl]))));
+    balance(sp::so4, comp::so4,  // SO4--; Al(SO4)2- holds two sulfates
+            1 + ah * r[sp::hso4] * (1 + ah * r[sp::h2so4]) + r[sp::naso4] * x[sp::na] +
+                r[sp::kso4] * x[sp::k] + r[sp::caso4] * x[sp::ca] + r[sp::mgso4] * x[sp::mg] +
+                (r[sp::feso4] + r[sp::feso4p] * rho) * x[sp::fe2] +
+                r[sp::also4] * x[sp::al] * (1 + 2 * r[sp::also42] * x[sp::so4]));
+    balance(sp::al, comp::al,
+            1 +
+                r[sp::aloh] * x[sp::oh] *
+                    (1 + r[sp::aloh2] * x[sp::oh] *
+                             (1 + r[sp::aloh3] * x[sp::oh] * (1 + r[sp::aloh4] * x[sp::oh]))) +
+                r[sp::also4] * x[sp::so4] * (1 + r[sp::also42] * x[sp::so4]) +
+                r[sp::alf] * x[sp::f] *
+                    (1 + r[sp::alf2] * x[sp::f] *
+                             (1 + r[sp::alf3] * x[sp::f] *
+                                      (1 + r[sp::alf4] * x[sp::f] *
+                                               (1 + r[sp::alf5] * x[sp::f] *
+                                                        (1 + r[sp::alf6] * x[sp::f]))))));
     balance(
-        39, 18,  // Fe++; the iron(III) family is rho times its iron(II) base
-        1 + r[41] * x[2] * (1 + r[42] * x[2] * (1 + r[43] * x[2] * (1 + r[44] * x[2]))) +
-            r[49] * x[20] * (1 + r[50] * x[20]) + r[55] * x[17] +
-            rho * (1 + r[45] * x[2] * (1 + r[46] * x[2] * (1 + r[47] * x[2] * (1 + r[48] * x[2]))) +
-                   r[51] * x[20] * (1 + r[52] * x[20] * (1 + r[53] * x[20] * (1 + r[54] * x[20]))) +
-                   r[56] * x[17]));
+        sp::fe2, comp::fe,  // Fe++; the iron(III) family is rho times its iron(II) base
+        1 +
+            r[sp::feoh] * x[sp::oh] *
+                (1 + r[sp::feoh2] * x[sp::oh] *
+                         (1 + r[sp::feoh3m] * x[sp::oh] * (1 + r[sp::feoh4mm] * x[sp::oh]))) +
+            r[sp::fecl] * x[sp::cl] * (1 + r[sp::fecl2] * x[sp::cl]) + r[sp::feso4] * x[sp::so4] +
+            rho * (1 +
+                   r[sp::feoh_2p] * x[sp::oh] *
+                       (1 + r[sp::feoh2p] * x[sp::oh] *
+                                (1 + r[sp::feoh3] * x[sp::oh] * (1 + r[sp::feoh4m] * x[sp::oh]))) +
+                   r[sp::fecl_2p] * x[sp::cl] *
+                       (1 + r[sp::fecl2p] * x[sp::cl] *
+                                (1 + r[sp::fecl3] * x[sp::cl] * (1 + r[sp::fecl4] * x[sp::cl]))) +
+                   r[sp::feso4p] * x[sp::so4]));
 
-    if (!changed) return;
+    if (!changed) return {true, sweep};
   }
-
-  // The last sweep still moved a basis value: keep its values and say so.
-  const std::string_view text = "Mass balance calculation does not converge";
-  put(term, record{}.X(5).A(text));
-  msg = padded(text, 60);
+  // The last sweep still moved a basis value: its values are kept.
+  return {false, maxit};
 }
 
 void spemol(const species_vector& x, double ah, double t, double ionic, species_vector& m) {
@@ -153,80 +164,80 @@ void spemol(const species_vector& x, double ah, const solver_factors& f, species
   // Built apart and copied at the end, so that a caller may pass the same vector as x and m.
   species_vector s;
 
-  s[1] = ah / f.gamma[1];  // H+
+  s[sp::h] = ah / f.gamma[sp::h];  // H+
   // Silica
-  s[5] = x[5];
-  s[4] = r[4] * ah * x[5];
-  s[3] = r[3] * ah * s[4];
-  s[6] = r[6] * x[21] * s[4];
+  s[sp::h2sio4] = x[sp::h2sio4];
+  s[sp::h3sio4] = r[sp::h3sio4] * ah * x[sp::h2sio4];
+  s[sp::h4sio4] = r[sp::h4sio4] * ah * s[sp::h3sio4];
+  s[sp::nah3sio4] = r[sp::nah3sio4] * x[sp::na] * s[sp::h3sio4];
   // Boron
-  s[8] = x[8];
-  s[7] = r[7] * ah * x[8];
+  s[sp::h2bo3] = x[sp::h2bo3];
+  s[sp::h3bo3] = r[sp::h3bo3] * ah * x[sp::h2bo3];
   // Carbonate
-  s[11] = x[11];
-  s[10] = r[10] * ah * x[11];
-  s[9] = r[9] * ah * s[10];
+  s[sp::co3] = x[sp::co3];
+  s[sp::hco3] = r[sp::hco3] * ah * x[sp::co3];
+  s[sp::h2co3] = r[sp::h2co3] * ah * s[sp::hco3];
   // Sulfide
-  s[14] = x[14];
-  s[13] = r[13] * ah * x[14];
-  s[12] = r[12] * ah * s[13];
+  s[sp::s] = x[sp::s];
+  s[sp::hs] = r[sp::hs] * ah * x[sp::s];
+  s[sp::h2s] = r[sp::h2s] * ah * s[sp::hs];
   // Sulfate
-  s[17] = x[17];
-  s[16] = r[16] * ah * x[17];
-  s[15] = r[15] * ah * s[16];
+  s[sp::so4] = x[sp::so4];
+  s[sp::hso4] = r[sp::hso4] * ah * x[sp::so4];
+  s[sp::h2so4] = r[sp::h2so4] * ah * s[sp::hso4];
   // Fluoride
-  s[19] = x[19];
-  s[18] = r[18] * ah * x[19];
+  s[sp::f] = x[sp::f];
+  s[sp::hf] = r[sp::hf] * ah * x[sp::f];
   // Free ions
-  s[2] = x[2];
-  for (int i = 20; i <= 24; ++i) s[i] = x[i];
-  s[38] = x[38];
-  s[39] = x[39];
-  s[57] = x[57];
+  s[sp::oh] = x[sp::oh];
+  for (int i = sp::cl; i <= sp::mg; ++i) s[i] = x[i];
+  s[sp::nh4] = x[sp::nh4];
+  s[sp::fe2] = x[sp::fe2];
+  s[sp::al] = x[sp::al];
   // Simple complexes
-  s[25] = r[25] * x[21] * x[20];
-  s[26] = r[26] * x[22] * x[20];
-  s[27] = r[27] * x[21] * x[17];
-  s[28] = r[28] * x[22] * x[17];
-  s[29] = r[29] * x[23] * x[17];
-  s[30] = r[30] * x[24] * x[17];
-  s[31] = r[31] * x[23] * x[11];
-  s[32] = r[32] * x[24] * x[11];
-  s[33] = r[33] * x[23] * s[10];
-  s[34] = r[34] * x[24] * s[10];
-  s[35] = r[35] * x[23] * x[2];
-  s[36] = r[36] * x[24] * x[2];
-  s[37] = r[37] * x[2] * x[38];
+  s[sp::nacl] = r[sp::nacl] * x[sp::na] * x[sp::cl];
+  s[sp::kcl] = r[sp::kcl] * x[sp::k] * x[sp::cl];
+  s[sp::naso4] = r[sp::naso4] * x[sp::na] * x[sp::so4];
+  s[sp::kso4] = r[sp::kso4] * x[sp::k] * x[sp::so4];
+  s[sp::caso4] = r[sp::caso4] * x[sp::ca] * x[sp::so4];
+  s[sp::mgso4] = r[sp::mgso4] * x[sp::mg] * x[sp::so4];
+  s[sp::caco3] = r[sp::caco3] * x[sp::ca] * x[sp::co3];
+  s[sp::mgco3] = r[sp::mgco3] * x[sp::mg] * x[sp::co3];
+  s[sp::cahco3] = r[sp::cahco3] * x[sp::ca] * s[sp::hco3];
+  s[sp::mghco3] = r[sp::mghco3] * x[sp::mg] * s[sp::hco3];
+  s[sp::caoh] = r[sp::caoh] * x[sp::ca] * x[sp::oh];
+  s[sp::mgoh] = r[sp::mgoh] * x[sp::mg] * x[sp::oh];
+  s[sp::nh4oh] = r[sp::nh4oh] * x[sp::oh] * x[sp::nh4];
   // Iron(III) from the redox ratio of the solved H2S and SO4--
-  const double rho = iron_ratio(s[12], s[17], ah, f, epp);
-  s[40] = x[39] * rho;
+  const double rho = iron_ratio(s[sp::h2s], s[sp::so4], ah, f, epp);
+  s[sp::fe3] = x[sp::fe2] * rho;
   // Iron hydroxides, each one OH- more than the last
-  s[41] = r[41] * x[39] * x[2];
-  s[42] = r[42] * s[41] * x[2];
-  s[43] = r[43] * s[42] * x[2];
-  s[44] = r[44] * s[43] * x[2];
-  s[45] = r[45] * x[39] * rho * x[2];
-  s[46] = r[46] * s[45] * x[2];
-  s[47] = r[47] * s[46] * x[2];
-  s[48] = r[48] * s[47] * x[2];
+  s[sp::feoh] = r[sp::feoh] * x[sp::fe2] * x[sp::oh];
+  s[sp::feoh2] = r[sp::feoh2] * s[sp::feoh] * x[sp::oh];
+  s[sp::feoh3m] = r[sp::feoh3m] * s[sp::feoh2] * x[sp::oh];
+  s[sp::feoh4mm] = r[sp::feoh4mm] * s[sp::feoh3m] * x[sp::oh];
+  s[sp::feoh_2p] = r[sp::feoh_2p] * x[sp::fe2] * rho * x[sp::oh];
+  s[sp::feoh2p] = r[sp::feoh2p] * s[sp::feoh_2p] * x[sp::oh];
+  s[sp::feoh3] = r[sp::feoh3] * s[sp::feoh2p] * x[sp::oh];
+  s[sp::feoh4m] = r[sp::feoh4m] * s[sp::feoh3] * x[sp::oh];
   // Iron chlorides and sulfates
-  s[49] = r[49] * x[39] * x[20];
-  s[50] = r[50] * s[49] * x[20];
-  s[51] = r[51] * x[39] * rho * x[20];
-  s[52] = r[52] * s[51] * x[20];
-  s[53] = r[53] * s[52] * x[20];
-  s[54] = r[54] * s[53] * x[20];
-  s[55] = r[55] * x[39] * x[17];
-  s[56] = r[56] * x[39] * rho * x[17];
+  s[sp::fecl] = r[sp::fecl] * x[sp::fe2] * x[sp::cl];
+  s[sp::fecl2] = r[sp::fecl2] * s[sp::fecl] * x[sp::cl];
+  s[sp::fecl_2p] = r[sp::fecl_2p] * x[sp::fe2] * rho * x[sp::cl];
+  s[sp::fecl2p] = r[sp::fecl2p] * s[sp::fecl_2p] * x[sp::cl];
+  s[sp::fecl3] = r[sp::fecl3] * s[sp::fecl2p] * x[sp::cl];
+  s[sp::fecl4] = r[sp::fecl4] * s[sp::fecl3] * x[sp::cl];
+  s[sp::feso4] = r[sp::feso4] * x[sp::fe2] * x[sp::so4];
+  s[sp::feso4p] = r[sp::feso4p] * x[sp::fe2] * rho * x[sp::so4];
   // Aluminium hydroxides, sulfates and fluorides
-  s[58] = r[58] * x[57] * x[2];
-  s[59] = r[59] * s[58] * x[2];
-  s[60] = r[60] * s[59] * x[2];
-  s[61] = r[61] * s[60] * x[2];
-  s[62] = r[62] * x[57] * x[17];
-  s[63] = r[63] * s[62] * x[17];
-  s[64] = r[64] * x[57] * x[19];
-  for (int i = 65; i <= 69; ++i) s[i] = r[i] * s[i - 1] * x[19];
+  s[sp::aloh] = r[sp::aloh] * x[sp::al] * x[sp::oh];
+  s[sp::aloh2] = r[sp::aloh2] * s[sp::aloh] * x[sp::oh];
+  s[sp::aloh3] = r[sp::aloh3] * s[sp::aloh2] * x[sp::oh];
+  s[sp::aloh4] = r[sp::aloh4] * s[sp::aloh3] * x[sp::oh];
+  s[sp::also4] = r[sp::also4] * x[sp::al] * x[sp::so4];
+  s[sp::also42] = r[sp::also42] * s[sp::also4] * x[sp::so4];
+  s[sp::alf] = r[sp::alf] * x[sp::al] * x[sp::f];
+  for (int i = sp::alf2; i <= sp::alf6; ++i) s[i] = r[i] * s[i - 1] * x[sp::f];
 
   m = s;
 }
@@ -241,15 +252,16 @@ void bcoeff(const species_vector& x, double ah, const solver_factors& f, gas_vec
   const species_vector& r = f.r;
 
   // Total carbonate over H2CO3: the bicarbonate and carbonate families relative to H2CO3.
-  b[1] =
-      1 + (1 + r[33] * x[23] + r[34] * x[24] + (1 + r[31] * x[23] + r[32] * x[24]) / (r[10] * ah)) /
-              (r[9] * ah);
+  b[comp::co2] =
+      1 + (1 + r[sp::cahco3] * x[sp::ca] + r[sp::mghco3] * x[sp::mg] +
+           (1 + r[sp::caco3] * x[sp::ca] + r[sp::mgco3] * x[sp::mg]) / (r[sp::hco3] * ah)) /
+              (r[sp::h2co3] * ah);
   // Total sulfide over H2S.
-  b[2] = 1 + (1 + 1 / (r[13] * ah)) / (r[12] * ah);
+  b[comp::h2s] = 1 + (1 + 1 / (r[sp::hs] * ah)) / (r[sp::h2s] * ah);
   // Total ammonia over NH4OH.
-  b[3] = 1 + r[1] * ah / r[37];
+  b[comp::nh3] = 1 + r[sp::h] * ah / r[sp::nh4oh];
   // H2, O2, CH4 and N2 do not dissociate.
-  for (int k = 4; k <= 7; ++k) b[k] = 1.0;
+  for (int k = comp::h2; k <= comp::n2; ++k) b[k] = 1.0;
 }
 
 }  // namespace morva

@@ -1,9 +1,6 @@
 #include "solver/ph.h"
 
 #include <cmath>
-#include <string>
-
-#include "report/fields.h"
 
 namespace morva {
 
@@ -117,23 +114,30 @@ double f(const proton_terms& k, double a) {
   const species_vector& r = k.r;
   const component_vector& c = k.cl;
   const gas_factors& g = k.g;
-  const double u = a * r[1];  // m(OH-) = 1/u
+  const double u = a * r[sp::h];  // m(OH-) = 1/u
 
   // Each component: its total times the proton-weighted share of its species at a.
   // Sulfide, carbonate, silica, fluoride, sulfate, borate:
-  double sum = c[2] * (2 + a * r[13]) / (1 + a * r[13] * (1 + a * r[12] * g[2]));
-  sum += c[1] * (a * r[10] * k.p + 2 * k.q) / (k.q + a * r[10] * (k.p + a * r[9] * g[1]));
-  sum += c[9] * (2 + a * r[4] * k.s) / (1 + a * r[4] * (k.s + a * r[3]));
-  sum += c[14] * k.fp / (k.fp + a * r[18]);
-  sum += c[16] * (2 * k.sd + a * r[16]) / (k.sd + a * r[16] * (1 + a * r[15]));
-  sum += c[8] / (1 + a * r[7]);
+  double sum = c[comp::h2s] * (2 + a * r[sp::hs]) /
+               (1 + a * r[sp::hs] * (1 + a * r[sp::h2s] * g[comp::h2s]));
+  sum += c[comp::co2] * (a * r[sp::hco3] * k.p + 2 * k.q) /
+         (k.q + a * r[sp::hco3] * (k.p + a * r[sp::h2co3] * g[comp::co2]));
+  sum += c[comp::sio2] * (2 + a * r[sp::h3sio4] * k.s) /
+         (1 + a * r[sp::h3sio4] * (k.s + a * r[sp::h4sio4]));
+  sum += c[comp::f] * k.fp / (k.fp + a * r[sp::hf]);
+  sum += c[comp::so4] * (2 * k.sd + a * r[sp::hso4]) /
+         (k.sd + a * r[sp::hso4] * (1 + a * r[sp::h2so4]));
+  sum += c[comp::b] / (1 + a * r[sp::h3bo3]);
   // ammonium (NH4+ weighs -1), hydroxide with CaOH+ and MgOH+, aluminium hydroxo complexes:
-  sum -= c[3] / (1 + r[37] * g[3] / u);
+  sum -= c[comp::nh3] / (1 + r[sp::nh4oh] * g[comp::nh3] / u);
   sum += k.h / u;
-  sum +=
-      c[17] * (r[58] / u) *
-      (1 + (2 * r[59] / u) * (1 + (3 * r[60] / (2 * u)) * (1 + 4 * r[61] / (3 * u)))) /
-      (1 + (r[58] / u) * (1 + (r[59] / u) * (1 + (r[60] / u) * (1 + r[61] / u))) + k.als + k.alf);
+  sum += c[comp::al] * (r[sp::aloh] / u) *
+         (1 + (2 * r[sp::aloh2] / u) *
+                  (1 + (3 * r[sp::aloh3] / (2 * u)) * (1 + 4 * r[sp::aloh4] / (3 * u)))) /
+         (1 +
+          (r[sp::aloh] / u) *
+              (1 + (r[sp::aloh2] / u) * (1 + (r[sp::aloh3] / u) * (1 + r[sp::aloh4] / u))) +
+          k.als + k.alf);
   // the hydrogen ion itself, and the balance to be kept.
   sum -= a / k.gamma1;
   sum -= k.a_liq;
@@ -145,49 +149,59 @@ double df(const proton_terms& k, double a) {
   const species_vector& r = k.r;
   const component_vector& c = k.cl;
   const gas_factors& g = k.g;
-  const double u = a * r[1];
+  const double u = a * r[sp::h];
 
   // Sulfide, carbonate, silica and sulfate: numerator and denominator are polynomials in a.
-  double slope = c[2] * quotient_slope(2 + a * r[13], r[13], 1 + a * r[13] * (1 + a * r[12] * g[2]),
-                                       r[13] + 2 * a * r[13] * r[12] * g[2]);
-  slope += c[1] * quotient_slope(a * r[10] * k.p + 2 * k.q, r[10] * k.p,
-                                 k.q + a * r[10] * (k.p + a * r[9] * g[1]),
-                                 r[10] * k.p + 2 * a * r[10] * r[9] * g[1]);
-  slope += c[9] * quotient_slope(2 + a * r[4] * k.s, r[4] * k.s, 1 + a * r[4] * (k.s + a * r[3]),
-                                 r[4] * k.s + 2 * a * r[4] * r[3]);
-  slope -= c[14] * k.fp * r[18] / ((k.fp + a * r[18]) * (k.fp + a * r[18]));
-  slope += c[16] * quotient_slope(2 * k.sd + a * r[16], r[16], k.sd + a * r[16] * (1 + a * r[15]),
-                                  r[16] + 2 * a * r[16] * r[15]);
-  slope -= c[8] * r[7] / ((1 + a * r[7]) * (1 + a * r[7]));
+  double slope =
+      c[comp::h2s] * quotient_slope(2 + a * r[sp::hs], r[sp::hs],
+                                    1 + a * r[sp::hs] * (1 + a * r[sp::h2s] * g[comp::h2s]),
+                                    r[sp::hs] + 2 * a * r[sp::hs] * r[sp::h2s] * g[comp::h2s]);
+  slope += c[comp::co2] *
+           quotient_slope(a * r[sp::hco3] * k.p + 2 * k.q, r[sp::hco3] * k.p,
+                          k.q + a * r[sp::hco3] * (k.p + a * r[sp::h2co3] * g[comp::co2]),
+                          r[sp::hco3] * k.p + 2 * a * r[sp::hco3] * r[sp::h2co3] * g[comp::co2]);
+  slope +=
+      c[comp::sio2] * quotient_slope(2 + a * r[sp::h3sio4] * k.s, r[sp::h3sio4] * k.s,
+                                     1 + a * r[sp::h3sio4] * (k.s + a * r[sp::h4sio4]),
+                                     r[sp::h3sio4] * k.s + 2 * a * r[sp::h3sio4] * r[sp::h4sio4]);
+  slope -= c[comp::f] * k.fp * r[sp::hf] / ((k.fp + a * r[sp::hf]) * (k.fp + a * r[sp::hf]));
+  slope += c[comp::so4] * quotient_slope(2 * k.sd + a * r[sp::hso4], r[sp::hso4],
+                                         k.sd + a * r[sp::hso4] * (1 + a * r[sp::h2so4]),
+                                         r[sp::hso4] + 2 * a * r[sp::hso4] * r[sp::h2so4]);
+  slope -= c[comp::b] * r[sp::h3bo3] / ((1 + a * r[sp::h3bo3]) * (1 + a * r[sp::h3bo3]));
   // Ammonium, hydroxide and aluminium depend on a through u = a r_1 (du/da = r_1).
-  const double e = 1 + r[37] * g[3] / u;
-  slope -= c[3] * r[37] * g[3] / (u * u) * r[1] / (e * e);
-  slope -= k.h / (u * u) * r[1];
+  const double e = 1 + r[sp::nh4oh] * g[comp::nh3] / u;
+  slope -= c[comp::nh3] * r[sp::nh4oh] * g[comp::nh3] / (u * u) * r[sp::h] / (e * e);
+  slope -= k.h / (u * u) * r[sp::h];
   // Aluminium: n = proton-weighted hydroxo complexes, d = all aluminium, both over Al+++;
   // dd/du = -n/u since the complex with j hydroxides carries the weight j.
-  const double n =
-      (r[58] / u) * (1 + (2 * r[59] / u) * (1 + (3 * r[60] / (2 * u)) * (1 + 4 * r[61] / (3 * u))));
-  const double dn =
-      -(r[58] / (u * u)) *
-      (1 + (4 * r[59] / u) * (1 + (9 * r[60] / (4 * u)) * (1 + 16 * r[61] / (9 * u))));
-  const double d =
-      1 + (r[58] / u) * (1 + (r[59] / u) * (1 + (r[60] / u) * (1 + r[61] / u))) + k.als + k.alf;
-  slope += c[17] * quotient_slope(n, dn, d, -n / u) * r[1];
+  const double n = (r[sp::aloh] / u) *
+                   (1 + (2 * r[sp::aloh2] / u) *
+                            (1 + (3 * r[sp::aloh3] / (2 * u)) * (1 + 4 * r[sp::aloh4] / (3 * u))));
+  const double dn = -(r[sp::aloh] / (u * u)) *
+                    (1 + (4 * r[sp::aloh2] / u) * (1 + (9 * r[sp::aloh3] / (4 * u)) *
+                                                           (1 + 16 * r[sp::aloh4] / (9 * u))));
+  const double d = 1 +
+                   (r[sp::aloh] / u) * (1 + (r[sp::aloh2] / u) *
+                                                (1 + (r[sp::aloh3] / u) * (1 + r[sp::aloh4] / u))) +
+                   k.als + k.alf;
+  slope += c[comp::al] * quotient_slope(n, dn, d, -n / u) * r[sp::h];
   slope -= 1 / k.gamma1;
   return slope;
 }
 
 }  // namespace
 
-void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
-            double t, double ionic, double ah0, double y, double& ah, ph_messages& msg) {
+ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
+                  const gas_factors& g, double t, double ionic, double ah0, double y, double& ah) {
   solver_factors fac;
   make_factors(t, ionic, fac);
-  phcalc(m, c, a, g, fac, ah0, y, ah, msg);
+  return phcalc(m, c, a, g, fac, ah0, y, ah);
 }
 
-void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
-            const solver_factors& fac, double ah0, double y, double& ah, ph_messages& msg) {
+ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
+                  const gas_factors& g, const solver_factors& fac, double ah0, double y,
+                  double& ah) {
   constexpr int maxit = 50;
   constexpr double tol = 1.002305;  // 10^0.001: a step below 0.001 pH units
   constexpr double phmin = 2.0;
@@ -195,7 +209,7 @@ void phcalc(const species_vector& m, const component_vector& c, double a, const 
 
   proton_terms k;
   k.r = fac.r;
-  k.gamma1 = fac.gamma[1];
+  k.gamma1 = fac.gamma[sp::h];
   // Totals and balance of the whole fluid, referred to the kilogram of liquid.
   for (int i = 1; i <= component_vector::size; ++i) k.cl[i] = c[i] / (1 - y);
   k.a_liq = a / (1 - y);
@@ -203,53 +217,47 @@ void phcalc(const species_vector& m, const component_vector& c, double a, const 
 
   // Complexing held at the molalities passed in: they move little with the pH step.
   const species_vector& r = k.r;
-  k.p = 1 + r[33] * m[23] + r[34] * m[24];
-  k.q = 1 + r[31] * m[23] + r[32] * m[24];
-  k.s = 1 + r[6] * m[21];
-  k.h = 1 + r[35] * m[23] + r[36] * m[24];
-  k.fp =
-      1 + r[64] * m[57] *
-              (1 + 2 * r[65] * m[19] *
-                       (1 + 1.5 * r[66] * m[19] *
-                                (1 + (4.0 / 3.0) * r[67] * m[19] *
-                                         (1 + 1.25 * r[68] * m[19] * (1 + 1.2 * r[69] * m[19])))));
-  k.sd = 1 + r[27] * m[21] + r[28] * m[22] + r[29] * m[23] + r[30] * m[24] + r[55] * m[39] +
-         r[56] * m[40] + r[62] * m[57] * (1 + 2 * r[63] * m[17]);
-  k.als = r[62] * m[17] * (1 + r[63] * m[17]);
-  k.alf = r[64] * m[19] *
-          (1 + r[65] * m[19] *
-                   (1 + r[66] * m[19] *
-                            (1 + r[67] * m[19] * (1 + r[68] * m[19] * (1 + r[69] * m[19])))));
+  k.p = 1 + r[sp::cahco3] * m[sp::ca] + r[sp::mghco3] * m[sp::mg];
+  k.q = 1 + r[sp::caco3] * m[sp::ca] + r[sp::mgco3] * m[sp::mg];
+  k.s = 1 + r[sp::nah3sio4] * m[sp::na];
+  k.h = 1 + r[sp::caoh] * m[sp::ca] + r[sp::mgoh] * m[sp::mg];
+  k.fp = 1 + r[sp::alf] * m[sp::al] *
+                 (1 + 2 * r[sp::alf2] * m[sp::f] *
+                          (1 + 1.5 * r[sp::alf3] * m[sp::f] *
+                                   (1 + (4.0 / 3.0) * r[sp::alf4] * m[sp::f] *
+                                            (1 + 1.25 * r[sp::alf5] * m[sp::f] *
+                                                     (1 + 1.2 * r[sp::alf6] * m[sp::f])))));
+  k.sd = 1 + r[sp::naso4] * m[sp::na] + r[sp::kso4] * m[sp::k] + r[sp::caso4] * m[sp::ca] +
+         r[sp::mgso4] * m[sp::mg] + r[sp::feso4] * m[sp::fe2] + r[sp::feso4p] * m[sp::fe3] +
+         r[sp::also4] * m[sp::al] * (1 + 2 * r[sp::also42] * m[sp::so4]);
+  k.als = r[sp::also4] * m[sp::so4] * (1 + r[sp::also42] * m[sp::so4]);
+  k.alf = r[sp::alf] * m[sp::f] *
+          (1 + r[sp::alf2] * m[sp::f] *
+                   (1 + r[sp::alf3] * m[sp::f] *
+                            (1 + r[sp::alf4] * m[sp::f] *
+                                     (1 + r[sp::alf5] * m[sp::f] * (1 + r[sp::alf6] * m[sp::f])))));
 
   const double ah_min = std::pow(10.0, -phmax);  // activity at the highest accepted pH
   const double ah_max = std::pow(10.0, -phmin);  // activity at the lowest accepted pH
 
   // Newton on aH itself: f falls strictly as aH rises, so the step is always defined.
   double trial = ah0;
-  msg[0] = std::string(60, ' ');
-  msg[1] = std::string(60, ' ');
   for (int it = 1; it <= maxit; ++it) {
     ah = trial - f(k, trial) / df(k, trial);
-    if (std::abs(ah / trial - 1) < tol - 1) return;
+    if (std::abs(ah / trial - 1) < tol - 1) return ph_outcome::solved;
     if (ah < ah_min && f(k, ah_min) <= 0) {
-      msg[0] = padded(record{}.A("pH higher than ").I(2, static_cast<long>(phmax)).text(), 60);
       // A step far beyond the root can land at or below zero, which is no activity at all;
       // the bound itself is then the best value we have.
       if (ah <= 0) ah = ah_min;
-      return;
+      return ph_outcome::above_range;
     }
-    if (ah > ah_max) {
-      msg[0] = padded(record{}.A("pH lower than ").I(2, static_cast<long>(phmin)).text(), 60);
-      return;
-    }
+    if (ah > ah_max) return ph_outcome::below_range;
     // The root lies above the bound: restart from the bound rather than from an overshoot.
     trial = ah < ah_min ? ah_min : ah;
   }
-  msg[1] = padded(
-      record{}.A("No convergence in pH calculation after ").I(2, maxit).A(" iterations.").text(),
-      60);
   // The last step may be an overshoot below zero that the next step would have pulled back.
   if (ah <= 0) ah = ah_min;
+  return ph_outcome::not_converged;
 }
 
 }  // namespace morva

@@ -1,16 +1,11 @@
 #pragma once
 // pH of a fluid at a new temperature from its conserved proton balance.
 
-#include <array>
-#include <string>
-
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
+#include "morva/result.h"
 #include "solver/factors.h"
 
 namespace morva {
-
-/// Range message (slot 0) and non-convergence message (slot 1), 60 characters each.
-using ph_messages = std::array<std::string, 2>;
 
 /// Proton balance, mol/kg: the species molalities m weighted by the protons each can take up
 /// relative to the reference species (H2CO3, H2S, H4SiO4, H3BO3, NH4OH, HF, H2SO4, Al+++, H2O).
@@ -18,11 +13,12 @@ double proton_balance(const species_vector& m);
 
 /// Newton iteration for the hydrogen-ion activity ah that conserves the proton balance a
 /// (mol per kg of total fluid) for totals c (mol per kg of total fluid), gas factors g,
-/// T (K), ionic strength I, start ah0 and steam fraction y; messages in msg.
-void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
-            double t, double ionic, double ah0, double y, double& ah, ph_messages& msg);
+/// T (K), ionic strength I, start ah0 and steam fraction y; how the iteration ended.
+ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
+                  const gas_factors& g, double t, double ionic, double ah0, double y, double& ah);
 /// phcalc at the temperature and ionic strength of the solver factors fac.
-void phcalc(const species_vector& m, const component_vector& c, double a, const gas_factors& g,
-            const solver_factors& fac, double ah0, double y, double& ah, ph_messages& msg);
+ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
+                  const gas_factors& g, const solver_factors& fac, double ah0, double y,
+                  double& ah);
 
 }  // namespace morva

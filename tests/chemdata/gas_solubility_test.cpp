@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

@@ -1,4 +1,4 @@
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 
 #include <gtest/gtest.h>
 

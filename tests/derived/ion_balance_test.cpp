@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 
 namespace morva {
 

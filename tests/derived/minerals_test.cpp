@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 
 namespace morva {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "chemdata/gas_solubility.h"
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 
 namespace morva {
 

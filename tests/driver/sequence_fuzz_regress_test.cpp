@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "driver/options.h"
+#include "morva/sample.h"
 #include "driver/reference_state.h"
 #include "driver/session.h"
 #include "report/fields.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

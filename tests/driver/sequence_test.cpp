@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "chemdata/activity.h"
-#include "chemdata/indexed.h"
-#include "chemdata/tables.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
 #include "derived/minerals.h"
 #include "driver/session.h"
 #include "geotherm/geothermometers.h"
 #include "report/fields.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 #include "steam/saturation.h"
 
 namespace morva {

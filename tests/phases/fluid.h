@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "chemdata/activity.h"
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 #include "solver/mass_balance.h"
 #include "solver/ph.h"
 

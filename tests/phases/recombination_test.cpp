@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "phases/fluid.h"
 
 namespace morva {

@@ -8,9 +8,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 #include "report/fields.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 

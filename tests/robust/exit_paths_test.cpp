@@ -16,7 +16,7 @@
 #include "report/fields.h"
 #include "robust/output_check.h"
 #include "robust/water_generator.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "chemdata/indexed.h"
-#include "driver/options.h"
+#include "morva/indexed.h"
+#include "morva/sample.h"
 #include "robust/run_check.h"
 #include "robust/water_generator.h"
 

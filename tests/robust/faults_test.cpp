@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "chemdata/indexed.h"
-#include "chemdata/tables.h"
-#include "samplefile/reader.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
+#include "morva/sample_file.h"
 #include "samplefile/writer.h"
 #include "solver/mass_balance.h"
 

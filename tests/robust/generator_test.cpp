@@ -6,12 +6,12 @@
 #include <sstream>
 #include <string>
 
-#include "chemdata/indexed.h"
-#include "chemdata/tables.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
 #include "driver/dialogs.h"
 #include "geotherm/geothermometers.h"
 #include "robust/water_generator.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 #include "driver/reference_state.h"
 #include "driver/run.h"
 #include "driver/session.h"
 #include "driver/steps.h"
 #include "report/fields.h"
 #include "robust/output_check.h"
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 

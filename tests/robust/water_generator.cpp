@@ -9,8 +9,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "chemdata/indexed.h"
-#include "chemdata/tables.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
 #include "report/fields.h"

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "chemdata/indexed.h"
-#include "driver/options.h"
+#include "morva/indexed.h"
+#include "morva/sample.h"
 
 namespace morva {
 

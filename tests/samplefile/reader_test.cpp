@@ -1,4 +1,4 @@
-#include "samplefile/reader.h"
+#include "morva/sample_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "chemdata/tables.h"
+#include "morva/tables.h"
 
 namespace morva {
 namespace {

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "chemdata/tables.h"
-#include "samplefile/reader.h"
+#include "morva/tables.h"
+#include "morva/sample_file.h"
 
 namespace morva {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "chemdata/activity.h"
-#include "chemdata/indexed.h"
-#include "chemdata/tables.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "solver/mass_balance.h"
 

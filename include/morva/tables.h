@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "chemdata/indexed.h"
+#include "morva/indexed.h"
 
 namespace morva {
 

@@ -1,16 +1,13 @@
 #pragma once
-// One sample from its analysis to the solved aquifer fluid at the reference temperature, and
-// the report block of that reference state.
+// The solver's working state of one sample, from its analysis to the aquifer fluid at the
+// reference temperature and on through the process steps.
 
-#include <iosfwd>
-#include <string>
+#include <optional>
 
-#include "chemdata/indexed.h"
-#include "driver/options.h"
-#include "driver/run.h"
-#include "phases/gas_distribution.h"
-#include "samplefile/reader.h"
-#include "solver/ph.h"
+#include "morva/indexed.h"
+#include "morva/result.h"
+#include "morva/sample.h"
+#include "solver/solver_log.h"
 
 namespace morva {
 
@@ -36,8 +33,7 @@ struct work_state {
   double yc = 0.0;    ///< steam fraction at collection
   double ya = 0.0;    ///< steam fraction of the aquifer fluid at Tref
   double yb = 0.0;    ///< steam fraction lost by a boiling spring
-  std::string t_label = std::string(14, ' ');  ///< origin of Tref, 14 characters
-  std::string h_label = std::string(14, ' ');  ///< origin of Href, 14 characters
+  enthalpy_origin h_origin = enthalpy_origin::calculated;  ///< origin of Href
   double yc_old = 0.0;  ///< yc before its last update in the geothermometer iteration
   double yb_old = 0.0;  ///< yb before its last update
   double ya_old = 0.0;  ///< ya before its last update
@@ -57,11 +53,7 @@ struct work_state {
   gas_vector steam_mgkg;         ///< gases of the steam, mg per kg of steam
   double tds_liquid = 0.0;       ///< total dissolved solids of the liquid, mg/kg
 
-  std::string mb_msg = std::string(60, ' ');  ///< mass-balance message
-  /// pH-solver messages of the first solution of the last speciation.
-  ph_messages ph_msg1{std::string(60, ' '), std::string(60, ' ')};
-  /// pH-solver messages of its later passes.
-  ph_messages ph_msg2{std::string(60, ' '), std::string(60, ' ')};
+  solver_log log;  ///< what the solvers said, the counts since the sample's start
   double degas = 1.0;  ///< degassing coefficient of the state
 };
 
@@ -72,15 +64,12 @@ struct work_state {
 bool finite_state(const work_state& ws);
 
 /// Solves sample s with options opt up to its aquifer fluid at the reference temperature,
-/// filling ws; on a refusal writes the reason to term and sets suppress (ws is then not to be
-/// reported).
-void solve_reference_state(const sample_record& s, const run_options& opt, work_state& ws,
-                           bool& suppress, std::ostream& term);
+/// filling ws; the reason when the sample is refused (ws is then not to be reported).
+std::optional<refusal_reason> solve_reference_state(const sample_record& s, const run_options& opt,
+                                                    work_state& ws);
 
-/// Writes the report block of the solved reference state ws of sample s to the report file of
-/// rs, creating that file for the first sample of the run and turning the page separator into
-/// a form feed. False, with a message on err, when the report file cannot be created.
-bool report_reference_state(run_state& rs, const sample_record& s, const run_options& opt,
-                            const work_state& ws, std::ostream& err);
+/// The solved state of ws at temperature t (K) with steam fraction y and degassing coefficient
+/// f, with its derived results.
+fluid_state snapshot(const work_state& ws, double t, double y, double f);
 
 }  // namespace morva

@@ -1,0 +1,15 @@
+#pragma once
+// The calculation of one sample: from its analysis to the aquifer fluid at the reference
+// temperature and on through the cooling and boiling steps.
+
+#include "morva/result.h"
+#include "morva/sample.h"
+
+namespace morva {
+
+/// Calculates sample s with options opt: the sampled water, the aquifer fluid at the
+/// reference temperature and each process step, or the reason the sample is refused. Writes
+/// nothing anywhere; the same inputs give the same result, bit for bit.
+sample_result calculate(const sample_record& s, const run_options& opt);
+
+}  // namespace morva

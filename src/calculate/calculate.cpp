@@ -1,0 +1,138 @@
+#include "morva/calculate.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "calculate/work_state.h"
+#include "chemdata/activity.h"
+#include "chemdata/units.h"
+#include "geotherm/geothermometers.h"
+#include "phases/gas_distribution.h"
+#include "phases/recombination.h"
+#include "phases/speciation.h"
+#include "steam/saturation.h"
+
+namespace morva {
+
+namespace {
+
+/// A step begins with the solver's counts of its own.
+void begin_step(work_state& ws) { ws.log.unconverged = 0; }
+
+/// The step's result once calculated: its state, or the reason it was skipped; ws is put back
+/// to the last calculated state when the step overflowed.
+step_result finish_step(step_kind kind, double t_c, double y, work_state& ws,
+                        const work_state& before) {
+  step_result r;
+  r.kind = kind;
+  r.t_c = t_c;
+  r.degassing = ws.degas;
+  r.unconverged_mass_balances = ws.log.unconverged;
+  if (!finite_state(ws)) {
+    ws = before;
+    r.skipped = skip_reason::not_finite;
+  } else {
+    r.state = snapshot(ws, t_c + zero_celsius_k, y, ws.degas);
+  }
+  return r;
+}
+
+/// The cooling steps and then the boiling steps of opt, each starting from the last state
+/// calculated before it (ws, solved at the reference temperature on entry).
+void process_steps(const run_options& opt, work_state& ws, std::vector<step_result>& steps) {
+  // The options hold ten temperatures of each kind.
+  constexpr int max_steps = 10;
+  constexpr double epp = 1e-30;  // a steam fraction above this counts as steam
+  const int n_cool = std::min(opt.n_cool, max_steps);
+  const int n_boil = std::min(opt.n_boil, max_steps);
+
+  // Conductive cooling: the discharge of the reference state, unchanged, at each temperature;
+  // the previous step only gives the starting values.
+  for (int j = 0; j < n_cool; ++j) {
+    const double t_c = opt.t_cool_c[static_cast<std::size_t>(j)];
+    const double t = t_c + zero_celsius_k;
+    const work_state before = ws;
+    begin_step(ws);
+    ws.ah0 = ws.ah;
+    ws.est = ws.m;
+    phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.log);
+    ws.degas = 1.0;
+    gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
+    aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+    steps.push_back(finish_step(step_kind::cooling, t_c, 0.0, ws, before));
+  }
+
+  // Adiabatic boiling in one stage from the reference enthalpy down to each temperature.
+  double y_old = ws.ya;
+  for (int j = 0; j < n_boil; ++j) {
+    const double t_c = opt.t_boil_c[static_cast<std::size_t>(j)];
+    const double t = t_c + zero_celsius_k;
+    double y = (ws.href - entwat(t)) / entlat(t);
+    if (y < 0.0) y = 0.0;
+    if (!(y < 1.0)) {
+      // The fluid would be all steam: there is no liquid to speciate.
+      step_result r;
+      r.kind = step_kind::boiling;
+      r.t_c = t_c;
+      r.degassing = opt.boil_degas;
+      r.skipped = skip_reason::no_liquid;
+      steps.push_back(r);
+      continue;
+    }
+    const work_state before = ws;
+    begin_step(ws);
+    ws.ah0 = ws.ah;
+    for (int i = 1; i <= species_vector::size; ++i) ws.est[i] = (1.0 - y_old) * ws.m[i] / (1.0 - y);
+    for (int i = 1; i <= component_vector::size; ++i) ws.cl[i] = ws.cd[i] / (1.0 - y);
+    ws.ionic = strion(ws.est);
+    ws.degas = opt.boil_degas;
+    if (y < epp) {
+      phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.log);
+    } else {
+      phase2(ws.est, ws.cd, ws.cl, ws.a_d, t, ws.ionic, y, ws.ah0, ws.degas, ws.ah, ws.v, ws.mgas,
+             ws.m, ws.b, ws.log);
+    }
+    gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
+    aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, y, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+    steps.push_back(finish_step(step_kind::boiling, t_c, y, ws, before));
+    if (steps.back().state) y_old = y;
+  }
+}
+
+}  // namespace
+
+sample_result calculate(const sample_record& s, const run_options& opt) {
+  // Tref is held at the quartz cap when the quartz temperature exceeds this, K.
+  constexpr double t_quartz_warn = 606.15;
+
+  sample_result r;
+  work_state ws;
+  r.refused = solve_reference_state(s, opt, ws);
+  r.unconverged_mass_balances = ws.log.unconverged;
+  if (r.refused) return r;
+
+  r.sampled.ionic = ws.ionic_sampling;
+  r.sampled.balance = {ws.cations, ws.anions, ws.balance_diff};
+  reference_result& ref = r.reference;
+  ref.state = snapshot(ws, ws.tref, ws.ya, ws.degas);
+  ref.t_origin = opt.tref_type;
+  ref.h_origin = ws.h_origin;
+  ref.href = ws.href;
+  ref.tc = ws.tc;
+  ref.tb = ws.tb;
+  ref.yc = ws.yc;
+  ref.ya = ws.ya;
+  ref.yb = ws.yb;
+  if (opt.tref_type == reference_temperature::quartz) {
+    // Without a quartz temperature the geothermometer answers its high marker.
+    const geotemperature& q = ref.state.derived.quartz;
+    const double t = q.state == geotemperature::status::value ? q.t : t_marker_high_k;
+    ref.quartz_capped = t > t_quartz_warn && t > ws.tref;
+  }
+
+  process_steps(opt, ws, r.steps);
+  return r;
+}
+
+}  // namespace morva

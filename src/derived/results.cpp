@@ -1,0 +1,58 @@
+#include "derived/results.h"
+
+#include <cmath>
+
+#include "derived/ion_balance.h"
+#include "derived/minerals.h"
+#include "derived/oxidation.h"
+#include "geotherm/geothermometers.h"
+
+namespace morva {
+
+namespace {
+
+/// A geothermometer's answer, K, with its markers turned into reasons.
+geotemperature classify(double t) {
+  using enum geotemperature::status;
+  if (t == t_marker_high_k) return {above_range, t};
+  if (t == t_marker_low_k) return {below_range, t};
+  return {value, t};
+}
+
+}  // namespace
+
+derived_results derive(const fluid_state& st) {
+  // Below this molality a species counts as absent from the activity products, mol/kg.
+  constexpr double tiny = 1e-20;
+  derived_results d;
+  const species_vector& m = st.m;
+
+  balion(m, d.balance.anions, d.balance.cations, d.balance.difference_pct);
+  for (int couple = 1; couple <= 4; ++couple) {
+    d.eh[static_cast<std::size_t>(couple - 1)] =
+        oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
+  }
+
+  // Silica temperatures from the neutral H4SiO4 alone, Na/K from the free ions' activities.
+  const double sio2 = m[sp::h4sio4];
+  if (sio2 > 0.0) {
+    d.quartz = classify(hqtz(sio2));
+    d.chalcedony = classify(hcha(sio2));
+  }
+  if (m[sp::na] > 0.0 && m[sp::k] > 0.0) {
+    d.na_k = classify(hnak(m[sp::na], m[sp::k], st.gamma[sp::na], st.gamma[sp::k]));
+  }
+
+  species_vector logm, loggam;
+  for (int k = 1; k <= species_vector::size; ++k) {
+    logm[k] = m[k] > tiny ? std::log10(m[k]) : 0.0;
+    loggam[k] = std::log10(st.gamma[k]);
+  }
+  for (int j = 1; j <= mineral_vector::size; ++j) {
+    d.log_k[j] = solpro(j, st.t);
+    d.log_q[j] = actpro(j, m, logm, loggam);
+  }
+  return d;
+}
+
+}  // namespace morva

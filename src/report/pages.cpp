@@ -1,0 +1,78 @@
+#include "report/pages.h"
+
+#include <ostream>
+
+#include "chemdata/units.h"
+#include "report/fields.h"
+#include "report/messages.h"
+#include "report/sections.h"
+
+namespace morva {
+
+namespace {
+
+/// The heading of a step page: the sample number and what was done to the aquifer liquid.
+record step_heading(const sample_record& s, const step_result& step) {
+  record r;
+  const char* what =
+      step.kind == step_kind::cooling ? "Aquifer liquid cooled to" : "Aquifer liquid boiled to";
+  r.X(5).A(s.number).X(12).A(what).F(6, 1, step.t_c).A(" \xB0" "C");
+  if (step.kind == step_kind::boiling) {
+    r.X(18).A("Degassing coefficient is").F(7, 4, step.state->degassing);
+  }
+  return r;
+}
+
+}  // namespace
+
+void reference_pages(const sample_record& s, const run_options& opt, const sample_result& r,
+                     const std::string& user, const std::string& heading, char& page_separator,
+                     std::ostream& rep) {
+  const reference_result& ref = r.reference;
+  const fluid_state& st = ref.state;
+  put(rep, record{}.A(std::string(1, page_separator)));
+  out1(s.water, s.gas, s.condensate, s.steam_mgkg, s.collection, t_origin_label(ref.t_origin),
+       h_origin_label(ref.h_origin), user, heading, s.number, s.location, st.t, s.ph, s.ph_t,
+       s.pressure_bar_g, ref.href, s.tds, r.sampled.ionic, r.sampled.balance.anions,
+       r.sampled.balance.cations, r.sampled.balance.difference_pct, ref.yc, ref.yb,
+       opt.t_spring_c, opt.spring_degas, ph_texts(st.ph_first), rep);
+  out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, st.p, st.ptotal, ref.ya, rep);
+  out3(st, ph_texts(st.ph_later), mass_balance_text(st.mass_balance), rep);
+  if (ref.quartz_capped) {
+    put(rep, record{});
+    put(rep, record{}.A("     *** Quartz geothermometer temperature exceeds 333 degrees C."));
+    put(rep, record{}.A("     *** Reference temperature set to 333 degrees C."));
+  }
+
+  page_separator = separator_form_feed;
+  put(rep, record{}.A(std::string(1, page_separator)));
+  put(rep, record{});
+  put(rep, record{}.X(5).A("Activity coefficients in water").X(40).A(padded(s.number, 16)));
+  out4(st.gamma, rep);
+  out5(st.m, st.ah, rep);
+  out6(st.derived, rep);
+}
+
+void step_pages(const sample_record& s, const step_result& step, char page_separator,
+                std::ostream& rep) {
+  // Phase composition, ion balance and redox, activity coefficients on the first page;
+  // species and minerals under the repeated heading on the second.
+  const fluid_state& st = *step.state;
+  const record separator = record{}.A(std::string(1, page_separator));
+  const record heading = step_heading(s, step);
+  put(rep, separator);
+  put(rep, heading);
+  put(rep, record{}.X(5).A(std::string(110, '=')));
+  out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, st.p, st.ptotal, st.steam_fraction, rep);
+  out3(st, ph_texts(st.ph_later), mass_balance_text(st.mass_balance), rep);
+  put(rep, record{});
+  put(rep, record{}.X(5).A("Activity coefficients in water"));
+  put(rep, record{});
+  out4(st.gamma, rep);
+  put(rep, separator);
+  put(rep, heading);
+  out5(st.m, st.ah, rep);
+  out6(st.derived, rep);
+}
+
+}  // namespace morva
