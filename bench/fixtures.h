@@ -3,34 +3,31 @@
 // sample file and its aquifer fluid solved at 250 °C with a steam fraction of 0.2.
 
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "calculate/work_state.h"
 #include "chemdata/activity.h"
-#include "morva/indexed.h"
 #include "chemdata/units.h"
+#include "morva/indexed.h"
 #include "morva/sample.h"
-#include "driver/reference_state.h"
-#include "phases/speciation.h"
 #include "morva/sample_file.h"
+#include "phases/speciation.h"
 #include "solver/mass_balance.h"
 #include "solver/ph.h"
+#include "solver/solver_log.h"
 
 namespace morva::bench {
 
 /// The sample of the example file whose number starts with `number`.
 inline sample_record example_sample(std::string_view number) {
   std::ifstream f(std::string(MORVA_EXAMPLES) + "/morva.in", std::ios::binary);
-  sample_file source(f, "morva.in");
-  std::ostringstream term;
+  sample_reader source(f, "morva.in");
   for (;;) {
-    sample_record s;
-    int eof = 0;
-    input(source, s, eof, term);
-    if (eof != 0) break;
-    if (s.number.starts_with(number)) return s;
+    const read_result got = source.next();
+    if (got.what != read_result::kind::sample) break;
+    if (got.sample.number.starts_with(number)) return got.sample;
   }
   throw std::runtime_error("example sample not found");
 }
@@ -55,12 +52,9 @@ inline boiled_fluid solved_boiled_fluid() {
   boiled_fluid b;
   const sample_record s = well_sample();
   run_options opt;
-  opt.tref_type = 1;
+  opt.tref_type = reference_temperature::arbitrary;
   opt.t_typed_c = 250.0;
-  bool suppress = false;
-  std::ostringstream term;
-  solve_reference_state(s, opt, b.ws, suppress, term);
-  if (suppress) throw std::runtime_error("well sample refused");
+  if (solve_reference_state(s, opt, b.ws)) throw std::runtime_error("well sample refused");
 
   work_state& ws = b.ws;
   component_vector cl;
@@ -68,7 +62,7 @@ inline boiled_fluid solved_boiled_fluid() {
   double ah0 = ws.ah;
   double ionic = strion(ws.m);
   phase2(ws.m, ws.cd, cl, ws.a_d, b.t, ionic, b.y, ah0, 1.0, b.ah, ws.v, ws.mgas, b.m, ws.b,
-         ws.ph_msg1, ws.ph_msg2, ws.mb_msg, term);
+         ws.log);
   b.cl = cl;
   b.ionic = strion(b.m);
   for (int i = 1; i <= gas_factors::size; ++i)

@@ -1,5 +1,6 @@
-// Whole calculations of one sample: the reference state alone, and the reference state with
-// ten cooling and ten boiling steps and every report page.
+// Whole calculations of one sample: the reference state alone, the calculation of the sample
+// without steps, and the reference state with ten cooling and ten boiling steps and every
+// report page.
 
 #include <benchmark/benchmark.h>
 
@@ -8,35 +9,48 @@
 #include "bench/fixtures.h"
 #include "driver/run.h"
 #include "driver/sequence.h"
+#include "morva/calculate.h"
 
 namespace morva::bench {
 namespace {
 
-/// Reference state of the well discharge with the reference-temperature type `type`
-/// (0 measured, 3 quartz geothermometer).
-void reference_state(benchmark::State& state, int type) {
+/// Reference state of the well discharge, its reference temperature taken from `type`.
+void reference_state(benchmark::State& state, reference_temperature type) {
   const sample_record s = well_sample();
   run_options opt;
   opt.tref_type = type;
-  std::ostringstream term;
   for (auto _ : state) {
     work_state ws;
-    bool suppress = false;
-    solve_reference_state(s, opt, ws, suppress, term);
+    if (solve_reference_state(s, opt, ws)) state.SkipWithError("well sample refused");
     benchmark::DoNotOptimize(ws.m);
-    term.str("");
   }
 }
 
-void reference_state_measured(benchmark::State& state) { reference_state(state, 0); }
-void reference_state_quartz(benchmark::State& state) { reference_state(state, 3); }
+void reference_state_measured(benchmark::State& state) {
+  reference_state(state, reference_temperature::measured);
+}
+void reference_state_quartz(benchmark::State& state) {
+  reference_state(state, reference_temperature::quartz);
+}
+
+/// The whole calculation of the well discharge at its measured temperature without steps: the
+/// two-phase reference state with its sampled water and derived results, as values.
+void calculate_two_phase(benchmark::State& state) {
+  const sample_record s = well_sample();
+  const run_options opt;  // measured temperature, no boiling spring, no steps
+  for (auto _ : state) {
+    const sample_result r = calculate(s, opt);
+    if (r.refused) state.SkipWithError("well sample refused");
+    benchmark::DoNotOptimize(r.reference.state.m);
+  }
+}
 
 /// The well discharge at its measured temperature, cooled and boiled in ten steps each, with
 /// the report and both process-step files written to the null device.
 void sample_with_20_steps(benchmark::State& state) {
   const sample_record s = well_sample();
   run_options opt;
-  opt.tref_type = 0;
+  opt.tref_type = reference_temperature::measured;
   opt.n_cool = 10;
   opt.n_boil = 10;
   for (int j = 0; j < 10; ++j) {
@@ -60,6 +74,7 @@ void sample_with_20_steps(benchmark::State& state) {
 
 BENCHMARK(reference_state_measured)->Repetitions(5)->DisplayAggregatesOnly(true);
 BENCHMARK(reference_state_quartz)->Repetitions(5)->DisplayAggregatesOnly(true);
+BENCHMARK(calculate_two_phase)->Repetitions(5)->DisplayAggregatesOnly(true);
 BENCHMARK(sample_with_20_steps)
     ->Repetitions(5)
     ->DisplayAggregatesOnly(true)

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,14 +41,10 @@ example_blocks read_examples() {
   }
   // The reader tells which samples are water only: they get the boiling-spring question.
   std::ifstream f(name, std::ios::binary);
-  sample_file source(f, name);
-  std::ostringstream term;
-  for (;;) {
-    sample_record s;
-    int eof = 0;
-    input(source, s, eof, term);
-    if (eof != 0) break;
-    ex.type.push_back(s.type);
+  sample_reader source(f, name);
+  for (read_result got = source.next(); got.what == read_result::kind::sample;
+       got = source.next()) {
+    ex.type.push_back(got.sample.type);
   }
   return ex;
 }

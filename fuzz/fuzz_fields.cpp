@@ -15,14 +15,14 @@
 #include <string>
 #include <string_view>
 
-#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "driver/dialogs.h"
-#include "morva/sample.h"
 #include "driver/screen.h"
-#include "report/fields.h"
+#include "morva/result.h"
+#include "morva/sample.h"
 #include "morva/sample_file.h"
-#include "samplefile/writer.h"
+#include "morva/tables.h"
+#include "report/fields.h"
 
 namespace morva {
 namespace {
@@ -187,9 +187,11 @@ void run_askme2(byte_source& in) {
   opt.t_spring_c = 55.0;  // a type-2 sample keeps what it had
   opt.spring_degas = 0.5;
   if (!askme2(type, t_c, opt, keys, term)) return;
-  require(opt.tref_type >= 0 && opt.tref_type <= 4, "a temperature type of 0 to 4");
+  // The dialog numbers the temperature types 0 to 4 in the order of reference_temperature.
+  const int type_number = static_cast<int>(opt.tref_type);
+  require(type_number >= 0 && type_number <= 4, "a temperature type of 0 to 4");
   require(std::isfinite(opt.t_typed_c), "a finite typed temperature");
-  require(opt.tref_type != 0 || opt.t_typed_c > 0.0 || t_c > 0.0,
+  require(opt.tref_type != reference_temperature::measured || opt.t_typed_c > 0.0 || t_c > 0.0,
           "a measured temperature for type 0");
   if (type == 2)
     require(opt.t_spring_c == 55.0 && opt.spring_degas == 0.5,
@@ -263,16 +265,22 @@ void write_step_block(byte_source& in) {
   }
   const std::string number = padded(text, 16);
   const std::string location = padded(text.size() > 16 ? text.substr(16) : "", 80);
+  // The step's state as the calculation hands it over: only the liquid is written.
+  fluid_state st;
+  st.liquid_mgkg = liquid;
+  st.ah = ah;
+  st.tds_liquid = tds;
+  sample_record of;
+  of.number = number;
+  of.location = location;
   std::ostringstream block;
-  pickup(liquid, ah, tds, t_c, number, location, block);
+  pickup(st, t_c, of, block);
 
   std::istringstream back(block.str());
-  sample_file f(back, "cool.out");
-  std::ostringstream term;
-  sample_record s;
-  int eof = 0;
-  const read_outcome got = input(f, s, eof, term);
-  require(got.result == read_outcome::kind::sample && eof == 0, "a block that reads back");
+  sample_reader f(back, "cool.out");
+  const read_result got = f.next();
+  require(got.what == read_result::kind::sample, "a block that reads back");
+  const sample_record& s = got.sample;
   require(s.type == 1, "a water-only sample");
   require(s.number == number && s.location == location, "the texts as written");
   const auto near = [](double y, double x) {

@@ -129,16 +129,14 @@ std::string non_finite_in(const char* where, const std::string& text) {
 std::string read_back(const char* name) {
   std::ifstream in(name, std::ios::binary);
   if (!in) return {};
-  sample_file f(in, name);
-  std::ostringstream term;
+  sample_reader f(in, name);
   for (;;) {
-    sample_record s;
-    int eof = 0;
-    const read_outcome got = input(f, s, eof, term);
-    if (got.result == read_outcome::kind::input_error) {
-      return std::string(name) + " does not read back: " + got.diagnostic().text();
+    const read_result got = f.next();
+    if (got.what == read_result::kind::error) {
+      return std::string(name) + " does not read back: line " + std::to_string(got.line) + ": " +
+             got.fault;
     }
-    if (eof != 0) return {};
+    if (got.what == read_result::kind::end) return {};
   }
 }
 

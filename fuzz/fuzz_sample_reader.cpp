@@ -38,26 +38,27 @@ bool finite_record(const sample_record& s) {
 void read_all(const std::string& bytes) {
   constexpr long block_lines = 34;
   std::istringstream in(bytes);
-  std::ostringstream term;
-  sample_file f(in, "fuzz.in");
+  sample_reader f(in, "fuzz.in");
   long samples = 0;
   for (;;) {
-    sample_record s;
-    int eof = 0;
-    const read_outcome got = input(f, s, eof, term);
-    if (got.result == read_outcome::kind::input_error) {
+    const read_result got = f.next();
+    if (got.what == read_result::kind::error) {
       // The fault lies on a data line of the block being read.
-      require(eof == 1 && got.line >= 1 && got.line <= (samples + 1) * block_lines,
+      require(got.line > samples * block_lines && got.line <= (samples + 1) * block_lines,
               "a fault placed on a line of the block being read");
-      require(got.diagnostic().text().find("fuzz.in") != std::string::npos,
-              "a diagnostic that names the file");
+      // The stop diagnostic names the reader's file and says what went wrong on that line.
+      require(f.name() == "fuzz.in", "a reader that names the file");
+      require(got.fault == "read unexpected character" || got.fault == "read error",
+              "a diagnostic that says what went wrong");
       return;
     }
-    if (eof != 0) {
-      require(got.result == read_outcome::kind::end_of_file, "the end of the samples");
+    if (got.what == read_result::kind::end) {
+      require(got.dropped.empty() || got.dropped.size() == 16,
+              "a dropped sample named by its 16-character number");
       return;
     }
     ++samples;
+    const sample_record& s = got.sample;
     require(s.number.size() == 16 && s.location.size() == 80, "texts at their lengths");
     require(s.type == 1 || s.type == 2, "sample type 1 or 2");
     require(finite_record(s), "finite numbers in the sample");

@@ -78,6 +78,7 @@ struct fluid_state {
   double ah = 0.0;                   ///< hydrogen-ion activity
   double ph = 0.0;                   ///< -log10 aH
   species_vector m;                  ///< species molalities, mol/kg
+  component_vector totals;           ///< component totals the species hold, mol/kg
   species_vector gamma;              ///< activity coefficients at t and ionic
   gas_pressures p{};                 ///< partial pressures, bar absolute, water vapour first
   double ptotal = 0.0;               ///< total pressure, bar absolute

@@ -20,10 +20,11 @@ namespace {
 /// A step begins with the solver's counts of its own.
 void begin_step(work_state& ws) { ws.log.unconverged = 0; }
 
-/// The step's result once calculated: its state, or the reason it was skipped; ws is put back
-/// to the last calculated state when the step overflowed.
-step_result finish_step(step_kind kind, double t_c, double y, work_state& ws,
-                        const work_state& before) {
+/// The step's result once calculated: its state, whose species hold the liquid totals (mol/kg),
+/// or the reason it was skipped; ws is put back to the last calculated state when the step
+/// overflowed.
+step_result finish_step(step_kind kind, double t_c, double y, const component_vector& totals,
+                        work_state& ws, const work_state& before) {
   step_result r;
   r.kind = kind;
   r.t_c = t_c;
@@ -33,7 +34,7 @@ step_result finish_step(step_kind kind, double t_c, double y, work_state& ws,
     ws = before;
     r.skipped = skip_reason::not_finite;
   } else {
-    r.state = snapshot(ws, t_c + zero_celsius_k, y, ws.degas);
+    r.state = snapshot(ws, t_c + zero_celsius_k, y, ws.degas, totals);
   }
   return r;
 }
@@ -60,7 +61,7 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
     ws.degas = 1.0;
     gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
     aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
-    steps.push_back(finish_step(step_kind::cooling, t_c, 0.0, ws, before));
+    steps.push_back(finish_step(step_kind::cooling, t_c, 0.0, ws.cd, ws, before));
   }
 
   // Adiabatic boiling in one stage from the reference enthalpy down to each temperature.
@@ -95,7 +96,7 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
     }
     gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
     aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, y, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
-    steps.push_back(finish_step(step_kind::boiling, t_c, y, ws, before));
+    steps.push_back(finish_step(step_kind::boiling, t_c, y, ws.cl, ws, before));
     if (steps.back().state) y_old = y;
   }
 }
@@ -115,7 +116,10 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
   r.sampled.ionic = ws.ionic_sampling;
   r.sampled.balance = {ws.cations, ws.anions, ws.balance_diff};
   reference_result& ref = r.reference;
-  ref.state = snapshot(ws, ws.tref, ws.ya, ws.degas);
+  // A boiled aquifer fluid was solved for the totals of its liquid, a liquid one for those of
+  // the whole discharge.
+  constexpr double epp = 1e-30;
+  ref.state = snapshot(ws, ws.tref, ws.ya, ws.degas, ws.ya > epp ? ws.cl : ws.cd);
   ref.t_origin = opt.tref_type;
   ref.h_origin = ws.h_origin;
   ref.href = ws.href;

@@ -259,13 +259,15 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
   return std::nullopt;
 }
 
-fluid_state snapshot(const work_state& ws, double t, double y, double f) {
+fluid_state snapshot(const work_state& ws, double t, double y, double f,
+                     const component_vector& totals) {
   fluid_state st;
   st.t = t;
   st.ionic = ws.ionic;
   st.ah = ws.ah;
   st.ph = -std::log10(ws.ah);
   st.m = ws.m;
+  st.totals = totals;
   gamma_all(t, ws.ionic, st.gamma);
   st.p = ws.p;
   st.ptotal = ws.ptotal;

@@ -69,7 +69,8 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
                                                     work_state& ws);
 
 /// The solved state of ws at temperature t (K) with steam fraction y and degassing coefficient
-/// f, with its derived results.
-fluid_state snapshot(const work_state& ws, double t, double y, double f);
+/// f, whose species hold the liquid totals (mol/kg), with its derived results.
+fluid_state snapshot(const work_state& ws, double t, double y, double f,
+                     const component_vector& totals);
 
 }  // namespace morva

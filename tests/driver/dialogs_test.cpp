@@ -109,7 +109,7 @@ TEST(OptionsValues, StepsAndTemperaturesAsTyped) {
   bool answered = false;
   const run_options o = ask(1, 97.2, "1\n150\n\n3,200,180,160\n0.05\n2,150\n", answered);
   ASSERT_TRUE(answered);
-  EXPECT_EQ(o.tref_type, 1);
+  EXPECT_EQ(o.tref_type, reference_temperature::arbitrary);
   EXPECT_EQ(o.t_typed_c, 150.0);
   EXPECT_EQ(o.t_spring_c, 0.0);
   EXPECT_EQ(o.spring_degas, 1.0);
@@ -147,7 +147,7 @@ TEST(OptionsValues, TypedTemperaturesAndTheBoilingSpringOfATypeTwoSample) {
   // Type 0 with 12.5e1 typed; a type-2 sample leaves the boiling-spring fields alone.
   const run_options o = ask(2, 178.0, "0\n12.5e1\n\n\n", answered, before);
   ASSERT_TRUE(answered);
-  EXPECT_EQ(o.tref_type, 0);
+  EXPECT_EQ(o.tref_type, reference_temperature::measured);
   EXPECT_EQ(o.t_typed_c, 125.0);
   EXPECT_EQ(o.t_spring_c, 99.0);
   EXPECT_EQ(o.spring_degas, 0.5);
@@ -157,7 +157,7 @@ TEST(OptionsValues, TypedTemperaturesAndTheBoilingSpringOfATypeTwoSample) {
   EXPECT_EQ(ask(1, 97.2, "\n\n-3\n\n\n", answered).t_spring_c, 0.0);
   EXPECT_TRUE(answered);
   // Arbitrary type 1 accepts 0 °C.
-  EXPECT_EQ(ask(1, 97.2, "1\n0\n\n\n\n", answered).tref_type, 1);
+  EXPECT_EQ(ask(1, 97.2, "1\n0\n\n\n\n", answered).tref_type, reference_temperature::arbitrary);
   EXPECT_TRUE(answered);
   ask(1, 97.2, "1\n0\n\n", answered);
   EXPECT_FALSE(answered);

@@ -9,10 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "morva/sample.h"
-#include "driver/reference_state.h"
 #include "driver/session.h"
-#include "report/fields.h"
+#include "morva/calculate.h"
 #include "morva/sample_file.h"
 
 namespace morva {
@@ -41,25 +39,16 @@ std::string example_with(const std::vector<std::pair<int, std::string>>& changes
 
 sample_record read_one(const std::string& block) {
   std::istringstream in(block);
-  sample_file f(in, "morva.in");
-  sample_record s;
-  int eof = 0;
-  std::ostringstream term;
-  input(f, s, eof, term);
-  EXPECT_EQ(eof, 0);
-  return s;
+  sample_reader f(in, "morva.in");
+  const read_result got = f.next();
+  EXPECT_EQ(got.what, read_result::kind::sample);
+  return got.sample;
 }
 
-/// The terminal lines of a reference-state calculation that was refused, or "" when it was not.
+/// The terminal lines of a calculation that was refused, or "" when it was not.
 std::string refusal_of(const sample_record& s, const run_options& opt) {
-  work_state ws;
-  bool suppress = false;
-  std::ostringstream term;
-  solve_reference_state(s, opt, ws, suppress, term);
-  if (!suppress) return "";
-  const std::string text = term.str();
-  const std::size_t start = text.rfind("\n\n ");
-  return start == std::string::npos ? text : text.substr(start);
+  const sample_result r = calculate(s, opt);
+  return r.refused ? refusal_text(*r.refused) : "";
 }
 
 TEST(AbsurdAnalyses, AreRefusedRatherThanCalculatedToNumbersThatAreNotFinite) {
@@ -76,7 +65,7 @@ TEST(AbsurdAnalyses, AreRefusedRatherThanCalculatedToNumbersThatAreNotFinite) {
   };
   run_options measured;
   run_options at_150;
-  at_150.tref_type = 1;
+  at_150.tref_type = reference_temperature::arbitrary;
   at_150.t_typed_c = 150.0;
   const std::vector<absurd> cases = {
       // 1e300 mg/kg of Na and K: the ionic strength overflows.

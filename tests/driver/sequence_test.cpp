@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "chemdata/activity.h"
-#include "morva/indexed.h"
-#include "morva/tables.h"
 #include "derived/minerals.h"
 #include "driver/session.h"
 #include "geotherm/geothermometers.h"
-#include "report/fields.h"
+#include "morva/indexed.h"
 #include "morva/sample_file.h"
+#include "morva/tables.h"
+#include "report/fields.h"
 #include "steam/saturation.h"
 
 namespace morva {
@@ -1132,18 +1132,15 @@ TEST(Refusals, ARunOfRefusedSamplesLeavesAnOldReportUntouched) {
 /// Reads every sample block of a process-step file.
 std::vector<sample_record> samples_in(const std::string& text) {
   std::istringstream in(text);
-  sample_file f(in, "step file");
+  sample_reader f(in, "step file");
   std::vector<sample_record> all;
-  std::ostringstream term;
   for (;;) {
-    sample_record s;
-    int eof = 0;
-    const read_outcome got = input(f, s, eof, term);
-    EXPECT_NE(got.result, read_outcome::kind::input_error) << got.fault;
-    if (eof != 0) break;
-    all.push_back(s);
+    const read_result got = f.next();
+    EXPECT_NE(got.what, read_result::kind::error) << got.fault;
+    EXPECT_EQ(got.dropped, "");
+    if (got.what != read_result::kind::sample) break;
+    all.push_back(got.sample);
   }
-  EXPECT_EQ(term.str(), "");
   return all;
 }
 
@@ -1208,7 +1205,7 @@ TEST(ProcessSteps, CoolingThenBoilingPagesInOrderWithTheirFiles) {
   check_fluid(cool1, 200.0 + celsius, 0.0);
   check_fluid(cool2, 150.0 + celsius, 0.0);
 
-  // Boiling from the reference enthalpy to 100 °C in one stage.
+  // Boiling from the reference enthalpy to 100 Â°C in one stage.
   const double y = well_steam_fraction(100.0 + celsius);
   EXPECT_NEAR(boil1.y, y, 0.00005 + 1e-12);
   expect_solutes_scaled(boil1.liq, well_water_mgkg(), (1.0 - yc) / (1.0 - y), 1e-12);

@@ -2,8 +2,6 @@
 // A dilute geothermal water for the phase-model tests, speciated at its sampling conditions
 // the way the calculation sequence does it, with the proton balance it carries.
 
-#include <sstream>
-
 #include "chemdata/activity.h"
 #include "morva/indexed.h"
 #include "solver/mass_balance.h"
@@ -31,13 +29,11 @@ inline sampled_water dilute_water() {
   species_vector est;
   setini(s.c, est);
   species_vector x;
-  std::string msg;
-  std::ostringstream term;
-  masbal(s.c, s.ah, t, s.ionic, est, x, msg, term);
+  masbal(s.c, s.ah, t, s.ionic, est, x);
   spemol(x, s.ah, t, s.ionic, s.m);
   for (int pass = 1; pass <= 5; ++pass) {
     s.ionic = strion(s.m);
-    masbal(s.c, s.ah, t, s.ionic, s.m, x, msg, term);
+    masbal(s.c, s.ah, t, s.ionic, s.m, x);
     spemol(x, s.ah, t, s.ionic, s.m);
   }
   s.ionic = strion(s.m);

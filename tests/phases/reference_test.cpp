@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <optional>
 #include <string>
+
+#include "report/messages.h"
 
 namespace morva {
 namespace {
@@ -27,12 +29,22 @@ struct conditions {
   std::string screen;
 };
 
+/// param on sample s, with the labels and the terminal text the report and the terminal make
+/// of its outcome.
 conditions run(const sample& s) {
   conditions r;
-  std::ostringstream term;
-  param(s.pc_gauge, s.h, s.ref_type, s.t_typed_c, s.t_measured_c, s.sample_type, s.t_boil_c, s.c,
-        r.yc, r.ya, r.yb, r.href, r.tref, r.tc, r.tb, r.t_label, r.h_label, r.suppress, term);
-  r.screen = term.str();
+  const auto type = static_cast<reference_temperature>(s.ref_type);
+  enthalpy_origin h_origin = enthalpy_origin::calculated;
+  const std::optional<refusal_reason> refused =
+      param(s.pc_gauge, s.h, type, s.t_typed_c, s.t_measured_c, s.sample_type, s.t_boil_c, s.c,
+            r.yc, r.ya, r.yb, r.href, r.tref, r.tc, r.tb, h_origin);
+  r.suppress = refused.has_value();
+  if (refused) {
+    r.screen = refusal_text(*refused);
+  } else {
+    r.t_label = t_origin_label(type);
+    r.h_label = h_origin_label(h_origin);
+  }
   return r;
 }
 

@@ -8,9 +8,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "chemdata/activity.h"
+#include "derived/results.h"
+#include "morva/sample_file.h"
 #include "morva/tables.h"
 #include "report/fields.h"
-#include "morva/sample_file.h"
+#include "report/messages.h"
 
 namespace morva {
 
@@ -139,6 +142,18 @@ TEST(PhaseSection, FollowsTheLayout) {
 
 namespace {
 
+// A solved state of species m at aH ah, T (K) and ionic strength, with its derived results.
+fluid_state fluid(const species_vector& m, double ah, double t, double ionic) {
+  fluid_state st;
+  st.m = m;
+  st.ah = ah;
+  st.t = t;
+  st.ionic = ionic;
+  gamma_all(t, ionic, st.gamma);
+  st.derived = derive(st);
+  return st;
+}
+
 // A fluid at 500 K and zero ionic strength (activity coefficients 1): NaCl with some KCl,
 // 800 mg/kg of molecular silica, no member of any redox couple.
 std::vector<std::string> redox_section(double sio2, double na, double k) {
@@ -149,8 +164,8 @@ std::vector<std::string> redox_section(double sio2, double na, double k) {
   m[sp::cl] = na + k;
   const ph_messages ph_msg{std::string(54, 'a') + "xxxxxx", std::string(54, 'b') + "yyyyyy"};
   std::ostringstream rep;
-  out3(m, component_vector{}, 1e-6, 0.0, 500.0, ph_msg,
-       padded("Mass balance calculation does not converge", 60), rep);
+  out3(fluid(m, 1e-6, 500.0, 0.0), ph_msg, padded("Mass balance calculation does not converge", 60),
+       rep);
   return lines_of(rep);
 }
 
@@ -192,7 +207,7 @@ TEST(RedoxSection, MissingSilicaOrAlkalisReplaceTheTemperatures) {
 
 TEST(ActivityCoefficientSection, ListsEveryChargedSpeciesOnce) {
   std::ostringstream rep, salty;
-  out4(298.15, 0.0, rep);
+  out4(fluid(species_vector{}, 1e-7, 298.15, 0.0).gamma, rep);
   const std::vector<std::string> l = lines_of(rep);
   ASSERT_EQ(l.size(), 16u);
   const std::string one = b(9) + "    1.000";  // every coefficient is 1 at zero ionic strength
@@ -207,7 +222,7 @@ TEST(ActivityCoefficientSection, ListsEveryChargedSpeciesOnce) {
     if (species_charge[k] != 0.0) charged.insert(std::string(spenam(k)));
   EXPECT_EQ(listed, charged);
   // At 25 °C and I = 0.1 mol/kg: H+ about 0.82, Ca++ about 0.40 (half a unit of the last digit).
-  out4(298.15, 0.1, salty);
+  out4(fluid(species_vector{}, 1e-7, 298.15, 0.1).gamma, salty);
   const std::vector<std::string> s = lines_of(salty);
   EXPECT_NEAR(std::stod(s[0].substr(26, 9)), 0.82, 0.005);
   EXPECT_NEAR(std::stod(s[1].substr(61, 9)), 0.40, 0.005);
@@ -240,7 +255,7 @@ TEST(MineralSection, LogKBesideLogQWithAnOpenLastEntry) {
   m[sp::h4sio4] = 0.001;
   m[sp::mg] = 0.001;
   std::ostringstream rep;
-  out6(m, 298.15, 0.0, rep);
+  out6(fluid(m, 1e-7, 298.15, 0.0).derived, rep);
   const std::vector<std::string> l = lines_of(rep);
   ASSERT_EQ(l.size(), 13u);
   EXPECT_EQ(l[0], "");
@@ -256,6 +271,27 @@ TEST(MineralSection, LogKBesideLogQWithAnOpenLastEntry) {
   // against -3. The blanks that open a third entry end the line.
   EXPECT_EQ(l[12], b(5) + "Chrysotile     31.572   27.000" + b(5) + "Sil. amorph.   -2.711" +
                        "   -3.000" + b(5));
+}
+
+TEST(SolverMessages, OutcomesInTheWordsOfTheReportAndTheTerminal) {
+  const std::string blank(60, ' ');
+  struct row {
+    ph_outcome o;
+    std::string range, convergence;
+  };
+  for (const row& r : {row{ph_outcome::solved, blank, blank},
+                       row{ph_outcome::above_range, padded("pH higher than 11", 60), blank},
+                       row{ph_outcome::below_range, padded("pH lower than  2", 60), blank},
+                       row{ph_outcome::not_converged, blank,
+                           padded("No convergence in pH calculation after 50 iterations.", 60)}}) {
+    EXPECT_EQ(ph_texts(r.o), (ph_messages{r.range, r.convergence}));
+  }
+  EXPECT_EQ(mass_balance_text({true, 12}), blank);
+  EXPECT_EQ(mass_balance_text({false, 100}),
+            "Mass balance calculation does not converge" + std::string(18, ' '));
+  std::ostringstream term;
+  say_mass_balance(term);
+  EXPECT_EQ(term.str(), "     Mass balance calculation does not converge\n");
 }
 
 }  // namespace morva

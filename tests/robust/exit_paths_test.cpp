@@ -13,10 +13,10 @@
 
 #include "driver/run.h"
 #include "driver/session.h"
+#include "morva/sample_file.h"
 #include "report/fields.h"
 #include "robust/output_check.h"
 #include "robust/water_generator.h"
-#include "morva/sample_file.h"
 
 namespace morva {
 namespace {
@@ -79,20 +79,17 @@ void expect_complete_report(const std::string& report, std::size_t n) {
 /// A process-step file holds exactly n complete water-only blocks.
 void expect_complete_step_file(const std::string& text, std::size_t n) {
   std::istringstream in(text);
-  sample_file f(in, "step file");
-  std::ostringstream term;
+  sample_reader f(in, "step file");
   std::size_t blocks = 0;
   for (;;) {
-    sample_record s;
-    int eof = 0;
-    const read_outcome got = input(f, s, eof, term);
-    ASSERT_NE(got.result, read_outcome::kind::input_error);
-    if (eof != 0) break;
+    const read_result got = f.next();
+    ASSERT_NE(got.what, read_result::kind::error);
+    EXPECT_EQ(got.dropped, "");
+    if (got.what != read_result::kind::sample) break;
     ++blocks;
   }
   EXPECT_EQ(blocks, n);
   EXPECT_EQ(f.lines_read(), static_cast<long>(34 * n));
-  EXPECT_EQ(term.str(), "");
 }
 
 TEST(KeyboardEnds, AtEveryQuestionTheRunStopsWithItsStatusAndKeepsItsFiles) {

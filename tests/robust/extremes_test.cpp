@@ -59,7 +59,7 @@ water_analysis well() {
 run_options options(int type, double t_c, std::initializer_list<double> boil = {},
                     std::initializer_list<double> cool = {}) {
   run_options o;
-  o.tref_type = type;
+  o.tref_type = static_cast<reference_temperature>(type);
   o.t_typed_c = t_c;
   o.n_boil = static_cast<int>(boil.size());
   std::copy(boil.begin(), boil.end(), o.t_boil_c.begin());

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "morva/indexed.h"
-#include "morva/tables.h"
 #include "morva/sample_file.h"
+#include "morva/tables.h"
 #include "samplefile/writer.h"
 #include "solver/mass_balance.h"
 
@@ -37,11 +37,8 @@ TEST(MassBalanceFaults, ABasisSpeciesFarBelowOneInTenToThe30IsStillSolved) {
   est[sp::al] = 5e-37;  // the estimate a previous state left
   species_vector x;
   species_vector m;
-  std::string msg;
-  std::ostringstream term;
-  masbal(c, ah, t, ionic, est, x, msg, term);
+  EXPECT_TRUE(masbal(c, ah, t, ionic, est, x).converged);
   spemol(x, ah, t, ionic, m);
-  EXPECT_EQ(term.str(), "");
   ASSERT_LT(m[sp::al], 1e-30);  // the case in point: a free ion below the old guard
   double al = 0.0;
   for (int i = 57; i <= 69; ++i) al += m[i];
@@ -61,11 +58,10 @@ TEST(ProcessStepFileFaults, ALiquidOfTenMillionMgPerKgReadsBackAsWritten) {
   pickup(liquid, 1e-7, 3.25e7, 100.0, "BRINE", "boiled brine", out);
   EXPECT_EQ(out.str().find('*'), std::string::npos) << out.str();
   std::istringstream in(out.str());
-  sample_file f(in, "boil.out");
-  sample_record s;
-  int eof = 0;
-  std::ostringstream term;
-  ASSERT_EQ(input(f, s, eof, term).result, read_outcome::kind::sample);
+  sample_reader f(in, "boil.out");
+  const read_result got = f.next();
+  ASSERT_EQ(got.what, read_result::kind::sample);
+  const sample_record& s = got.sample;
   EXPECT_NEAR(s.water[comp::na] * w(comp::na) / 12345678.25, 1.0, 1e-15);  // via mol/kg
   EXPECT_NEAR(s.water[comp::cl] * w(comp::cl) / 1.5e15, 1.0, 1e-9);        // nine digits written
   EXPECT_NEAR(s.water[comp::so4] * w(comp::so4), 9999999.999999, 1e-8);

@@ -6,12 +6,12 @@
 #include <sstream>
 #include <string>
 
-#include "morva/indexed.h"
-#include "morva/tables.h"
 #include "driver/dialogs.h"
 #include "geotherm/geothermometers.h"
-#include "robust/water_generator.h"
+#include "morva/indexed.h"
 #include "morva/sample_file.h"
+#include "morva/tables.h"
+#include "robust/water_generator.h"
 
 namespace morva {
 namespace {
@@ -33,12 +33,11 @@ TEST(WaterGenerator, BlocksAndAnswersReadBackAsGenerated) {
     const generated_sample gs = g.next();
     SCOPED_TRACE(gs.number + " " + gs.kind);
     std::istringstream file(gs.block);
-    sample_file f(file, "generated");
-    sample_record s;
-    int eof = 0;
+    sample_reader f(file, "generated");
+    const read_result got = f.next();
+    ASSERT_EQ(got.what, read_result::kind::sample);
+    const sample_record& s = got.sample;
     std::ostringstream term;
-    const read_outcome got = input(f, s, eof, term);
-    ASSERT_EQ(got.result, read_outcome::kind::sample);
     EXPECT_EQ(f.lines_read(), 34);
     EXPECT_EQ(s.type, gs.type);
     EXPECT_EQ(s.number.substr(0, gs.number.size()), gs.number);
@@ -73,11 +72,10 @@ TEST(WaterGenerator, OrdinaryWatersArePhysicallyPlausible) {
     const generated_sample gs = g.next();
     SCOPED_TRACE(gs.number + " " + gs.kind);
     std::istringstream file(gs.block);
-    sample_file f(file, "generated");
-    sample_record s;
-    int eof = 0;
-    std::ostringstream term;
-    ASSERT_EQ(input(f, s, eof, term).result, read_outcome::kind::sample);
+    sample_reader f(file, "generated");
+    const read_result got = f.next();
+    ASSERT_EQ(got.what, read_result::kind::sample);
+    const sample_record& s = got.sample;
     const component_vector& c = s.water;
     const double cations = c[comp::na] + c[comp::k] + 2 * (c[comp::mg] + c[comp::ca]) +
                            3 * c[comp::al] + 2 * c[comp::fe] + std::pow(10.0, -s.ph);

@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "morva/indexed.h"
-#include "driver/reference_state.h"
 #include "driver/run.h"
 #include "driver/session.h"
-#include "driver/steps.h"
+#include "morva/calculate.h"
+#include "morva/indexed.h"
+#include "morva/sample_file.h"
 #include "report/fields.h"
 #include "robust/output_check.h"
-#include "morva/sample_file.h"
 
 namespace morva {
 
@@ -267,94 +266,62 @@ bool stars_allowed(const std::vector<std::string>& lines, std::size_t n) {
 /// complete water-only samples at a finite state.
 std::vector<std::string> step_file_samples(const std::string& text, const std::string& name) {
   std::istringstream in(text);
-  sample_file f(in, name);
+  sample_reader f(in, name);
   std::vector<std::string> numbers;
-  std::ostringstream term;
   for (;;) {
-    sample_record s;
-    int eof = 0;
-    const read_outcome got = input(f, s, eof, term);
-    EXPECT_NE(got.result, read_outcome::kind::input_error) << got.diagnostic().text();
-    if (eof != 0) break;
+    const read_result got = f.next();
+    EXPECT_NE(got.what, read_result::kind::error) << got.fault << " at line " << got.line;
+    EXPECT_EQ(got.dropped, "") << name;
+    if (got.what != read_result::kind::sample) break;
+    const sample_record& s = got.sample;
     EXPECT_EQ(s.type, 1);
     EXPECT_TRUE(std::isfinite(s.ph) && s.ph > -2.0 && s.ph < 16.0) << s.ph;
     for (int k = 1; k <= component_vector::size; ++k) EXPECT_GE(s.water[k], 0.0);
     numbers.push_back(file_name(s.number));
   }
-  EXPECT_EQ(term.str(), "") << name;
   EXPECT_EQ(f.lines_read() % 34, 0) << name;
   return numbers;
 }
 
 // ---------------------------------------------------------------------------------------------
 
-/// True when the terminal text of the steps ends with a skipped step.
-bool skipped_last(const std::string& said) {
-  const std::string tail = "Step skipped.\n";
-  return said.size() >= tail.size() &&
-         said.compare(said.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 /// Checks the mass balance of every state the calculation of sample gs solves, in process.
 void check_states(const generated_sample& gs, const outcome& o, tally& t) {
   SCOPED_TRACE("states of " + gs.number + " (" + gs.kind + ")");
   std::istringstream file(gs.block);
-  sample_file f(file, "generated");
-  sample_record s;
-  int eof = 0;
-  std::ostringstream sink;
-  ASSERT_EQ(input(f, s, eof, sink).result, read_outcome::kind::sample);
-  work_state ws;
-  bool suppress = false;
-  solve_reference_state(s, gs.options, ws, suppress, sink);
-  ASSERT_EQ(suppress, o.refused) << sink.str();
-  if (suppress) return;
+  sample_reader f(file, "generated");
+  const read_result got = f.next();
+  ASSERT_EQ(got.what, read_result::kind::sample);
+  const sample_result r = calculate(got.sample, gs.options);
+  ASSERT_EQ(r.refused.has_value(), o.refused);
+  if (r.refused) return;
 
-  const auto check = [&t](const work_state& w, const component_vector& c, const std::string& what) {
+  const auto check = [&t](const fluid_state& st, const std::string& what) {
     ++t.states;
     // Amounts are never negative, whatever the solver's state.
     bool signs = true;
-    for (int i = 1; i <= species_vector::size; ++i) signs = signs && w.m[i] >= 0.0;
-    for (int i = 1; i <= component_vector::size; ++i) signs = signs && w.liquid_mgkg[i] >= 0.0;
-    for (int i = 1; i <= gas_vector::size; ++i) {
-      signs = signs && w.steam_mgkg[i] >= 0.0 && w.mgas[i] >= 0.0;
-    }
-    for (const double p : w.p) signs = signs && p >= 0.0;
+    for (int i = 1; i <= species_vector::size; ++i) signs = signs && st.m[i] >= 0.0;
+    for (int i = 1; i <= component_vector::size; ++i) signs = signs && st.liquid_mgkg[i] >= 0.0;
+    for (int i = 1; i <= gas_vector::size; ++i) signs = signs && st.steam_mgkg[i] >= 0.0;
+    for (const double p : st.p) signs = signs && p >= 0.0;
     EXPECT_TRUE(signs) << what << ": a negative amount or pressure";
-    const misfit e = closure(w.m, c);
-    if (w.mb_msg.find_first_not_of(' ') != std::string::npos) {
+    const misfit e = closure(st.m, st.totals);
+    if (!st.mass_balance.converged) {
       // The solver said it stopped short; the report carries its message.
       ++t.states_unconverged;
       t.worst_unconverged = std::max(t.worst_unconverged, e.relative);
       return;
     }
     EXPECT_LE(e.relative, closure_tol) << what << ": component " << e.component;
-    EXPECT_TRUE(std::isfinite(w.ah) && w.ah > 0.0) << what;
-    EXPECT_TRUE(std::isfinite(w.ionic) && w.ionic >= 0.0) << what;
+    EXPECT_TRUE(std::isfinite(st.ah) && st.ah > 0.0) << what;
+    EXPECT_TRUE(std::isfinite(st.ionic) && st.ionic >= 0.0) << what;
   };
-  check(ws, ws.ya > 1e-30 ? ws.cl : ws.cd, "reference state");
-
-  // Each step on its own: the options cut after it, the state it leaves checked.
-  run_options opt = gs.options;
-  for (int j = 1; j <= gs.options.n_cool; ++j) {
-    opt.n_cool = j;
-    opt.n_boil = 0;
-    run_state rs;  // no file open: the step pages go nowhere
-    work_state w = ws;
-    std::ostringstream steps_term;
-    process_steps(rs, s, opt, w, steps_term);
-    if (skipped_last(steps_term.str())) continue;
-    check(w, w.cd, "cooling step " + std::to_string(j));
-  }
-  for (int j = 1; j <= gs.options.n_boil; ++j) {
-    opt.n_cool = gs.options.n_cool;
-    opt.n_boil = j;
-    run_state rs;
-    work_state w = ws;
-    std::ostringstream steps_term;
-    process_steps(rs, s, opt, w, steps_term);
-    if (skipped_last(steps_term.str())) continue;
-    check(w, w.cl, "boiling step " + std::to_string(j));
+  check(r.reference.state, "reference state");
+  for (std::size_t j = 0; j < r.steps.size(); ++j) {
+    const step_result& step = r.steps[j];
+    if (!step.state) continue;
+    check(*step.state, (step.kind == step_kind::cooling ? "cooling step " : "boiling step ") +
+                           std::to_string(j + 1));
   }
 }
 

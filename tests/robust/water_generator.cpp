@@ -9,10 +9,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "morva/indexed.h"
-#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
+#include "morva/indexed.h"
+#include "morva/tables.h"
 #include "report/fields.h"
 #include "steam/saturation.h"
 
@@ -399,7 +399,7 @@ std::string options_answers(water_generator& g, const water_analysis& a, int typ
   std::string keys;
   const auto answer = [&keys](const std::string& s) { keys += s + "\n"; };
   opt = run_options{};
-  opt.tref_type = ref_type;
+  opt.tref_type = static_cast<reference_temperature>(ref_type);
   double t_ref_c = t_aq;
   switch (ref_type) {
     case 0:
@@ -734,8 +734,11 @@ std::string dialog_answers(int type, const run_options& opt) {
     return s;
   };
   std::string keys = "\n";
-  keys += std::to_string(opt.tref_type) + "\n";
-  if (opt.tref_type <= 1) keys += number(opt.t_typed_c, 10) + "\n";
+  keys += std::to_string(static_cast<int>(opt.tref_type)) + "\n";
+  if (opt.tref_type == reference_temperature::measured ||
+      opt.tref_type == reference_temperature::arbitrary) {
+    keys += number(opt.t_typed_c, 10) + "\n";
+  }
   if (type == 1) {
     keys += (opt.t_spring_c != 0.0 ? number(opt.t_spring_c, 8) : std::string()) + "\n";
     if (opt.t_spring_c > 0.0) keys += number(opt.spring_degas, 8) + "\n";

@@ -1,5 +1,3 @@
-#include "morva/sample_file.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "morva/sample_file.h"
 #include "morva/tables.h"
 
 namespace morva {
@@ -40,30 +39,22 @@ std::string fields(std::initializer_list<const char*> xs) {
 
 struct read_run {
   std::vector<sample_record> samples;
-  read_outcome last;  // the outcome that ended the reading
-  int last_eof = 0;
-  std::string term;
+  read_result last;  // the result that ended the reading
 };
 
 /// Reads samples from text until the reader reports anything but a sample.
 read_run read_all(const std::string& text, const std::string& name = "morva.in") {
   std::istringstream in(text);
-  sample_file f(in, name);
-  std::ostringstream term;
+  sample_reader f(in, name);
   read_run run;
   for (int guard = 0; guard < 100; ++guard) {
-    sample_record s;
-    int eof = -1;
-    const read_outcome o = input(f, s, eof, term);
-    if (o.result != read_outcome::kind::sample) {
+    read_result o = f.next();
+    if (o.what != read_result::kind::sample) {
       run.last = o;
-      run.last_eof = eof;
       break;
     }
-    EXPECT_EQ(eof, 0);
-    run.samples.push_back(s);
+    run.samples.push_back(o.sample);
   }
-  run.term = term.str();
   return run;
 }
 
@@ -97,9 +88,8 @@ TEST(SampleReader, WaterOnlySampleConvertedToMolal) {
   EXPECT_EQ(s.tds, 925.0);
   EXPECT_EQ(s.type, 1);
   expect_all_zero(s.steam);
-  EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
-  EXPECT_EQ(run.last_eof, 1);
-  EXPECT_EQ(run.term, "");
+  EXPECT_EQ(run.last.what, read_result::kind::end);
+  EXPECT_EQ(run.last.dropped, "");
 }
 
 TEST(SampleReader, WellDischargeWithSteamData) {
@@ -219,15 +209,15 @@ TEST(SampleReader, MissingLastLineGivesZeroCondensate) {
   EXPECT_EQ(run.samples[1].ph_t, 22.0 + 273.15);
   EXPECT_EQ((std::array<double, 4>{}), run.samples[1].condensate);
   EXPECT_EQ(run.samples[1].type, 1);
-  EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
-  EXPECT_EQ(run.term, "");
+  EXPECT_EQ(run.last.what, read_result::kind::end);
+  EXPECT_EQ(run.last.dropped, "");
 }
 
 TEST(SampleReader, TrailingEmptyLineIsHarmless) {
   const read_run run = read_all(test_file("two_samples.in") + "\n");
   EXPECT_EQ(run.samples.size(), 2u);
-  EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
-  EXPECT_EQ(run.term, "");
+  EXPECT_EQ(run.last.what, read_result::kind::end);
+  EXPECT_EQ(run.last.dropped, "");
 }
 
 TEST(SampleReader, EveryTruncationEndsCleanly) {
@@ -241,14 +231,12 @@ TEST(SampleReader, EveryTruncationEndsCleanly) {
     const int in_block = lines > 34 ? lines - 34 : lines;
     const std::size_t complete = (lines >= 33 ? 1u : 0u) + (lines >= 67 ? 1u : 0u);
     EXPECT_EQ(run.samples.size(), complete);
-    EXPECT_EQ(run.last.result, read_outcome::kind::end_of_file);
-    EXPECT_EQ(run.last_eof, 1);
+    EXPECT_EQ(run.last.what, read_result::kind::end);
     const char* number = lines > 34 ? "W-14 1994-0312  " : "HV-07           ";
     if (in_block >= 24 && in_block <= 32) {
-      EXPECT_EQ(run.term,
-                std::string(" Sample file ends inside sample ") + number + "; it is not used.\n");
+      EXPECT_EQ(run.last.dropped, number);
     } else {
-      EXPECT_EQ(run.term, "");
+      EXPECT_EQ(run.last.dropped, "");
     }
     pos = full.find('\n', pos) + 1;
   }
@@ -259,7 +247,7 @@ TEST(SampleReader, EveryByteTruncationEndsWithoutFault) {
   const std::string full = test_file("two_samples.in");
   for (std::size_t n = 0; n <= full.size(); ++n) {
     const read_run run = read_all(full.substr(0, n));
-    ASSERT_EQ(run.last.result, read_outcome::kind::end_of_file) << n;
+    ASSERT_EQ(run.last.what, read_result::kind::end) << n;
     ASSERT_LE(run.samples.size(), 2u);
   }
 }
@@ -272,7 +260,7 @@ TEST(SampleReader, CarriageReturnsAndMissingLastLineFeed) {
   const read_run a = read_all(lf);
   const read_run b = read_all(crlf);
   ASSERT_EQ(b.samples.size(), 2u);
-  EXPECT_EQ(b.last.result, read_outcome::kind::end_of_file);
+  EXPECT_EQ(b.last.what, read_result::kind::end);
   for (std::size_t k = 0; k < 2; ++k) {
     EXPECT_EQ(b.samples[k].location, a.samples[k].location);
     EXPECT_EQ(b.samples[k].water, a.samples[k].water);
@@ -290,12 +278,10 @@ TEST(SampleReader, InvalidNumberNamesFileAndLine) {
   text.replace(at, 16, "            44.O");
   const read_run run = read_all(text, "wells.in");
   EXPECT_EQ(run.samples.size(), 1u);
-  EXPECT_EQ(run.last.result, read_outcome::kind::input_error);
-  EXPECT_EQ(run.last_eof, 1);
+  EXPECT_EQ(run.last.what, read_result::kind::error);
   EXPECT_EQ(run.last.line, 53);
-  EXPECT_EQ(run.last.diagnostic().text(),
-            "morva: sample file wells.in, line 53: read unexpected character");
-  EXPECT_EQ(run.term, "");
+  EXPECT_EQ(run.last.fault, "read unexpected character");
+  EXPECT_EQ(run.last.dropped, "");
 }
 
 TEST(SampleReader, ExtraOrMissingLineShiftsTextIntoNumbers) {
@@ -305,14 +291,14 @@ TEST(SampleReader, ExtraOrMissingLineShiftsTextIntoNumbers) {
   const std::string extra = good.substr(0, at) + "\n" + good.substr(at);
   const read_run a = read_all(extra);
   EXPECT_EQ(a.samples.size(), 0u);
-  EXPECT_EQ(a.last.result, read_outcome::kind::input_error);
+  EXPECT_EQ(a.last.what, read_result::kind::error);
   EXPECT_EQ(a.last.line, 10);
   // One empty line lost: data lines fall on empty lines until the next title lands on line 34.
   std::string missing = good;
   missing.erase(missing.find("\n\n<Water phase pH>"), 1);
   const read_run b = read_all(missing);
   EXPECT_EQ(b.samples.size(), 0u);
-  EXPECT_EQ(b.last.result, read_outcome::kind::input_error);
+  EXPECT_EQ(b.last.what, read_result::kind::error);
   EXPECT_EQ(b.last.line, 34);
 }
 

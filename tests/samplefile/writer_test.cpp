@@ -6,8 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "morva/tables.h"
 #include "morva/sample_file.h"
+#include "morva/tables.h"
+#include "report/fields.h"
 
 namespace morva {
 namespace {
@@ -98,14 +99,20 @@ TEST(SampleWriter, NeutralPhInItsField) {
 TEST(SampleWriter, BlockReadsBackAsWaterOnlySample) {
   std::ostringstream out;
   const component_vector c = boiled_liquid();
-  pickup(c, 3.0e-9, 931.25, 97.3, "HV-07", location, out);
+  // Written from a solved state, as the process steps do.
+  fluid_state st;
+  st.liquid_mgkg = c;
+  st.ah = 3.0e-9;
+  st.tds_liquid = 931.25;
+  sample_record from;
+  from.number = padded("HV-07", 16);
+  from.location = padded(location, 80);
+  pickup(st, 97.3, from, out);
   std::istringstream in(out.str());
-  sample_file f(in, "boil.out");
-  std::ostringstream term;
-  sample_record s;
-  int eof = -1;
-  ASSERT_EQ(input(f, s, eof, term).result, read_outcome::kind::sample);
-  EXPECT_EQ(eof, 0);
+  sample_reader f(in, "boil.out");
+  read_result got = f.next();
+  ASSERT_EQ(got.what, read_result::kind::sample);
+  const sample_record& s = got.sample;
   EXPECT_EQ(s.number, "HV-07           ");
   EXPECT_EQ(s.location, location + std::string(80 - location.size(), ' '));
   EXPECT_EQ(s.collection[2], 97.3);
@@ -122,8 +129,9 @@ TEST(SampleWriter, BlockReadsBackAsWaterOnlySample) {
     EXPECT_EQ(s.water[i], c[i] / w(i));  // binary-exact values survive 8 decimals
     EXPECT_EQ(s.steam[i], 0.0);
   }
-  EXPECT_EQ(input(f, s, eof, term).result, read_outcome::kind::end_of_file);
-  EXPECT_EQ(term.str(), "");
+  got = f.next();
+  EXPECT_EQ(got.what, read_result::kind::end);
+  EXPECT_EQ(got.dropped, "");
 }
 
 }  // namespace

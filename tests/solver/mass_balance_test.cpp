@@ -19,14 +19,15 @@ constexpr double closure = 1.1e-6;
 
 /// Totals c at ah, T (K) solved as the callers do: masbal and spemol, six passes with the
 /// ionic strength of the last result (zero in the first).
-speciation_state solve(const component_vector& c, double ah, double t, std::ostream& term) {
+speciation_state solve(const component_vector& c, double ah, double t, int& unconverged) {
   speciation_state s;
   s.t = t;
   s.ah = ah;
   setini(c, s.m);
   for (int pass = 0; pass < 6; ++pass) {
     s.ionic = pass == 0 ? 0.0 : strion(s.m);
-    masbal(c, ah, t, s.ionic, s.m, s.x, s.msg, term);
+    s.mb = masbal(c, ah, t, s.ionic, s.m, s.x);
+    unconverged += s.mb.converged ? 0 : 1;
     spemol(s.x, ah, t, s.ionic, s.m);
   }
   return s;
@@ -60,15 +61,12 @@ TEST(MassBalance, PureWaterHoldsOnlyHydrogenAndHydroxideIons) {
     const double ah = 1e-6, ionic = 0.01;
     species_vector m0, x, m, expected;
     setini(c, m0);
-    std::string msg = "left over";
-    std::ostringstream term;
-    masbal(c, ah, t, ionic, m0, x, msg, term);
+    const mass_balance_outcome mb = masbal(c, ah, t, ionic, m0, x);
     spemol(x, ah, t, ionic, m);
     expected[1] = ah / gamma(1, t, ionic);
     expected[2] = 1 / (ah * recdis(1, t, ionic));
     EXPECT_EQ(m, expected);
-    EXPECT_EQ(msg, std::string(60, ' '));
-    EXPECT_EQ(term.str(), "");
+    EXPECT_TRUE(mb.converged);
   }
 }
 
@@ -81,17 +79,17 @@ TEST(MassBalance, IronThreeNeedsBothSulfideAndSulfate) {
   c[comp::na] = 0.012;
   c[comp::so4] = 0.001;
   const double t = 373.15, ah = 1e-4;
-  std::ostringstream term;
-  speciation_state s = solve(c, ah, t, term);
+  int unconverged = 0;
+  speciation_state s = solve(c, ah, t, unconverged);
   for (int i : {40, 45, 46, 47, 48, 51, 52, 53, 54, 56}) EXPECT_EQ(s.m[i], 0.0) << i;
 
   c[comp::h2s] = 1e-6;
-  s = solve(c, ah, t, term);
+  s = solve(c, ah, t, unconverged);
   EXPECT_GT(s.m[40], 0.0);
   EXPECT_EQ(s.m[40], s.m[39] * redox(s.m[12], s.m[17], ah, t, s.ionic));
   for (int k : {comp::fe, comp::cl, comp::so4})
     EXPECT_NEAR(component_total(s.m, k), c[k], closure * c[k]) << k;
-  EXPECT_EQ(term.str(), "");
+  EXPECT_EQ(unconverged, 0);
 }
 
 TEST(MassBalance, CountsEveryLigandOfTheHigherComplexes) {
@@ -126,15 +124,15 @@ TEST(MassBalance, CountsEveryLigandOfTheHigherComplexes) {
     component_vector c;
     for (const auto& [k, total] : fl.totals)
       if (k != 0) c[k] = total;
-    std::ostringstream term;
-    const speciation_state s = solve(c, fl.ah, fl.t, term);
-    EXPECT_EQ(term.str(), "");
+    int unconverged = 0;
+    const speciation_state s = solve(c, fl.ah, fl.t, unconverged);
+    EXPECT_EQ(unconverged, 0);
     for (const int k : balanced_components)
       EXPECT_NEAR(component_total(s.m, k), c[k], closure * c[k]) << k;
   }
 }
 
-TEST(MassBalance, StopsAfterAHundredSweepsWithItsMessage) {
+TEST(MassBalance, StopsAfterAHundredSweepsSayingSo) {
   // Equal calcium and sulfate at 300 °C pair almost completely; the free ions converge by
   // a few per cent per sweep, too slowly for a hundred sweeps.
   component_vector c;
@@ -143,17 +141,15 @@ TEST(MassBalance, StopsAfterAHundredSweepsWithItsMessage) {
   const double t = 573.15, ah = 1e-7, ionic = 0.0;
   species_vector m0, x;
   setini(c, m0);
-  std::string msg;
-  std::ostringstream term;
-  masbal(c, ah, t, ionic, m0, x, msg, term);
-  EXPECT_EQ(term.str(), "     Mass balance calculation does not converge\n");
-  EXPECT_EQ(msg, "Mass balance calculation does not converge" + std::string(18, ' '));
+  mass_balance_outcome mb = masbal(c, ah, t, ionic, m0, x);
+  EXPECT_FALSE(mb.converged);
+  EXPECT_EQ(mb.sweeps, 100);
 
   // The values returned are the last iterate: new calls resume the sweeps from them and
   // reach the solution (started from m0 each time, they never would).
   int calls = 1;
-  while (msg != std::string(60, ' ') && calls < 10) {
-    masbal(c, ah, t, ionic, x, x, msg, term);
+  while (!mb.converged && calls < 10) {
+    mb = masbal(c, ah, t, ionic, x, x);
     ++calls;
   }
   EXPECT_GT(calls, 2);
@@ -170,8 +166,8 @@ TEST(GasRatios, AreTotalsOverTheNeutralSpecies) {
   for (const water& wt : natural_waters) {
     SCOPED_TRACE(wt.name);
     speciation_state s;
-    std::ostringstream term;
-    speciate_as_sampled(wt, s, term);
+    int unconverged = 0;
+    speciate_as_sampled(wt, s, unconverged);
     gas_vector b;
     bcoeff(s.m, s.ah, s.t, s.ionic, b);
     for (const auto& [k, neutral] : {std::pair{comp::co2, 9}, {comp::h2s, 12}, {comp::nh3, 37}}) {

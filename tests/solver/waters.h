@@ -7,9 +7,9 @@
 #include <string>
 
 #include "chemdata/activity.h"
+#include "chemdata/units.h"
 #include "morva/indexed.h"
 #include "morva/tables.h"
-#include "chemdata/units.h"
 #include "solver/mass_balance.h"
 
 namespace morva {
@@ -97,8 +97,9 @@ inline const water natural_waters[] = {
 /// Speciates the water at the temperature of its pH measurement as the calculation sequence
 /// does: first ionic strength from the major cations, setini, then masbal and spemol six times
 /// with the ionic strength of the last result. Returns the species in s (s.ionic is the ionic
-/// strength the last masbal used).
-inline void speciate_as_sampled(const water& wt, speciation_state& s, std::ostream& term) {
+/// strength the last masbal used) and adds the mass balances that ended unconverged to
+/// unconverged.
+inline void speciate_as_sampled(const water& wt, speciation_state& s, int& unconverged) {
   const component_vector c = wt.totals();
   s.t = wt.ph_t_c + zero_celsius_k;
   s.ah = std::pow(10.0, -wt.ph);
@@ -106,7 +107,8 @@ inline void speciate_as_sampled(const water& wt, speciation_state& s, std::ostre
   setini(c, s.m);
   for (int pass = 0; pass < 6; ++pass) {
     if (pass > 0) s.ionic = strion(s.m);
-    masbal(c, s.ah, s.t, s.ionic, s.m, s.x, s.msg, term);
+    s.mb = masbal(c, s.ah, s.t, s.ionic, s.m, s.x);
+    unconverged += s.mb.converged ? 0 : 1;
     spemol(s.x, s.ah, s.t, s.ionic, s.m);
   }
 }
