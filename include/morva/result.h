@@ -73,20 +73,20 @@ struct derived_results {
 
 /// One solved fluid: the liquid's species distribution, its gases and its steam.
 struct fluid_state {
-  double t = 0.0;                    ///< temperature, K
-  double ionic = 0.0;                ///< ionic strength, mol/kg
-  double ah = 0.0;                   ///< hydrogen-ion activity
-  double ph = 0.0;                   ///< -log10 aH
-  species_vector m;                  ///< species molalities, mol/kg
-  component_vector totals;           ///< component totals the species hold, mol/kg
-  species_vector gamma;              ///< activity coefficients at t and ionic
-  gas_pressures p{};                 ///< partial pressures, bar absolute, water vapour first
-  double ptotal = 0.0;               ///< total pressure, bar absolute
-  component_vector liquid_mgkg;      ///< liquid composition, mg/kg
-  gas_vector steam_mgkg;             ///< gases of the steam, mg per kg of steam
-  double tds_liquid = 0.0;           ///< total dissolved solids of the liquid, mg/kg
-  double steam_fraction = 0.0;       ///< mass fraction of steam in the fluid
-  double degassing = 1.0;            ///< degassing coefficient, 0.01 to 1
+  double t = 0.0;                     ///< temperature, K
+  double ionic = 0.0;                 ///< ionic strength, mol/kg
+  double ah = 0.0;                    ///< hydrogen-ion activity
+  double ph = 0.0;                    ///< -log10 aH
+  species_vector m;                   ///< species molalities, mol/kg
+  component_vector totals;            ///< component totals the species hold, mol/kg
+  species_vector gamma;               ///< activity coefficients at t and ionic
+  gas_pressures p{};                  ///< partial pressures, bar absolute, water vapour first
+  double ptotal = 0.0;                ///< total pressure, bar absolute
+  component_vector liquid_mgkg;       ///< liquid composition, mg/kg
+  gas_vector steam_mgkg;              ///< gases of the steam, mg per kg of steam
+  double tds_liquid = 0.0;            ///< total dissolved solids of the liquid, mg/kg
+  double steam_fraction = 0.0;        ///< mass fraction of steam in the fluid
+  double degassing = 1.0;             ///< degassing coefficient, 0.01 to 1
   mass_balance_outcome mass_balance;  ///< the last mass balance of the speciation
   ph_outcome ph_first = ph_outcome::solved;  ///< pH solution of the first pass
   ph_outcome ph_later = ph_outcome::solved;  ///< pH solution of the last later pass
@@ -95,27 +95,27 @@ struct fluid_state {
 
 /// Why a sample is not calculated. Each has its own terminal text (refusal_text).
 enum class refusal_reason {
-  negative_concentration,           ///< a total below zero in the analysis
-  collection_pressure_off_table,    ///< no saturation temperature at the collection pressure
-  silica_zero_chalcedony,           ///< chalcedony temperature asked, no SiO2
-  silica_zero_quartz,               ///< quartz temperature asked, no SiO2
-  potassium_zero,                   ///< Na/K temperature asked, no K
-  sodium_zero,                      ///< Na/K temperature asked, no Na
-  nak_estimate_above_350,           ///< first Na/K estimate above 350 °C
-  nak_estimate_below_0,             ///< first Na/K estimate below 0 °C
-  reference_below_0,                ///< reference temperature below 0 °C
+  negative_concentration,             ///< a total below zero in the analysis
+  collection_pressure_off_table,      ///< no saturation temperature at the collection pressure
+  silica_zero_chalcedony,             ///< chalcedony temperature asked, no SiO2
+  silica_zero_quartz,                 ///< quartz temperature asked, no SiO2
+  potassium_zero,                     ///< Na/K temperature asked, no K
+  sodium_zero,                        ///< Na/K temperature asked, no Na
+  nak_estimate_above_350,             ///< first Na/K estimate above 350 °C
+  nak_estimate_below_0,               ///< first Na/K estimate below 0 °C
+  reference_below_0,                  ///< reference temperature below 0 °C
   enthalpy_above_steam_at_reference,  ///< no liquid in the aquifer at Tref
   enthalpy_above_steam_at_separator,  ///< no liquid at the separator
-  spring_above_reference,           ///< boiling-spring temperature above Tref
-  two_phase_at_reference,           ///< a boiling spring whose aquifer holds steam
-  separator_above_reference,        ///< separator hotter than the aquifer
-  nak_above_350,                    ///< Na/K of the aquifer fluid above 350 °C
-  nak_below_0,                      ///< Na/K of the aquifer fluid below 0 °C
-  geothermometer_below_0,           ///< silica temperature of the aquifer fluid below 0 °C
-  spring_above_geothermometer,      ///< boiling spring above the geothermometer temperature
-  enthalpy_above_saturated_steam,   ///< no liquid left at the geothermometer temperature
-  geothermometer_not_converged,     ///< the geothermometer passes did not settle
-  not_finite,                       ///< the calculation overflowed
+  spring_above_reference,             ///< boiling-spring temperature above Tref
+  two_phase_at_reference,             ///< a boiling spring whose aquifer holds steam
+  separator_above_reference,          ///< separator hotter than the aquifer
+  nak_above_350,                      ///< Na/K of the aquifer fluid above 350 °C
+  nak_below_0,                        ///< Na/K of the aquifer fluid below 0 °C
+  geothermometer_below_0,             ///< silica temperature of the aquifer fluid below 0 °C
+  spring_above_geothermometer,        ///< boiling spring above the geothermometer temperature
+  enthalpy_above_saturated_steam,     ///< no liquid left at the geothermometer temperature
+  geothermometer_not_converged,       ///< the geothermometer passes did not settle
+  not_finite,                         ///< the calculation overflowed
 };
 
 /// The lines the program writes to the terminal for a refusal, each ending in a line feed.
@@ -163,11 +163,11 @@ enum class skip_reason {
 /// One cooling or boiling step of the aquifer fluid.
 struct step_result {
   step_kind kind = step_kind::cooling;
-  double t_c = 0.0;        ///< step temperature, °C
-  double degassing = 1.0;  ///< degassing coefficient of the step
-  std::optional<fluid_state> state;   ///< the solved step, or empty when skipped
+  double t_c = 0.0;                    ///< step temperature, °C
+  double degassing = 1.0;              ///< degassing coefficient of the step
+  std::optional<fluid_state> state;    ///< the solved step, or empty when skipped
   std::optional<skip_reason> skipped;  ///< why it was skipped
-  int unconverged_mass_balances = 0;  ///< mass balances of the step that did not converge
+  int unconverged_mass_balances = 0;   ///< mass balances of the step that did not converge
 };
 
 /// Everything the calculation of one sample gives.
@@ -176,8 +176,8 @@ struct sample_result {
   /// Mass balances that ended unconverged before the reference state was reached (or the
   /// sample refused); the terminal says so once for each.
   int unconverged_mass_balances = 0;
-  sampled_water sampled;       ///< when not refused
-  reference_result reference;  ///< when not refused
+  sampled_water sampled;           ///< when not refused
+  reference_result reference;      ///< when not refused
   std::vector<step_result> steps;  ///< cooling steps, then boiling steps, as calculated
 };
 

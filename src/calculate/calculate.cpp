@@ -104,9 +104,6 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
 }  // namespace
 
 sample_result calculate(const sample_record& s, const run_options& opt) {
-  // Tref is held at the quartz cap when the quartz temperature exceeds this, K.
-  constexpr double t_quartz_warn = 606.15;
-
   sample_result r;
   work_state ws;
   r.refused = solve_reference_state(s, opt, ws);
@@ -132,7 +129,7 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
     // Without a quartz temperature the geothermometer answers its high marker.
     const geotemperature& q = ref.state.derived.quartz;
     const double t = q.state == geotemperature::status::value ? q.t : t_marker_high_k;
-    ref.quartz_capped = t > t_quartz_warn && t > ws.tref;
+    ref.quartz_capped = t > t_quartz_top_k && t > ws.tref;
   }
 
   process_steps(opt, ws, r.steps);

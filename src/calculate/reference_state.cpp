@@ -1,8 +1,7 @@
-#include "calculate/work_state.h"
-
 #include <cmath>
 #include <initializer_list>
 
+#include "calculate/work_state.h"
 #include "chemdata/activity.h"
 #include "chemdata/units.h"
 #include "derived/ion_balance.h"
@@ -136,8 +135,9 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
         return nak_below_0;
       }
     } else {
-      t_new = opt.tref_type == reference_temperature::chalcedony ? hcha(ws.m[sp::h4sio4])
-                                 : tqsolv(ws.tc, s.water[comp::sio2], s.enthalpy, ws.m);
+      t_new = opt.tref_type == reference_temperature::chalcedony
+                  ? hcha(ws.m[sp::h4sio4])
+                  : tqsolv(ws.tc, s.water[comp::sio2], s.enthalpy, ws.m);
       // Near the critical point the steam properties end; below 0 °C there is no liquid.
       if (t_new > t_cap) t_new = t_cap;
       if (t_new < zero_celsius_k) {

@@ -53,7 +53,7 @@ struct work_state {
   gas_vector steam_mgkg;         ///< gases of the steam, mg per kg of steam
   double tds_liquid = 0.0;       ///< total dissolved solids of the liquid, mg/kg
 
-  solver_log log;  ///< what the solvers said, the counts since the sample's start
+  solver_log log;      ///< what the solvers said, the counts since the sample's start
   double degas = 1.0;  ///< degassing coefficient of the state
 };
 

@@ -7,4 +7,11 @@ namespace morva {
 inline constexpr double zero_celsius_k = 273.15;   ///< K at 0 °C
 inline constexpr double atmosphere_bar = 1.01325;  ///< bar, to turn gauge into absolute pressure
 
+/// Moles of water in a kilogram of liquid water, mol/kg: the solvent's share in the mole sums
+/// of the gas distribution.
+inline constexpr double water_mol_per_kg = 55.51;
+/// The same amount as it enters the Henry's-law conversion between the molality of a gas and
+/// its mole fraction (partial pressures, distribution coefficients, gas factors).
+inline constexpr double water_mol_per_kg_henry = 55.52;
+
 }  // namespace morva

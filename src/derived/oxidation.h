@@ -11,7 +11,7 @@ namespace morva {
 /// 4 (N2/NH3), given the species molalities m (mol/kg), the liquid component concentrations
 /// c (mg/kg), the hydrogen-ion activity ah, T (K) and the ionic strength (mol/kg);
 /// empty when a member of the couple is absent.
-std::optional<double> oxpot(int couple, const species_vector& m, const component_vector& c, double ah, double t,
-             double ionic);
+std::optional<double> oxpot(int couple, const species_vector& m, const component_vector& c,
+                            double ah, double t, double ionic);
 
 }  // namespace morva

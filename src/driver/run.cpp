@@ -6,11 +6,11 @@
 #include <system_error>
 
 #include "driver/dialogs.h"
-#include "morva/sample.h"
 #include "driver/screen.h"
 #include "driver/sequence.h"
-#include "report/fields.h"
+#include "morva/sample.h"
 #include "morva/sample_file.h"
+#include "report/fields.h"
 
 namespace morva {
 
@@ -117,7 +117,8 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     if (got.what == read_result::kind::end) {
       // A last sample cut short after its water data is named rather than dropped silently.
       if (!got.dropped.empty()) {
-        put(out, record{}.A(" Sample file ends inside sample ").A(got.dropped).A("; it is not used."));
+        put(out,
+            record{}.A(" Sample file ends inside sample ").A(got.dropped).A("; it is not used."));
       }
       break;
     }

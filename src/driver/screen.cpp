@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "morva/tables.h"
 #include "chemdata/units.h"
+#include "morva/tables.h"
 #include "report/fields.h"
 
 namespace morva {

@@ -4,8 +4,8 @@
 
 #include <iosfwd>
 
-#include "morva/sample.h"
 #include "driver/run.h"
+#include "morva/sample.h"
 #include "morva/sample_file.h"
 
 namespace morva {

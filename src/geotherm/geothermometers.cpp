@@ -10,7 +10,8 @@ namespace morva {
 namespace {
 
 /// log10 of the Na/K activity ratio of a water in equilibrium with the alkali feldspars at
-/// T (K); falls with rising temperature.
+/// T (K); falls with rising temperature. Fit of Geochim. Cosmochim. Acta, vol. 47,
+/// pp. 567-577 (1983).
 double f(double t) {
   return -1.782 - 2775.5 / t + 558780.0 / (t * t) - 0.00969 * t + 4.104 * std::log10(t);
 }
@@ -18,7 +19,8 @@ double f(double t) {
 }  // namespace
 
 double hqtz(double sio2) {
-  // Quartz solubility fit, temperature in °C against silica in mg/kg.
+  // Quartz solubility fit, temperature in °C against silica in mg/kg (Geothermal Resources
+  // Council Bulletin, pp. 3-12, November 1982).
   const double s = w(comp::sio2) * sio2;
   if (!(s > 1e-30)) return t_marker_high_k;
   const double s2 = s * s;
@@ -28,7 +30,8 @@ double hqtz(double sio2) {
 }
 
 double hcha(double sio2) {
-  // Chalcedony solubility, log10 of silica in mg/kg linear in 1/T.
+  // Chalcedony solubility, log10 of silica in mg/kg linear in 1/T (Geothermics, vol. 5,
+  // pp. 41-50, 1977).
   if (!(sio2 > 1e-30)) return t_marker_high_k;
   const double denom = 4.69 - std::log10(60090.0 * sio2);
   // From about 49 000 mg/kg upwards the fit has no positive temperature.
@@ -104,10 +107,10 @@ double tqsolv(double tc, double sio2, double h, const species_vector& m) {
   const double lc = entlat(tc);
   const double hsc = entwat(tc) + lc;  // saturated steam at the separator
 
-  // Bisection on [274.15, 606.15] K for the root of g, which rises with temperature.
+  // Bisection on [274.15 K, 333 °C] for the root of g, which rises with temperature.
   constexpr int maxit = 50;
   constexpr double t_lo = 274.15;
-  constexpr double t_hi = 606.15;
+  constexpr double t_hi = t_quartz_top_k;
   auto bisect = [&](auto g) {
     double lo = t_lo;
     double hi = t_hi;

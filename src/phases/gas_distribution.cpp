@@ -3,16 +3,17 @@
 #include <cmath>
 
 #include "chemdata/gas_solubility.h"
+#include "chemdata/units.h"
 #include "steam/saturation.h"
 
 namespace morva {
 
 void distribution_coefficients(double t, double f, gas_vector& d) {
   // From the Henry constant (mol kg-1 bar-1) and the vapour pressure of water (bar), reduced by
-  // the degassing coefficient f. The 55.52 mol of water per kg belongs to this coefficient; the
-  // running sums of gasdis and vapors use 55.51.
+  // the degassing coefficient f. The Henry's-law amount of water belongs to this coefficient;
+  // the running mole sums of gasdis and vapors use the other.
   const double w = psat(t);
-  for (int i = 1; i <= gas_vector::size; ++i) d[i] = std::pow(10.0, henryk(i, t)) * w / (55.52 * f);
+  for (int i = 1; i <= gas_vector::size; ++i) d[i] = std::pow(10.0, henryk(i, t)) * w / (water_mol_per_kg_henry * f);
 }
 
 void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
@@ -33,8 +34,8 @@ void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector
 
   // Moles per kg of the liquid (water plus molecular gas, the gas weighted so that the ratio
   // of the two mole fractions is the distribution coefficient) and of the steam.
-  double sl = 55.51;
-  double sv = 55.51;
+  double sl = water_mol_per_kg;
+  double sv = water_mol_per_kg;
   for (int i = 1; i <= gas_vector::size; ++i) {
     sl = sl + (1.0 / d[i] + 1.0) * m[i];
     sv = sv + v[i];
@@ -75,9 +76,9 @@ void vapors(const gas_vector& m, double t, double f, gas_vector& v) {
   gas_vector d;
   distribution_coefficients(t, f, d);
   v.fill(0.0);
-  double sl = 55.51;  // the water is given, so its sum stays fixed
+  double sl = water_mol_per_kg;  // the water is given, so its sum stays fixed
   for (int i = 1; i <= gas_vector::size; ++i) sl = sl + (1.0 / d[i] + 1.0) * m[i];
-  double sv = 55.51;
+  double sv = water_mol_per_kg;
 
   for (int sweep = 1; sweep <= maxit; ++sweep) {
     bool converged = true;
@@ -97,13 +98,13 @@ void vapors(const gas_vector& m, double t, double f, gas_vector& v) {
 void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& ptotal) {
   constexpr double tiny = 1e-25;
 
-  double s = 55.51;
+  double s = water_mol_per_kg;
   for (int i = 1; i <= gas_vector::size; ++i) s = s + m[i];
 
   p[0] = psat(t);
   ptotal = p[0];
   for (int i = 1; i <= gas_vector::size; ++i) {
-    p[static_cast<std::size_t>(i)] = 55.52 * f * std::pow(10.0, -henryk(i, t)) * m[i] / s;
+    p[static_cast<std::size_t>(i)] = water_mol_per_kg_henry * f * std::pow(10.0, -henryk(i, t)) * m[i] / s;
     ptotal = ptotal + p[static_cast<std::size_t>(i)];
   }
 

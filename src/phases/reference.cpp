@@ -9,10 +9,9 @@ namespace morva {
 std::optional<refusal_reason> param(double pc_gauge, double h, reference_temperature ref_type,
                                     double t_typed_c, double t_measured_c, int sample_type,
                                     double t_boil_c, const component_vector& c, double& yc,
-                                    double& ya, double& yb, double& href, double& tref,
-                                    double& tc, double& tb, enthalpy_origin& h_origin) {
+                                    double& ya, double& yb, double& href, double& tref, double& tc,
+                                    double& tb, enthalpy_origin& h_origin) {
   using enum refusal_reason;
-  constexpr double t_quartz_cap = 596.0;    // K
   constexpr double t_nak_high = 623.15;     // K, 350 °C
   constexpr double t_nak_low = 273.15;      // K, 0 °C
   constexpr double t_ref_cap = 647.0;       // K, just below the critical point
@@ -46,7 +45,7 @@ std::optional<refusal_reason> param(double pc_gauge, double h, reference_tempera
         return silica_zero_quartz;
       }
       tref = hqtz(c[comp::sio2]);
-      if (tref > t_quartz_cap) tref = t_quartz_cap;
+      if (tref > t_quartz_cap_k) tref = t_quartz_cap_k;
       break;
     case reference_temperature::na_k:
       if (c[comp::k] <= 0.0) {

@@ -19,7 +19,7 @@ namespace morva {
 std::optional<refusal_reason> param(double pc_gauge, double h, reference_temperature ref_type,
                                     double t_typed_c, double t_measured_c, int sample_type,
                                     double t_boil_c, const component_vector& c, double& yc,
-                                    double& ya, double& yb, double& href, double& tref,
-                                    double& tc, double& tb, enthalpy_origin& h_origin);
+                                    double& ya, double& yb, double& href, double& tref, double& tc,
+                                    double& tb, enthalpy_origin& h_origin);
 
 }  // namespace morva

@@ -4,6 +4,7 @@
 
 #include "chemdata/activity.h"
 #include "chemdata/gas_solubility.h"
+#include "chemdata/units.h"
 #include "phases/gas_distribution.h"
 #include "solver/factors.h"
 #include "solver/mass_balance.h"
@@ -58,7 +59,7 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
   const double w = psat(t);
   gas_factors g;
   for (int i = 1; i <= gas_factors::size; ++i)
-    g[i] = 1.0 + 55.52 * y * f * std::pow(10.0, -henryk(i, t)) / ((1.0 - y) * w);
+    g[i] = 1.0 + water_mol_per_kg_henry * y * f * std::pow(10.0, -henryk(i, t)) / ((1.0 - y) * w);
 
   // Every solver call of a pass sees the same temperature and ionic strength, and every gas
   // distribution the same temperature.

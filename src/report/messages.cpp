@@ -36,11 +36,20 @@ refusal_words words(refusal_reason why) {
     case sodium_zero:
       return {2, " Na is zero. Cannot compute Na-K temperature.", suppressed_stop};
     case nak_estimate_above_350:
-      return {2, " Na-K temperature exceeds 350 \xB0" "C.", suppressed_stop};
+      return {2,
+              " Na-K temperature exceeds 350 \xB0"
+              "C.",
+              suppressed_stop};
     case nak_estimate_below_0:
-      return {2, " Na-K temperature below 0 \xB0" "C.", suppressed_stop};
+      return {2,
+              " Na-K temperature below 0 \xB0"
+              "C.",
+              suppressed_stop};
     case reference_below_0:
-      return {2, " Reference temperature below 0 \xB0" "C.", suppressed_stop};
+      return {2,
+              " Reference temperature below 0 \xB0"
+              "C.",
+              suppressed_stop};
     case enthalpy_above_steam_at_reference:
       return {2, " Enthalpy above that of saturated steam at reference temperature.",
               suppressed_stop};
@@ -54,11 +63,20 @@ refusal_words words(refusal_reason why) {
     case separator_above_reference:
       return {2, " Reference temperature below separator temperature", suppressed};
     case nak_above_350:
-      return {2, " Na-K temperature exceeds 350 \xB0" "C", suppressed};
+      return {2,
+              " Na-K temperature exceeds 350 \xB0"
+              "C",
+              suppressed};
     case nak_below_0:
-      return {2, " Na-K temperature below 0 \xB0" "C", suppressed};
+      return {2,
+              " Na-K temperature below 0 \xB0"
+              "C",
+              suppressed};
     case geothermometer_below_0:
-      return {2, " Geothermometer temperature below 0 \xB0" "C", suppressed};
+      return {2,
+              " Geothermometer temperature below 0 \xB0"
+              "C",
+              suppressed};
     case spring_above_geothermometer:
       return {2, " Steam separation temperature higher than reference temperature", suppressed};
     case enthalpy_above_saturated_steam:
@@ -135,8 +153,10 @@ void say_mass_balance(std::ostream& term) {
 void say_skipped(const step_result& step, std::ostream& term) {
   const char* what = step.kind == step_kind::cooling ? " Cooling to" : " Boiling to";
   const char* why = step.skipped == skip_reason::no_liquid
-                        ? " \xB0" "C leaves no liquid water. Step skipped."
-                        : " \xB0" "C gives no finite result. Step skipped.";
+                        ? " \xB0"
+                          "C leaves no liquid water. Step skipped."
+                        : " \xB0"
+                          "C gives no finite result. Step skipped.";
   put(term, record{});
   put(term, record{}.A(what).F(6, 1, step.t_c).A(why));
 }

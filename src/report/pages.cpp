@@ -16,7 +16,13 @@ record step_heading(const sample_record& s, const step_result& step) {
   record r;
   const char* what =
       step.kind == step_kind::cooling ? "Aquifer liquid cooled to" : "Aquifer liquid boiled to";
-  r.X(5).A(s.number).X(12).A(what).F(6, 1, step.t_c).A(" \xB0" "C");
+  r.X(5)
+      .A(s.number)
+      .X(12)
+      .A(what)
+      .F(6, 1, step.t_c)
+      .A(" \xB0"
+         "C");
   if (step.kind == step_kind::boiling) {
     r.X(18).A("Degassing coefficient is").F(7, 4, step.state->degassing);
   }
@@ -34,8 +40,8 @@ void reference_pages(const sample_record& s, const run_options& opt, const sampl
   out1(s.water, s.gas, s.condensate, s.steam_mgkg, s.collection, t_origin_label(ref.t_origin),
        h_origin_label(ref.h_origin), user, heading, s.number, s.location, st.t, s.ph, s.ph_t,
        s.pressure_bar_g, ref.href, s.tds, r.sampled.ionic, r.sampled.balance.anions,
-       r.sampled.balance.cations, r.sampled.balance.difference_pct, ref.yc, ref.yb,
-       opt.t_spring_c, opt.spring_degas, ph_texts(st.ph_first), rep);
+       r.sampled.balance.cations, r.sampled.balance.difference_pct, ref.yc, ref.yb, opt.t_spring_c,
+       opt.spring_degas, ph_texts(st.ph_first), rep);
   out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, st.p, st.ptotal, ref.ya, rep);
   out3(st, ph_texts(st.ph_later), mass_balance_text(st.mass_balance), rep);
   if (ref.quartz_capped) {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <ostream>
 
-#include "morva/tables.h"
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
+#include "morva/tables.h"
 #include "report/fields.h"
 
 namespace morva {

@@ -1,11 +1,10 @@
-#include "morva/sample_file.h"
-
 #include <initializer_list>
 #include <istream>
 #include <string>
 
-#include "morva/tables.h"
 #include "chemdata/units.h"
+#include "morva/sample_file.h"
+#include "morva/tables.h"
 #include "report/fields.h"
 
 namespace morva {

@@ -92,8 +92,7 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
     balance(sp::na, comp::na,
             1 + r[sp::nacl] * x[sp::cl] + r[sp::naso4] * x[sp::so4] +
                 r[sp::nah3sio4] * r[sp::h3sio4] * ah * x[sp::h2sio4]);
-    balance(sp::k, comp::k,
-            1 + r[sp::kcl] * x[sp::cl] + r[sp::kso4] * x[sp::so4]);
+    balance(sp::k, comp::k, 1 + r[sp::kcl] * x[sp::cl] + r[sp::kso4] * x[sp::so4]);
     balance(sp::mg, comp::mg,
             1 + (r[sp::mgco3] + r[sp::mghco3] * r[sp::hco3] * ah) * x[sp::co3] +
                 r[sp::mgoh] * x[sp::oh] + r[sp::mgso4] * x[sp::so4]);

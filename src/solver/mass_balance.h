@@ -9,11 +9,11 @@ namespace morva {
 
 /// One solved fluid as the phase models and the tests hold it between calls.
 struct speciation_state {
-  double t = 0.0;       ///< temperature, K
-  double ionic = 0.0;   ///< ionic strength, mol/kg
-  double ah = 0.0;      ///< hydrogen-ion activity
-  species_vector m;     ///< species molalities, mol/kg
-  species_vector x;     ///< basis vector of the mass balance, mol/kg
+  double t = 0.0;           ///< temperature, K
+  double ionic = 0.0;       ///< ionic strength, mol/kg
+  double ah = 0.0;          ///< hydrogen-ion activity
+  species_vector m;         ///< species molalities, mol/kg
+  species_vector x;         ///< basis vector of the mass balance, mol/kg
   mass_balance_outcome mb;  ///< how its last mass balance ended
 };
 
