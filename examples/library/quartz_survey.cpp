@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
       std::snprintf(line, sizeof line, "  Tref %6.1f C  pH %6.3f  quartz log Q - log K %7.3f",
                     ref.t - 273.15, ref.ph, *log_q - log_k);
     } else {
-      std::snprintf(line, sizeof line, "  Tref %6.1f C  pH %6.3f  quartz: no silica", ref.t - 273.15,
-                    ref.ph);
+      std::snprintf(line, sizeof line, "  Tref %6.1f C  pH %6.3f  quartz: no silica",
+                    ref.t - 273.15, ref.ph);
     }
     std::cout << line << "\n";
   }

@@ -13,7 +13,8 @@ void distribution_coefficients(double t, double f, gas_vector& d) {
   // the degassing coefficient f. The Henry's-law amount of water belongs to this coefficient;
   // the running mole sums of gasdis and vapors use the other.
   const double w = psat(t);
-  for (int i = 1; i <= gas_vector::size; ++i) d[i] = std::pow(10.0, henryk(i, t)) * w / (water_mol_per_kg_henry * f);
+  for (int i = 1; i <= gas_vector::size; ++i)
+    d[i] = std::pow(10.0, henryk(i, t)) * w / (water_mol_per_kg_henry * f);
 }
 
 void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
@@ -104,7 +105,8 @@ void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& p
   p[0] = psat(t);
   ptotal = p[0];
   for (int i = 1; i <= gas_vector::size; ++i) {
-    p[static_cast<std::size_t>(i)] = water_mol_per_kg_henry * f * std::pow(10.0, -henryk(i, t)) * m[i] / s;
+    p[static_cast<std::size_t>(i)] =
+        water_mol_per_kg_henry * f * std::pow(10.0, -henryk(i, t)) * m[i] / s;
     ptotal = ptotal + p[static_cast<std::size_t>(i)];
   }
 
