@@ -22,6 +22,8 @@ struct sample_record {
   double enthalpy = 0.0;                        ///< discharge enthalpy, kJ/kg; 0 when not measured
   double ph = 0.0;                              ///< water pH
   double ph_t = 0.0;                            ///< temperature of the pH measurement, K
+  component_vector water_mgkg;                  ///< water analyses as given, mg/kg
+  double ph_t_c = 0.0;                          ///< temperature of the pH measurement, °C
   component_vector water;                       ///< water totals, mol/kg
   component_vector steam;                       ///< steam totals, mol per kg of condensate
   gas_vector gas;                               ///< dry-gas composition, volume %
@@ -31,6 +33,11 @@ struct sample_record {
   double tds = 0.0;                             ///< total dissolved solids, mg/kg
   int type = 1;                                 ///< 1 water only, 2 steam-phase data present
 };
+
+/// Completes a sample whose analyses are given as read (number, location, collection data,
+/// pressure, enthalpy, pH and ph_t_c, water_mgkg, tds, gas, steam_mgkg, condensate): the water
+/// totals in mol/kg, the pH temperature in K, the steam totals and the sample type.
+void complete_sample(sample_record& s);
 
 /// Where the reference temperature of a calculation comes from; the options dialog numbers
 /// them 0 to 4 in this order.

@@ -29,6 +29,47 @@ read_result fault_at(long line, const char* fault) {
 
 }  // namespace
 
+void complete_sample(sample_record& s) {
+  s.ph_t = s.ph_t_c + zero_celsius_k;
+  for (int i = 1; i <= component_vector::size; ++i) s.water[i] = s.water_mgkg[i] / w(i);
+
+  // Steam-phase data: gas volume, steam or condensate volatiles. Gas percentages and
+  // condensate Na alone do not describe a steam phase.
+  const double gas_l_per_kg = s.collection[5];
+  const bool steam_phase = gas_l_per_kg > 0.0 || s.steam_mgkg[0] > 0.0 || s.steam_mgkg[1] > 0.0 ||
+                           s.steam_mgkg[2] > 0.0 || s.condensate[0] > 0.0 ||
+                           s.condensate[1] > 0.0 || s.condensate[2] > 0.0;
+  s.type = steam_phase ? 2 : 1;
+
+  // Molar volume of the dry gas, L/mol, at its collection temperature (25 °C when not given).
+  constexpr double molar_volume_25c = 24.465;
+  const double tg_c = s.collection[6];
+  const double v =
+      tg_c <= 0.0 ? molar_volume_25c : molar_volume_25c + molar_volume_25c * (tg_c - 25.0) / 298.15;
+
+  // Litres of gas per kg of condensate: measured, or from the first of CO2, H2S, NH3 whose
+  // steam concentration and gas share are both known (steam minus condensate is in the gas).
+  double g = gas_l_per_kg;
+  if (!(g > 0.0)) {
+    for (int i = 1; i <= 3; ++i) {
+      const double steam_i = s.steam_mgkg[static_cast<std::size_t>(i - 1)];
+      if (steam_i > 0.0 && s.gas[i] > 0.0) {
+        g = (steam_i - s.condensate[static_cast<std::size_t>(i - 1)]) * v /
+            (w(i) * s.gas[i] / 100.0);
+        break;
+      }
+    }
+  }
+
+  for (int i = 1; i <= 3; ++i) {
+    const auto j = static_cast<std::size_t>(i - 1);
+    s.steam[i] = s.steam_mgkg[j] > 0.0 ? s.steam_mgkg[j] / w(i)
+                                       : s.condensate[j] / w(i) + (g / v) * (s.gas[i] / 100.0);
+  }
+  for (int i = 4; i <= 7; ++i) s.steam[i] = (g / v) * (s.gas[i] / 100.0);
+  for (int i = 8; i <= component_vector::size; ++i) s.steam[i] = 0.0;
+}
+
 read_result sample_reader::next() {
   using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
       comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
@@ -38,8 +79,8 @@ read_result sample_reader::next() {
   got.what = read_result::kind::sample;
   sample_record& s = got.sample;
 
-  component_vector water_mgkg;  // water analyses as read, mg/kg
-  double ph_t_c = 0.0;
+  component_vector& water_mgkg = s.water_mgkg;
+  double& ph_t_c = s.ph_t_c;
   std::string line;
   for (int n = 1; n <= block_lines; ++n) {
     const read_status st = read_line(in_, line);
@@ -100,44 +141,7 @@ read_result sample_reader::next() {
     if (!ok) return fault_at(lines_, "read unexpected character");
   }
 
-  s.ph_t = ph_t_c + zero_celsius_k;
-  for (int i = 1; i <= component_vector::size; ++i) s.water[i] = water_mgkg[i] / w(i);
-
-  // Steam-phase data: gas volume, steam or condensate volatiles. Gas percentages and
-  // condensate Na alone do not describe a steam phase.
-  const double gas_l_per_kg = s.collection[5];
-  const bool steam_phase = gas_l_per_kg > 0.0 || s.steam_mgkg[0] > 0.0 || s.steam_mgkg[1] > 0.0 ||
-                           s.steam_mgkg[2] > 0.0 || s.condensate[0] > 0.0 ||
-                           s.condensate[1] > 0.0 || s.condensate[2] > 0.0;
-  s.type = steam_phase ? 2 : 1;
-
-  // Molar volume of the dry gas, L/mol, at its collection temperature (25 °C when not given).
-  constexpr double molar_volume_25c = 24.465;
-  const double tg_c = s.collection[6];
-  const double v =
-      tg_c <= 0.0 ? molar_volume_25c : molar_volume_25c + molar_volume_25c * (tg_c - 25.0) / 298.15;
-
-  // Litres of gas per kg of condensate: measured, or from the first of CO2, H2S, NH3 whose
-  // steam concentration and gas share are both known (steam minus condensate is in the gas).
-  double g = gas_l_per_kg;
-  if (!(g > 0.0)) {
-    for (int i = 1; i <= 3; ++i) {
-      const double steam_i = s.steam_mgkg[static_cast<std::size_t>(i - 1)];
-      if (steam_i > 0.0 && s.gas[i] > 0.0) {
-        g = (steam_i - s.condensate[static_cast<std::size_t>(i - 1)]) * v /
-            (w(i) * s.gas[i] / 100.0);
-        break;
-      }
-    }
-  }
-
-  for (int i = 1; i <= 3; ++i) {
-    const auto j = static_cast<std::size_t>(i - 1);
-    s.steam[i] = s.steam_mgkg[j] > 0.0 ? s.steam_mgkg[j] / w(i)
-                                       : s.condensate[j] / w(i) + (g / v) * (s.gas[i] / 100.0);
-  }
-  for (int i = 4; i <= 7; ++i) s.steam[i] = (g / v) * (s.gas[i] / 100.0);
-  for (int i = 8; i <= component_vector::size; ++i) s.steam[i] = 0.0;
+  complete_sample(s);
   return got;
 }
 
