@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs fuzz targets of a MORVA fuzz build on their committed seed corpora.
 #   fuzz/run.sh BUILD_DIR SECONDS [TARGET ...]
-# TARGET is sample_reader, fields or run (all three, one after the other, by default). New
+# TARGET is sample_reader, fields, run, csv or options (all, one after the other, by default). New
 # inputs go to BUILD_DIR/fuzz-work/TARGET, findings to BUILD_DIR/fuzz-findings/, the log of
 # each target to BUILD_DIR/fuzz_TARGET.log; the committed corpus is only read. The status is
 # non-zero when a target found a crash, a sanitizer report, a leak or a slow input.
@@ -12,7 +12,7 @@ build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(sample_reader fields run)
+[ ${#targets[@]} -gt 0 ] || targets=(sample_reader fields run csv options)
 
 status=0
 for t in "${targets[@]}"; do
@@ -22,6 +22,8 @@ for t in "${targets[@]}"; do
     sample_reader) opts=(-max_len=6000 -timeout=5) ;;
     fields) opts=(-max_len=1024 -timeout=5) ;;
     run) opts=(-max_len=8192 -timeout=1) ;;
+    csv) opts=(-max_len=4096 -timeout=5) ;;
+    options) opts=(-max_len=2048 -timeout=5) ;;
     *) echo "fuzz/run.sh: unknown target $t" >&2; exit 2 ;;
   esac
   work="$build/fuzz-work/$t"

@@ -38,6 +38,9 @@ class sample_reader {
   long lines_read() const { return lines_; }
   /// The next sample block, the end of the samples, or the line that could not be read.
   read_result next();
+  /// After a line that could not be read: passes over the rest of its 34-line block, so that
+  /// the next call reads the block after it.
+  void skip_rest_of_block();
 
  private:
   std::istream& in_;

@@ -137,25 +137,6 @@ answer ask_steps(std::string_view kind, std::string_view none, int& n, std::arra
   }
 }
 
-/// True when writing the report file `report` would destroy the file `other`: the same
-/// name, the same path once normalised, or the same existing file by another path.
-bool same_file(const std::string& report, const std::string& other) {
-  namespace fs = std::filesystem;
-  const fs::path a(report);
-  const fs::path b(other);
-  if (a.lexically_normal() == b.lexically_normal()) return true;
-  std::error_code ea;
-  std::error_code eb;
-  if (fs::exists(a, ea) && fs::exists(b, eb)) {
-    std::error_code e;
-    const bool same = fs::equivalent(a, b, e);
-    return same && !e;
-  }
-  const fs::path ca = fs::weakly_canonical(a, ea);
-  const fs::path cb = fs::weakly_canonical(b, eb);
-  return !ea && !eb && ca == cb;
-}
-
 }  // namespace
 
 bool askme1(std::string& user, std::string& heading, std::string& sample_file,

@@ -45,15 +45,6 @@ bool open_sample_file(const std::string& name, std::ifstream& file, std::ostream
   return false;
 }
 
-/// Creates a process-step file the first time a sample asks for its kind of steps.
-bool open_step_file(bool wanted, const char* name, bool& open, std::ofstream& file,
-                    std::ostream& err) {
-  if (open || !wanted) return true;
-  if (!replace_file(name, file, err)) return false;
-  open = true;
-  return true;
-}
-
 /// End of the run: every file written is closed, so its contents are on disk.
 int end_run(run_state& rs, int status) {
   for (std::ofstream* f : {&rs.report, &rs.boil, &rs.cool}) {
@@ -63,6 +54,25 @@ int end_run(run_state& rs, int status) {
 }
 
 }  // namespace
+
+/// True when writing the report file `report` would destroy the file `other`: the same
+/// name, the same path once normalised, or the same existing file by another path.
+bool same_file(const std::string& report, const std::string& other) {
+  namespace fs = std::filesystem;
+  const fs::path a(report);
+  const fs::path b(other);
+  if (a.lexically_normal() == b.lexically_normal()) return true;
+  std::error_code ea;
+  std::error_code eb;
+  if (fs::exists(a, ea) && fs::exists(b, eb)) {
+    std::error_code e;
+    const bool same = fs::equivalent(a, b, e);
+    return same && !e;
+  }
+  const fs::path ca = fs::weakly_canonical(a, ea);
+  const fs::path cb = fs::weakly_canonical(b, eb);
+  return !ea && !eb && ca == cb;
+}
 
 std::string file_name(const std::string& field) {
   const std::size_t end = field.find_last_not_of(' ');
@@ -134,9 +144,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     }
     // Both process-step files exist from here on, even if the calculation then refuses
     // the sample.
-    if (!open_step_file(opt.n_boil > 0, boil_file_name, rs.boil_open, rs.boil, err) ||
-        !open_step_file(opt.n_cool > 0, cool_file_name, rs.cool_open, rs.cool, err) ||
-        !calculate_sample(rs, s, opt, err, out)) {
+    if (!open_step_files(rs, opt, err) || !calculate_sample(rs, s, opt, err, out)) {
       return end_run(rs, exit_file_not_created);
     }
   }

@@ -46,6 +46,10 @@ struct run_state {
   bool make_report_ready(std::ostream& err);
 };
 
+/// True when writing the report file `report` would destroy the file `other`: the same
+/// name, the same path once normalised, or the same existing file by another path.
+bool same_file(const std::string& report, const std::string& other);
+
 /// A file name as the dialog holds it, without its trailing blanks.
 std::string file_name(const std::string& field);
 

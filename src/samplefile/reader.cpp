@@ -70,6 +70,12 @@ void complete_sample(sample_record& s) {
   for (int i = 8; i <= component_vector::size; ++i) s.steam[i] = 0.0;
 }
 
+void sample_reader::skip_rest_of_block() {
+  constexpr long block_lines = 34;
+  std::string line;
+  while (lines_ % block_lines != 0 && read_line(in_, line) == read_status::ok) ++lines_;
+}
+
 read_result sample_reader::next() {
   using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
       comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;

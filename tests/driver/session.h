@@ -68,6 +68,20 @@ inline session run_morva(const scratch_dir& dir, std::string_view keys) {
 }
 
 /// The example sample file shipped with the program.
+/// Runs the program with the command-line arguments args (already quoted for the shell) in dir.
+inline session run_command(const scratch_dir& dir, std::string_view args) {
+  const std::string command = "cd '" + dir.path().string() + "' && '" MORVA_EXE "' " +
+                              std::string(args) + " < /dev/null > stdout.txt 2> stderr.txt";
+  const int raw = std::system(command.c_str());
+  session s;
+  s.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  s.out = dir.read("stdout.txt");
+  s.err = dir.read("stderr.txt");
+  std::filesystem::remove(dir / "stdout.txt");
+  std::filesystem::remove(dir / "stderr.txt");
+  return s;
+}
+
 inline std::string example_samples() {
   std::ifstream f(std::filesystem::path(MORVA_EXAMPLES) / "morva.in", std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};

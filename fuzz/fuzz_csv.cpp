@@ -1,0 +1,142 @@
+// The analysis-table reader on arbitrary bytes: it reads to the end, every sample it hands
+// out is usable (texts at their lengths, finite numbers, a known type), every message names
+// the file, and each sample written as a table row, and as a sample block, reads back to itself.
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "morva/analysis_csv.h"
+#include "morva/sample_file.h"
+
+namespace morva {
+namespace {
+
+/// Stops with the broken expectation named when it does not hold.
+void require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "morva fuzz: expected %s\n", what);
+  std::abort();
+}
+
+/// The numbers given in a sample, in a fixed order.
+std::vector<double> given(const sample_record& s) {
+  std::vector<double> x = {s.pressure_bar_g, s.enthalpy, s.ph, s.ph_t_c, s.tds};
+  for (int i = 1; i <= component_vector::size; ++i) x.push_back(s.water_mgkg[i]);
+  for (int i = 1; i <= gas_vector::size; ++i) x.push_back(s.gas[i]);
+  for (int i = 1; i <= collection_data::size; ++i) x.push_back(s.collection[i]);
+  x.insert(x.end(), s.condensate.begin(), s.condensate.end());
+  x.insert(x.end(), s.steam_mgkg.begin(), s.steam_mgkg.end());
+  return x;
+}
+
+/// Every number of the sample, the derived ones included, bit for bit.
+bool identical(const sample_record& a, const sample_record& b) {
+  std::vector<double> x = given(a), y = given(b);
+  for (int i = 1; i <= component_vector::size; ++i) {
+    x.insert(x.end(), {a.water[i], a.steam[i]});
+    y.insert(y.end(), {b.water[i], b.steam[i]});
+  }
+  x.insert(x.end(), {a.ph_t, static_cast<double>(a.type)});
+  y.insert(y.end(), {b.ph_t, static_cast<double>(b.type)});
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    // Steam totals from an absurd gas share may overflow to inf or nan: compared as bits.
+    if (std::bit_cast<std::uint64_t>(x[k]) != std::bit_cast<std::uint64_t>(y[k])) return false;
+  }
+  return a.number == b.number && a.location == b.location;
+}
+
+/// True when the shortest form of every given number fits a 16-column field (an exponent
+/// written without its plus sign and leading zeros).
+bool fits_sample_file(const sample_record& s) {
+  for (double x : given(s)) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, x);
+    std::string t(buf, end);
+    const std::size_t e = t.find('e');
+    if (e != std::string::npos) {
+      std::size_t d = e + 1;
+      if (t[d] == '+') t.erase(d, 1);
+      if (t[d] == '-') ++d;
+      while (d + 1 < t.size() && t[d] == '0') t.erase(d, 1);
+    }
+    if (t.size() > 16) return false;
+  }
+  return true;
+}
+
+void check_sample(const sample_record& s) {
+  require(s.number.size() == 16 && s.location.size() == 80, "texts at their lengths");
+  require(s.type == 1 || s.type == 2, "sample type 1 or 2");
+  for (double x : given(s)) require(std::isfinite(x), "finite numbers in the sample");
+
+  std::ostringstream table;
+  write_analysis_csv_header(table);
+  write_analysis_csv_row(s, table);
+  std::istringstream in(table.str());
+  analysis_csv_reader again(in, "again.csv");
+  const csv_read_result back = again.next();
+  require(back.what == csv_read_result::kind::sample, "a written row to read back");
+  require(back.warnings.empty(), "a written row to read back without a warning");
+  require(identical(back.sample, s), "a written row to read back to the same sample");
+  require(again.next().what == csv_read_result::kind::end, "one row written, one read");
+
+  std::ostringstream block;
+  write_sample_block(s, block);
+  std::istringstream blocks(block.str());
+  sample_reader file(blocks, "again.in");
+  const read_result b = file.next();
+  require(b.what == read_result::kind::sample, "a written block to read back");
+  require(b.sample.number == s.number && b.sample.location == s.location,
+          "a written block to keep the texts");
+  if (fits_sample_file(s)) {
+    require(identical(b.sample, s), "a written block to read back to the same sample");
+  } else {
+    // Sixteen columns keep at least nine significant digits, fewer only in the subnormals.
+    const std::vector<double> x = given(s), y = given(b.sample);
+    for (std::size_t k = 0; k < x.size(); ++k) {
+      require(std::fabs(y[k] - x[k]) <= 1e-8 * std::fabs(x[k]) + 1e-300,
+              "a written block to read back to nearly the same sample");
+    }
+  }
+}
+
+void read_all(const std::string& bytes) {
+  std::istringstream in(bytes);
+  analysis_csv_reader r(in, "fuzz.csv");
+  long last_row = 0;
+  for (int guard = 0;; ++guard) {
+    require(guard <= 200000, "an end to the reading");
+    const csv_read_result got = r.next();
+    for (const std::string& w : got.warnings) {
+      require(w.rfind("fuzz.csv, row ", 0) == 0, "warnings that name the file and row");
+    }
+    require(got.row >= last_row, "rows counted forward");
+    last_row = got.row;
+    switch (got.what) {
+      case csv_read_result::kind::end:
+        return;
+      case csv_read_result::kind::bad_row:
+      case csv_read_result::kind::bad_file:
+        require(got.error.rfind("fuzz.csv", 0) == 0, "a message that names the file");
+        break;
+      case csv_read_result::kind::sample:
+        check_sample(got.sample);
+        break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morva
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  morva::read_all(std::string(reinterpret_cast<const char*>(data), size));
+  return 0;
+}

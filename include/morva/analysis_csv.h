@@ -1,0 +1,82 @@
+#pragma once
+// Analyses as a table, one sample a row, as spreadsheets write it (comma-separated, or
+// semicolon-separated with decimal commas); and any sample written back as a block of the
+// fixed-column sample file. A table and a sample file hold the same given analyses, so either
+// converts to the other without loss.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "morva/sample.h"
+
+namespace morva {
+
+/// The column names of the analysis table in the order the writer writes them, each with its
+/// unit in parentheses (UTF-8): "sample", "location", "temperature (°C)", ... "condensate Na
+/// (mg/kg)". The reader takes them in any order, with or without the unit.
+const std::vector<std::string>& analysis_csv_columns();
+
+/// What the next read of an analysis table met.
+struct csv_read_result {
+  enum class kind {
+    sample,    ///< a row was read into a sample
+    end,       ///< no more rows
+    bad_row,   ///< the row could not be read; the next read goes on with the next row
+    bad_file,  ///< the table cannot be read at all or further; the next read gives end
+  };
+  kind what = kind::end;
+  /// kind::sample: the analyses given in the row, completed by complete_sample.
+  sample_record sample;
+  /// Spreadsheet row number of the row read (the header being row 1); for kind::end the
+  /// number of rows in the table.
+  long row = 0;
+  /// Messages about this row (and, with the first row, about the header) that did not stop
+  /// the reading: each names the file, the row, the column and the text.
+  std::vector<std::string> warnings;
+  /// kind::bad_row and kind::bad_file: what went wrong, with the file, row, column and text.
+  std::string error;
+};
+
+/// An analysis table read row by row; only one row is held at a time. Rows with nothing in
+/// the columns read are empty rows, passed over. The stream must stay open while the reader
+/// is used.
+class analysis_csv_reader {
+ public:
+  /// in is the open table; name is the file name as the user knows it, for messages.
+  analysis_csv_reader(std::istream& in, std::string name);
+  const std::string& name() const { return name_; }
+  /// The next sample, the end of the table, or the row or table that could not be read.
+  csv_read_result next();
+
+ private:
+  /// Reads the header row: the separator and the column of every cell. An empty string, or
+  /// the bad_file message.
+  std::string read_header();
+
+  std::istream& in_;
+  std::string name_;
+  long row_ = 0;              // rows taken from the stream so far
+  bool header_read_ = false;  // the header has been read
+  bool done_ = false;         // nothing more is to be read
+  char sep_ = ',';            // cell separator; ';' also makes the comma a decimal mark
+  std::vector<int> columns_;  // for each header cell, its column (0-based), or -1 when ignored
+  std::vector<std::string> labels_;   // each header cell without its unit, for messages
+  std::vector<std::string> pending_;  // header warnings, handed out with the first row
+};
+
+/// Writes the header row of the analysis table: the columns of analysis_csv_columns().
+void write_analysis_csv_header(std::ostream& out);
+
+/// Writes sample s as one row of the analysis table: texts as UTF-8 without trailing blanks,
+/// numbers in their shortest exact form, a number that is 0 (not analysed) as an empty cell.
+/// A sample with nothing given is an empty row, which the reader passes over.
+void write_analysis_csv_row(const sample_record& s, std::ostream& out);
+
+/// Writes sample s as one 34-line block of the sample file, every given analysis in its
+/// field: a number in its shortest exact form when that fits the 16 columns (otherwise the
+/// most precise form that does), 0 as a blank field. The sample reader reads the block back
+/// to s.
+void write_sample_block(const sample_record& s, std::ostream& out);
+
+}  // namespace morva

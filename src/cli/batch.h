@@ -1,0 +1,47 @@
+#pragma once
+// The batch commands: every sample of a file calculated without questions, and the conversion
+// between the sample file and the CSV table of analyses.
+
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "morva/sample.h"
+
+namespace morva {
+
+/// Exit statuses of the commands.
+inline constexpr int exit_done = 0;       ///< everything calculated (refusals included)
+inline constexpr int exit_bad_input = 1;  ///< some samples could not be read; the rest done
+inline constexpr int exit_usage = 2;      ///< bad arguments, or a file that cannot be written
+inline constexpr int exit_interrupted_int = 130;   ///< stopped by SIGINT
+inline constexpr int exit_interrupted_term = 143;  ///< stopped by SIGTERM
+
+/// Everything `morva run` was asked to do.
+struct batch_request {
+  std::string samples;  ///< the sample file or .csv table of analyses
+  run_options options;  ///< for every sample the options table does not list
+  std::map<std::string, run_options> per_sample;  ///< by sample id, without trailing blanks
+  std::vector<std::string> only;                  ///< ids to calculate; empty: all
+  std::string report = "morva.out";               ///< empty: no report
+  std::string user;                               ///< report heading fields
+  std::string heading;
+  std::string table, species, minerals, json;  ///< result tables; empty: not written
+  int jobs = 1;                                ///< samples calculated at once
+  bool progress = false;  ///< a running count on err (standard error is a terminal)
+};
+
+/// Runs `morva run`: messages on err. Returns the exit status.
+int run_batch(const batch_request& req, std::ostream& err);
+
+/// Runs `morva convert`: a sample file to a CSV table of analyses or back, by the extension of
+/// the output. Returns the exit status.
+int convert(const std::string& input, const std::string& output, std::ostream& err);
+
+/// The command line: no arguments never reach here (that is the interactive program).
+/// Help and version on out, messages on err; `tty` says standard error is a terminal.
+int command_line(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool tty);
+
+}  // namespace morva

@@ -1,0 +1,276 @@
+// morva run: every sample of a sample file or a CSV table of analyses calculated with the
+// options of the command line (or of an options table), written as the interactive program
+// writes them, with result tables beside the report.
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+#include "cli/batch.h"
+#include "driver/run.h"
+#include "driver/sequence.h"
+#include "morva/analysis_csv.h"
+#include "morva/calculate.h"
+#include "morva/sample_file.h"
+#include "report/fields.h"
+#include "report/messages.h"
+#include "tables/csv.h"
+#include "tables/format.h"
+#include "tables/json.h"
+#include "tables/tables.h"
+
+namespace morva {
+
+namespace {
+
+/// One entry of the file in hand: a sample to calculate, or only what is to be said about
+/// an entry that could not be read.
+struct batch_item {
+  std::vector<std::string> notes;  ///< messages before the sample, in file order
+  bool bad = false;                ///< the entry could not be read
+  bool is_sample = false;          ///< the entry is a sample, in s
+  bool calculate = false;          ///< a selected sample, calculated into r
+  sample_record s;
+  run_options opt;
+  sample_result r;
+};
+
+/// What reading the next entry gave.
+enum class got { item, end, fatal };
+
+/// The samples of a file one entry at a time, whichever its format.
+class batch_source {
+ public:
+  virtual ~batch_source() = default;
+  /// The next entry into item (its notes, its sample); end after the last, fatal when the
+  /// file cannot be read on (with the message in item.notes).
+  virtual got next(batch_item& item) = 0;
+};
+
+/// A fixed-column sample file: a block with a field that is not a number is passed over.
+class sample_file_source : public batch_source {
+ public:
+  sample_file_source(std::istream& in, const std::string& name) : reader_(in, name) {}
+  got next(batch_item& item) override {
+    const read_result r = reader_.next();
+    switch (r.what) {
+      case read_result::kind::sample:
+        item.s = r.sample;
+        item.is_sample = true;
+        return got::item;
+      case read_result::kind::end:
+        if (!r.dropped.empty()) {
+          item.notes.push_back(reader_.name() + ": the file ends inside sample " +
+                               file_name(r.dropped) + "; it is not used");
+          item.bad = true;
+          return got::item;
+        }
+        return got::end;
+      case read_result::kind::error:
+        item.notes.push_back("sample file " + reader_.name() + ", line " + std::to_string(r.line) +
+                             ": " + r.fault);
+        item.bad = true;
+        if (r.fault == "read error") return got::fatal;
+        reader_.skip_rest_of_block();
+        return got::item;
+    }
+    return got::end;
+  }
+
+ private:
+  sample_reader reader_;
+};
+
+/// A CSV table of analyses: a row with a cell that is not a number is passed over.
+class csv_source : public batch_source {
+ public:
+  csv_source(std::istream& in, const std::string& name) : reader_(in, name) {}
+  got next(batch_item& item) override {
+    csv_read_result r = reader_.next();
+    item.notes = std::move(r.warnings);
+    switch (r.what) {
+      case csv_read_result::kind::sample:
+        item.s = std::move(r.sample);
+        item.is_sample = true;
+        return got::item;
+      case csv_read_result::kind::end:
+        if (item.notes.empty()) return got::end;
+        return got::item;  // the warnings of a table without samples
+      case csv_read_result::kind::bad_row:
+        item.notes.push_back(r.error);
+        item.bad = true;
+        return got::item;
+      case csv_read_result::kind::bad_file:
+        item.notes.push_back(r.error);
+        item.bad = true;
+        return got::fatal;
+    }
+    return got::end;
+  }
+
+ private:
+  analysis_csv_reader reader_;
+};
+
+bool ends_with_csv(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == ".csv";
+}
+
+/// A table file of the run: created at the start, replacing an old one.
+struct table_file {
+  std::ofstream file;
+  std::unique_ptr<csv_table_writer> csv;
+};
+
+/// The words for a skipped step on standard error.
+std::string skipped_text(const step_result& step) {
+  const std::string t = record{}.F(6, 1, step.t_c).text();
+  const char* what = step.kind == step_kind::cooling ? "cooling to " : "boiling to ";
+  const char* why = step.skipped == skip_reason::no_liquid
+                        ? " \xC2\xB0"
+                          "C leaves no liquid water; step skipped"
+                        : " \xC2\xB0"
+                          "C gives no finite result; step skipped";
+  return what + t.substr(t.find_first_not_of(' ')) + why;
+}
+
+/// Calculates the selected samples of items, several at a time with `jobs` threads.
+void calculate_all(std::vector<batch_item>& items, int jobs) {
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < items.size(); i = next++) {
+      if (items[i].calculate) items[i].r = calculate(items[i].s, items[i].opt);
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int j = 1; j < jobs; ++j) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
+}
+
+}  // namespace
+
+int run_batch(const batch_request& req, std::ostream& err) {
+  const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
+
+  std::ifstream in(req.samples, std::ios::binary);
+  if (!in) {
+    say("cannot open sample file " + req.samples);
+    return exit_usage;
+  }
+  std::unique_ptr<batch_source> source;
+  if (ends_with_csv(req.samples)) {
+    source = std::make_unique<csv_source>(in, req.samples);
+  } else {
+    source = std::make_unique<sample_file_source>(in, req.samples);
+  }
+
+  run_state rs;
+  rs.user = padded(req.user, 20);
+  rs.heading = padded(req.heading, 80);
+  rs.report_file = req.report;
+  const bool report = !req.report.empty();
+
+  // Result tables, created now so that a run that stops early leaves them whole. The tables
+  // share the texts of the numbers they repeat (a state's temperature on each of its rows).
+  number_memo numbers;
+  table_file state, species, minerals;
+  const auto open_table = [&](const std::string& name, table_file& t,
+                              const std::vector<std::string>& columns) {
+    if (name.empty()) return true;
+    if (!replace_file(name, t.file, err)) return false;
+    t.csv = std::make_unique<csv_table_writer>(t.file, columns, &numbers);
+    return true;
+  };
+  std::ofstream json_file;
+  std::unique_ptr<json_writer> json;
+  if (!open_table(req.table, state, state_columns()) ||
+      !open_table(req.species, species, species_columns()) ||
+      !open_table(req.minerals, minerals, mineral_columns())) {
+    return exit_usage;
+  }
+  if (!req.json.empty()) {
+    if (!replace_file(req.json, json_file, err)) return exit_usage;
+    json = std::make_unique<json_writer>(json_file, &numbers);
+  }
+
+  // A window of entries is read, calculated in parallel, then written in file order: the
+  // outputs do not depend on the number of jobs, and memory on the window alone.
+  const int jobs = std::max(1, req.jobs);
+  const std::size_t window = static_cast<std::size_t>(jobs) * 32;
+  constexpr long progress_from = 300;  // samples before a running count is worth showing
+  int status = exit_done;
+  long done = 0;
+  bool more = true;
+  std::vector<batch_item> items;
+  while (more) {
+    items.clear();
+    while (items.size() < window) {
+      batch_item item;
+      const got g = source->next(item);
+      if (g == got::end) {
+        more = false;
+        break;
+      }
+      if (g == got::fatal) more = false;
+      if (g == got::item && item.is_sample) {
+        const std::string id = file_name(item.s.number);
+        item.calculate =
+            req.only.empty() || std::find(req.only.begin(), req.only.end(), id) != req.only.end();
+        const auto it = req.per_sample.find(id);
+        item.opt = it != req.per_sample.end() ? it->second : req.options;
+      }
+      items.push_back(std::move(item));
+      if (!more) break;
+    }
+    calculate_all(items, jobs);
+
+    for (batch_item& item : items) {
+      for (const std::string& note : item.notes) say(note);
+      if (item.bad) status = exit_bad_input;
+      if (!item.calculate) continue;
+      const sample_record& s = item.s;
+      const sample_result& r = item.r;
+      const std::string id = file_name(s.number);
+      // Both process-step files exist from here on, even if the sample is then refused.
+      if (!open_step_files(rs, item.opt, err)) return exit_usage;
+      int unconverged = r.unconverged_mass_balances;
+      for (const step_result& step : r.steps) unconverged += step.unconverged_mass_balances;
+      if (unconverged > 0) {
+        say(id + ": the mass balance did not converge in " + std::to_string(unconverged) +
+            " solution" + (unconverged > 1 ? "s" : "") + " (see the report)");
+      }
+      if (r.refused) {
+        say(id + ": refused: " + refusal_message(*r.refused));
+      } else {
+        if (report && !report_sample(rs, s, item.opt, r, err)) return exit_usage;
+        for (const step_result& step : r.steps) {
+          if (step.skipped) say(id + ": " + skipped_text(step));
+        }
+        write_step_files(rs, s, r);
+      }
+      if (state.csv) state.csv->add(state_rows(s, item.opt, r));
+      if (species.csv) species.csv->add(species_rows(s, item.opt, r));
+      if (minerals.csv) minerals.csv->add(mineral_rows(s, item.opt, r));
+      if (json) json->add(s, item.opt, r);
+      ++done;
+      if (req.progress && done >= progress_from && done % 100 == 0) {
+        err << "\rmorva: " << done << " samples" << std::flush;
+      }
+    }
+  }
+  if (req.progress && done >= progress_from) err << "\rmorva: " << done << " samples\n";
+  if (json) json->finish();
+  return status;
+}
+
+}  // namespace morva

@@ -1,0 +1,641 @@
+#include "morva/analysis_csv.h"
+
+#include <algorithm>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <istream>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "morva/indexed.h"
+#include "morva/tables.h"
+#include "report/fields.h"
+
+namespace morva {
+
+namespace {
+
+/// Where the value of a column is kept in a sample_record.
+enum class place { sample_number, location, collection, scalar, water, gas, steam, condensate };
+
+/// One column of the analysis table.
+struct column {
+  std::string_view label;  // the name, or the word before the component name
+  int k;                   // component whose name ends the column name; 0 for none
+  std::string_view unit;   // UTF-8; empty for none
+  place where;
+  int i;                     // position in the vector or array of `where`
+  double sample_record::*x;  // place::scalar: the member
+};
+
+// clang-format off
+// The columns in the order they are written, which is the order of the fields of a sample-file
+// block.
+constexpr column table[] = {
+    {"sample",         0,         "",                place::sample_number,     0,         nullptr},
+    {"location",       0,         "",                place::location,   0,         nullptr},
+    {"temperature",    0,         "\xC2\xB0" "C",    place::collection, 2,         nullptr},
+    {"pressure",       0,         "bar-g",           place::scalar,     0,         &sample_record::pressure_bar_g},
+    {"enthalpy",       0,         "kJ/kg",           place::scalar,     0,         &sample_record::enthalpy},
+    {"discharge",      0,         "kg/s",            place::collection, 1,         nullptr},
+    {"pH",             0,         "",                place::scalar,     0,         &sample_record::ph},
+    {"pH temperature", 0,         "\xC2\xB0" "C",    place::scalar,     0,         &sample_record::ph_t_c},
+    {"",               comp::co2, "mg/kg",           place::water,      comp::co2, nullptr},
+    {"",               comp::h2s, "mg/kg",           place::water,      comp::h2s, nullptr},
+    {"",               comp::nh3, "mg/kg",           place::water,      comp::nh3, nullptr},
+    {"",               comp::h2,  "mg/kg",           place::water,      comp::h2,  nullptr},
+    {"",               comp::o2,  "mg/kg",           place::water,      comp::o2,  nullptr},
+    {"",               comp::ch4, "mg/kg",           place::water,      comp::ch4, nullptr},
+    {"",               comp::n2,  "mg/kg",           place::water,      comp::n2,  nullptr},
+    {"",               comp::sio2,"mg/kg",           place::water,      comp::sio2,nullptr},
+    {"",               comp::b,   "mg/kg",           place::water,      comp::b,   nullptr},
+    {"",               comp::al,  "mg/kg",           place::water,      comp::al,  nullptr},
+    {"",               comp::fe,  "mg/kg",           place::water,      comp::fe,  nullptr},
+    {"",               comp::na,  "mg/kg",           place::water,      comp::na,  nullptr},
+    {"",               comp::k,   "mg/kg",           place::water,      comp::k,   nullptr},
+    {"",               comp::mg,  "mg/kg",           place::water,      comp::mg,  nullptr},
+    {"",               comp::ca,  "mg/kg",           place::water,      comp::ca,  nullptr},
+    {"",               comp::f,   "mg/kg",           place::water,      comp::f,   nullptr},
+    {"",               comp::cl,  "mg/kg",           place::water,      comp::cl,  nullptr},
+    {"",               comp::so4, "mg/kg",           place::water,      comp::so4, nullptr},
+    {"TDS",            0,         "mg/kg",           place::scalar,     0,         &sample_record::tds},
+    {"gas",            comp::co2, "vol %",           place::gas,        1,         nullptr},
+    {"gas",            comp::h2s, "vol %",           place::gas,        2,         nullptr},
+    {"gas",            comp::nh3, "vol %",           place::gas,        3,         nullptr},
+    {"gas",            comp::h2,  "vol %",           place::gas,        4,         nullptr},
+    {"gas",            comp::o2,  "vol %",           place::gas,        5,         nullptr},
+    {"gas",            comp::ch4, "vol %",           place::gas,        6,         nullptr},
+    {"gas",            comp::n2,  "vol %",           place::gas,        7,         nullptr},
+    {"gas volume",     0,         "L/kg",            place::collection, 5,         nullptr},
+    {"gas temperature",0,         "\xC2\xB0" "C",    place::collection, 6,         nullptr},
+    {"steam",          comp::co2, "mg/kg",           place::steam,      0,         nullptr},
+    {"steam",          comp::h2s, "mg/kg",           place::steam,      1,         nullptr},
+    {"steam",          comp::nh3, "mg/kg",           place::steam,      2,         nullptr},
+    {"condensate pH",  0,         "",                place::collection, 3,         nullptr},
+    {"condensate pH temperature", 0, "\xC2\xB0" "C", place::collection, 4,         nullptr},
+    {"condensate",     comp::co2, "mg/kg",           place::condensate, 0,         nullptr},
+    {"condensate",     comp::h2s, "mg/kg",           place::condensate, 1,         nullptr},
+    {"condensate",     comp::nh3, "mg/kg",           place::condensate, 2,         nullptr},
+    {"condensate",     comp::na,  "mg/kg",           place::condensate, 3,         nullptr},
+};
+// clang-format on
+constexpr int n_columns = static_cast<int>(std::size(table));
+
+constexpr std::size_t number_length = 16;
+constexpr std::size_t location_length = 80;
+/// Longest row taken: far beyond any row of analyses, so that a quote left open does not draw
+/// the rest of a large file into memory.
+constexpr std::size_t max_row_bytes = 65536;
+constexpr const char* too_long_row = ": longer than 65536 characters; is a quote not closed?";
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+/// The value of numeric column c in sample s (a sample_record, const or not).
+template <class S>
+auto& value(S& s, const column& c) {
+  switch (c.where) {
+    case place::collection:
+      return s.collection[c.i];
+    case place::water:
+      return s.water_mgkg[c.i];
+    case place::gas:
+      return s.gas[c.i];
+    case place::steam:
+      return s.steam_mgkg[static_cast<std::size_t>(c.i)];
+    case place::condensate:
+      return s.condensate[static_cast<std::size_t>(c.i)];
+    default:
+      assert(c.where == place::scalar);
+      return s.*c.x;
+  }
+}
+
+/// Name of column c without its unit: "pH", "SiO2", "gas CO2".
+std::string column_name(const column& c) {
+  std::string n(c.label);
+  if (c.k > 0) {
+    if (!n.empty()) n += ' ';
+    n += trimmed(nam(c.k));
+  }
+  return n;
+}
+
+/// A header cell without blanks around it and without a trailing unit in parentheses.
+std::string_view without_unit(std::string_view name) {
+  name = trimmed(name);
+  const std::size_t open = name.rfind('(');
+  if (!name.empty() && name.back() == ')' && open != std::string_view::npos) {
+    name = trimmed(name.substr(0, open));
+  }
+  return name;
+}
+
+/// A column name as the reader compares it: without its unit, in lower case, each run of
+/// blanks and underscores one blank.
+std::string match_key(std::string_view name) {
+  std::string key;
+  for (char c : without_unit(name)) {
+    if (is_blank(c) || c == '_') {
+      if (!key.empty() && key.back() != ' ') key += ' ';
+    } else {
+      key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+  }
+  if (!key.empty() && key.back() == ' ') key.pop_back();
+  return key;
+}
+
+// ---- Rows and cells (RFC 4180, with lone CR or LF also ending a row) ----
+
+/// Where a scan of a row stands: at the start of a cell, inside an unquoted cell, inside a
+/// quoted cell, or just after a quote inside a quoted cell (its end, or half of a doubled one).
+enum class scan { start, plain, quoted, quote_seen };
+
+/// The state after character c, when c neither ends the row nor separates cells.
+scan step(scan st, char c) {
+  switch (st) {
+    case scan::start:
+      return c == '"' ? scan::quoted : scan::plain;
+    case scan::quoted:
+      return c == '"' ? scan::quote_seen : scan::quoted;
+    case scan::quote_seen:
+      return c == '"' ? scan::quoted : scan::plain;  // text after the closing quote is kept
+    default:
+      return scan::plain;
+  }
+}
+
+enum class row_status { ok, end, quote_open_at_end, too_long, read_error };
+
+/// Takes the characters of the next row from in into raw, without its line end; line breaks
+/// inside quoted cells belong to the row. seps are the characters that may separate cells,
+/// which decides where a quoted cell may begin. raw may hold characters already taken.
+row_status take_row(std::istream& in, std::string_view seps, std::string& raw) {
+  scan st = raw.empty() ? scan::start : scan::plain;
+  bool any = !raw.empty();
+  char c = 0;
+  while (in.get(c)) {
+    any = true;
+    const bool inside = st == scan::quoted;
+    if (!inside && (c == '\n' || c == '\r')) {
+      if (c == '\r' && in.peek() == '\n') in.get();
+      return row_status::ok;
+    }
+    raw += c;
+    if (raw.size() > max_row_bytes) return row_status::too_long;
+    st = !inside && seps.find(c) != std::string_view::npos ? scan::start : step(st, c);
+  }
+  if (in.bad()) return row_status::read_error;
+  if (!any) return row_status::end;
+  return st == scan::quoted ? row_status::quote_open_at_end : row_status::ok;
+}
+
+/// The cells of a row, quotes removed and doubled quotes made single.
+std::vector<std::string> split_row(std::string_view raw, char sep) {
+  std::vector<std::string> cells(1);
+  scan st = scan::start;
+  for (char c : raw) {
+    if (st != scan::quoted && c == sep) {
+      cells.emplace_back();
+      st = scan::start;
+      continue;
+    }
+    const scan next = step(st, c);
+    // Quotes that open, close or double are markup; every other character is the cell's.
+    const bool markup = (st == scan::start && next == scan::quoted) ||
+                        (st == scan::quoted && next == scan::quote_seen);
+    if (!markup) cells.back() += c;
+    st = next;
+  }
+  return cells;
+}
+
+/// The separator of a table from its header row: ';' when it holds more semicolons than
+/// commas outside quoted cells, as spreadsheets that write decimal commas export; ',' else.
+char header_separator(std::string_view raw) {
+  long commas = 0, semicolons = 0;
+  scan st = scan::start;
+  for (char c : raw) {
+    if (st != scan::quoted && (c == ',' || c == ';')) {
+      (c == ',' ? commas : semicolons)++;
+      st = scan::start;
+    } else {
+      st = step(st, c);
+    }
+  }
+  return semicolons > commas ? ';' : ',';
+}
+
+// ---- Numbers ----
+
+enum class number_status { ok, not_a_number, too_large };
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t take_digits(std::string_view t, std::size_t& i, std::string& out) {
+  const std::size_t from = i;
+  while (i < t.size() && is_digit(t[i])) out += t[i++];
+  return i - from;
+}
+
+/// The number in a cell: blanks around it, an optional sign, digits with at most one decimal
+/// mark (the point, and with decimal_comma also the comma), an optional exponent (e or E, an
+/// optional sign, digits). A blank cell is 0, not analysed; so is a number below the smallest
+/// double. No -0: every zero is +0, as the sample file reads it.
+number_status parse_number(std::string_view cell, bool decimal_comma, double& x) {
+  const std::string_view t = trimmed(cell);
+  x = 0.0;
+  if (t.empty()) return number_status::ok;
+  std::size_t i = 0;
+  bool negative = false;
+  if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
+  std::string int_part, frac_part;
+  take_digits(t, i, int_part);
+  if (i < t.size() && (t[i] == '.' || (decimal_comma && t[i] == ','))) {
+    ++i;
+    take_digits(t, i, frac_part);
+  }
+  if (int_part.empty() && frac_part.empty()) return number_status::not_a_number;
+  long exponent = 0;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    bool exp_negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) exp_negative = t[i++] == '-';
+    std::string exp_digits;
+    if (take_digits(t, i, exp_digits) == 0) return number_status::not_a_number;
+    // Saturated: any exponent beyond a few hundred already over- or underflows a double.
+    for (char e : exp_digits) exponent = std::min(exponent * 10 + (e - '0'), 100000L);
+    if (exp_negative) exponent = -exponent;
+  }
+  if (i != t.size()) return number_status::not_a_number;
+  const std::string mantissa = int_part + frac_part;
+  const std::size_t lead = mantissa.find_first_not_of('0');
+  if (lead == std::string::npos) return number_status::ok;
+  // Decimal exponent of the first significant digit tells overflow from underflow.
+  const long first_digit_exp =
+      static_cast<long>(int_part.size()) - 1 - static_cast<long>(lead) + exponent;
+  const std::string text =
+      mantissa.substr(lead) + "e" + std::to_string(exponent - static_cast<long>(frac_part.size()));
+  double v = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec == std::errc::result_out_of_range) {
+    return first_digit_exp > 0 ? number_status::too_large : number_status::ok;
+  }
+  if (ec != std::errc{} || end != text.data() + text.size()) return number_status::not_a_number;
+  x = negative ? -v : v;
+  return number_status::ok;
+}
+
+// ---- Texts: UTF-8 in the table, 8 bits (Latin-1) in the sample ----
+
+/// A cell's text in Latin-1, and what could not be kept.
+struct latin1_text {
+  std::string text;
+  int beyond_latin1 = 0;      // characters above U+00FF, each now "?"
+  char32_t first_beyond = 0;  // the first of them
+  int invalid = 0;            // bytes that are not UTF-8, each now "?"
+  unsigned char first_invalid = 0;
+};
+
+/// Decodes the UTF-8 sequence at s[i], advancing i past it; false (i unchanged) when the byte
+/// at s[i] does not start a well-formed sequence (overlong forms and surrogates included).
+bool decode_utf8(std::string_view s, std::size_t& i, char32_t& cp) {
+  const auto byte = [&s](std::size_t j) { return static_cast<unsigned char>(s[j]); };
+  const unsigned char b0 = byte(i);
+  if (b0 < 0x80) {
+    cp = b0;
+    ++i;
+    return true;
+  }
+  int n = 0;
+  unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 1;
+    cp = b0 & 0x1Fu;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 2;
+    cp = b0 & 0x0Fu;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 3;
+    cp = b0 & 0x07u;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return false;
+  }
+  if (s.size() - i <= static_cast<std::size_t>(n)) return false;  // cut short
+  for (int k = 1; k <= n; ++k) {
+    const unsigned char b = byte(i + static_cast<std::size_t>(k));
+    if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
+    cp = (cp << 6) | (b & 0x3Fu);
+  }
+  i += static_cast<std::size_t>(n) + 1;
+  return true;
+}
+
+/// The UTF-8 text in Latin-1: characters up to U+00FF as that byte, others and bytes that are
+/// not UTF-8 as "?". Control characters become blanks: the sample file keeps a text on one
+/// line.
+latin1_text to_latin1(std::string_view utf8) {
+  latin1_text t;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t cp = 0;
+    if (!decode_utf8(utf8, i, cp)) {
+      if (t.invalid++ == 0) t.first_invalid = static_cast<unsigned char>(utf8[i]);
+      t.text += '?';
+      ++i;
+    } else if (cp < 0x20) {
+      t.text += ' ';
+    } else if (cp <= 0xFF) {
+      t.text += static_cast<char>(static_cast<unsigned char>(cp));
+    } else {
+      if (t.beyond_latin1++ == 0) t.first_beyond = cp;
+      t.text += '?';
+    }
+  }
+  return t;
+}
+
+/// Latin-1 text in UTF-8.
+std::string to_utf8(std::string_view latin1) {
+  std::string u;
+  for (char c : latin1) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      u += c;
+    } else {
+      u += static_cast<char>(0xC0 | (b >> 6));
+      u += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return u;
+}
+
+/// v in upper-case hexadecimal, at least min_digits digits.
+std::string hex(unsigned long v, int min_digits) {
+  static constexpr char x[] = "0123456789ABCDEF";
+  std::string s;
+  for (; v > 0 || static_cast<int>(s.size()) < min_digits; v >>= 4) s.insert(s.begin(), x[v & 0xF]);
+  return s;
+}
+
+/// The text between double quotes, as messages show a cell.
+std::string quoted(std::string_view s) {
+  std::string q(1, '"');
+  q += s;
+  q += '"';
+  return q;
+}
+
+/// What became of n characters or bytes that could not be kept, the first of them named:
+/// "U+2013 is not a Latin-1 character, written as "?"".
+std::string lost(int n, const std::string& first, const char* one, const char* many) {
+  if (n == 1) return first + " is not " + one + ", written as \"?\"";
+  return first + " and " + std::to_string(n - 1) + " more are not " + many +
+         ", each written as \"?\"";
+}
+
+/// The text of a cell for a field of n characters: Latin-1, cut to n characters (trailing
+/// blanks need not fit) and blank-padded. Each loss is told in warnings, after where.
+std::string text_field(std::string_view cell, std::size_t n, const std::string& where,
+                       std::vector<std::string>& warnings) {
+  latin1_text t = to_latin1(cell);
+  const std::string shown = quoted(to_utf8(t.text));
+  if (t.beyond_latin1 > 0) {
+    warnings.push_back(where + shown + ": " +
+                       lost(t.beyond_latin1, "U+" + hex(t.first_beyond, 4), "a Latin-1 character",
+                            "Latin-1 characters"));
+  }
+  if (t.invalid > 0) {
+    warnings.push_back(where + shown + ": " +
+                       lost(t.invalid, "byte 0x" + hex(t.first_invalid, 2), "UTF-8", "UTF-8"));
+  }
+  const std::size_t used = t.text.find_last_not_of(' ') + 1;  // npos + 1 is 0
+  if (used > n) {
+    warnings.push_back(where + shown + " is longer than " + std::to_string(n) +
+                       " characters, cut to " + quoted(to_utf8(t.text.substr(0, n))));
+  }
+  return padded(t.text, n);
+}
+
+/// True when the sample holds no text and no number: a row that gives it is an empty row.
+bool nothing_given(const sample_record& s) {
+  if (s.number.find_first_not_of(' ') != std::string::npos) return false;
+  if (s.location.find_first_not_of(' ') != std::string::npos) return false;
+  for (const column& c : table) {
+    if (c.where != place::sample_number && c.where != place::location && value(s, c) != 0.0)
+      return false;
+  }
+  return true;
+}
+
+// ---- Writing ----
+
+/// A cell of text, quoted when it holds a separator, a quote or a line break.
+void put_cell(std::ostream& out, std::string_view utf8) {
+  if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out << utf8;
+    return;
+  }
+  out << '"';
+  for (char c : utf8) {
+    if (c == '"') out << '"';
+    out << c;
+  }
+  out << '"';
+}
+
+/// A number in its shortest exact form; 0 (not analysed) and values that are not finite as an
+/// empty cell.
+void put_number(std::ostream& out, double x) {
+  if (x == 0.0 || !std::isfinite(x)) return;
+  char buf[32];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, x);
+  assert(ec == std::errc{});
+  out.write(buf, end - buf);
+}
+
+std::string_view without_trailing_blanks(std::string_view s) {
+  const std::size_t n = s.find_last_not_of(' ');
+  return n == std::string_view::npos ? std::string_view{} : s.substr(0, n + 1);
+}
+
+}  // namespace
+
+const std::vector<std::string>& analysis_csv_columns() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> v;
+    for (const column& c : table) {
+      std::string n = column_name(c);
+      if (!c.unit.empty()) n += " (" + std::string(c.unit) + ")";
+      v.push_back(n);
+    }
+    return v;
+  }();
+  return names;
+}
+
+analysis_csv_reader::analysis_csv_reader(std::istream& in, std::string name)
+    : in_(in), name_(std::move(name)) {}
+
+std::string analysis_csv_reader::read_header() {
+  // A byte-order mark before the header is no part of it; a partial one is text.
+  static constexpr std::string_view bom = "\xEF\xBB\xBF";
+  std::string raw;
+  for (char b : bom) {
+    if (in_.peek() != std::char_traits<char>::to_int_type(b)) break;
+    raw += static_cast<char>(in_.get());
+  }
+  if (raw.size() == bom.size()) raw.clear();
+
+  // Empty rows before the header are passed over, as they are before any row.
+  std::vector<std::string> cells;
+  for (;;) {
+    const row_status st = take_row(in_, ",;", raw);
+    if (st == row_status::end) return name_ + ": no header row";
+    ++row_;
+    const std::string at = name_ + ", row " + std::to_string(row_);
+    if (st == row_status::read_error) return at + ": read error";
+    if (st == row_status::too_long) return at + too_long_row;
+    if (st == row_status::quote_open_at_end) return at + ": a quote in the header is not closed";
+    sep_ = header_separator(raw);
+    cells = split_row(raw, sep_);
+    raw.clear();
+    if (std::any_of(cells.begin(), cells.end(),
+                    [](const std::string& c) { return !trimmed(c).empty(); })) {
+      break;
+    }
+  }
+
+  const std::string at = name_ + ", row " + std::to_string(row_);
+  std::vector<std::string> keys;
+  for (const column& c : table) keys.push_back(match_key(column_name(c)));
+  std::vector<bool> taken(n_columns, false);
+  bool any = false;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    const std::string_view text = trimmed(cells[c]);
+    labels_.emplace_back(without_unit(text));
+    const auto found = std::find(keys.begin(), keys.end(), match_key(text));
+    const int j = found == keys.end() ? -1 : static_cast<int>(found - keys.begin());
+    const std::string where = at + ", column " + std::to_string(c + 1) + ": " + quoted(text);
+    if (j >= 0 && taken[static_cast<std::size_t>(j)]) {
+      pending_.push_back(where + " repeats column " + column_name(table[j]) + ", ignored");
+      columns_.push_back(-1);
+    } else if (j >= 0) {
+      taken[static_cast<std::size_t>(j)] = true;
+      any = true;
+      columns_.push_back(j);
+    } else {
+      // An unnamed column, as a spreadsheet leaves after the last one, is passed over quietly.
+      if (!text.empty()) pending_.push_back(where + " is not a known column, ignored");
+      columns_.push_back(-1);
+    }
+  }
+  if (!any) return at + ": the header names no known column (such as sample, pH, SiO2)";
+  return {};
+}
+
+csv_read_result analysis_csv_reader::next() {
+  using kind = csv_read_result::kind;
+  // The result of this call; the header's warnings go with the first.
+  const auto give = [this](csv_read_result r, kind what, std::string error = {}) {
+    if (what == kind::end || what == kind::bad_file) done_ = true;
+    r.what = what;
+    r.row = row_;
+    r.error = std::move(error);
+    r.warnings.insert(r.warnings.begin(), pending_.begin(), pending_.end());
+    pending_.clear();
+    return r;
+  };
+  if (done_) return give({}, kind::end);
+  if (!header_read_) {
+    header_read_ = true;
+    std::string error = read_header();
+    if (!error.empty()) return give({}, kind::bad_file, std::move(error));
+  }
+
+  for (;;) {
+    std::string raw;
+    const row_status st = take_row(in_, std::string_view(&sep_, 1), raw);
+    if (st == row_status::end) return give({}, kind::end);
+    ++row_;
+    const std::string at = name_ + ", row " + std::to_string(row_);
+    if (st == row_status::read_error) return give({}, kind::bad_file, at + ": read error");
+    if (st == row_status::too_long) {
+      return give({}, kind::bad_file, at + too_long_row);
+    }
+    if (st == row_status::quote_open_at_end) {
+      done_ = true;  // the rest of the file went into the open cell
+      return give({}, kind::bad_row,
+                  at + ": a quote in this row is not closed before the end of the file");
+    }
+
+    const std::vector<std::string> cells = split_row(raw, sep_);
+    csv_read_result r;
+    sample_record& s = r.sample;
+    const std::size_t n = std::min(cells.size(), columns_.size());
+    for (std::size_t c = 0; c < n; ++c) {
+      if (columns_[c] < 0) continue;
+      const column& col = table[columns_[c]];
+      const std::string where = at + ", column " + labels_[c] + ": ";
+      if (col.where == place::sample_number) {
+        s.number = text_field(cells[c], number_length, where, r.warnings);
+      } else if (col.where == place::location) {
+        s.location = text_field(cells[c], location_length, where, r.warnings);
+      } else {
+        const number_status got = parse_number(cells[c], sep_ == ';', value(s, col));
+        if (got != number_status::ok) {
+          const char* what = got == number_status::too_large ? " is too large" : " is not a number";
+          s = sample_record{};
+          return give(std::move(r), kind::bad_row, where + quoted(trimmed(cells[c])) + what);
+        }
+      }
+    }
+    // A row with nothing in the columns read is an empty row, as a spreadsheet leaves them.
+    if (nothing_given(s)) continue;
+    complete_sample(s);
+    return give(std::move(r), kind::sample);
+  }
+}
+
+void write_analysis_csv_header(std::ostream& out) {
+  const std::vector<std::string>& names = analysis_csv_columns();
+  for (std::size_t j = 0; j < names.size(); ++j) {
+    if (j > 0) out << ',';
+    put_cell(out, names[j]);
+  }
+  out << '\n';
+}
+
+void write_analysis_csv_row(const sample_record& s, std::ostream& out) {
+  for (int j = 0; j < n_columns; ++j) {
+    const column& c = table[j];
+    if (j > 0) out << ',';
+    if (c.where == place::sample_number) {
+      put_cell(out, to_utf8(without_trailing_blanks(s.number)));
+    } else if (c.where == place::location) {
+      put_cell(out, to_utf8(without_trailing_blanks(s.location)));
+    } else {
+      put_number(out, value(s, c));
+    }
+  }
+  out << '\n';
+}
+
+}  // namespace morva

@@ -1,0 +1,328 @@
+// morva run and morva convert, end to end: the program run in scratch directories.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/session.h"
+#include "morva/sample_file.h"
+#include "robust/water_generator.h"
+
+namespace morva {
+namespace {
+
+const std::vector<std::string> step_and_report_files = {"morva.out", "cool.out", "boil.out"};
+
+/// The interactive run of every sample of `samples` with the answers `answers`, and the batch
+/// run with the arguments `args`, leave the same report and process-step files, byte for byte.
+void expect_same_files(const std::string& samples, const std::string& answers,
+                       const std::string& args, const std::string& what) {
+  SCOPED_TRACE(what);
+  scratch_dir dialog, batch;
+  dialog.write("morva.in", samples);
+  batch.write("morva.in", samples);
+  const session d = run_morva(dialog, "\nJ. Doe\nSurvey 2026\n\n" + answers + "q\n");
+  ASSERT_EQ(d.status, 0) << d.err;
+  const session b =
+      run_command(batch, "run morva.in --user 'J. Doe' --heading 'Survey 2026' " + args);
+  ASSERT_EQ(b.status, 0) << b.err;
+  for (const std::string& name : step_and_report_files) {
+    ASSERT_EQ(dialog.exists(name), batch.exists(name)) << name;
+    EXPECT_TRUE(dialog.read(name) == batch.read(name)) << name << " differs";
+  }
+}
+
+/// The samples of a sample file.
+std::vector<sample_record> samples_of(const std::string& text) {
+  std::istringstream in(text);
+  sample_reader r(in, "samples");
+  std::vector<sample_record> all;
+  for (read_result got = r.next(); got.what == read_result::kind::sample; got = r.next()) {
+    all.push_back(got.sample);
+  }
+  return all;
+}
+
+TEST(BatchRun, ReportAndStepFilesEqualThoseOfTheDialog) {
+  // The examples under each kind of option, every sample given the same options.
+  struct option_case {
+    std::string args;
+    run_options opt;
+  };
+  std::vector<option_case> cases(8);
+  cases[1].args = "--temperature quartz";
+  cases[1].opt.tref_type = reference_temperature::quartz;
+  cases[2].args = "--temperature chalcedony";
+  cases[2].opt.tref_type = reference_temperature::chalcedony;
+  cases[3].args = "--temperature nak";
+  cases[3].opt.tref_type = reference_temperature::na_k;
+  cases[4].args = "--temperature 150";
+  cases[4].opt.tref_type = reference_temperature::arbitrary;
+  cases[4].opt.t_typed_c = 150.0;
+  cases[5].args = "--boiling-spring 98 --spring-degassing 0.5";
+  cases[5].opt.t_spring_c = 98.0;
+  cases[5].opt.spring_degas = 0.5;
+  cases[6].args = "--boil 150,120,100 --degassing 0.25 --cool 60,25";
+  cases[6].opt.n_boil = 3;
+  cases[6].opt.t_boil_c = {150.0, 120.0, 100.0};
+  cases[6].opt.boil_degas = 0.25;
+  cases[6].opt.n_cool = 2;
+  cases[6].opt.t_cool_c = {60.0, 25.0};
+  cases[7].args = "--temperature quartz --boil 0 --cool 373.85";  // a skipped boiling step
+  cases[7].opt.tref_type = reference_temperature::quartz;
+  cases[7].opt.n_boil = 1;
+  cases[7].opt.n_cool = 1;
+  cases[7].opt.t_cool_c = {373.85};
+  const std::string examples = example_samples();
+  const std::vector<sample_record> list = samples_of(examples);
+  for (const option_case& c : cases) {
+    std::string answers;
+    for (const sample_record& s : list) answers += dialog_answers(s.type, c.opt);
+    expect_same_files(examples, answers, c.args, "examples " + c.args);
+  }
+
+  // Generated waters, each with options of its own from an options table; the measured type
+  // with a typed temperature is the arbitrary type on the command line.
+  generated_run run = generate_run(21, 150, 0.2, "morva.in", "morva.out");
+  std::string answers,
+      table = "sample,temperature,boiling_spring,spring_degassing,boil,degassing,cool\n";
+  std::array<char, 32> buf{};
+  const auto text = [&buf](double x) {
+    return std::string(buf.data(), std::to_chars(buf.data(), buf.data() + buf.size(), x).ptr);
+  };
+  const auto list_of = [&text](int n, const std::array<double, 10>& t) {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+      if (i > 0) s += ' ';
+      s += text(t[static_cast<std::size_t>(i)]);
+    }
+    return s;
+  };
+  for (generated_sample& gs : run.list) {
+    run_options& o = gs.options;
+    if (o.tref_type == reference_temperature::measured && o.t_typed_c > 0.0) {
+      o.tref_type = reference_temperature::arbitrary;
+    }
+    answers += dialog_answers(gs.type, o);
+    const char* names[] = {"measured", "", "chalcedony", "quartz", "nak"};
+    const std::string temperature = o.tref_type == reference_temperature::arbitrary
+                                        ? text(o.t_typed_c)
+                                        : names[static_cast<int>(o.tref_type)];
+    table += gs.number + "," + temperature + "," +
+             (o.t_spring_c > 1.0 && gs.type == 1 ? text(o.t_spring_c) : "") + "," +
+             text(o.spring_degas) + ",\"" + list_of(o.n_boil, o.t_boil_c) + "\"," +
+             text(o.boil_degas) + ",\"" + list_of(o.n_cool, o.t_cool_c) + "\"\n";
+  }
+  scratch_dir dialog, batch;
+  for (const scratch_dir* dir : {&dialog, &batch}) dir->write("morva.in", run.samples);
+  batch.write("options.csv", table);
+  const session d = run_morva(dialog, "\nJ. Doe\nSurvey 2026\n\n" + answers);
+  const session b = run_command(
+      batch, "run morva.in --user 'J. Doe' --heading 'Survey 2026' --options options.csv");
+  ASSERT_EQ(d.status, 0) << d.err;
+  ASSERT_EQ(b.status, 0) << b.err;
+  for (const std::string& name : step_and_report_files) {
+    ASSERT_EQ(dialog.exists(name), batch.exists(name)) << name;
+    EXPECT_TRUE(dialog.read(name) == batch.read(name)) << "generated: " << name << " differs";
+  }
+}
+
+TEST(BatchRun, CsvTablesAndTheSampleFileGiveTheSameReport) {
+  // The examples converted to a table and back: the three inputs give one report, and the
+  // outputs do not depend on the number of jobs.
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  ASSERT_EQ(run_command(dir, "convert morva.in survey.csv").status, 0);
+  ASSERT_EQ(run_command(dir, "convert survey.csv back.in").status, 0);
+  const std::string all =
+      "--table t.csv --species s.csv --minerals m.csv --json r.json --cool 60 --boil 120";
+  std::vector<std::string> outputs;
+  for (const char* input : {"morva.in", "survey.csv", "back.in"}) {
+    const session s = run_command(dir, std::string("run ") + input + " " + all);
+    ASSERT_EQ(s.status, 0) << input << ": " << s.err;
+    outputs.push_back(dir.read("morva.out") + dir.read("cool.out") + dir.read("boil.out"));
+  }
+  EXPECT_TRUE(outputs[0] == outputs[1]);
+  EXPECT_TRUE(outputs[0] == outputs[2]);
+
+  generated_run run = generate_run(5, 120, 0.3, "morva.in", "morva.out");
+  dir.write("gen.in", run.samples);
+  std::vector<std::string> by_jobs;
+  for (const char* jobs : {"1", "3"}) {
+    const session s = run_command(dir, std::string("run gen.in --jobs ") + jobs + " " + all);
+    std::string files;
+    for (const char* name :
+         {"morva.out", "cool.out", "boil.out", "t.csv", "s.csv", "m.csv", "r.json"})
+      files += dir.read(name);
+    by_jobs.push_back(std::to_string(s.status) + s.err + files);
+  }
+  EXPECT_TRUE(by_jobs[0] == by_jobs[1]);
+}
+
+/// The records of a CSV text (RFC 4180 quoting, line feeds).
+std::vector<std::vector<std::string>> csv_of(const std::string& text) {
+  std::vector<std::vector<std::string>> rows(1);
+  std::string cell;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      cell += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && (c == ',' || c == '\n')) {
+      rows.back().push_back(cell);
+      cell.clear();
+      if (c == '\n') rows.emplace_back();
+    } else {
+      cell += c;
+    }
+  }
+  rows.pop_back();  // after the last line feed
+  return rows;
+}
+
+/// The numbers that follow each occurrence of `label` in the report, in report order.
+std::vector<double> printed_after(const std::string& report, const std::string& label,
+                                  const std::string& line_also = "") {
+  std::vector<double> values;
+  std::istringstream in(report);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t at = line.find(label);
+    if (at == std::string::npos || line.find(line_also) == std::string::npos) continue;
+    values.push_back(std::stod(line.substr(at + label.size())));
+  }
+  return values;
+}
+
+TEST(BatchRun, TheStateTableAgreesWithTheReportToItsPrintedDigits) {
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  ASSERT_EQ(run_command(dir, "run morva.in --table t.csv --cool 60 --boil 130").status, 0);
+  const std::vector<std::vector<std::string>> rows = csv_of(dir.read("t.csv"));
+  ASSERT_GT(rows.size(), 1u);
+  const auto column = [&rows](const std::string& name) {
+    const auto it = std::find(rows[0].begin(), rows[0].end(), name);
+    EXPECT_NE(it, rows[0].end()) << name;
+    return static_cast<std::size_t>(it - rows[0].begin());
+  };
+  const std::string report = dir.read("morva.out");
+  // Each calculated state prints its pH (F6.3), its ionic strength (F8.5) beside 1000/T, and
+  // its quartz temperature (F7.1), in the order of the table's rows.
+  struct printed {
+    std::string column;
+    std::vector<double> values;
+    double half_unit;
+  };
+  const printed checks[] = {
+      {"ph", printed_after(report, "Water pH is"), 0.0005},
+      {"ionic_strength_molal", printed_after(report, "Ionic strength =", "1000/T"), 0.000005},
+      {"quartz_C", printed_after(report, "Quartz    ", "GRC Bulletin"), 0.05},
+  };
+  for (const printed& p : checks) {
+    SCOPED_TRACE(p.column);
+    const std::size_t c = column(p.column);
+    std::size_t k = 0;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+      if (rows[r][column("status")] != "ok") continue;
+      ASSERT_LT(k, p.values.size());
+      EXPECT_NEAR(std::stod(rows[r][c]), p.values[k], p.half_unit * (1 + 1e-9)) << "row " << r;
+      ++k;
+    }
+    EXPECT_EQ(k, p.values.size());
+  }
+}
+
+TEST(BatchRun, BadInputIsNamedAndSkippedAndTheRestCalculated) {
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  ASSERT_EQ(run_command(dir, "convert morva.in survey.csv").status, 0);
+  std::string csv = dir.read("survey.csv");
+  // The second analysis (row 3) gets a silica that is not a number.
+  std::size_t row3 = csv.find('\n', csv.find('\n') + 1) + 1;
+  std::size_t cell = csv.find(",246,", 0);
+  ASSERT_NE(cell, std::string::npos);
+  csv.replace(cell, 5, ",n.d.,");
+  static_cast<void>(row3);
+  dir.write("survey.csv", csv);
+  session s = run_command(dir, "run survey.csv --table t.csv");
+  EXPECT_EQ(s.status, 1);
+  EXPECT_NE(s.err.find("morva: survey.csv, row 2, column SiO2"), std::string::npos) << s.err;
+  EXPECT_NE(s.err.find("\"n.d.\" is not a number"), std::string::npos) << s.err;
+  const std::string report = dir.read("morva.out");
+  EXPECT_EQ(report.find("HS-07"), std::string::npos);
+  EXPECT_NE(report.find("KV-12"), std::string::npos);
+  EXPECT_NE(report.find("MP-03"), std::string::npos);
+
+  // A sample-file block with a letter in a number: skipped, the next block read.
+  std::string text = example_samples();
+  const std::size_t k = text.find("            14.6");
+  ASSERT_NE(k, std::string::npos);
+  text.replace(k, 16, "            l4.6");
+  dir.write("bad.in", text);
+  s = run_command(dir, "run bad.in");
+  EXPECT_EQ(s.status, 1);
+  EXPECT_EQ(s.err, "morva: sample file bad.in, line 19: read unexpected character\n");
+  EXPECT_NE(dir.read("morva.out").find("MP-03"), std::string::npos);
+
+  // A refusal of the calculation names the sample and leaves the status at 0.
+  s = run_command(dir, "run morva.in --temperature 150 --boiling-spring 200");
+  EXPECT_EQ(s.status, 0);
+  EXPECT_NE(s.err.find("morva: HS-07: refused: "), std::string::npos) << s.err;
+}
+
+TEST(CommandLine, UsageErrorsNameTheProblemAndWriteNothing) {
+  struct usage_case {
+    const char* args;
+    const char* message;
+  };
+  for (const usage_case& c : {
+           usage_case{"run morva.in --frobnicate",
+                      "morva: The following argument was not expected: --frobnicate\n"},
+           {"run morva.in --boil 1,2,3,4,5,6,7,8,9,10,11",
+            "morva: --boil: at most 10 steps of each kind, not 11\n"},
+           {"run morva.in --cool 400",
+            "morva: --cool: step temperature 400 lies outside 0 to 373.85 \xC2\xB0"
+            "C\n"},
+           {"run morva.in --temperature warm", nullptr},
+           {"run morva.in --degassing 2", nullptr},
+           {"run missing.in", "morva: cannot open sample file missing.in\n"},
+           {"run morva.in --report cool.out", nullptr},
+           {"run morva.in --report ./morva.in", nullptr},
+           {"run morva.in --jobs 0", nullptr},
+           {"frob", nullptr},
+           {"run", nullptr},
+       }) {
+    SCOPED_TRACE(c.args);
+    scratch_dir dir;
+    dir.write("morva.in", example_samples());
+    const session s = run_command(dir, c.args);
+    EXPECT_EQ(s.status, 2);
+    EXPECT_EQ(s.out, "");
+    if (c.message != nullptr) {
+      EXPECT_EQ(s.err, std::string(c.message) + "Run with --help for more information.\n");
+    } else {
+      EXPECT_TRUE(s.err.starts_with("morva: ")) << s.err;
+      EXPECT_TRUE(s.err.ends_with("\nRun with --help for more information.\n")) << s.err;
+    }
+    for (const char* name : {"morva.out", "cool.out", "boil.out"}) EXPECT_FALSE(dir.exists(name));
+  }
+  scratch_dir dir;
+  for (const char* args : {"--help", "run --help", "convert --help"}) {
+    const session s = run_command(dir, args);
+    EXPECT_EQ(s.status, 0);
+    EXPECT_NE(s.out.find("Usage: morva"), std::string::npos) << s.out;
+  }
+  const session v = run_command(dir, "--version");
+  EXPECT_EQ(v.status, 0);
+  EXPECT_EQ(v.out, "morva 2.4 (program MORVA, version 2.4)\n");
+}
+
+}  // namespace
+}  // namespace morva

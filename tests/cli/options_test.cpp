@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "cli/batch_options.h"
+
+namespace morva {
+namespace {
+
+TEST(BatchOptions, TemperaturesStepsAndCoefficientsAsTheDialogTakesThem) {
+  std::string why;
+  struct temperature_case {
+    const char* text;
+    bool ok;
+    reference_temperature type;
+    double t_c;
+  };
+  for (const temperature_case& c :
+       {temperature_case{"measured", true, reference_temperature::measured, 0.0},
+        {"Quartz", true, reference_temperature::quartz, 0.0},
+        {"chalcedony", true, reference_temperature::chalcedony, 0.0},
+        {"nak", true, reference_temperature::na_k, 0.0},
+        {"212.5", true, reference_temperature::arbitrary, 212.5},
+        {"hot", false, reference_temperature::measured, 0.0},
+        {"", false, reference_temperature::measured, 0.0}}) {
+    SCOPED_TRACE(c.text);
+    const auto o = parse_temperature(c.text, run_options{}, why);
+    ASSERT_EQ(o.has_value(), c.ok);
+    if (!o) continue;
+    EXPECT_EQ(o->tref_type, c.type);
+    EXPECT_EQ(o->t_typed_c, c.t_c);
+  }
+
+  struct steps_case {
+    const char* text;
+    bool ok;
+    int n;
+  };
+  for (const steps_case& c : {steps_case{"", true, 0},
+                              {"150,120", true, 2},
+                              {"150; 120 100", true, 3},
+                              {"0,373.85", true, 2},
+                              {"1,2,3,4,5,6,7,8,9,10", true, 10},
+                              {"1,2,3,4,5,6,7,8,9,10,11", false, 0},
+                              {"374", false, 0},
+                              {"-1", false, 0},
+                              {"150,abc", false, 0}}) {
+    SCOPED_TRACE(c.text);
+    int n = -1;
+    std::array<double, 10> t{};
+    ASSERT_EQ(parse_steps(c.text, n, t, why), c.ok) << why;
+    if (c.ok) {
+      EXPECT_EQ(n, c.n);
+    }
+  }
+  double f = 0.0;
+  EXPECT_TRUE(parse_degassing("0.01", f, why));
+  EXPECT_FALSE(parse_degassing("0.005", f, why));
+  EXPECT_FALSE(parse_degassing("1.5", f, why));
+  EXPECT_TRUE(parse_spring("98", f, why));
+  EXPECT_FALSE(parse_spring("350", f, why));
+}
+
+TEST(BatchOptions, TableRowsOverrideTheCommandLineCellByCell) {
+  run_options base;
+  base.n_cool = 1;
+  base.t_cool_c[0] = 25.0;
+  std::istringstream csv(
+      "\xEF\xBB\xBF"
+      "Sample;Temperature;Boil;Degassing\n"
+      "HS-07;quartz;\"150,120\";0.5\n"
+      "KV-12;;;\n");
+  std::map<std::string, run_options> table;
+  std::string why;
+  ASSERT_TRUE(read_options_table(csv, "opts.csv", base, table, why)) << why;
+  ASSERT_EQ(table.size(), 2u);
+  const run_options& hs = table.at("HS-07");
+  EXPECT_EQ(hs.tref_type, reference_temperature::quartz);
+  EXPECT_EQ(hs.n_boil, 2);
+  EXPECT_EQ(hs.t_boil_c[1], 120.0);
+  EXPECT_EQ(hs.boil_degas, 0.5);
+  EXPECT_EQ(hs.n_cool, 1);  // blank: the command line's
+  EXPECT_EQ(table.at("KV-12").tref_type, reference_temperature::measured);
+
+  std::istringstream bad("sample,temperature\nX,warm\n");
+  EXPECT_FALSE(read_options_table(bad, "opts.csv", base, table, why));
+  EXPECT_EQ(why,
+            "opts.csv, row 2, column temperature: temperature \"warm\" is none of measured, "
+            "quartz, chalcedony, nak or a temperature in \xC2\xB0"
+            "C");
+  std::istringstream unknown("sample,tempreature\n");
+  EXPECT_FALSE(read_options_table(unknown, "opts.csv", base, table, why));
+}
+
+}  // namespace
+}  // namespace morva
