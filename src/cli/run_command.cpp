@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,8 @@
 #include "morva/sample_file.h"
 #include "report/fields.h"
 #include "report/messages.h"
+#include "report/pages.h"
+#include "samplefile/writer.h"
 #include "tables/csv.h"
 #include "tables/format.h"
 #include "tables/json.h"
@@ -38,6 +41,17 @@ struct batch_item {
   sample_record s;
   run_options opt;
   sample_result r;
+  // The texts of the calculated sample, made where it was calculated: its report pages (the
+  // first byte the page separator of any but the first reported sample), its process-step
+  // blocks and its table rows.
+  std::string report, cool, boil, table, species, minerals, json;
+};
+
+/// Which outputs a run writes.
+struct outputs {
+  bool report = false, table = false, species = false, minerals = false, json = false;
+  const std::string* user = nullptr;     // 20 characters
+  const std::string* heading = nullptr;  // 80 characters
 };
 
 /// What reading the next entry gave.
@@ -125,12 +139,6 @@ bool ends_with_csv(const std::string& name) {
   return ext == ".csv";
 }
 
-/// A table file of the run: created at the start, replacing an old one.
-struct table_file {
-  std::ofstream file;
-  std::unique_ptr<csv_table_writer> csv;
-};
-
 /// The words for a skipped step on standard error.
 std::string skipped_text(const step_result& step) {
   const std::string t = record{}.F(6, 1, step.t_c).text();
@@ -143,17 +151,58 @@ std::string skipped_text(const step_result& step) {
   return what + t.substr(t.find_first_not_of(' ')) + why;
 }
 
-/// Calculates the selected samples of items, several at a time with `jobs` threads.
-void calculate_all(std::vector<batch_item>& items, int jobs) {
+/// Calculates sample item and makes the texts of everything written about it.
+void calculate_and_render(batch_item& item, const outputs& out, number_memo& numbers) {
+  const sample_record& s = item.s;
+  item.r = calculate(s, item.opt);
+  const sample_result& r = item.r;
+  if (!r.refused) {
+    if (out.report) {
+      std::ostringstream pages;
+      char separator = separator_form_feed;
+      reference_pages(s, item.opt, r, *out.user, *out.heading, separator, pages);
+      for (const step_result& step : r.steps) {
+        if (step.state) step_pages(s, step, separator, pages);
+      }
+      item.report = pages.str();
+    }
+    // The liquid of the last calculated step of each kind.
+    const step_result* last[2] = {nullptr, nullptr};
+    for (const step_result& step : r.steps) {
+      if (step.state) last[step.kind == step_kind::cooling ? 0 : 1] = &step;
+    }
+    for (int k = 0; k < 2; ++k) {
+      if (last[k] == nullptr) continue;
+      std::ostringstream block;
+      pickup(*last[k]->state, last[k]->t_c, s, block);
+      (k == 0 ? item.cool : item.boil) = block.str();
+    }
+  }
+  if (out.table)
+    append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers);
+  if (out.species) {
+    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers);
+  }
+  if (out.minerals) {
+    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers);
+  }
+  if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
+}
+
+/// Calculates and renders the selected samples of items, several at a time with `jobs`
+/// threads, each with the number texts of its own.
+void calculate_all(std::vector<batch_item>& items, int jobs, const outputs& out,
+                   std::vector<number_memo>& memos) {
   std::atomic<std::size_t> next{0};
-  const auto work = [&] {
+  const auto work = [&](number_memo& numbers) {
     for (std::size_t i = next++; i < items.size(); i = next++) {
-      if (items[i].calculate) items[i].r = calculate(items[i].s, items[i].opt);
+      if (items[i].calculate) calculate_and_render(items[i], out, numbers);
     }
   };
   std::vector<std::thread> threads;
-  for (int j = 1; j < jobs; ++j) threads.emplace_back(work);
-  work();
+  for (int j = 1; j < jobs; ++j)
+    threads.emplace_back(work, std::ref(memos[static_cast<std::size_t>(j)]));
+  work(memos[0]);
   for (std::thread& t : threads) t.join();
 }
 
@@ -178,34 +227,40 @@ int run_batch(const batch_request& req, std::ostream& err) {
   rs.user = padded(req.user, 20);
   rs.heading = padded(req.heading, 80);
   rs.report_file = req.report;
-  const bool report = !req.report.empty();
 
-  // Result tables, created now so that a run that stops early leaves them whole. The tables
-  // share the texts of the numbers they repeat (a state's temperature on each of its rows).
-  number_memo numbers;
-  table_file state, species, minerals;
-  const auto open_table = [&](const std::string& name, table_file& t,
+  // Result tables, created now with their header lines so that a run that stops early leaves
+  // them whole; their rows are made where each sample is calculated.
+  outputs out;
+  out.report = !req.report.empty();
+  out.user = &rs.user;
+  out.heading = &rs.heading;
+  std::ofstream table, species, minerals, json;
+  const auto open_table = [&](const std::string& name, std::ofstream& file,
                               const std::vector<std::string>& columns) {
     if (name.empty()) return true;
-    if (!replace_file(name, t.file, err)) return false;
-    t.csv = std::make_unique<csv_table_writer>(t.file, columns, &numbers);
+    if (!replace_file(name, file, err)) return false;
+    csv_table_writer header(file, columns);
     return true;
   };
-  std::ofstream json_file;
-  std::unique_ptr<json_writer> json;
-  if (!open_table(req.table, state, state_columns()) ||
+  if (!open_table(req.table, table, state_columns()) ||
       !open_table(req.species, species, species_columns()) ||
       !open_table(req.minerals, minerals, mineral_columns())) {
     return exit_usage;
   }
   if (!req.json.empty()) {
-    if (!replace_file(req.json, json_file, err)) return exit_usage;
-    json = std::make_unique<json_writer>(json_file, &numbers);
+    if (!replace_file(req.json, json, err)) return exit_usage;
+    json << '[';
   }
+  out.table = table.is_open();
+  out.species = species.is_open();
+  out.minerals = minerals.is_open();
+  out.json = json.is_open();
+  bool first_json = true;
 
   // A window of entries is read, calculated in parallel, then written in file order: the
   // outputs do not depend on the number of jobs, and memory on the window alone.
   const int jobs = std::max(1, req.jobs);
+  std::vector<number_memo> memos(static_cast<std::size_t>(jobs));
   const std::size_t window = static_cast<std::size_t>(jobs) * 32;
   constexpr long progress_from = 300;  // samples before a running count is worth showing
   int status = exit_done;
@@ -232,7 +287,7 @@ int run_batch(const batch_request& req, std::ostream& err) {
       items.push_back(std::move(item));
       if (!more) break;
     }
-    calculate_all(items, jobs);
+    calculate_all(items, jobs, out, memos);
 
     for (batch_item& item : items) {
       for (const std::string& note : item.notes) say(note);
@@ -252,16 +307,26 @@ int run_batch(const batch_request& req, std::ostream& err) {
       if (r.refused) {
         say(id + ": refused: " + refusal_message(*r.refused));
       } else {
-        if (report && !report_sample(rs, s, item.opt, r, err)) return exit_usage;
+        if (out.report) {
+          if (!rs.make_report_ready(err)) return exit_usage;
+          // The first page of the run opens with the separator of a report not yet begun.
+          if (rs.page_separator == separator_nul) item.report[0] = separator_nul;
+          rs.page_separator = separator_form_feed;
+          rs.report << item.report;
+        }
         for (const step_result& step : r.steps) {
           if (step.skipped) say(id + ": " + skipped_text(step));
         }
-        write_step_files(rs, s, r);
+        rs.cool << item.cool;
+        rs.boil << item.boil;
       }
-      if (state.csv) state.csv->add(state_rows(s, item.opt, r));
-      if (species.csv) species.csv->add(species_rows(s, item.opt, r));
-      if (minerals.csv) minerals.csv->add(mineral_rows(s, item.opt, r));
-      if (json) json->add(s, item.opt, r);
+      table << item.table;
+      species << item.species;
+      minerals << item.minerals;
+      if (out.json) {
+        json << (first_json ? "\n" : ",\n") << item.json;
+        first_json = false;
+      }
       ++done;
       if (req.progress && done >= progress_from && done % 100 == 0) {
         err << "\rmorva: " << done << " samples" << std::flush;
@@ -269,7 +334,7 @@ int run_batch(const batch_request& req, std::ostream& err) {
     }
   }
   if (req.progress && done >= progress_from) err << "\rmorva: " << done << " samples\n";
-  if (json) json->finish();
+  if (out.json) json << "\n]\n";
   return status;
 }
 

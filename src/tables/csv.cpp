@@ -19,24 +19,29 @@ csv_table_writer::csv_table_writer(std::ostream& out, const std::vector<std::str
   out_.write(lines_.data(), static_cast<std::streamsize>(lines_.size()));
 }
 
-void csv_table_writer::add(const std::vector<row>& rows) {
-  lines_.clear();
+void append_csv_rows(std::string& out, const std::vector<row>& rows, std::size_t columns,
+                     number_memo& memo) {
   for (const row& r : rows) {
-    assert(r.size() == columns_);
-    for (std::size_t c = 0; c < columns_; ++c) {
-      if (c > 0) lines_ += ',';
+    assert(r.size() == columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (c > 0) out += ',';
       if (c >= r.size()) continue;
       const cell& x = r[c];
       if (const auto* d = std::get_if<double>(&x)) {
-        lines_ += memo_->text(*d);
+        out += memo.text(*d);
       } else if (const auto* n = std::get_if<long>(&x)) {
-        append_integer(lines_, *n);
+        append_integer(out, *n);
       } else if (const auto* s = std::get_if<std::string>(&x)) {
-        append_csv_text(lines_, *s);
+        append_csv_text(out, *s);
       }
     }
-    lines_ += '\n';
+    out += '\n';
   }
+}
+
+void csv_table_writer::add(const std::vector<row>& rows) {
+  lines_.clear();
+  append_csv_rows(lines_, rows, columns_, *memo_);
   out_.write(lines_.data(), static_cast<std::streamsize>(lines_.size()));
 }
 

@@ -13,6 +13,11 @@
 
 namespace morva {
 
+/// Appends rows of a table of `columns` columns to out as CSV lines (see csv_table_writer::add);
+/// memo keeps the texts of the numbers.
+void append_csv_rows(std::string& out, const std::vector<row>& rows, std::size_t columns,
+                     number_memo& memo);
+
 /// Writes one table to a stream as its rows come, holding only the rows in hand.
 class csv_table_writer {
  public:

@@ -157,12 +157,11 @@ json_writer::json_writer(std::ostream& out, number_memo* memo)
   out_ << '[';
 }
 
-void json_writer::add(const sample_record& s, const run_options& opt, const sample_result& r) {
+void append_json_sample(std::string& out, const sample_record& s, const run_options& opt,
+                        const sample_result& r, number_memo& memo) {
   const std::vector<row> rows = state_rows(s, opt, r);
   const row& first = rows.front();
-  text_.assign(first_ ? "\n" : ",\n");
-  first_ = false;
-  json_text j(text_, *memo_);
+  json_text j(out, memo);
   j.open('{');
   members(j, first, column_scope::sample);
   for (const char* name : {"status", "reason", "unconverged_mass_balances"})
@@ -201,6 +200,12 @@ void json_writer::add(const sample_record& s, const run_options& opt, const samp
   }
   j.close(']');
   j.close('}');
+}
+
+void json_writer::add(const sample_record& s, const run_options& opt, const sample_result& r) {
+  text_.assign(first_ ? "\n" : ",\n");
+  first_ = false;
+  append_json_sample(text_, s, opt, r, *memo_);
   out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
 }
 

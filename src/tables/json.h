@@ -21,6 +21,11 @@
 namespace morva {
 
 /// Writes the array of sample objects to a stream, one sample to a line.
+/// Appends the JSON object of sample s calculated with opt into r to out, on one line without
+/// its line end; memo keeps the texts of the numbers.
+void append_json_sample(std::string& out, const sample_record& s, const run_options& opt,
+                        const sample_result& r, number_memo& memo);
+
 class json_writer {
  public:
   /// Opens the array on out, which must outlive the writer, as must memo, the number texts
