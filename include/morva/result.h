@@ -133,6 +133,7 @@ enum class enthalpy_origin {
 struct sampled_water {
   double ionic = 0.0;  ///< ionic strength, mol/kg
   ion_balance balance;
+  species_vector m;  ///< species molalities at the measured pH, mol/kg
 };
 
 /// The aquifer fluid at the reference temperature and how it was reconstructed.

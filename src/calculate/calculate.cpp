@@ -39,6 +39,23 @@ step_result finish_step(step_kind kind, double t_c, double y, const component_ve
   return r;
 }
 
+}  // namespace
+
+step_result cooling_step(work_state& ws, double t_c) {
+  const double t = t_c + zero_celsius_k;
+  const work_state before = ws;
+  begin_step(ws);
+  ws.ah0 = ws.ah;
+  ws.est = ws.m;
+  phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.log);
+  ws.degas = 1.0;
+  gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
+  aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+  return finish_step(step_kind::cooling, t_c, 0.0, ws.cd, ws, before);
+}
+
+namespace {
+
 /// The cooling steps and then the boiling steps of opt, each starting from the last state
 /// calculated before it (ws, solved at the reference temperature on entry).
 void process_steps(const run_options& opt, work_state& ws, std::vector<step_result>& steps) {
@@ -51,17 +68,7 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
   // Conductive cooling: the discharge of the reference state, unchanged, at each temperature;
   // the previous step only gives the starting values.
   for (int j = 0; j < n_cool; ++j) {
-    const double t_c = opt.t_cool_c[static_cast<std::size_t>(j)];
-    const double t = t_c + zero_celsius_k;
-    const work_state before = ws;
-    begin_step(ws);
-    ws.ah0 = ws.ah;
-    ws.est = ws.m;
-    phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.log);
-    ws.degas = 1.0;
-    gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
-    aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
-    steps.push_back(finish_step(step_kind::cooling, t_c, 0.0, ws.cd, ws, before));
+    steps.push_back(cooling_step(ws, opt.t_cool_c[static_cast<std::size_t>(j)]));
   }
 
   // Adiabatic boiling in one stage from the reference enthalpy down to each temperature.
@@ -103,15 +110,15 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
 
 }  // namespace
 
-sample_result calculate(const sample_record& s, const run_options& opt) {
+sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws) {
   sample_result r;
-  work_state ws;
   r.refused = solve_reference_state(s, opt, ws);
   r.unconverged_mass_balances = ws.log.unconverged;
   if (r.refused) return r;
 
   r.sampled.ionic = ws.ionic_sampling;
   r.sampled.balance = {ws.cations, ws.anions, ws.balance_diff};
+  r.sampled.m = ws.m_sampling;
   reference_result& ref = r.reference;
   // A boiled aquifer fluid was solved for the totals of its liquid, a liquid one for those of
   // the whole discharge.
@@ -131,8 +138,13 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
     const double t = q.state == geotemperature::status::value ? q.t : t_marker_high_k;
     ref.quartz_capped = t > t_quartz_top_k && t > ws.tref;
   }
+  return r;
+}
 
-  process_steps(opt, ws, r.steps);
+sample_result calculate(const sample_record& s, const run_options& opt) {
+  work_state ws;
+  sample_result r = calculate_reference(s, opt, ws);
+  if (!r.refused) process_steps(opt, ws, r.steps);
   return r;
 }
 

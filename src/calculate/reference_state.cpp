@@ -43,6 +43,7 @@ void speciate_sampled_water(const sample_record& s, work_state& ws) {
     spemol(x, ws.ah, fac, ws.m);
   }
   ws.ionic_sampling = strion(ws.m);
+  ws.m_sampling = ws.m;
   ws.ionic = ws.ionic_sampling;
   balion(ws.m, ws.anions, ws.cations, ws.balance_diff);
 }

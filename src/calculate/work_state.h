@@ -22,6 +22,7 @@ struct work_state {
   double anions = 0.0;          ///< anion sum of the sampled water, mol-eq/kg
   double cations = 0.0;         ///< cation sum of the sampled water, mol-eq/kg
   double balance_diff = 0.0;    ///< ion-balance difference of the sampled water, %
+  species_vector m_sampling;    ///< species molalities of the sampled water
   species_vector m;             ///< species molalities of the last speciation
   species_vector est;           ///< species estimates for the next speciation
   double a = 0.0;               ///< proton balance of the sampled water
@@ -72,5 +73,15 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
 /// f, whose species hold the liquid totals (mol/kg), with its derived results.
 fluid_state snapshot(const work_state& ws, double t, double y, double f,
                      const component_vector& totals);
+
+/// The sample s calculated with opt up to its reference state, without its steps; ws is left
+/// at the solved reference state.
+sample_result calculate_reference(const sample_record& s, const run_options& opt,
+                                  work_state& ws);
+
+/// One conductive cooling step of the solved state ws to t_c (°C): the discharge, unchanged,
+/// speciated at the new temperature from the state of ws; ws is left at the new state, or as it
+/// was when the step gives no finite result.
+step_result cooling_step(work_state& ws, double t_c);
 
 }  // namespace morva

@@ -1,28 +1,15 @@
 // morva convert: the fixed-column sample file and the CSV table of analyses, one into the other.
 
-#include <algorithm>
 #include <fstream>
 #include <ostream>
 
 #include "cli/batch.h"
+#include "cli/sources.h"
 #include "driver/run.h"
 #include "morva/analysis_csv.h"
-#include "morva/sample_file.h"
 #include "samplefile/writer.h"
 
 namespace morva {
-
-namespace {
-
-bool is_csv(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".csv";
-}
-
-}  // namespace
 
 int convert(const std::string& input, const std::string& output, std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
@@ -38,52 +25,26 @@ int convert(const std::string& input, const std::string& output, std::ostream& e
   std::ofstream out;
   if (!replace_file(output, out, err)) return exit_usage;
 
-  const bool to_csv = is_csv(output);
+  // Entries that cannot be read are named and left out; the others are converted.
+  const bool to_csv = is_csv_name(output);
   if (to_csv) write_analysis_csv_header(out);
-  const auto write = [&](const sample_record& s) {
-    if (to_csv) {
-      write_analysis_csv_row(s, out);
-    } else {
-      write_sample_block(s, out);
-    }
-  };
-
+  const std::unique_ptr<sample_source> source = open_source(in, input);
   int status = exit_done;
-  if (is_csv(input)) {
-    analysis_csv_reader reader(in, input);
-    for (;;) {
-      const csv_read_result r = reader.next();
-      for (const std::string& w : r.warnings) say(w);
-      if (r.what == csv_read_result::kind::end) break;
-      if (r.what == csv_read_result::kind::sample) {
-        write(r.sample);
-        continue;
+  for (;;) {
+    sample_entry e;
+    bool is_sample = false;
+    const got g = source->next(e, is_sample);
+    if (g == got::end) break;
+    for (const std::string& note : e.notes) say(note);
+    if (e.bad) status = exit_bad_input;
+    if (is_sample) {
+      if (to_csv) {
+        write_analysis_csv_row(e.s, out);
+      } else {
+        write_sample_block(e.s, out);
       }
-      say(r.error);
-      status = exit_bad_input;
-      if (r.what == csv_read_result::kind::bad_file) break;
     }
-  } else {
-    sample_reader reader(in, input);
-    for (;;) {
-      const read_result r = reader.next();
-      if (r.what == read_result::kind::sample) {
-        write(r.sample);
-        continue;
-      }
-      if (r.what == read_result::kind::end) {
-        if (!r.dropped.empty()) {
-          say(input + ": the file ends inside sample " + file_name(r.dropped) +
-              "; it is not converted");
-          status = exit_bad_input;
-        }
-        break;
-      }
-      say("sample file " + input + ", line " + std::to_string(r.line) + ": " + r.fault);
-      status = exit_bad_input;
-      if (r.fault == "read error") break;
-      reader.skip_rest_of_block();
-    }
+    if (g == got::fatal) break;
   }
   return status;
 }

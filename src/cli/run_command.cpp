@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/sources.h"
 #include "driver/run.h"
 #include "driver/sequence.h"
-#include "morva/analysis_csv.h"
 #include "morva/calculate.h"
 #include "morva/sample_file.h"
 #include "report/fields.h"
@@ -31,19 +31,11 @@ namespace morva {
 
 namespace {
 
-/// One entry of the file in hand: a sample to calculate, or only what is to be said about
-/// an entry that could not be read.
-struct batch_item {
-  std::vector<std::string> notes;  ///< messages before the sample, in file order
-  bool bad = false;                ///< the entry could not be read
-  bool is_sample = false;          ///< the entry is a sample, in s
-  bool calculate = false;          ///< a selected sample, calculated into r
-  sample_record s;
-  run_options opt;
+/// One entry of the file with, for a calculated sample, its result and the texts of it: its
+/// report pages (the first byte the page separator of any but the first reported sample), its
+/// process-step blocks and its table rows, made where it was calculated.
+struct batch_item : sample_entry {
   sample_result r;
-  // The texts of the calculated sample, made where it was calculated: its report pages (the
-  // first byte the page separator of any but the first reported sample), its process-step
-  // blocks and its table rows.
   std::string report, cool, boil, table, species, minerals, json;
 };
 
@@ -53,91 +45,6 @@ struct outputs {
   const std::string* user = nullptr;     // 20 characters
   const std::string* heading = nullptr;  // 80 characters
 };
-
-/// What reading the next entry gave.
-enum class got { item, end, fatal };
-
-/// The samples of a file one entry at a time, whichever its format.
-class batch_source {
- public:
-  virtual ~batch_source() = default;
-  /// The next entry into item (its notes, its sample); end after the last, fatal when the
-  /// file cannot be read on (with the message in item.notes).
-  virtual got next(batch_item& item) = 0;
-};
-
-/// A fixed-column sample file: a block with a field that is not a number is passed over.
-class sample_file_source : public batch_source {
- public:
-  sample_file_source(std::istream& in, const std::string& name) : reader_(in, name) {}
-  got next(batch_item& item) override {
-    const read_result r = reader_.next();
-    switch (r.what) {
-      case read_result::kind::sample:
-        item.s = r.sample;
-        item.is_sample = true;
-        return got::item;
-      case read_result::kind::end:
-        if (!r.dropped.empty()) {
-          item.notes.push_back(reader_.name() + ": the file ends inside sample " +
-                               file_name(r.dropped) + "; it is not used");
-          item.bad = true;
-          return got::item;
-        }
-        return got::end;
-      case read_result::kind::error:
-        item.notes.push_back("sample file " + reader_.name() + ", line " + std::to_string(r.line) +
-                             ": " + r.fault);
-        item.bad = true;
-        if (r.fault == "read error") return got::fatal;
-        reader_.skip_rest_of_block();
-        return got::item;
-    }
-    return got::end;
-  }
-
- private:
-  sample_reader reader_;
-};
-
-/// A CSV table of analyses: a row with a cell that is not a number is passed over.
-class csv_source : public batch_source {
- public:
-  csv_source(std::istream& in, const std::string& name) : reader_(in, name) {}
-  got next(batch_item& item) override {
-    csv_read_result r = reader_.next();
-    item.notes = std::move(r.warnings);
-    switch (r.what) {
-      case csv_read_result::kind::sample:
-        item.s = std::move(r.sample);
-        item.is_sample = true;
-        return got::item;
-      case csv_read_result::kind::end:
-        if (item.notes.empty()) return got::end;
-        return got::item;  // the warnings of a table without samples
-      case csv_read_result::kind::bad_row:
-        item.notes.push_back(r.error);
-        item.bad = true;
-        return got::item;
-      case csv_read_result::kind::bad_file:
-        item.notes.push_back(r.error);
-        item.bad = true;
-        return got::fatal;
-    }
-    return got::end;
-  }
-
- private:
-  analysis_csv_reader reader_;
-};
-
-bool ends_with_csv(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".csv";
-}
 
 /// The words for a skipped step on standard error.
 std::string skipped_text(const step_result& step) {
@@ -189,23 +96,6 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
 }
 
-/// Calculates and renders the selected samples of items, several at a time with `jobs`
-/// threads, each with the number texts of its own.
-void calculate_all(std::vector<batch_item>& items, int jobs, const outputs& out,
-                   std::vector<number_memo>& memos) {
-  std::atomic<std::size_t> next{0};
-  const auto work = [&](number_memo& numbers) {
-    for (std::size_t i = next++; i < items.size(); i = next++) {
-      if (items[i].calculate) calculate_and_render(items[i], out, numbers);
-    }
-  };
-  std::vector<std::thread> threads;
-  for (int j = 1; j < jobs; ++j)
-    threads.emplace_back(work, std::ref(memos[static_cast<std::size_t>(j)]));
-  work(memos[0]);
-  for (std::thread& t : threads) t.join();
-}
-
 }  // namespace
 
 int run_batch(const batch_request& req, std::ostream& err) {
@@ -216,12 +106,7 @@ int run_batch(const batch_request& req, std::ostream& err) {
     say("cannot open sample file " + req.samples);
     return exit_usage;
   }
-  std::unique_ptr<batch_source> source;
-  if (ends_with_csv(req.samples)) {
-    source = std::make_unique<csv_source>(in, req.samples);
-  } else {
-    source = std::make_unique<sample_file_source>(in, req.samples);
-  }
+  const std::unique_ptr<sample_source> source = open_source(in, req.samples);
 
   run_state rs;
   rs.user = padded(req.user, 20);
@@ -261,78 +146,58 @@ int run_batch(const batch_request& req, std::ostream& err) {
   // outputs do not depend on the number of jobs, and memory on the window alone.
   const int jobs = std::max(1, req.jobs);
   std::vector<number_memo> memos(static_cast<std::size_t>(jobs));
-  const std::size_t window = static_cast<std::size_t>(jobs) * 32;
   constexpr long progress_from = 300;  // samples before a running count is worth showing
   int status = exit_done;
   long done = 0;
-  bool more = true;
-  std::vector<batch_item> items;
-  while (more) {
-    items.clear();
-    while (items.size() < window) {
-      batch_item item;
-      const got g = source->next(item);
-      if (g == got::end) {
-        more = false;
-        break;
-      }
-      if (g == got::fatal) more = false;
-      if (g == got::item && item.is_sample) {
-        const std::string id = file_name(item.s.number);
-        item.calculate =
-            req.only.empty() || std::find(req.only.begin(), req.only.end(), id) != req.only.end();
-        const auto it = req.per_sample.find(id);
-        item.opt = it != req.per_sample.end() ? it->second : req.options;
-      }
-      items.push_back(std::move(item));
-      if (!more) break;
+  const selection sel{req.options, &req.per_sample, &req.only};
+  const auto work = [&](batch_item& item, int thread) {
+    calculate_and_render(item, out, memos[static_cast<std::size_t>(thread)]);
+  };
+  const auto emit = [&](batch_item& item) {
+    for (const std::string& note : item.notes) say(note);
+    if (item.bad) status = exit_bad_input;
+    if (!item.selected) return true;
+    const sample_record& s = item.s;
+    const sample_result& r = item.r;
+    const std::string id = file_name(s.number);
+    // Both process-step files exist from here on, even if the sample is then refused.
+    if (!open_step_files(rs, item.opt, err)) return false;
+    int unconverged = r.unconverged_mass_balances;
+    for (const step_result& step : r.steps) unconverged += step.unconverged_mass_balances;
+    if (unconverged > 0) {
+      say(id + ": the mass balance did not converge in " + std::to_string(unconverged) +
+          " solution" + (unconverged > 1 ? "s" : "") + " (see the report)");
     }
-    calculate_all(items, jobs, out, memos);
-
-    for (batch_item& item : items) {
-      for (const std::string& note : item.notes) say(note);
-      if (item.bad) status = exit_bad_input;
-      if (!item.calculate) continue;
-      const sample_record& s = item.s;
-      const sample_result& r = item.r;
-      const std::string id = file_name(s.number);
-      // Both process-step files exist from here on, even if the sample is then refused.
-      if (!open_step_files(rs, item.opt, err)) return exit_usage;
-      int unconverged = r.unconverged_mass_balances;
-      for (const step_result& step : r.steps) unconverged += step.unconverged_mass_balances;
-      if (unconverged > 0) {
-        say(id + ": the mass balance did not converge in " + std::to_string(unconverged) +
-            " solution" + (unconverged > 1 ? "s" : "") + " (see the report)");
+    if (r.refused) {
+      say(id + ": refused: " + refusal_message(*r.refused));
+    } else {
+      if (out.report) {
+        if (!rs.make_report_ready(err)) return false;
+        // The first page of the run opens with the separator of a report not yet begun.
+        if (rs.page_separator == separator_nul) item.report[0] = separator_nul;
+        rs.page_separator = separator_form_feed;
+        rs.report << item.report;
       }
-      if (r.refused) {
-        say(id + ": refused: " + refusal_message(*r.refused));
-      } else {
-        if (out.report) {
-          if (!rs.make_report_ready(err)) return exit_usage;
-          // The first page of the run opens with the separator of a report not yet begun.
-          if (rs.page_separator == separator_nul) item.report[0] = separator_nul;
-          rs.page_separator = separator_form_feed;
-          rs.report << item.report;
-        }
-        for (const step_result& step : r.steps) {
-          if (step.skipped) say(id + ": " + skipped_text(step));
-        }
-        rs.cool << item.cool;
-        rs.boil << item.boil;
+      for (const step_result& step : r.steps) {
+        if (step.skipped) say(id + ": " + skipped_text(step));
       }
-      table << item.table;
-      species << item.species;
-      minerals << item.minerals;
-      if (out.json) {
-        json << (first_json ? "\n" : ",\n") << item.json;
-        first_json = false;
-      }
-      ++done;
-      if (req.progress && done >= progress_from && done % 100 == 0) {
-        err << "\rmorva: " << done << " samples" << std::flush;
-      }
+      rs.cool << item.cool;
+      rs.boil << item.boil;
     }
-  }
+    table << item.table;
+    species << item.species;
+    minerals << item.minerals;
+    if (out.json) {
+      json << (first_json ? "\n" : ",\n") << item.json;
+      first_json = false;
+    }
+    ++done;
+    if (req.progress && done >= progress_from && done % 100 == 0) {
+      err << "\rmorva: " << done << " samples" << std::flush;
+    }
+    return true;
+  };
+  if (!in_windows<batch_item>(*source, sel, jobs, work, emit)) return exit_usage;
   if (req.progress && done >= progress_from) err << "\rmorva: " << done << " samples\n";
   if (out.json) json << "\n]\n";
   return status;

@@ -1,0 +1,85 @@
+#pragma once
+// Saturation curves of the aquifer fluid: the saturation index log(Q/K) of reservoir minerals
+// over a range of temperatures, and the temperature at which the curves of the rock's
+// minerals gather around zero (multicomponent geothermometry).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "morva/result.h"
+#include "morva/sample.h"
+
+namespace morva {
+
+/// Grid temperatures of a saturation curve, °C: from, from + step, ... up to and including to.
+struct saturation_grid {
+  double from_c = 25.0;
+  double to_c = 350.0;
+  double step_c = 5.0;
+};
+
+/// Statistics of the saturation indices of the chosen minerals at one temperature; the
+/// minerals without a log Q do not count. Empty when no mineral has one.
+struct si_statistics {
+  int count = 0;                   ///< minerals with a saturation index
+  std::optional<double> mean;      ///< mean SI
+  std::optional<double> median;    ///< median SI
+  std::optional<double> mean_abs;  ///< mean |SI|
+  std::optional<double> rms;       ///< root mean square of SI
+  std::optional<double> sd;        ///< standard deviation of SI about its mean
+};
+
+/// The aquifer liquid brought to one grid temperature, as a conductive cooling step does.
+struct saturation_point {
+  double t_c = 0.0;      ///< grid temperature, °C
+  bool solved = false;   ///< false when the calculation at this temperature gives no finite result
+  mineral_vector log_k;  ///< log10 K of every mineral
+  mineral_logs log_q;    ///< log10 Q of every mineral; empty where a species is absent
+  mineral_logs si;       ///< log Q - log K; empty with log Q
+  si_statistics stats;   ///< over the chosen minerals
+};
+
+/// The temperatures at which one mineral's curve crosses zero, °C, interpolated linearly
+/// between grid points.
+struct mineral_equilibrium {
+  int mineral = 0;  ///< position 1..29
+  std::vector<double> t_c;
+};
+
+/// The saturation curves of one sample and the temperatures estimated from them.
+struct saturation_result {
+  sample_result calculation;  ///< the sample at its reference state (no steps), or its refusal
+  std::vector<int> minerals;  ///< the chosen minerals, positions 1..29
+  std::vector<saturation_point> points;  ///< in grid order; empty for a refused sample
+  /// Temperature of the least RMS of SI, °C, refined by a parabola through the grid minimum
+  /// and its neighbours, and that least RMS.
+  std::optional<double> t_min_rms_c;
+  std::optional<double> min_rms;
+  /// Temperature at which the median SI crosses zero, °C (the crossing nearest the least
+  /// RMS); empty when it does not cross.
+  std::optional<double> t_median_zero_c;
+  std::vector<mineral_equilibrium> equilibrium;  ///< for each chosen mineral
+  /// Median and interquartile range of all the minerals' equilibrium temperatures, °C.
+  std::optional<double> t_equilibrium_median_c;
+  std::optional<double> t_equilibrium_iqr_c;
+};
+
+/// A typical alteration assemblage of volcanic geothermal systems: quartz, low albite,
+/// microcline, muscovite, laumontite, wairakite, prehnite, zoisite, epidote, calcite,
+/// anhydrite, fluorite and Mg-chlorite.
+const std::vector<int>& default_saturation_minerals();
+
+/// The mineral of a name as the report writes it, compared without case, blanks or
+/// punctuation ("albite low", "Mg-Chlorite", "sil amorph"); empty when there is none.
+std::optional<int> mineral_by_name(std::string_view name);
+
+/// The saturation curves of sample s at its reference state reached with opt (its process
+/// steps are ignored) over grid, for the chosen minerals (positions 1..29). A grid point is,
+/// digit for digit, a single cooling step of the interactive program to that temperature;
+/// points above the reference temperature are reached the same way.
+saturation_result saturation(const sample_record& s, const run_options& opt,
+                             const saturation_grid& grid, const std::vector<int>& minerals);
+
+}  // namespace morva

@@ -1,0 +1,65 @@
+#pragma once
+// The pictures of a run as SVG text, and the page that gathers them: the saturation curves
+// of one sample, the two ternary diagrams that classify geothermal waters, and a
+// self-contained HTML page with the samples' table and every picture inline.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "morva/sample.h"
+#include "morva/saturation.h"
+
+namespace morva {
+
+/// The saturation indices log(Q/K) of the chosen minerals of r against temperature (°C), a
+/// curve each, with the ±0.5 band about equilibrium and the temperature of the least RMS;
+/// below them the RMS and the median of the indices. Titled with the number and location of
+/// sample s; a refused sample gives a small picture that says why.
+std::string saturation_svg(const sample_record& s, const saturation_result& r);
+
+/// The analysis of one water for the classification diagrams, mg/kg.
+struct ternary_sample {
+  std::string id;
+  double na_mgkg = 0.0;
+  double k_mgkg = 0.0;
+  double mg_mgkg = 0.0;
+  double cl_mgkg = 0.0;
+  double so4_mgkg = 0.0;
+  double hco3_mgkg = 0.0;
+};
+
+/// The Na-K-Mg triangle (Giggenbach 1988): corners Na/1000, K/100 and √Mg (mg/kg), with the
+/// full-equilibrium curve, the boundary of immature waters and the Na-K and K-Mg isotherms;
+/// one labelled point per sample. Samples with no Na, K or Mg (or a negative or non-finite
+/// value) are left out.
+std::string giggenbach_svg(const std::vector<ternary_sample>& samples);
+
+/// The Cl-SO4-HCO3 triangle (mg/kg) with the fields of mature chloride, volcanic,
+/// steam-heated and peripheral waters; one labelled point per sample. Samples with none of
+/// the three anions (or a negative or non-finite value) are left out.
+std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples);
+
+/// One sample's line of the page's table; temperatures °C, empty where there is none.
+struct page_row {
+  std::string id;
+  std::string location;
+  std::string t_ref_origin;  ///< how the reference temperature was chosen
+  std::optional<double> t_ref_c;
+  std::optional<double> ph;
+  std::optional<double> quartz_c;
+  std::optional<double> chalcedony_c;
+  std::optional<double> nak_c;
+  std::optional<double> multicomponent_c;
+  std::string status;  ///< "calculated", or why not
+};
+
+/// A self-contained HTML5 page (UTF-8, inline style, no script, nothing fetched): the title,
+/// the table of the samples, the two ternary diagrams side by side and each sample's
+/// saturation picture, the pictures as the functions above write them. It is also
+/// well-formed XML.
+std::string html_page(const std::string& title, const std::vector<page_row>& rows,
+                      const std::string& giggenbach, const std::string& cl_so4_hco3,
+                      const std::vector<std::string>& saturation_svgs);
+
+}  // namespace morva
