@@ -41,9 +41,7 @@ step_result finish_step(step_kind kind, double t_c, double y, const component_ve
 
 }  // namespace
 
-step_result cooling_step(work_state& ws, double t_c) {
-  const double t = t_c + zero_celsius_k;
-  const work_state before = ws;
+void cool(work_state& ws, double t) {
   begin_step(ws);
   ws.ah0 = ws.ah;
   ws.est = ws.m;
@@ -51,6 +49,11 @@ step_result cooling_step(work_state& ws, double t_c) {
   ws.degas = 1.0;
   gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
   aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+}
+
+step_result cooling_step(work_state& ws, double t_c) {
+  const work_state before = ws;
+  cool(ws, t_c + zero_celsius_k);
   return finish_step(step_kind::cooling, t_c, 0.0, ws.cd, ws, before);
 }
 
@@ -114,11 +117,12 @@ sample_result calculate_reference(const sample_record& s, const run_options& opt
   sample_result r;
   r.refused = solve_reference_state(s, opt, ws);
   r.unconverged_mass_balances = ws.log.unconverged;
-  if (r.refused) return r;
-
+  // The sampled water is speciated before most refusals; it is kept for those.
   r.sampled.ionic = ws.ionic_sampling;
   r.sampled.balance = {ws.cations, ws.anions, ws.balance_diff};
   r.sampled.m = ws.m_sampling;
+  if (r.refused) return r;
+
   reference_result& ref = r.reference;
   // A boiled aquifer fluid was solved for the totals of its liquid, a liquid one for those of
   // the whole discharge.

@@ -6,6 +6,9 @@
 #include <cstddef>
 
 #include "calculate/work_state.h"
+#include "chemdata/activity.h"
+#include "chemdata/units.h"
+#include "derived/results.h"
 #include "morva/tables.h"
 
 namespace morva {
@@ -145,17 +148,19 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
           : 0;
   for (long k = 0; k < n; ++k) {
     const double t_c = grid.from_c + static_cast<double>(k) * grid.step_c;
+    const double t_k = t_c + zero_celsius_k;
     work_state ws = reference;
-    const step_result step = cooling_step(ws, t_c);
+    cool(ws, t_k);
     saturation_point p;
     p.t_c = t_c;
-    p.solved = step.state.has_value();
+    p.solved = finite_state(ws);
     if (p.solved) {
-      const derived_results& d = step.state->derived;
-      p.log_k = d.log_k;
-      p.log_q = d.log_q;
+      // Only the minerals of the cooled state are wanted, exactly as its report has them.
+      species_vector gamma;
+      gamma_all(t_k, ws.ionic, gamma);
+      mineral_saturation(ws.m, gamma, t_k, p.log_k, p.log_q);
       for (int j = 1; j <= mineral_vector::size; ++j) {
-        if (d.log_q[j]) p.si[j] = *d.log_q[j] - d.log_k[j];
+        if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
       }
       p.stats = statistics(p.si, minerals);
     }

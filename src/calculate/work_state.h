@@ -79,6 +79,10 @@ fluid_state snapshot(const work_state& ws, double t, double y, double f,
 sample_result calculate_reference(const sample_record& s, const run_options& opt,
                                   work_state& ws);
 
+/// The speciation of a conductive cooling step of the solved state ws to T (K), ws left at the
+/// new state (which may not be finite: see finite_state).
+void cool(work_state& ws, double t);
+
 /// One conductive cooling step of the solved state ws to t_c (°C): the discharge, unchanged,
 /// speciated at the new temperature from the state of ws; ws is left at the new state, or as it
 /// was when the step gives no finite result.

@@ -53,25 +53,48 @@ double gamma(int i, double t, double ionic) {
                      ionic);
 }
 
+namespace {
+
+/// The law reads a species only through z^2 and its size: the 69 species fall into about
+/// twenty such classes, each evaluated once per call. The classes are fixed by the species
+/// table, so they are found once.
+struct species_classes {
+  std::array<double, species_vector::size> z{};        ///< charge of the first species of a class
+  std::array<double, species_vector::size> size{};     ///< its size parameter, angstrom
+  std::array<std::size_t, species_vector::size> of{};  ///< class of each species (0-based)
+  std::size_t n = 0;                                   ///< number of classes
+};
+
+const species_classes& classes() {
+  static const species_classes known = [] {
+    species_classes k;
+    for (int i = 1; i <= species_vector::size; ++i) {
+      const double z = species_charge[i];
+      const double size = species_ion_size[i];
+      std::size_t c = 0;
+      while (c < k.n && !(k.z[c] * k.z[c] == z * z && k.size[c] == size)) ++c;
+      if (c == k.n) {
+        k.z[c] = z;
+        k.size[c] = size;
+        ++k.n;
+      }
+      k.of[static_cast<std::size_t>(i - 1)] = c;
+    }
+    return k;
+  }();
+  return known;
+}
+
+}  // namespace
+
 void gamma_all(double t, double ionic, species_vector& g) {
   const debye_huckel p = parameters(t);
   const double root_i = std::sqrt(ionic);
-  // The law reads a species only through z^2 and its size: the 69 species fall into about
-  // twenty such classes, and each class is evaluated once.
-  struct known {
-    double z2, size, gamma;
-  };
-  std::array<known, species_vector::size> classes;
-  std::size_t n = 0;
-  for (int i = 1; i <= species_vector::size; ++i) {
-    const double z = species_charge[i];
-    const double z2 = z * z;
-    const double size = species_ion_size[i];
-    std::size_t c = 0;
-    while (c < n && !(classes[c].z2 == z2 && classes[c].size == size)) ++c;
-    if (c == n) classes[n++] = {z2, size, coefficient(z, size, p, root_i, ionic)};
-    g[i] = classes[c].gamma;
-  }
+  const species_classes& k = classes();
+  std::array<double, species_vector::size> gamma{};
+  for (std::size_t c = 0; c < k.n; ++c) gamma[c] = coefficient(k.z[c], k.size[c], p, root_i, ionic);
+  for (int i = 1; i <= species_vector::size; ++i)
+    g[i] = gamma[k.of[static_cast<std::size_t>(i - 1)]];
 }
 
 double strion(const species_vector& m) {

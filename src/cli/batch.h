@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "morva/sample.h"
+#include "morva/saturation.h"
 
 namespace morva {
 
@@ -33,8 +34,34 @@ struct batch_request {
   bool progress = false;  ///< a running count on err (standard error is a terminal)
 };
 
+/// Everything `morva saturation` was asked to do.
+struct saturation_request {
+  std::string samples;
+  run_options options;
+  std::map<std::string, run_options> per_sample;
+  std::vector<std::string> only;
+  saturation_grid grid;
+  std::vector<int> minerals;                ///< positions 1..29
+  std::string table, summary, plots, html;  ///< outputs; empty: not written
+  int jobs = 1;
+  bool progress = false;
+};
+
+/// Everything `morva diagram` was asked to do.
+struct diagram_request {
+  std::string samples;
+  std::string out;                  ///< the SVG file
+  std::string kind = "giggenbach";  ///< or "cl-so4-hco3"
+};
+
 /// Runs `morva run`: messages on err. Returns the exit status.
 int run_batch(const batch_request& req, std::ostream& err);
+
+/// Runs `morva saturation`: a summary line per sample on out, messages on err.
+int run_saturation(const saturation_request& req, std::ostream& out, std::ostream& err);
+
+/// Runs `morva diagram`: messages on err.
+int run_diagram(const diagram_request& req, std::ostream& err);
 
 /// Runs `morva convert`: a sample file to a CSV table of analyses or back, by the extension of
 /// the output. Returns the exit status.

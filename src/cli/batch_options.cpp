@@ -19,8 +19,9 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-/// A whole number text read as a double; empty when it is not exactly one number.
-std::optional<double> number(std::string_view text) {
+}  // namespace
+
+std::optional<double> parse_number(std::string_view text) {
   text = trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double x = 0.0;
@@ -30,6 +31,8 @@ std::optional<double> number(std::string_view text) {
   }
   return x;
 }
+
+namespace {
 
 /// The text between double quotes, as messages cite what was given.
 std::string quoted(std::string_view text) {
@@ -113,7 +116,7 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
     opt.tref_type = reference_temperature::chalcedony;
   } else if (k == "nak" || k == "na_k" || k == "na/k") {
     opt.tref_type = reference_temperature::na_k;
-  } else if (const auto t = number(text)) {
+  } else if (const auto t = parse_number(text)) {
     opt.tref_type = reference_temperature::arbitrary;
     opt.t_typed_c = *t;
   } else {
@@ -136,7 +139,7 @@ bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std
     const std::string_view item = rest.substr(0, cut);
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
     if (trim(item).empty()) continue;
-    const auto t = number(item);
+    const auto t = parse_number(item);
     if (!t) {
       error = "step temperature " + quoted(trim(item)) + " is not a number";
       return false;
@@ -160,7 +163,7 @@ bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std
 }
 
 bool parse_degassing(std::string_view text, double& f, std::string& error) {
-  const auto x = number(text);
+  const auto x = parse_number(text);
   if (!x || *x < 0.01 || *x > 1.0) {
     error = "degassing coefficient " + quoted(trim(text)) + " is not a number from 0.01 to 1";
     return false;
@@ -170,7 +173,7 @@ bool parse_degassing(std::string_view text, double& f, std::string& error) {
 }
 
 bool parse_spring(std::string_view text, double& t_c, std::string& error) {
-  const auto x = number(text);
+  const auto x = parse_number(text);
   if (!x || !(*x > 1.0 && *x < 350.0)) {
     error = "boiling-spring temperature " + quoted(trim(text)) +
             " is not a temperature above 1 and below 350 \xC2\xB0"

@@ -12,6 +12,10 @@
 
 namespace morva {
 
+/// A text that is exactly one finite number (blanks around it allowed, a leading '+'), or
+/// empty.
+std::optional<double> parse_number(std::string_view text);
+
 /// The reference temperature named on the command line: measured, quartz, chalcedony, nak, or
 /// a temperature in °C (arbitrary). Empty, with why in `error`, when the text is none of them.
 std::optional<run_options> parse_temperature(std::string_view text, run_options opt,

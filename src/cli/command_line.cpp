@@ -1,5 +1,5 @@
-// The command line: `morva run` and `morva convert`, their options checked before anything is
-// written.
+// The command line: `morva run`, `morva saturation`, `morva diagram` and `morva convert`, their
+// options checked before anything is written.
 
 #include <CLI/CLI.hpp>
 #include <fstream>
@@ -8,12 +8,16 @@
 #include "cli/batch.h"
 #include "cli/batch_options.h"
 #include "driver/run.h"
+#include "morva/tables.h"
 
 namespace morva {
 
 namespace {
 
 constexpr const char* help_hint = "Run with --help for more information.";
+const char* const deg_c =
+    "\xC2\xB0"
+    "C";
 
 /// The one line of a usage error, the hint, and the status.
 int usage_error(const std::string& text, std::ostream& err) {
@@ -21,19 +25,104 @@ int usage_error(const std::string& text, std::ostream& err) {
   return exit_usage;
 }
 
-/// Comma-separated ids of --only.
-std::vector<std::string> id_list(const std::string& text) {
-  std::vector<std::string> ids;
+/// Comma-separated items without surrounding blanks.
+std::vector<std::string> item_list(const std::string& text) {
+  std::vector<std::string> items;
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t cut = std::min(text.find(',', start), text.size());
-    std::string id = text.substr(start, cut - start);
-    id.erase(0, std::min(id.find_first_not_of(' '), id.size()));
-    id.erase(id.find_last_not_of(' ') + 1);
-    if (!id.empty()) ids.push_back(id);
+    std::string item = text.substr(start, cut - start);
+    item.erase(0, std::min(item.find_first_not_of(' '), item.size()));
+    item.erase(item.find_last_not_of(' ') + 1);
+    if (!item.empty()) items.push_back(item);
     start = cut + 1;
   }
-  return ids;
+  return items;
+}
+
+/// The options `run` and `saturation` share: which samples, and how each reaches its
+/// reference state.
+struct sample_args {
+  std::string samples;
+  std::string temperature = "measured", spring, spring_degassing = "1", options_file, only;
+  int jobs = 1;
+
+  void add_to(CLI::App* cmd) {
+    cmd->add_option("SAMPLES", samples, "Sample file, or a .csv table of analyses")->required();
+    cmd->add_option("--temperature", temperature,
+                    std::string("Reference temperature: measured, quartz, chalcedony, nak, or a "
+                                "temperature in ") +
+                        deg_c)
+        ->capture_default_str();
+    cmd->add_option("--boiling-spring", spring,
+                    std::string("Boiling temperature (") + deg_c +
+                        ") of a spring that lost steam before sampling (water-only samples)");
+    cmd->add_option("--spring-degassing", spring_degassing,
+                    "Degassing coefficient of the boiling spring, 0.01 to 1")
+        ->capture_default_str();
+    cmd->add_option("--options", options_file,
+                    "CSV table of per-sample options (columns sample, temperature, "
+                    "boiling_spring, spring_degassing, boil, degassing, cool)");
+    cmd->add_option("--only", only, "Work only on these sample ids (comma-separated)");
+    cmd->add_option("--jobs", jobs, "Samples calculated in parallel")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 256));
+  }
+
+  /// Checks the options into opt (over the steps already in it), the table and the ids;
+  /// 0, or the status of a usage error.
+  int check(run_options& opt, std::map<std::string, run_options>& table,
+            std::vector<std::string>& ids, std::ostream& err) const {
+    std::string why;
+    const auto t = parse_temperature(temperature, opt, why);
+    if (!t) return usage_error("--temperature: " + why, err);
+    opt = *t;
+    if (!spring.empty() && !parse_spring(spring, opt.t_spring_c, why)) {
+      return usage_error("--boiling-spring: " + why, err);
+    }
+    if (!parse_degassing(spring_degassing, opt.spring_degas, why)) {
+      return usage_error("--spring-degassing: " + why, err);
+    }
+    if (!options_file.empty()) {
+      std::ifstream in(options_file, std::ios::binary);
+      if (!in) return usage_error("cannot open options file " + options_file, err);
+      if (!read_options_table(in, options_file, opt, table, why)) return usage_error(why, err);
+    }
+    ids = item_list(only);
+    std::ifstream probe(samples, std::ios::binary);
+    if (!probe) return usage_error("cannot open sample file " + samples, err);
+    return 0;
+  }
+
+  /// 0 when no output would destroy the input, the options table or a process-step file; else
+  /// the status of a usage error.
+  int check_outputs(const std::vector<const std::string*>& outputs, std::ostream& err) const {
+    for (const std::string* name : outputs) {
+      if (name->empty()) continue;
+      if (same_file(*name, samples) || same_file(*name, cool_file_name) ||
+          same_file(*name, boil_file_name) ||
+          (!options_file.empty() && same_file(*name, options_file))) {
+        return usage_error("output file " + *name +
+                               " would overwrite the sample file, the options file, cool.out or "
+                               "boil.out",
+                           err);
+      }
+    }
+    return 0;
+  }
+};
+
+/// A number of the temperature grid, °C.
+bool grid_value(const std::string& text, const char* option, double& x, std::string& why) {
+  int n = 0;
+  std::array<double, 10> t{};
+  if (!parse_steps(text, n, t, why) || n != 1) {
+    why =
+        std::string(option) + ": \"" + text + "\" is not one temperature from 0 to 373.85 " + deg_c;
+    return false;
+  }
+  x = t[0];
+  return true;
 }
 
 }  // namespace
@@ -50,29 +139,18 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   // morva run
   CLI::App* run = app.add_subcommand("run", "Calculate every sample of a file, no questions");
   batch_request req;
-  std::string temperature = "measured", spring, spring_degassing = "1", boil, degassing = "1", cool,
-              options_file, only;
+  sample_args run_args;
+  run_args.add_to(run);
+  std::string boil, degassing = "1", cool;
   bool no_report = false;
-  run->add_option("SAMPLES", req.samples, "Sample file, or a .csv table of analyses")->required();
-  run->add_option("--temperature", temperature,
-                  "Reference temperature: measured, quartz, chalcedony, nak, or a temperature "
-                  "in \xC2\xB0"
-                  "C")
-      ->capture_default_str();
-  run->add_option("--boiling-spring", spring,
-                  "Boiling temperature (\xC2\xB0"
-                  "C) of a spring that lost steam before sampling (water-only samples)");
-  run->add_option("--spring-degassing", spring_degassing,
-                  "Degassing coefficient of the boiling spring, 0.01 to 1")
-      ->capture_default_str();
-  run->add_option("--boil", boil,
-                  "Boiling steps: up to 10 temperatures (\xC2\xB0"
-                  "C), comma-separated");
+  run->add_option(
+      "--boil", boil,
+      std::string("Boiling steps: up to 10 temperatures (") + deg_c + "), comma-separated");
   run->add_option("--degassing", degassing, "Degassing coefficient of the boiling steps")
       ->capture_default_str();
-  run->add_option("--cool", cool,
-                  "Cooling steps: up to 10 temperatures (\xC2\xB0"
-                  "C), comma-separated");
+  run->add_option(
+      "--cool", cool,
+      std::string("Cooling steps: up to 10 temperatures (") + deg_c + "), comma-separated");
   run->add_option("--report", req.report, "Report file")->capture_default_str();
   run->add_flag("--no-report", no_report, "Write no report");
   run->add_option("--user", req.user, "User name or date for the report heading");
@@ -81,13 +159,36 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   run->add_option("--species", req.species, "CSV table: one row per sample, state and species");
   run->add_option("--minerals", req.minerals, "CSV table: one row per sample, state and mineral");
   run->add_option("--json", req.json, "JSON file with all results, nested per sample");
-  run->add_option("--options", options_file,
-                  "CSV table of per-sample options (columns sample, temperature, "
-                  "boiling_spring, spring_degassing, boil, degassing, cool)");
-  run->add_option("--only", only, "Calculate only these sample ids (comma-separated)");
-  run->add_option("--jobs", req.jobs, "Samples calculated in parallel")
+
+  // morva saturation
+  CLI::App* sat = app.add_subcommand(
+      "saturation", "Saturation curves of each sample's aquifer fluid over a temperature range");
+  saturation_request sreq;
+  sample_args sat_args;
+  sat_args.add_to(sat);
+  std::string from = "25", to = "350", step = "5", minerals;
+  sat->add_option("--from", from, std::string("Lowest grid temperature, ") + deg_c)
+      ->capture_default_str();
+  sat->add_option("--to", to, std::string("Highest grid temperature, ") + deg_c)
+      ->capture_default_str();
+  sat->add_option("--step", step, std::string("Grid spacing, ") + deg_c)->capture_default_str();
+  sat->add_option("--minerals", minerals,
+                  "Minerals as the report names them, comma-separated (default: quartz, low "
+                  "albite, microcline, muscovite, laumontite, wairakite, prehnite, zoisite, "
+                  "epidote, calcite, anhydrite, fluorite, Mg-chlorite)");
+  sat->add_option("--table", sreq.table, "CSV table: one row per sample and grid temperature");
+  sat->add_option("--summary", sreq.summary, "CSV table: one row per sample with the estimates");
+  sat->add_option("--plots", sreq.plots, "Folder for one SVG picture per sample");
+  sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+
+  // morva diagram
+  CLI::App* dia = app.add_subcommand("diagram", "Ternary classification diagram of the samples");
+  diagram_request dreq;
+  dia->add_option("SAMPLES", dreq.samples, "Sample file, or a .csv table of analyses")->required();
+  dia->add_option("--out", dreq.out, "The SVG file")->required();
+  dia->add_option("--kind", dreq.kind, "giggenbach (Na-K-Mg) or cl-so4-hco3")
       ->capture_default_str()
-      ->check(CLI::Range(1, 256));
+      ->check(CLI::IsMember({"giggenbach", "cl-so4-hco3"}));
 
   // morva convert
   CLI::App* conv =
@@ -109,17 +210,63 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
 
   if (*conv) return convert(input, output, err);
 
-  // Every option is checked before any file is written.
+  if (*dia) {
+    if (std::ifstream probe(dreq.samples, std::ios::binary); !probe) {
+      return usage_error("cannot open sample file " + dreq.samples, err);
+    }
+    if (same_file(dreq.out, dreq.samples)) {
+      return usage_error("output file " + dreq.out + " would overwrite the sample file", err);
+    }
+    return run_diagram(dreq, err);
+  }
+
+  if (*sat) {
+    // Every option is checked before any file is written.
+    if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, err)) return bad;
+    std::string why;
+    if (!grid_value(from, "--from", sreq.grid.from_c, why) ||
+        !grid_value(to, "--to", sreq.grid.to_c, why)) {
+      return usage_error(why, err);
+    }
+    const auto step_c = parse_number(step);
+    if (!step_c || !(*step_c > 0.0) || sreq.grid.to_c < sreq.grid.from_c ||
+        (sreq.grid.to_c - sreq.grid.from_c) / *step_c > 1000.0) {
+      return usage_error("--step: \"" + step + "\" must be a positive spacing of at most 1000 " +
+                             "grid points from --from to --to",
+                         err);
+    }
+    sreq.grid.step_c = *step_c;
+    if (minerals.empty()) {
+      sreq.minerals = default_saturation_minerals();
+    } else {
+      for (const std::string& name : item_list(minerals)) {
+        const auto j = mineral_by_name(name);
+        if (!j) {
+          std::string valid;
+          for (int k = 1; k <= mineral_vector::size; ++k) {
+            std::string n(minnam(k));
+            n.erase(n.find_last_not_of(' ') + 1);
+            valid += (k > 1 ? ", " : "") + n;
+          }
+          return usage_error("--minerals: unknown mineral \"" + name + "\"; the minerals are " +
+                                 valid + " (case, blanks and punctuation free)",
+                             err);
+        }
+        sreq.minerals.push_back(*j);
+      }
+    }
+    if (const int bad = sat_args.check_outputs({&sreq.table, &sreq.summary, &sreq.html}, err)) {
+      return bad;
+    }
+    sreq.samples = sat_args.samples;
+    sreq.jobs = sat_args.jobs;
+    sreq.progress = tty;
+    return run_saturation(sreq, out, err);
+  }
+
+  // morva run: every option is checked before any file is written; the steps first, as the
+  // options table starts from the command line's options.
   std::string why;
-  const auto options = parse_temperature(temperature, run_options{}, why);
-  if (!options) return usage_error("--temperature: " + why, err);
-  req.options = *options;
-  if (!spring.empty() && !parse_spring(spring, req.options.t_spring_c, why)) {
-    return usage_error("--boiling-spring: " + why, err);
-  }
-  if (!parse_degassing(spring_degassing, req.options.spring_degas, why)) {
-    return usage_error("--spring-degassing: " + why, err);
-  }
   if (!parse_steps(boil, req.options.n_boil, req.options.t_boil_c, why)) {
     return usage_error("--boil: " + why, err);
   }
@@ -129,32 +276,14 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   if (!parse_steps(cool, req.options.n_cool, req.options.t_cool_c, why)) {
     return usage_error("--cool: " + why, err);
   }
-  if (!options_file.empty()) {
-    std::ifstream table(options_file, std::ios::binary);
-    if (!table) return usage_error("cannot open options file " + options_file, err);
-    if (!read_options_table(table, options_file, req.options, req.per_sample, why)) {
-      return usage_error(why, err);
-    }
-  }
-  req.only = id_list(only);
+  if (const int bad = run_args.check(req.options, req.per_sample, req.only, err)) return bad;
   if (no_report) req.report.clear();
-  {
-    std::ifstream probe(req.samples, std::ios::binary);
-    if (!probe) return usage_error("cannot open sample file " + req.samples, err);
+  if (const int bad = run_args.check_outputs(
+          {&req.report, &req.table, &req.species, &req.minerals, &req.json}, err)) {
+    return bad;
   }
-  // No output may destroy the input or a process-step file.
-  for (const std::string* name :
-       {&req.report, &req.table, &req.species, &req.minerals, &req.json}) {
-    if (name->empty()) continue;
-    if (same_file(*name, req.samples) || same_file(*name, cool_file_name) ||
-        same_file(*name, boil_file_name) ||
-        (!options_file.empty() && same_file(*name, options_file))) {
-      return usage_error("output file " + *name +
-                             " would overwrite the sample file, the options file, cool.out or "
-                             "boil.out",
-                         err);
-    }
-  }
+  req.samples = run_args.samples;
+  req.jobs = run_args.jobs;
   req.progress = tty;
   return run_batch(req, err);
 }

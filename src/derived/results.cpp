@@ -22,8 +22,6 @@ geotemperature classify(double t) {
 }  // namespace
 
 derived_results derive(const fluid_state& st) {
-  // Below this molality a species counts as absent from the activity products, mol/kg.
-  constexpr double tiny = 1e-20;
   derived_results d;
   const species_vector& m = st.m;
 
@@ -43,16 +41,23 @@ derived_results derive(const fluid_state& st) {
     d.na_k = classify(hnak(m[sp::na], m[sp::k], st.gamma[sp::na], st.gamma[sp::k]));
   }
 
+  mineral_saturation(m, st.gamma, st.t, d.log_k, d.log_q);
+  return d;
+}
+
+void mineral_saturation(const species_vector& m, const species_vector& gamma, double t,
+                        mineral_vector& log_k, mineral_logs& log_q) {
+  // Below this molality a species counts as absent from the activity products, mol/kg.
+  constexpr double tiny = 1e-20;
   species_vector logm, loggam;
   for (int k = 1; k <= species_vector::size; ++k) {
     logm[k] = m[k] > tiny ? std::log10(m[k]) : 0.0;
-    loggam[k] = std::log10(st.gamma[k]);
+    loggam[k] = std::log10(gamma[k]);
   }
   for (int j = 1; j <= mineral_vector::size; ++j) {
-    d.log_k[j] = solpro(j, st.t);
-    d.log_q[j] = actpro(j, m, logm, loggam);
+    log_k[j] = solpro(j, t);
+    log_q[j] = actpro(j, m, logm, loggam);
   }
-  return d;
 }
 
 }  // namespace morva

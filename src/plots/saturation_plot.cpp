@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "chemdata/units.h"
-#include "morva/tables.h"
 #include "plots/plots.h"
 #include "plots/svg.h"
+#include "tables/tables.h"
 
 namespace morva {
 namespace {
@@ -37,7 +37,7 @@ constexpr double stats_bottom = 528.0;
 constexpr double height = 580.0;
 // Saturation indices beyond this are outside the plot: the curves run off its edge, so that
 // the minerals near equilibrium keep the room.
-constexpr double si_limit = 12.0;
+constexpr double si_limit = 10.0;
 
 /// A plot area: data ranges x0..x1, y0..y1 mapped onto px left..right, bottom..top.
 struct frame {
@@ -90,8 +90,7 @@ void widen_to_ticks(double& lo, double& hi, int n) {
 
 /// Positions (px) for labels that want the heights `want`, moved apart to at least gap
 /// (less when they do not fit) within top..bottom, in the order of their wishes.
-std::vector<double> spread(const std::vector<double>& want, double gap, double top,
-                           double bottom) {
+std::vector<double> spread(const std::vector<double>& want, double gap, double top, double bottom) {
   const std::size_t n = want.size();
   std::vector<std::size_t> order(n);
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -100,9 +99,11 @@ std::vector<double> spread(const std::vector<double>& want, double gap, double t
   if (n > 1) gap = std::min(gap, (bottom - top) / static_cast<double>(n - 1));
   std::vector<double> y(n);
   double prev = top - gap;
-  for (const std::size_t i : order) prev = y[i] = std::max(std::clamp(want[i], top, bottom), prev + gap);
+  for (const std::size_t i : order)
+    prev = y[i] = std::max(std::clamp(want[i], top, bottom), prev + gap);
   double next = bottom + gap;
-  for (auto it = order.rbegin(); it != order.rend(); ++it) next = y[*it] = std::min(y[*it], next - gap);
+  for (auto it = order.rbegin(); it != order.rend(); ++it)
+    next = y[*it] = std::min(y[*it], next - gap);
   return y;
 }
 
@@ -111,8 +112,8 @@ std::string degrees(double t_c) { return label_number(t_c, 0) + " \u00B0C"; }
 
 /// The sample's number and location at the top of a picture.
 void title(xml_writer& x, const sample_record& s) {
-  x.text("text", {{"x", left}, {"y", 24}, {"font-size", "16"}, {"font-weight", "bold"},
-                  {"class", "title"}},
+  x.text("text",
+         {{"x", left}, {"y", 24}, {"font-size", "16"}, {"font-weight", "bold"}, {"class", "title"}},
          s.number);
   x.text("text", {{"x", left}, {"y", 42}, {"fill", "#444"}, {"class", "location"}}, s.location);
 }
@@ -131,14 +132,22 @@ std::string note_svg(const sample_record& s, const std::string& note) {
 void axes(xml_writer& x, const frame& f, const ticks& xt, const ticks& yt, bool x_labels,
           const std::string& y_title) {
   x.open("g", {{"class", "axes"}, {"stroke", "#D0D0D0"}, {"stroke-width", "1"}});
-  for (const double v : xt.at) x.leaf("line", {{"x1", f.x(v)}, {"x2", f.x(v)}, {"y1", f.t}, {"y2", f.b}});
-  for (const double v : yt.at) x.leaf("line", {{"x1", f.l}, {"x2", f.r}, {"y1", f.y(v)}, {"y2", f.y(v)}});
+  for (const double v : xt.at)
+    x.leaf("line", {{"x1", f.x(v)}, {"x2", f.x(v)}, {"y1", f.t}, {"y2", f.b}});
+  for (const double v : yt.at)
+    x.leaf("line", {{"x1", f.l}, {"x2", f.r}, {"y1", f.y(v)}, {"y2", f.y(v)}});
   x.close();
-  x.leaf("rect", {{"x", f.l}, {"y", f.t}, {"width", f.r - f.l}, {"height", f.b - f.t},
-                  {"fill", "none"}, {"stroke", "#333"}});
+  x.leaf("rect", {{"x", f.l},
+                  {"y", f.t},
+                  {"width", f.r - f.l},
+                  {"height", f.b - f.t},
+                  {"fill", "none"},
+                  {"stroke", "#333"}});
   x.open("g", {{"class", "ticks"}, {"stroke", "#333"}});
-  for (const double v : xt.at) x.leaf("line", {{"x1", f.x(v)}, {"x2", f.x(v)}, {"y1", f.b}, {"y2", f.b + 5}});
-  for (const double v : yt.at) x.leaf("line", {{"x1", f.l - 5}, {"x2", f.l}, {"y1", f.y(v)}, {"y2", f.y(v)}});
+  for (const double v : xt.at)
+    x.leaf("line", {{"x1", f.x(v)}, {"x2", f.x(v)}, {"y1", f.b}, {"y2", f.b + 5}});
+  for (const double v : yt.at)
+    x.leaf("line", {{"x1", f.l - 5}, {"x2", f.l}, {"y1", f.y(v)}, {"y2", f.y(v)}});
   x.close();
   x.open("g", {{"class", "tick-labels"}, {"fill", "#222"}});
   if (x_labels) {
@@ -153,8 +162,12 @@ void axes(xml_writer& x, const frame& f, const ticks& xt, const ticks& yt, bool 
   }
   x.close();
   const double ym = (f.t + f.b) / 2;
-  x.text("text", {{"x", 20}, {"y", ym}, {"text-anchor", "middle"}, {"class", "axis-title"},
-                  {"transform", "rotate(-90 20 " + svg_number(ym) + ")"}},
+  x.text("text",
+         {{"x", 20},
+          {"y", ym},
+          {"text-anchor", "middle"},
+          {"class", "axis-title"},
+          {"transform", "rotate(-90 20 " + svg_number(ym) + ")"}},
          y_title);
 }
 
@@ -163,7 +176,10 @@ void axes(xml_writer& x, const frame& f, const ticks& xt, const ticks& yt, bool 
 void open_clip(xml_writer& x, const frame& f) {
   const double w = f.r - f.l;
   const double h = f.b - f.t;
-  x.open("svg", {{"x", f.l}, {"y", f.t}, {"width", w}, {"height", h},
+  x.open("svg", {{"x", f.l},
+                 {"y", f.t},
+                 {"width", w},
+                 {"height", h},
                  {"viewBox", svg_number(f.l) + ' ' + svg_number(f.t) + ' ' + svg_number(w) + ' ' +
                                  svg_number(h)},
                  {"overflow", "hidden"}});
@@ -197,14 +213,29 @@ curve trace(const frame& f, const std::vector<saturation_point>& points, Value v
   return c;
 }
 
-/// A curve's name at the right of its frame, joined to the curve's end by a thin leader.
+/// How a curve is drawn: its colour and dash pattern.
+struct look {
+  const char* colour;
+  const char* dash;
+};
+
+/// A curve's name at the right of its frame, after a short piece of line drawn as the curve
+/// (the cue that survives grey print), joined to the curve's end by a thin leader.
 void end_label(xml_writer& x, const frame& f, double end_x, double end_y, double label_y,
-               const char* colour, const std::string& name) {
+               const look& lk, const std::string& name) {
   const double yl = std::clamp(end_y, f.t, f.b);
-  x.leaf("path", {{"d", path_data{}.move(end_x, yl).line(f.r + 4, label_y).line(f.r + 8, label_y).str()},
-                  {"fill", "none"}, {"stroke", colour}, {"stroke-width", "0.8"}});
-  x.text("text", {{"x", f.r + 11}, {"y", label_y + 4}, {"fill", colour}, {"class", "label"}},
-         name);
+  x.leaf("path", {{"d", path_data{}.move(end_x, yl).line(f.r + 4, label_y).str()},
+                  {"fill", "none"},
+                  {"stroke", lk.colour},
+                  {"stroke-width", "0.8"}});
+  x.leaf("line", {{"x1", f.r + 4},
+                  {"x2", f.r + 28},
+                  {"y1", label_y},
+                  {"y2", label_y},
+                  {"stroke", lk.colour},
+                  {"stroke-width", "2"},
+                  {"stroke-dasharray", lk.dash}});
+  x.text("text", {{"x", f.r + 32}, {"y", label_y + 4}, {"fill", "#111"}, {"class", "label"}}, name);
 }
 
 }  // namespace
@@ -239,10 +270,12 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
     fm.y1 = std::clamp(std::max(*si_hi, 1.0), 1.0, si_limit);
   }
   widen_to_ticks(fm.y0, fm.y1, 8);
+  // The statistics panel shows the trough of the RMS: up to a few times its least value.
   frame fs{left, right, stats_top, stats_bottom, fm.x0, fm.x1, 0.0, 1.0};
   if (st_lo) {
-    fs.y0 = std::clamp(std::min(*st_lo, 0.0), -si_limit, 0.0);
-    fs.y1 = std::clamp(std::max(*st_hi, 0.5), 0.5, si_limit);
+    const double top = std::max(5.0, 3.0 * r.min_rms.value_or(0.0));
+    fs.y1 = std::clamp(*st_hi, 0.5, std::min(top, si_limit));
+    fs.y0 = std::clamp(*st_lo, -fs.y1, 0.0);
   }
   widen_to_ticks(fs.y0, fs.y1, 3);
   const ticks xt = nice_ticks(fm.x0, fm.x1, 8);
@@ -253,26 +286,49 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   title(x, s);
 
   // Equilibrium within the usual uncertainty of a saturation index: the band, then zero.
-  x.leaf("rect", {{"x", fm.l}, {"y", fm.y(0.5)}, {"width", fm.r - fm.l},
-                  {"height", fm.y(-0.5) - fm.y(0.5)}, {"fill", "#E4E4E4"}, {"class", "band"}});
+  x.leaf("rect", {{"x", fm.l},
+                  {"y", fm.y(0.5)},
+                  {"width", fm.r - fm.l},
+                  {"height", fm.y(-0.5) - fm.y(0.5)},
+                  {"fill", "#E4E4E4"},
+                  {"class", "band"}});
   axes(x, fm, xt, nice_ticks(fm.y0, fm.y1, 8), false, "saturation index log(Q/K)");
   axes(x, fs, xt, nice_ticks(fs.y0, fs.y1, 3), true, "RMS, median");
-  x.text("text", {{"x", (left + right) / 2}, {"y", height - 14}, {"text-anchor", "middle"},
-                  {"class", "axis-title"}},
+  x.text("text",
+         {{"x", (left + right) / 2},
+          {"y", height - 14},
+          {"text-anchor", "middle"},
+          {"class", "axis-title"}},
          "temperature (\u00B0C)");
   for (const frame* f : {&fm, &fs}) {
-    x.leaf("line", {{"x1", f->l}, {"x2", f->r}, {"y1", f->y(0)}, {"y2", f->y(0)},
-                    {"stroke", "#000"}, {"stroke-width", "1.2"}, {"class", "zero-line"}});
+    x.leaf("line", {{"x1", f->l},
+                    {"x2", f->r},
+                    {"y1", f->y(0)},
+                    {"y2", f->y(0)},
+                    {"stroke", "#000"},
+                    {"stroke-width", "1.2"},
+                    {"class", "zero-line"}});
   }
 
   // Reference temperature of the calculation, where the curves start from.
   const double t_ref_c = r.calculation.reference.state.t - zero_celsius_k;
   if (t_ref_c >= fm.x0 && t_ref_c <= fm.x1) {
     const double xr = fm.x(t_ref_c);
-    x.leaf("line", {{"x1", xr}, {"x2", xr}, {"y1", fm.t}, {"y2", fm.b}, {"stroke", "#666"},
-                    {"stroke-dasharray", "1 3"}, {"class", "t-ref"}});
-    x.text("text", {{"x", xr + 4}, {"y", fm.b - 7}, {"fill", "#444"}, {"paint-order", "stroke"},
-                    {"stroke", "white"}, {"stroke-width", "3"}, {"class", "t-ref"}},
+    x.leaf("line", {{"x1", xr},
+                    {"x2", xr},
+                    {"y1", fm.t},
+                    {"y2", fm.b},
+                    {"stroke", "#666"},
+                    {"stroke-dasharray", "1 3"},
+                    {"class", "t-ref"}});
+    x.text("text",
+           {{"x", xr + 4},
+            {"y", fm.b - 7},
+            {"fill", "#444"},
+            {"paint-order", "stroke"},
+            {"stroke", "white"},
+            {"stroke-width", "3"},
+            {"class", "t-ref"}},
            "T(ref) = " + degrees(t_ref_c));
   }
 
@@ -305,7 +361,8 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   const std::vector<double> at = spread(want, 14.0, fm.t + 4, fm.b - 4);
   for (std::size_t k = 0; k < labelled.size(); ++k) {
     const std::size_t i = labelled[k];
-    end_label(x, fm, *curves[i].end_x, *curves[i].end_y, at[k], colours[i % n_colours],
+    end_label(x, fm, *curves[i].end_x, *curves[i].end_y, at[k],
+              {colours[i % n_colours], dashes[i % n_dashes]},
               names[static_cast<std::size_t>(r.minerals[i] - 1)]);
   }
   if (!without.empty()) {
@@ -316,37 +373,60 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   }
 
   // RMS and median of the indices.
+  constexpr look stat_rms{"#000", "none"};
+  constexpr look stat_median{colours[0], dashes[1]};
   const curve rms = trace(fs, r.points, [](const saturation_point& p) { return p.stats.rms; });
   const curve median =
       trace(fs, r.points, [](const saturation_point& p) { return p.stats.median; });
   open_clip(x, fs);
-  x.leaf("path", {{"d", rms.d.str()}, {"fill", "none"}, {"stroke", "#000"},
-                  {"stroke-width", "1.8"}, {"class", "rms"}});
-  x.leaf("path", {{"d", median.d.str()}, {"fill", "none"}, {"stroke", colours[0]},
-                  {"stroke-width", "1.8"}, {"stroke-dasharray", dashes[1]}, {"class", "median"}});
+  x.leaf("path", {{"d", rms.d.str()},
+                  {"fill", "none"},
+                  {"stroke", stat_rms.colour},
+                  {"stroke-width", "1.8"},
+                  {"stroke-dasharray", stat_rms.dash},
+                  {"class", "rms"}});
+  x.leaf("path", {{"d", median.d.str()},
+                  {"fill", "none"},
+                  {"stroke", stat_median.colour},
+                  {"stroke-width", "1.8"},
+                  {"stroke-dasharray", stat_median.dash},
+                  {"class", "median"}});
   x.close();
   std::vector<double> stat_want;
   for (const curve* c : {&rms, &median}) stat_want.push_back(c->end_y.value_or(fs.b));
   const std::vector<double> stat_at = spread(stat_want, 14.0, fs.t + 4, fs.b - 4);
-  if (rms.end_y) end_label(x, fs, *rms.end_x, *rms.end_y, stat_at[0], "#000", "RMS");
-  if (median.end_y) end_label(x, fs, *median.end_x, *median.end_y, stat_at[1], colours[0], "median");
+  if (rms.end_y) end_label(x, fs, *rms.end_x, *rms.end_y, stat_at[0], stat_rms, "RMS");
+  if (median.end_y) {
+    end_label(x, fs, *median.end_x, *median.end_y, stat_at[1], stat_median, "median");
+  }
 
   // The temperature at which the indices gather closest about zero.
   if (r.t_min_rms_c && std::isfinite(*r.t_min_rms_c) && *r.t_min_rms_c >= fm.x0 &&
       *r.t_min_rms_c <= fm.x1) {
     const double xm = fm.x(*r.t_min_rms_c);
-    x.leaf("line", {{"x1", xm}, {"x2", xm}, {"y1", fm.t}, {"y2", fs.b}, {"stroke", "#000"},
-                    {"stroke-width", "1.2"}, {"stroke-dasharray", "6 3"}, {"class", "min-rms"}});
+    x.leaf("line", {{"x1", xm},
+                    {"x2", xm},
+                    {"y1", fm.t},
+                    {"y2", fs.b},
+                    {"stroke", "#000"},
+                    {"stroke-width", "1.2"},
+                    {"stroke-dasharray", "6 3"},
+                    {"class", "min-rms"}});
     std::string text = "T(min RMS) = " + degrees(*r.t_min_rms_c);
     if (r.min_rms && std::isfinite(*r.min_rms)) {
       text += ", RMS = " + label_number(*r.min_rms, 2);
       x.leaf("circle", {{"cx", xm}, {"cy", fs.y(*r.min_rms)}, {"r", 3.5}, {"fill", "#000"}});
     }
     const bool room_right = xm + 230 < fm.r;
-    x.text("text", {{"x", room_right ? xm + 5 : xm - 5}, {"y", fm.t + 15},
-                    {"text-anchor", room_right ? "start" : "end"}, {"font-weight", "bold"},
-                    {"paint-order", "stroke"}, {"stroke", "white"}, {"stroke-width", "4"},
-                    {"class", "min-rms"}},
+    x.text("text",
+           {{"x", room_right ? xm + 5 : xm - 5},
+            {"y", fm.t + 15},
+            {"text-anchor", room_right ? "start" : "end"},
+            {"font-weight", "bold"},
+            {"paint-order", "stroke"},
+            {"stroke", "white"},
+            {"stroke-width", "4"},
+            {"class", "min-rms"}},
            text);
   }
   return x.str();

@@ -3,14 +3,15 @@
 #include <charconv>
 #include <cmath>
 
-#include "morva/tables.h"
+#include "tables/tables.h"
 
 namespace morva {
 
 std::string svg_number(double x, int decimals) {
   if (!std::isfinite(x)) return "0";
   char buf[64];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
   // Beyond 1e40 px nothing is drawn anyway; the buffer would not hold the digits.
   if (ec != std::errc{}) return x < 0 ? "-1e40" : "1e40";
   std::string s(buf, end);
@@ -28,17 +29,38 @@ std::string label_number(double x, int decimals) {
   return s;
 }
 
+std::string table_number(double x, int decimals) {
+  if (!std::isfinite(x)) return "\u2013";
+  char buf[64];
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+  if (ec != std::errc{}) return "\u2013";
+  std::string s(buf, end);
+  if (s.front() == '-') s.replace(0, 1, "\u2212");
+  return s;
+}
+
 std::string xml_text(std::string_view raw) {
   const std::string utf8 = table_text(raw);
   std::string out;
   out.reserve(utf8.size());
   for (const char c : utf8) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
       default:
         // XML admits no control characters but tab and line ends.
         const auto b = static_cast<unsigned char>(c);

@@ -18,6 +18,10 @@ std::string svg_number(double x, int decimals = 1);
 /// A number as a tick or a label shows it: svg_number with a typographic minus sign (U+2212).
 std::string label_number(double x, int decimals);
 
+/// A number as a table column shows it: exactly `decimals` decimals, a typographic minus
+/// sign; "–" when x is not finite.
+std::string table_number(double x, int decimals);
+
 /// raw as XML character data or attribute value: read as the tables read texts (valid UTF-8
 /// kept, every other byte taken as Latin-1, trailing blanks dropped), control characters as
 /// blanks, and & < > " ' as character entities.

@@ -324,5 +324,57 @@ TEST(CommandLine, UsageErrorsNameTheProblemAndWriteNothing) {
   EXPECT_EQ(v.out, "morva 2.4 (program MORVA, version 2.4)\n");
 }
 
+TEST(SaturationCommand, SummaryTablesPicturesPageAndDiagrams) {
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  session s = run_command(dir,
+                          "saturation morva.in --from 100 --to 300 --step 10 --summary sum.csv "
+                          "--table sat.csv --plots plots --html page.html --jobs 2");
+  ASSERT_EQ(s.status, 0) << s.err;
+  EXPECT_EQ(s.err, "");
+  // A summary line per sample; a summary row per sample; 21 grid rows per sample.
+  EXPECT_EQ(std::count(s.out.begin(), s.out.end(), '\n'), 3);
+  EXPECT_TRUE(
+      s.out.starts_with("HS-07: Tref 97.2 \xC2\xB0"
+                        "C (measured); quartz "))
+      << s.out;
+  const std::string sum = dir.read("sum.csv");
+  EXPECT_EQ(std::count(sum.begin(), sum.end(), '\n'), 4);
+  const std::string sat = dir.read("sat.csv");
+  EXPECT_EQ(std::count(sat.begin(), sat.end(), '\n'), 1 + 3 * 21);
+  EXPECT_TRUE(
+      sat.starts_with("sample,t_C,status,count,mean_si,median_si,mean_abs_si,rms_si,sd_si,"
+                      "si_quartz,si_albite_low,"));
+  for (const char* picture : {"plots/HS-07.svg", "plots/KV-12.svg", "plots/MP-03.svg"}) {
+    EXPECT_NE(dir.read(picture).find("<svg"), std::string::npos) << picture;
+  }
+  const std::string page = dir.read("page.html");
+  EXPECT_NE(page.find("<html"), std::string::npos);
+  EXPECT_EQ(std::count(page.begin(), page.end(), '<') > 100, true);
+  EXPECT_EQ(page.find("src=\"http"), std::string::npos);  // nothing fetched
+
+  s = run_command(dir, "saturation morva.in --minerals quartz,albite,k-feldspar");
+  EXPECT_EQ(s.status, 2);
+  EXPECT_TRUE(
+      s.err.starts_with("morva: --minerals: unknown mineral \"albite\"; the minerals are "
+                        "Adularia, Albite, low, Analcime,"))
+      << s.err;
+  EXPECT_EQ(run_command(dir, "saturation morva.in --step 0").status, 2);
+  EXPECT_EQ(run_command(dir, "saturation morva.in --to 400").status, 2);
+
+  for (const char* kind : {"giggenbach", "cl-so4-hco3"}) {
+    SCOPED_TRACE(kind);
+    s = run_command(dir, std::string("diagram morva.csv --out d.svg --kind ") + kind);
+    EXPECT_EQ(s.status, 2);  // no such table yet
+    ASSERT_EQ(run_command(dir, "convert morva.in morva.csv").status, 0);
+    s = run_command(dir, std::string("diagram morva.csv --out d.svg --kind ") + kind);
+    ASSERT_EQ(s.status, 0) << s.err;
+    const std::string svg = dir.read("d.svg");
+    for (const char* id : {"HS-07", "KV-12", "MP-03"}) EXPECT_NE(svg.find(id), std::string::npos);
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+    std::filesystem::remove(dir / "morva.csv");
+  }
+}
+
 }  // namespace
 }  // namespace morva

@@ -1,0 +1,488 @@
+#include "plots/plots.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chemdata/units.h"
+#include "morva/sample_file.h"
+#include "plots/svg.h"
+#include "tables/tables.h"
+
+namespace morva {
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+/// The first fault of doc as XML, empty when it is well-formed: elements balanced, one root,
+/// attributes quoted and not repeated, '&' only in the five named or numeric entities, no
+/// '<' in attribute values, and valid UTF-8 throughout. A doctype, comments and processing
+/// instructions are passed over.
+std::string xml_fault(std::string_view doc) {
+  for (std::size_t i = 0; i < doc.size();) {  // UTF-8: lead byte, then its continuation bytes
+    const auto b = static_cast<unsigned char>(doc[i]);
+    const std::size_t n = b < 0x80         ? 1
+                          : (b >> 5) == 6  ? 2
+                          : (b >> 4) == 14 ? 3
+                          : (b >> 3) == 30 ? 4
+                                           : 0;
+    if (n == 0 || i + n > doc.size()) return "bad UTF-8 at " + std::to_string(i);
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(doc[i + k]) >> 6) != 2)
+        return "bad UTF-8 at " + std::to_string(i);
+    }
+    i += n;
+  }
+  auto entities_ok = [](std::string_view s) {
+    for (std::size_t a = s.find('&'); a != std::string_view::npos; a = s.find('&', a + 1)) {
+      const std::size_t semi = s.find(';', a);
+      if (semi == std::string_view::npos) return false;
+      const std::string_view e = s.substr(a + 1, semi - a - 1);
+      const bool named = e == "amp" || e == "lt" || e == "gt" || e == "quot" || e == "apos";
+      const std::string_view digits = e.substr(e.starts_with("#x") ? 2 : 1);
+      const bool numeric =
+          e.starts_with('#') && !digits.empty() &&
+          digits.find_first_not_of(e.starts_with("#x") ? "0123456789abcdefABCDEF" : "0123456789") ==
+              std::string_view::npos;
+      if (!named && !numeric) return false;
+    }
+    return true;
+  };
+  std::vector<std::string> open;
+  int roots = 0;
+  std::size_t i = 0;
+  auto name_at = [&](std::size_t& p) {
+    const std::size_t s = p;
+    while (p < doc.size() && (std::isalnum(static_cast<unsigned char>(doc[p])) || doc[p] == ':' ||
+                              doc[p] == '-' || doc[p] == '_')) {
+      ++p;
+    }
+    return std::string(doc.substr(s, p - s));
+  };
+  while (i < doc.size()) {
+    const std::size_t lt = doc.find('<', i);
+    const std::string_view text = doc.substr(i, lt == std::string_view::npos ? lt : lt - i);
+    if (!entities_ok(text)) return "bad entity in text near " + std::to_string(i);
+    if (open.empty() && text.find_first_not_of(" \n\t") != std::string_view::npos)
+      return "text outside the root";
+    if (lt == std::string_view::npos) break;
+    for (const auto& [from, to] : {std::pair{"<!--", "-->"}, {"<?", "?>"}, {"<!DOCTYPE", ">"}}) {
+      if (doc.substr(lt).starts_with(from)) {
+        const std::size_t e = doc.find(to, lt);
+        if (e == std::string_view::npos) return std::string("unclosed ") + from;
+        i = e + std::string_view(to).size();
+        break;
+      }
+    }
+    if (i > lt) continue;
+    std::size_t p = lt + 1;
+    if (doc.substr(p).starts_with("/")) {
+      ++p;
+      const std::string name = name_at(p);
+      if (open.empty() || open.back() != name || p >= doc.size() || doc[p] != '>')
+        return "unbalanced </" + name + ">";
+      open.pop_back();
+      i = p + 1;
+      continue;
+    }
+    const std::string name = name_at(p);
+    if (name.empty()) return "bad tag at " + std::to_string(lt);
+    if (open.empty() && ++roots > 1) return "second root <" + name + ">";
+    std::set<std::string> seen;
+    for (;;) {
+      while (p < doc.size() && std::isspace(static_cast<unsigned char>(doc[p]))) ++p;
+      if (p >= doc.size()) return "unclosed <" + name;
+      if (doc.substr(p).starts_with("/>")) {
+        i = p + 2;
+        break;
+      }
+      if (doc[p] == '>') {
+        open.push_back(name);
+        i = p + 1;
+        break;
+      }
+      const std::string a = name_at(p);
+      if (a.empty() || !seen.insert(a).second) return "bad attribute in <" + name;
+      if (p + 1 >= doc.size() || doc[p] != '=' || (doc[p + 1] != '"' && doc[p + 1] != '\''))
+        return "unquoted attribute " + a + " in <" + name;
+      const std::size_t close = doc.find(doc[p + 1], p + 2);
+      if (close == std::string_view::npos) return "unclosed attribute " + a;
+      const std::string_view value = doc.substr(p + 2, close - p - 2);
+      if (value.find('<') != std::string_view::npos || !entities_ok(value))
+        return "bad value of " + a + " in <" + name;
+      p = close + 1;
+    }
+  }
+  if (!open.empty()) return "unclosed <" + open.back() + ">";
+  if (roots != 1) return "no root element";
+  return {};
+}
+
+TEST(XmlChecker, FindsFaults) {
+  struct doc {
+    const char* text;
+    bool good;
+  };
+  for (const doc& d :
+       {doc{"<a x=\"1\"><b/>t &amp; &#176;</a>", true}, doc{"<!DOCTYPE html>\n<a/>", true},
+        doc{"<a><b></a></b>", false}, doc{"<a x=1/>", false}, doc{"<a>&</a>", false},
+        doc{"<a x=\"<\"/>", false}, doc{"<a/><b/>", false}, doc{"<a x=\"1\" x=\"2\"/>", false},
+        doc{"<a>\xB0</a>", false}, doc{"<a>", false}}) {
+    SCOPED_TRACE(d.text);
+    EXPECT_EQ(xml_fault(d.text).empty(), d.good);
+  }
+}
+
+/// Number of times s occurs in doc.
+int count(std::string_view doc, std::string_view s) {
+  int n = 0;
+  for (std::size_t p = doc.find(s); p != std::string_view::npos; p = doc.find(s, p + 1)) ++n;
+  return n;
+}
+
+/// The start tags of the elements of a class, as [begin, end) of doc.
+std::vector<std::pair<std::size_t, std::size_t>> start_tags(const std::string& doc,
+                                                            const std::string& cls) {
+  std::vector<std::pair<std::size_t, std::size_t>> tags;
+  const std::string key = "class=\"" + cls + "\"";
+  for (std::size_t p = doc.find(key); p != std::string::npos; p = doc.find(key, p + 1)) {
+    tags.emplace_back(doc.rfind('<', p), doc.find('>', p) + 1);
+  }
+  return tags;
+}
+
+/// Texts of the elements of a class, the texts of their children joined by a blank.
+std::vector<std::string> texts(const std::string& doc, const std::string& cls) {
+  std::vector<std::string> out;
+  for (const auto& [b, e] : start_tags(doc, cls)) {
+    if (doc[e - 2] == '/') continue;  // an element without content
+    const std::string name = doc.substr(b + 1, doc.find_first_of(" >", b) - b - 1);
+    std::string t;
+    bool in_tag = false;
+    for (std::size_t i = e; i < doc.find("</" + name + ">", e); ++i) {
+      if (doc[i] == '<' || doc[i] == '>') in_tag = doc[i] == '<';
+      const char c = in_tag || doc[i] == '>' || doc[i] == '\n' ? ' ' : doc[i];
+      if (c != ' ' || (!t.empty() && t.back() != ' ')) t += c;
+    }
+    if (!t.empty() && t.back() == ' ') t.pop_back();
+    out.push_back(t);
+  }
+  return out;
+}
+
+/// Values of one attribute of the elements of a class.
+std::vector<std::string> attribute(const std::string& doc, const std::string& cls,
+                                   const std::string& name) {
+  std::vector<std::string> out;
+  for (const auto& [b, e] : start_tags(doc, cls)) {
+    const std::string tag = doc.substr(b, e - b);
+    const std::size_t v = tag.find(" " + name + "=\"");
+    if (v != std::string::npos) {
+      const std::size_t from = v + name.size() + 3;
+      out.push_back(tag.substr(from, tag.find('"', from) - from));
+    }
+  }
+  return out;
+}
+
+/// No word of the document is "nan" or "inf", in any case.
+bool all_finite(const std::string& doc) {
+  std::string low;
+  for (const char c : doc) low += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto letter = [&](std::size_t i) {
+    return i < low.size() && std::isalpha(static_cast<unsigned char>(low[i]));
+  };
+  for (const char* w : {"nan", "inf"}) {
+    for (std::size_t p = low.find(w); p != std::string::npos; p = low.find(w, p + 1)) {
+      if ((p == 0 || !letter(p - 1)) && !letter(p + 3)) return false;
+    }
+  }
+  return true;
+}
+
+void expect_good(const std::string& doc) {
+  EXPECT_EQ(xml_fault(doc), "");
+  EXPECT_TRUE(all_finite(doc));
+}
+
+TEST(SvgWriter, WritesShortNumbers) {
+  struct c {
+    double x;
+    int decimals;
+    const char* text;
+  };
+  for (const c& k : {c{12.5, 1, "12.5"}, c{3.0, 1, "3"}, c{-0.04, 1, "0"}, c{-0.25, 2, "-0.25"},
+                     c{99.96, 1, "100"}, c{nan, 1, "0"}, c{-inf, 1, "0"}}) {
+    SCOPED_TRACE(k.x);
+    EXPECT_EQ(svg_number(k.x, k.decimals), k.text);
+  }
+  EXPECT_EQ(label_number(-2.5, 1), "\u22122.5");
+}
+
+TEST(SvgWriter, EscapesTextsAndReadsLatin1) {
+  struct c {
+    const char* raw;
+    const char* xml;
+  };
+  for (const c& k : {c{"a&b<c>\"d'", "a&amp;b&lt;c&gt;&quot;d&apos;"},
+                     c{"T \xB0"
+                       "C  ",
+                       "T \u00B0C"},
+                     c{"T \u00B0C", "T \u00B0C"},
+                     c{"a\x01\x7F"
+                       "b",
+                       "a  b"}}) {
+    SCOPED_TRACE(k.raw);
+    EXPECT_EQ(xml_text(k.raw), k.xml);
+  }
+}
+
+/// Sample KV-12 of the example file.
+sample_record well_sample() {
+  std::ifstream in(MORVA_EXAMPLES "/morva.in", std::ios::binary);
+  sample_reader reader(in, "morva.in");
+  for (read_result r = reader.next(); r.what == read_result::kind::sample; r = reader.next()) {
+    if (r.sample.number.starts_with("KV-12")) return r.sample;
+  }
+  ADD_FAILURE() << "no KV-12 in morva.in";
+  return {};
+}
+
+const std::vector<int> assemblage = {
+    min::quartz,    min::albite,   min::microcline, min::muscovite, min::laumontite,
+    min::wairakite, min::prehnite, min::zoisite,    min::epidote,   min::calcite,
+    min::anhydrite, min::fluorite, min::mg_chlorite};
+
+/// Saturation curves of the chosen minerals from 25 to 350 °C: straight lines of different
+/// slopes through zero near 243 °C, as a water equilibrated there gives.
+saturation_result synthetic(const std::vector<int>& minerals) {
+  saturation_result r;
+  r.calculation.reference.state.t = 256.0 + zero_celsius_k;
+  r.minerals = minerals;
+  for (double t = 25.0; t <= 350.0; t += 5.0) {
+    saturation_point p;
+    p.t_c = t;
+    p.solved = true;
+    std::vector<double> si;
+    for (std::size_t i = 0; i < minerals.size(); ++i) {
+      const double slope = 0.5 + 0.45 * static_cast<double>(i) * (i % 2 ? -1.0 : 1.0);
+      si.push_back(slope * (243.0 - t) / 100.0 + 0.05 * static_cast<double>(i % 3));
+      p.si[minerals[i]] = si.back();
+    }
+    double sq = 0.0;
+    for (const double v : si) sq += v * v;
+    std::sort(si.begin(), si.end());
+    p.stats.count = static_cast<int>(si.size());
+    p.stats.rms = std::sqrt(sq / static_cast<double>(si.size()));
+    p.stats.median = si[si.size() / 2];
+    r.points.push_back(p);
+  }
+  r.t_min_rms_c = 243.0;
+  r.min_rms = 0.057;
+  return r;
+}
+
+TEST(SaturationPlot, DrawsEveryMineralWithItsName) {
+  const sample_record s = well_sample();
+  const std::string svg = saturation_svg(s, synthetic(assemblage));
+  expect_good(svg);
+  EXPECT_EQ(count(svg, "class=\"si-curve\""), 13);
+  const std::vector<std::string> labels = texts(svg, "label");
+  for (const int j : assemblage) {
+    SCOPED_TRACE(j);
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), mineral_names()[j - 1]), 1);
+  }
+  // Thirteen curves in print: no two share both colour and dashes.
+  const std::vector<std::string> colour = attribute(svg, "si-curve", "stroke");
+  const std::vector<std::string> dash = attribute(svg, "si-curve", "stroke-dasharray");
+  std::set<std::string> looks;
+  for (std::size_t i = 0; i < colour.size(); ++i) looks.insert(colour[i] + dash[i]);
+  EXPECT_EQ(looks.size(), 13u);
+  EXPECT_EQ(texts(svg, "title"), std::vector<std::string>{"KV-12"});
+  EXPECT_EQ(texts(svg, "location").at(0).rfind("Kaldvik field, well 12", 0), 0u);
+  EXPECT_GE(count(svg, "class=\"zero-line\""), 1);
+  EXPECT_EQ(count(svg, "class=\"band\""), 1);
+  EXPECT_EQ(texts(svg, "min-rms"),
+            std::vector<std::string>{"T(min RMS) = 243 \u00B0C, RMS = 0.06"});
+  // Label positions keep at least 10 px apart, however the curve ends crowd.
+  std::vector<double> y;
+  for (const std::string& v : attribute(svg, "label", "y")) y.push_back(std::stod(v));
+  std::sort(y.begin(), y.end());
+  for (std::size_t i = 1; i < y.size(); ++i) EXPECT_GE(y[i] - y[i - 1], 10.0);
+}
+
+TEST(SaturationPlot, EmptyValueBreaksCurveAndUnsolvedPointIsSkipped) {
+  saturation_result r = synthetic({min::quartz, min::calcite, min::mg_chlorite});
+  r.points[10].si[min::quartz].reset();
+  r.points[11].si[min::quartz] = nan;
+  r.points[20].solved = false;
+  r.points[20].si[min::calcite].reset();
+  for (saturation_point& p : r.points) p.si[min::mg_chlorite].reset();
+  r.points[30].stats = {};
+  r.points[31].stats.rms = inf;
+  const std::string svg = saturation_svg(well_sample(), r);
+  expect_good(svg);
+  const std::vector<std::string> d = attribute(svg, "si-curve", "d");
+  ASSERT_EQ(d.size(), 2u);
+  const int n = static_cast<int>(r.points.size());
+  EXPECT_EQ(count(d[0], "M"), 2);          // quartz: two pieces about the gap
+  EXPECT_EQ(count(d[0], "L"), n - 3 - 2);  // ... of n - 3 points
+  EXPECT_EQ(count(d[1], "M"), 1);          // calcite: one piece over the unsolved point
+  EXPECT_EQ(count(d[1], "L"), n - 1 - 1);
+  EXPECT_EQ(texts(svg, "note"), std::vector<std::string>{"no saturation index: Mg-Chlorite"});
+}
+
+TEST(SaturationPlot, RefusedSampleSaysWhy) {
+  saturation_result r;
+  r.calculation.refused = refusal_reason::reference_below_0;
+  sample_record s = well_sample();
+  s.location = "Kettleby \xB0 & <spring>";  // 8-bit text of the sample file
+  const std::string svg = saturation_svg(s, r);
+  expect_good(svg);
+  EXPECT_EQ(
+      texts(svg, "note"),
+      std::vector<std::string>{xml_text("refused: " + refusal_message(*r.calculation.refused))});
+  EXPECT_EQ(texts(svg, "location"),
+            std::vector<std::string>{"Kettleby \u00B0 &amp; &lt;spring&gt;"});
+  EXPECT_EQ(count(svg, "si-curve"), 0);
+}
+
+std::vector<ternary_sample> waters() {
+  return {
+      {"HS-07", 187.5, 14.6, 0.01, 112.0, 105.0, 95.0},
+      {"KV-12", 268.0, 46.3, 0.02, 290.0, 41.6, 30.0},
+      {"MP-03", 24.0, 4.2, 14.0, 4.0, 680.0, 0.0},
+      {"empty", 0, 0, 0, 0, 0, 0},
+      {"bad", nan, 1, 1, -1, 1, inf},
+  };
+}
+
+TEST(Ternary, DrawsEachUsableSampleOnce) {
+  for (std::size_t n : {0u, 1u, 5u}) {
+    SCOPED_TRACE(n);
+    std::vector<ternary_sample> w = waters();
+    w.resize(n);
+    const int usable = static_cast<int>(std::min<std::size_t>(n, 3));
+    for (const std::string& svg : {giggenbach_svg(w), cl_so4_hco3_svg(w)}) {
+      expect_good(svg);
+      EXPECT_EQ(count(svg, "class=\"sample\""), usable);
+      EXPECT_EQ(texts(svg, "sample-label").size(), static_cast<std::size_t>(usable));
+    }
+  }
+}
+
+TEST(Ternary, NaKMgHasEquilibriumCurveAndTicks) {
+  const std::string svg = giggenbach_svg(waters());
+  EXPECT_EQ(count(svg, "class=\"equilibrium\""), 1);
+  EXPECT_EQ(count(svg, "class=\"immature\""), 1);
+  std::vector<std::string> ticks;
+  for (int t = 100; t <= 340; t += 20) ticks.push_back(std::to_string(t));
+  EXPECT_EQ(texts(svg, "equilibrium-tick"), ticks);
+  const std::vector<std::string> regions = texts(svg, "region");
+  for (const char* name : {"full equilibrium", "partial equilibration", "immature waters"}) {
+    EXPECT_EQ(std::count(regions.begin(), regions.end(), name), 1) << name;
+  }
+}
+
+/// Drawn positions of the samples' dots, px.
+std::vector<std::pair<double, double>> dots(const std::string& svg) {
+  const std::vector<std::string> x = attribute(svg, "sample", "cx");
+  const std::vector<std::string> y = attribute(svg, "sample", "cy");
+  std::vector<std::pair<double, double>> p;
+  for (std::size_t i = 0; i < x.size(); ++i) p.emplace_back(std::stod(x[i]), std::stod(y[i]));
+  return p;
+}
+
+TEST(Ternary, WaterAtFullEquilibriumLiesOnTheCurve) {
+  // Na and Mg of waters with 40 mg/kg K in which both geothermometers give t.
+  std::vector<ternary_sample> w;
+  for (const double t : {120.0, 200.0, 280.0}) {
+    const double na = 40.0 * std::pow(10.0, 1390.0 / (t + 273.15) - 1.75);
+    const double mg = 40.0 * 40.0 / std::pow(10.0, 14.0 - 4410.0 / (t + 273.15));
+    w.push_back({std::to_string(t), na, 40.0, mg, 0, 0, 0});
+  }
+  const std::string svg = giggenbach_svg(w);
+  const std::string d = attribute(svg, "equilibrium", "d").at(0);
+  std::vector<std::pair<double, double>> curve;
+  std::string numbers = d;
+  std::replace_if(
+      numbers.begin(), numbers.end(), [](char c) { return c == 'M' || c == 'L'; }, ' ');
+  std::istringstream in(numbers);
+  for (double cx, cy; in >> cx >> cy;) curve.emplace_back(cx, cy);
+  for (const auto& [x, y] : dots(svg)) {
+    double nearest = inf;
+    for (const auto& [cx, cy] : curve) nearest = std::min(nearest, std::hypot(cx - x, cy - y));
+    EXPECT_LT(nearest, 2.0) << x << ' ' << y;  // the curve has a vertex every 2 °C
+  }
+}
+
+TEST(Ternary, PureWatersSitAtTheirCorners) {
+  // A water of one constituent alone at the corner that bears its name.
+  struct c {
+    ternary_sample w;
+    bool nakmg;
+    const char* corner;
+  };
+  for (const c& k :
+       {c{{"a", 10, 0, 0, 0, 0, 0}, true, "Na/1000"}, c{{"a", 0, 10, 0, 0, 0, 0}, true, "K/100"},
+        c{{"a", 0, 0, 10, 0, 0, 0}, true, "\u221AMg"}, c{{"a", 0, 0, 0, 10, 0, 0}, false, "Cl"},
+        c{{"a", 0, 0, 0, 0, 10, 0}, false, "SO\u2084"},
+        c{{"a", 0, 0, 0, 0, 0, 10}, false, "HCO\u2083"}}) {
+    SCOPED_TRACE(k.corner);
+    const std::string svg = k.nakmg ? giggenbach_svg({k.w}) : cl_so4_hco3_svg({k.w});
+    const auto [x, y] = dots(svg).at(0);
+    const std::vector<std::string> names = texts(svg, "corner");
+    const std::vector<std::string> cx = attribute(svg, "corner", "x");
+    const std::vector<std::string> cy = attribute(svg, "corner", "y");
+    double nearest = inf;
+    std::string name;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const double dist = std::hypot(std::stod(cx[i]) - x, std::stod(cy[i]) - y);
+      if (dist < nearest) std::tie(nearest, name) = std::pair{dist, names[i]};
+    }
+    EXPECT_EQ(name, k.corner);
+  }
+}
+
+TEST(Ternary, ClSO4HCO3NamesItsFields) {
+  EXPECT_EQ(texts(cl_so4_hco3_svg(waters()), "field-label"),
+            (std::vector<std::string>{"mature chloride waters", "volcanic waters",
+                                      "steam-heated waters", "peripheral waters"}));
+}
+
+TEST(Page, HoldsTableAndEveryPictureOffline) {
+  const sample_record s = well_sample();
+  const std::vector<std::string> sat = {saturation_svg(s, synthetic(assemblage)),
+                                        saturation_svg(s, saturation_result{})};
+  std::vector<page_row> rows(2);
+  rows[0] = {
+      "KV-12",     "Kaldvik \xB0 well & <12>", "quartz", 256.0, 9.18, 256.0, 243.4, 259.1, 243.0,
+      "calculated"};
+  rows[1].id = "MP-03";
+  const std::string page =
+      html_page("Survey <2024>", rows, giggenbach_svg(waters()), cl_so4_hco3_svg(waters()), sat);
+  expect_good(page);
+  EXPECT_TRUE(page.starts_with("<!DOCTYPE html>"));
+  EXPECT_EQ(count(page, "<meta charset=\"utf-8\"/>"), 1);
+  EXPECT_EQ(count(page, "<svg xmlns="), 4);
+  EXPECT_EQ(count(page, "<tr>"), 3);
+  EXPECT_EQ(count(page, "<td class=\"n\">\u2013</td>"), 6);  // the second row has no values
+  EXPECT_EQ(count(page, "<td class=\"n\">256.0</td>"), 2);   // reference and quartz
+  EXPECT_EQ(count(page, "Kaldvik \u00B0 well &amp; &lt;12&gt;"), 1);
+  EXPECT_EQ(count(page, "<title>Survey &lt;2024&gt;</title>"), 1);
+  for (const char* fetch : {"<script", "src=", "href=", "url(", "@import"}) {
+    EXPECT_EQ(count(page, fetch), 0) << fetch;
+  }
+}
+
+}  // namespace
+}  // namespace morva
