@@ -23,6 +23,7 @@ table { border-collapse: collapse; font-size: 0.9em; }
 th, td { padding: 0.25em 0.6em; border-bottom: 1px solid #ccc; text-align: left;
          vertical-align: top; }
 th { border-bottom: 2px solid #333; }
+td:nth-child(2) { min-width: 14em; }
 td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 .row { display: flex; flex-wrap: wrap; gap: 1em; }
 figure { margin: 0 0 1em 0; }

@@ -2,7 +2,6 @@
 // to equilibrium with the rock, and Cl-SO4-HCO3, for its origin.
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -42,6 +41,7 @@ std::optional<shares> normalised(double a, double b, double c) {
   return shares{a / sum, b / sum, c / sum};
 }
 
+/// Position, px, of the point of shares s.
 point at(const shares& s) {
   const double h = side * std::sqrt(3.0) / 2;
   return {base_left + s.right * side + s.top * side / 2, base_y - s.top * h};
@@ -61,6 +61,7 @@ path_data polyline(const std::vector<shares>& s) {
   return d;
 }
 
+/// Opens a triangle's picture with its heading and a line under it.
 void open_picture(xml_writer& x, const std::string& heading, const std::string& subheading) {
   open_svg(x, width, height);
   x.leaf("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "white"}});
@@ -70,6 +71,7 @@ void open_picture(xml_writer& x, const std::string& heading, const std::string& 
   x.text("text", {{"x", 20}, {"y", 42}, {"fill", "#444"}}, subheading);
 }
 
+/// The triangle's sides.
 void outline(xml_writer& x) {
   x.leaf("path", {{"d", path_data{}
                             .move(corner_left.x, corner_left.y)
@@ -103,7 +105,7 @@ void corner_names(xml_writer& x, const std::string& l, const std::string& r, con
 }
 
 /// One dot per sample at its shares, labelled with its id; a label goes to the first side of
-/// its dot where it covers no label placed before.
+/// its dot where it covers no dot and no label placed before.
 void sample_points(xml_writer& x, const std::vector<std::pair<std::string, shares>>& samples) {
   struct box {
     double x0, y0, x1, y1;
@@ -119,11 +121,12 @@ void sample_points(xml_writer& x, const std::vector<std::pair<std::string, share
                       {"stroke", "white"},
                       {"stroke-width", "1.2"},
                       {"class", "sample"}});
+    taken.push_back({p.x - 6, p.y - 6, p.x + 6, p.y + 6});
   }
   for (const auto& [id, s] : samples) {
     const point p = at(s);
-    // Width of the label at 12 px: about 7 px a character.
-    const double w = 7.0 * static_cast<double>(id.size());
+    // Width of the label in bold 12 px with its halo: about 8.5 px a character.
+    const double w = 8.5 * static_cast<double>(id.find_last_not_of(' ') + 1);
     struct side_of {
       double dx, dy;
       const char* anchor;
