@@ -76,8 +76,7 @@ fluid_state snapshot(const work_state& ws, double t, double y, double f,
 
 /// The sample s calculated with opt up to its reference state, without its steps; ws is left
 /// at the solved reference state.
-sample_result calculate_reference(const sample_record& s, const run_options& opt,
-                                  work_state& ws);
+sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws);
 
 /// The speciation of a conductive cooling step of the solved state ws to T (K), ws left at the
 /// new state (which may not be finite: see finite_state).
