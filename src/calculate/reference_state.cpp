@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
 #include "calculate/work_state.h"
 #include "chemdata/activity.h"
@@ -107,28 +109,29 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
             ws.log);
   }
 
-  for (int k = 1;; ++k) {
+  // One pass: recombination, speciation and geothermometer at the Tref of w, then the
+  // enthalpy and steam fractions at the new temperature t_new; the reason of a refusal.
+  const auto one_pass = [&](work_state& w, double& t_new) -> std::optional<refusal_reason> {
     // Recombine with the fractions of this pass and speciate at the current Tref; the
     // species of the previous pass are rescaled from the fractions they were solved with.
     if (spring) {
-      conflo(s.water, ws.cs_spring, ws.m, ws.a, s.tds, ws.yb, ws.yb_old, ws.ya, ws.ya_old, ws.cd,
-             ws.cl, ws.est, ws.a_d, ws.tds_d);
-      ws.ionic = (1.0 - ws.yb) * ws.ionic / (1.0 - ws.yb_old);
-      speciate_liquid(ws, ws.tref);
+      conflo(s.water, w.cs_spring, w.m, w.a, s.tds, w.yb, w.yb_old, w.ya, w.ya_old, w.cd, w.cl,
+             w.est, w.a_d, w.tds_d);
+      w.ionic = (1.0 - w.yb) * w.ionic / (1.0 - w.yb_old);
+      speciate_liquid(w, w.tref);
     } else {
-      conflo(s.water, s.steam, ws.m, ws.a, s.tds, ws.yc, ws.yc_old, ws.ya, ws.ya_old, ws.cd, ws.cl,
-             ws.est, ws.a_d, ws.tds_d);
-      ws.ionic = (1.0 - ws.yc) * (1.0 - ws.ya_old) * ws.ionic / ((1.0 - ws.ya) * (1.0 - ws.yc_old));
-      speciate_aquifer(ws, ws.tref);
+      conflo(s.water, s.steam, w.m, w.a, s.tds, w.yc, w.yc_old, w.ya, w.ya_old, w.cd, w.cl, w.est,
+             w.a_d, w.tds_d);
+      w.ionic = (1.0 - w.yc) * (1.0 - w.ya_old) * w.ionic / ((1.0 - w.ya) * (1.0 - w.yc_old));
+      speciate_aquifer(w, w.tref);
     }
 
     // The geothermometer applied to the aquifer species just found.
-    double t_new = 0.0;
     if (opt.tref_type == reference_temperature::na_k) {
-      ws.ionic = strion(ws.m);
-      const double gamma_k = gamma(sp::k, ws.tref, ws.ionic);
-      const double gamma_na = gamma(sp::na, ws.tref, ws.ionic);
-      t_new = hnak(ws.m[sp::na], ws.m[sp::k], gamma_na, gamma_k);
+      w.ionic = strion(w.m);
+      const double gamma_k = gamma(sp::k, w.tref, w.ionic);
+      const double gamma_na = gamma(sp::na, w.tref, w.ionic);
+      t_new = hnak(w.m[sp::na], w.m[sp::k], gamma_na, gamma_k);
       if (t_new > t_nak_high) {
         return nak_above_350;
       }
@@ -137,51 +140,58 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
       }
     } else {
       t_new = opt.tref_type == reference_temperature::chalcedony
-                  ? hcha(ws.m[sp::h4sio4])
-                  : tqsolv(ws.tc, s.water[comp::sio2], s.enthalpy, ws.m);
+                  ? hcha(w.m[sp::h4sio4])
+                  : tqsolv(w.tc, s.water[comp::sio2], s.enthalpy, w.m);
       // Near the critical point the steam properties end; below 0 °C there is no liquid.
       if (t_new > t_cap) t_new = t_cap;
       if (t_new < zero_celsius_k) {
         return geothermometer_below_0;
       }
     }
-    if (ws.tb > tb_spring && t_new < ws.tb) {
+    if (w.tb > tb_spring && t_new < w.tb) {
       // A spring cannot boil at a temperature above that of its aquifer.
       return spring_above_geothermometer;
     }
 
     // Enthalpy and steam fractions at the new temperature.
-    ws.href = entwat(t_new);
-    if (s.enthalpy > ws.href) {
-      ws.href = s.enthalpy;
-      ws.h_origin = enthalpy_origin::measured;
+    w.href = entwat(t_new);
+    if (s.enthalpy > w.href) {
+      w.href = s.enthalpy;
+      w.h_origin = enthalpy_origin::measured;
     } else {
-      ws.h_origin = enthalpy_origin::calculated;
+      w.h_origin = enthalpy_origin::calculated;
     }
     bool saturated_steam = false;
     if (s.type == 2) {
-      ws.yc_old = ws.yc;
-      const double hc = entwat(ws.tc);
-      ws.yc = ws.href > hc ? (ws.href - hc) / entlat(ws.tc) : 0.0;
-      saturated_steam = saturated_steam || ws.yc >= 1.0;
+      w.yc_old = w.yc;
+      const double hc = entwat(w.tc);
+      w.yc = w.href > hc ? (w.href - hc) / entlat(w.tc) : 0.0;
+      saturated_steam = saturated_steam || w.yc >= 1.0;
     }
-    ws.ya_old = ws.ya;
-    if (ws.h_origin == enthalpy_origin::measured && ws.tb <= tb_spring) {
-      ws.ya = (ws.href - entwat(t_new)) / entlat(t_new);
-      saturated_steam = saturated_steam || ws.ya >= 1.0;
+    w.ya_old = w.ya;
+    if (w.h_origin == enthalpy_origin::measured && w.tb <= tb_spring) {
+      w.ya = (w.href - entwat(t_new)) / entlat(t_new);
+      saturated_steam = saturated_steam || w.ya >= 1.0;
     } else {
-      ws.ya = 0.0;
+      w.ya = 0.0;
     }
-    if (ws.tb > tb_spring) {
-      ws.yb_old = ws.yb;
-      ws.yb = (ws.href - entwat(ws.tb)) / entlat(ws.tb);
-      saturated_steam = saturated_steam || ws.yb >= 1.0;
+    if (w.tb > tb_spring) {
+      w.yb_old = w.yb;
+      w.yb = (w.href - entwat(w.tb)) / entlat(w.tb);
+      saturated_steam = saturated_steam || w.yb >= 1.0;
     }
     if (saturated_steam) {
       // No liquid would be left to recombine or to speciate.
       return enthalpy_above_saturated_steam;
     }
+    return std::nullopt;
+  };
 
+  std::vector<double> visited;  // the temperatures the passes started from
+  for (int k = 1;; ++k) {
+    double t_new = 0.0;
+    visited.push_back(ws.tref);
+    if (const auto refused = one_pass(ws, t_new)) return refused;
     if (std::abs(ws.tref - t_new) < tol) {
       // Converged; Tref keeps the value the species were solved at.
       if (ws.tc > ws.tref && s.type == 2) return separator_above_reference;
@@ -192,6 +202,54 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
       return separator_above_reference;
     }
     if (k >= max_passes) {
+      // The passes cycle between two temperatures. When one pass is continuous between them,
+      // they bracket its fixed point: found by bisection, it is accepted only if a plain pass
+      // from it moves it by less than the tolerance, and the sample is then taken as settled
+      // there. A jump in the pass map leaves no such point, and the refusal stands.
+      constexpr int max_halvings = 60;
+      const work_state base = ws;
+      const auto pass_from = [&](double t, work_state& w, double& moved) {
+        w = base;
+        w.tref = t;
+        double next = 0.0;
+        if (one_pass(w, next)) return false;
+        moved = next - t;
+        return true;
+      };
+      // The bracket: the last two temperatures, else two neighbours among the last few
+      // visited between which the pass changes direction.
+      visited.push_back(t_new);
+      std::vector<double> near(visited.end() - std::min<std::ptrdiff_t>(8, std::ssize(visited)),
+                               visited.end());
+      std::sort(near.begin(), near.end());
+      near.erase(std::unique(near.begin(), near.end()), near.end());
+      std::vector<double> moved(near.size());
+      work_state w;
+      for (std::size_t i = 0; i < near.size(); ++i) {
+        if (!pass_from(near[i], w, moved[i])) return geothermometer_not_converged;
+      }
+      std::size_t at = near.size();
+      for (std::size_t i = 0; i + 1 < near.size() && at == near.size(); ++i) {
+        if ((moved[i] < 0.0) != (moved[i + 1] < 0.0)) at = i;
+      }
+      if (at == near.size()) return geothermometer_not_converged;
+      double lo = near[at], hi = near[at + 1], h_lo = moved[at];
+      for (int i = 0; i < max_halvings; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        double h_mid = 0.0;
+        if (!pass_from(mid, w, h_mid)) return geothermometer_not_converged;
+        if (std::abs(h_mid) < tol) {
+          ws = w;  // the state of that one pass: species at mid, fractions updated
+          if (ws.tc > ws.tref && s.type == 2) return separator_above_reference;
+          return std::nullopt;
+        }
+        if ((h_mid < 0.0) == (h_lo < 0.0)) {
+          lo = mid;
+          h_lo = h_mid;
+        } else {
+          hi = mid;
+        }
+      }
       return geothermometer_not_converged;
     }
   }

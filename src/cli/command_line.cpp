@@ -7,6 +7,7 @@
 
 #include "cli/batch.h"
 #include "cli/batch_options.h"
+#include "cli/interrupt.h"
 #include "driver/run.h"
 #include "morva/tables.h"
 
@@ -261,6 +262,7 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
     sreq.samples = sat_args.samples;
     sreq.jobs = sat_args.jobs;
     sreq.progress = tty;
+    catch_interrupts();
     return run_saturation(sreq, out, err);
   }
 
@@ -285,6 +287,7 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   req.samples = run_args.samples;
   req.jobs = run_args.jobs;
   req.progress = tty;
+  catch_interrupts();
   return run_batch(req, err);
 }
 

@@ -46,7 +46,7 @@ int convert(const std::string& input, const std::string& output, std::ostream& e
     }
     if (g == got::fatal) break;
   }
-  return status;
+  return closed(out, output, err) ? status : exit_usage;
 }
 
 }  // namespace morva

@@ -191,15 +191,29 @@ int run_batch(const batch_request& req, std::ostream& err) {
       json << (first_json ? "\n" : ",\n") << item.json;
       first_json = false;
     }
+    // A write that failed (a full disk) stops the run at once.
+    if (!rs.writes_ok(err) || !written(table, req.table, err) ||
+        !written(species, req.species, err) || !written(minerals, req.minerals, err) ||
+        !written(json, req.json, err)) {
+      return false;
+    }
     ++done;
     if (req.progress && done >= progress_from && done % 100 == 0) {
       err << "\rmorva: " << done << " samples" << std::flush;
     }
     return true;
   };
-  if (!in_windows<batch_item>(*source, sel, jobs, work, emit)) return exit_usage;
+  const bool whole = in_windows<batch_item>(*source, sel, jobs, work, emit);
   if (req.progress && done >= progress_from) err << "\rmorva: " << done << " samples\n";
+  // Every file is closed whole, the JSON array too, also after an interruption.
   if (out.json) json << "\n]\n";
+  bool ok = rs.close_all(err);
+  ok = closed(table, req.table, err) && ok;
+  ok = closed(species, req.species, err) && ok;
+  ok = closed(minerals, req.minerals, err) && ok;
+  ok = closed(json, req.json, err) && ok;
+  if (!whole || !ok) return exit_usage;
+  if (interrupt_status() != 0) return interrupt_status();
   return status;
 }
 

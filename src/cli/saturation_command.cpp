@@ -112,7 +112,7 @@ bool write_file(const std::string& name, const std::string& text, std::ostream& 
   std::ofstream f;
   if (!replace_file(name, f, err)) return false;
   f << text;
-  return true;
+  return closed(f, name, err);
 }
 
 /// One sample's saturation curves and what is made of them.
@@ -272,20 +272,25 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
       ternary.push_back(ternary_of(s, r.calculation));
       page_svgs.push_back(std::move(item.svg));
     }
+    if (!written(table, req.table, err) || !written(summary, req.summary, err)) return false;
     if (req.progress && done >= 300 && done % 100 == 0) {
       err << "\rmorva: " << done << " samples" << std::flush;
     }
     return true;
   };
-  if (!in_windows<saturation_item>(*source, sel, jobs, work, emit)) return exit_usage;
+  const bool whole = in_windows<saturation_item>(*source, sel, jobs, work, emit);
   if (req.progress && done >= 300) err << "\rmorva: " << done << " samples\n";
-  if (!req.html.empty() &&
-      !write_file(req.html,
-                  html_page("Saturation curves of " + req.samples, page_rows,
-                            giggenbach_svg(ternary), cl_so4_hco3_svg(ternary), page_svgs),
-                  err)) {
-    return exit_usage;
-  }
+  // The page of the samples done, also after an interruption; every file closed whole.
+  bool ok =
+      whole && (req.html.empty() ||
+                write_file(req.html,
+                           html_page("Saturation curves of " + req.samples, page_rows,
+                                     giggenbach_svg(ternary), cl_so4_hco3_svg(ternary), page_svgs),
+                           err));
+  ok = closed(table, req.table, err) && ok;
+  ok = closed(summary, req.summary, err) && ok;
+  if (!ok) return exit_usage;
+  if (interrupt_status() != 0) return interrupt_status();
   return status;
 }
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/interrupt.h"
 #include "morva/sample.h"
 
 namespace morva {
@@ -60,12 +61,13 @@ const run_options& options_for(const selection& sel, const std::string& id);
 
 /// Reads the entries of source a window at a time; work(entry, thread) runs on the selected
 /// entries of the window with `jobs` threads (thread numbers 0..jobs-1), then emit(entry) on
-/// every entry in file order. Stops early when emit returns false; returns emit's last answer.
+/// every entry in file order. Stops early when emit returns false, and after the entry in hand
+/// when the process is interrupted; returns false when emit stopped it.
 template <class Entry, class Work, class Emit>
 bool in_windows(sample_source& source, const selection& sel, int jobs, Work work, Emit emit) {
   const std::size_t window = static_cast<std::size_t>(jobs) * 32;
   std::vector<Entry> entries;
-  for (bool more = true; more;) {
+  for (bool more = true; more && interrupt_status() == 0;) {
     entries.clear();
     while (more && entries.size() < window) {
       Entry e;
@@ -94,6 +96,7 @@ bool in_windows(sample_source& source, const selection& sel, int jobs, Work work
     for (std::thread& t : threads) t.join();
     for (Entry& e : entries) {
       if (!emit(e)) return false;
+      if (interrupt_status() != 0) return true;
     }
   }
   return true;

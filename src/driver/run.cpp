@@ -45,12 +45,11 @@ bool open_sample_file(const std::string& name, std::ifstream& file, std::ostream
   return false;
 }
 
-/// End of the run: every file written is closed, so its contents are on disk.
-int end_run(run_state& rs, int status) {
-  for (std::ofstream* f : {&rs.report, &rs.boil, &rs.cool}) {
-    if (f->is_open()) f->close();
-  }
-  return status;
+/// End of the run: every file written is closed, so its contents are on disk; a file that
+/// could not be written all turns an orderly end into a failure.
+int end_run(run_state& rs, int status, std::ostream& err) {
+  const bool ok = rs.close_all(err);
+  return status == exit_orderly && !ok ? exit_file_not_created : status;
 }
 
 }  // namespace
@@ -84,9 +83,13 @@ bool replace_file(const std::string& name, std::ofstream& file, std::ostream& er
   // Remove first, then create: a process that still reads the old file (the sample file of
   // this very run may be an old "boil.out") keeps reading it unchanged. Truncating in place
   // would destroy it, so a file that cannot be removed is not written over either.
+  // A device or a pipe (/dev/null, a terminal) is written to as it is, never removed.
   std::error_code e;
-  bool removed = !fs::is_directory(name, e);
-  if (removed) {
+  const fs::file_status st = fs::symlink_status(name, e);
+  const bool special =
+      fs::is_character_file(st) || fs::is_block_file(st) || fs::is_fifo(st) || fs::is_socket(st);
+  bool removed = special || !fs::is_directory(name, e);
+  if (removed && !special) {
     fs::remove(name, e);
     removed = !e;
   }
@@ -94,6 +97,34 @@ bool replace_file(const std::string& name, std::ofstream& file, std::ostream& er
   if (file.is_open()) return true;
   put(err, record{}.A("morva: cannot create file ").A(name));
   return false;
+}
+
+bool written(const std::ofstream& file, const std::string& name, std::ostream& err) {
+  if (!file.is_open() || file.good()) return true;
+  put(err, record{}.A("morva: cannot write file ").A(name));
+  return false;
+}
+
+bool closed(std::ofstream& file, const std::string& name, std::ostream& err) {
+  if (!file.is_open()) return true;
+  // A write that failed before was said when it was found.
+  const bool ok_before = file.good();
+  file.close();  // writes what is still buffered
+  if (!ok_before) return false;
+  if (!file.fail()) return true;
+  put(err, record{}.A("morva: cannot write file ").A(name));
+  return false;
+}
+
+bool run_state::writes_ok(std::ostream& err) const {
+  return written(report, file_name(report_file), err) && written(boil, boil_file_name, err) &&
+         written(cool, cool_file_name, err);
+}
+
+bool run_state::close_all(std::ostream& err) {
+  bool ok = closed(report, file_name(report_file), err);
+  ok = closed(boil, boil_file_name, err) && ok;
+  return closed(cool, cool_file_name, err) && ok;
 }
 
 bool run_state::make_report_ready(std::ostream& err) {
@@ -122,7 +153,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
                    .A(std::to_string(got.line))
                    .A(": ")
                    .A(got.fault));
-      return end_run(rs, exit_sample_file);
+      return end_run(rs, exit_sample_file, err);
     }
     if (got.what == read_result::kind::end) {
       // A last sample cut short after its water data is named rather than dropped silently.
@@ -135,20 +166,21 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     const sample_record& s = got.sample;
 
     char choice = ' ';
-    if (!screen(s, choice, in, out)) return end_run(rs, input_ended(err, out));
+    if (!screen(s, choice, in, out)) return end_run(rs, input_ended(err, out), err);
     if (choice == 'q' || choice == 'Q') break;
     if (choice == 'n' || choice == 'N') continue;
 
     if (!askme2(s.type, s.collection[2], opt, in, out)) {
-      return end_run(rs, input_ended(err, out));
+      return end_run(rs, input_ended(err, out), err);
     }
     // Both process-step files exist from here on, even if the calculation then refuses
     // the sample.
-    if (!open_step_files(rs, opt, err) || !calculate_sample(rs, s, opt, err, out)) {
-      return end_run(rs, exit_file_not_created);
+    if (!open_step_files(rs, opt, err) || !calculate_sample(rs, s, opt, err, out) ||
+        !rs.writes_ok(err)) {
+      return end_run(rs, exit_file_not_created, err);
     }
   }
-  return end_run(rs, exit_orderly);
+  return end_run(rs, exit_orderly, err);
 }
 
 }  // namespace morva

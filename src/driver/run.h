@@ -14,7 +14,7 @@ namespace morva {
 inline constexpr int exit_orderly = 0;
 /// Exit status when the sample file cannot be opened or holds an invalid number.
 inline constexpr int exit_sample_file = 1;
-/// Exit status when the report file, "boil.out" or "cool.out" cannot be created.
+/// Exit status when the report file, "boil.out" or "cool.out" cannot be created or written.
 inline constexpr int exit_file_not_created = 2;
 /// Exit status when standard input ends while a dialog waits for an answer.
 inline constexpr int exit_input_ended = 3;
@@ -44,7 +44,20 @@ struct run_state {
   /// a message naming the file on `err`, when it cannot be created; the run must then stop
   /// with exit_file_not_created.
   bool make_report_ready(std::ostream& err);
+  /// False, with a message naming the file on err, when a write to one of the files has
+  /// failed (a full disk, a file too large).
+  bool writes_ok(std::ostream& err) const;
+  /// Closes the files, writing what is buffered; false, with a message naming the file on
+  /// err, when one of them could not be written in full.
+  bool close_all(std::ostream& err);
 };
+
+/// False, with "morva: cannot write file NAME" on err, when a write to the open file has
+/// failed.
+bool written(const std::ofstream& file, const std::string& name, std::ostream& err);
+/// Closes the file (when open), writing what is buffered; false when it could not be written
+/// in full, with the message of `written` unless an earlier write failure was already said.
+bool closed(std::ofstream& file, const std::string& name, std::ostream& err);
 
 /// True when writing the report file `report` would destroy the file `other`: the same
 /// name, the same path once normalised, or the same existing file by another path.

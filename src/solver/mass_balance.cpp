@@ -47,6 +47,10 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   constexpr int maxit = 100;
   constexpr double tol = 1e-06;
   constexpr double epp = 1e-30;
+  // Damped sweeps after the plain ones: weights of the new value, each for its own number of
+  // sweeps (see below).
+  constexpr double damping[] = {0.5, 0.25, 0.1};
+  constexpr int damped_sweeps = 400;
 
   x = m_in;
   const species_vector& r = f.r;
@@ -57,7 +61,10 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   x[sp::s] = c[comp::h2s] / (1 + ah * r[sp::hs] * (1 + ah * r[sp::h2s]));
   x[sp::nh4] = c[comp::nh3] / (1 + r[sp::nh4oh] * x[sp::oh]);
 
-  for (int sweep = 1; sweep <= maxit; ++sweep) {
+  // One Gauss-Seidel sweep over the basis species; w is the weight of the balancing value
+  // against the old one (1: plain sweeps). True when a basis value still moved by more than
+  // the tolerance.
+  const auto sweep_once = [&](double w) {
     bool changed = false;
     // Gauss-Seidel: the free molality that closes the balance of component k with the current
     // values of the other basis species; d is the total over the free molality.
@@ -69,7 +76,10 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
       const double sum = y + x[j];
       const double change = sum > 0.0 ? 2 * std::abs(y - x[j]) / sum : 0.0;
       if (change > tol) {
-        x[j] = y;
+        // Damped: the geometric mean of old and new value, weighted, which keeps both the
+        // sign and the scale of a molality that spans many decades.
+        x[j] =
+            w == 1.0 || !(x[j] > 0.0) || !(y > 0.0) ? y : std::pow(x[j], 1.0 - w) * std::pow(y, w);
         changed = true;
       }
     };
@@ -144,10 +154,25 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
                                 (1 + r[sp::fecl3] * x[sp::cl] * (1 + r[sp::fecl4] * x[sp::cl]))) +
                    r[sp::feso4p] * x[sp::so4]));
 
-    if (!changed) return {true, sweep};
+    return changed;
+  };
+
+  for (int sweep = 1; sweep <= maxit; ++sweep) {
+    if (!sweep_once(1.0)) return {true, sweep};
   }
-  // The last sweep still moved a basis value: its values are kept.
-  return {false, maxit};
+  // The plain sweeps can settle into a cycle (acid aluminium-fluoride waters, strong brines):
+  // each balance overshoots what the others just did. The same sweeps with the new value only
+  // partly taken break the cycle; the tolerance is that of the plain sweeps, so a converged
+  // state is as closely balanced as any other.
+  int sweeps = maxit;
+  for (double w : damping) {
+    for (int k = 0; k < damped_sweeps; ++k) {
+      ++sweeps;
+      if (!sweep_once(w)) return {true, sweeps};
+    }
+  }
+  // Still moving: the last values are kept.
+  return {false, sweeps};
 }
 
 void spemol(const species_vector& x, double ah, double t, double ionic, species_vector& m) {

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/session.h"
@@ -374,6 +376,98 @@ TEST(SaturationCommand, SummaryTablesPicturesPageAndDiagrams) {
     EXPECT_EQ(svg.find("nan"), std::string::npos);
     std::filesystem::remove(dir / "morva.csv");
   }
+}
+
+/// n copies of the well discharge KV-12 under their own numbers.
+std::string many_wells(int n) {
+  std::istringstream in(example_samples());
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    for (int k = 34; k < 68; ++k) {
+      std::string line = lines[static_cast<std::size_t>(k)];
+      if (k == 37) {
+        const std::string id = "W-" + std::to_string(i);
+        line = id + std::string(16 - id.size(), ' ') + line.substr(16);
+      }
+      text += line + "\n";
+    }
+  }
+  return text;
+}
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(Reliability, AWriteThatFailsStopsTheRunWithItsMessage) {
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  dir.write("wells.in", many_wells(200));
+  // A device that is always full; a file limit (the shell ignores the signal, so that the
+  // write itself fails) in the batch run and in the dialog.
+  session s = run_command(dir, "run morva.in --no-report --table /dev/full");
+  EXPECT_EQ(s.status, 2);
+  EXPECT_EQ(s.err, "morva: cannot write file /dev/full\n");
+  const std::string limited = "trap '' XFSZ; ulimit -f 64; '" MORVA_EXE "' ";
+  const auto shell = [&dir](const std::string& command) {
+    const int raw = std::system(
+        ("cd '" + dir.path().string() + "' && (" + command + ") > out.txt 2> err.txt < keys.txt")
+            .c_str());
+    return std::pair{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir.read("err.txt")};
+  };
+  dir.write("keys.txt", "");
+  auto [status, err] = shell(limited + "run wells.in");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err, "morva: cannot write file morva.out\n");
+  std::string keys = "wells.in\n\n\n\n";
+  for (int i = 0; i < 200; ++i) keys += "\n\n\n\n\n";
+  dir.write("keys.txt", keys + "q\n");
+  std::tie(status, err) = shell(limited);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err, "morva: cannot write file morva.out\n");
+}
+
+TEST(Reliability, AnInterruptedRunLeavesWholeBlocksAndRows) {
+  scratch_dir dir;
+  dir.write("wells.in", many_wells(3000));
+  const std::string all =
+      "run wells.in --table t.csv --species s.csv --minerals m.csv --json r.json";
+  std::mt19937 random(7);
+  int interrupted = 0;
+  for (int i = 0; i < 6; ++i) {
+    const double seconds = std::uniform_real_distribution<double>(0.05, 0.9)(random);
+    const char* signal = i % 2 == 0 ? "INT" : "TERM";
+    SCOPED_TRACE(std::string(signal) + " after " + std::to_string(seconds) + " s");
+    const std::string command =
+        "cd '" + dir.path().string() + "' && timeout --preserve-status -s " + signal + " " +
+        std::to_string(seconds) + " '" MORVA_EXE "' " + all + " > /dev/null 2> err.txt";
+    const int raw = std::system(command.c_str());
+    session s;
+    s.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    s.err = dir.read("err.txt");
+    if (s.status == 0) continue;  // finished first
+    ++interrupted;
+    EXPECT_EQ(s.status, i % 2 == 0 ? 130 : 143) << s.err;
+    // Each file holds whole samples: as many report blocks as state rows, 69 species and 29
+    // minerals rows for each, and every file ends with its line end.
+    const std::string report = dir.read("morva.out");
+    const std::string table = dir.read("t.csv");
+    const std::size_t n = count_of(table, "\nW-");
+    EXPECT_EQ(count_of(report, "Activity coefficients in water"), n);
+    EXPECT_EQ(count_of(dir.read("s.csv"), "\nW-"), 69 * n);
+    EXPECT_EQ(count_of(dir.read("m.csv"), "\nW-"), 29 * n);
+    const std::string json = dir.read("r.json");
+    EXPECT_EQ(count_of(json, "{\"sample\":"), n);
+    EXPECT_TRUE(json.ends_with("\n]\n"));
+    for (const std::string* text : {&report, &table}) {
+      EXPECT_TRUE(text->empty() || text->back() == '\n');
+    }
+  }
+  EXPECT_GT(interrupted, 0);
 }
 
 }  // namespace

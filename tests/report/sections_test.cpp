@@ -289,6 +289,8 @@ TEST(SolverMessages, OutcomesInTheWordsOfTheReportAndTheTerminal) {
   EXPECT_EQ(mass_balance_text({true, 12}), blank);
   EXPECT_EQ(mass_balance_text({false, 100}),
             "Mass balance calculation does not converge" + std::string(18, ' '));
+  EXPECT_EQ(refusal_text(refusal_reason::geothermometer_not_converged),
+            "\n\n No convergence in geothermometer  calculation\n");
   std::ostringstream term;
   say_mass_balance(term);
   EXPECT_EQ(term.str(), "     Mass balance calculation does not converge\n");

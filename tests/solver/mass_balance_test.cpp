@@ -132,28 +132,19 @@ TEST(MassBalance, CountsEveryLigandOfTheHigherComplexes) {
   }
 }
 
-TEST(MassBalance, StopsAfterAHundredSweepsSayingSo) {
+TEST(MassBalance, DampedSweepsFinishWhatAHundredPlainOnesLeaveOpen) {
   // Equal calcium and sulfate at 300 °C pair almost completely; the free ions converge by
-  // a few per cent per sweep, too slowly for a hundred sweeps.
+  // a few per cent per sweep, too slowly for a hundred plain sweeps. The damped sweeps that
+  // follow close the balance.
   component_vector c;
   c[comp::ca] = 0.1;
   c[comp::so4] = 0.1;
   const double t = 573.15, ah = 1e-7, ionic = 0.0;
   species_vector m0, x;
   setini(c, m0);
-  mass_balance_outcome mb = masbal(c, ah, t, ionic, m0, x);
-  EXPECT_FALSE(mb.converged);
-  EXPECT_EQ(mb.sweeps, 100);
-
-  // The values returned are the last iterate: new calls resume the sweeps from them and
-  // reach the solution (started from m0 each time, they never would).
-  int calls = 1;
-  while (!mb.converged && calls < 10) {
-    mb = masbal(c, ah, t, ionic, x, x);
-    ++calls;
-  }
-  EXPECT_GT(calls, 2);
-  EXPECT_LT(calls, 10);
+  const mass_balance_outcome mb = masbal(c, ah, t, ionic, m0, x);
+  EXPECT_TRUE(mb.converged);
+  EXPECT_GT(mb.sweeps, 100);
   species_vector m;
   spemol(x, ah, t, ionic, m);
   for (const int k : {comp::ca, comp::so4})
