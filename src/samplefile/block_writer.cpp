@@ -11,6 +11,7 @@
 #include "morva/analysis_csv.h"
 #include "morva/indexed.h"
 #include "report/fields.h"
+#include "samplefile/writer.h"
 
 namespace morva {
 
@@ -91,53 +92,20 @@ void write_sample_block(const sample_record& s, std::ostream& out) {
   using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
       comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
   const component_vector& c = s.water_mgkg;
-  // The title and headers of the process-step blocks: a 16-column label over each field.
-  const auto text = [&out](std::string_view t) { put(out, record{}.A(t)); };
-  const auto empty = [&out] { put(out, record{}); };
-
-  text("Program MORVA input. Concentrations in mg/kg, unless otherwise specified.");
-  empty();
-  text("< Sample number><       Sample location or other description               >");
-  put(out, record{}.A(padded(s.number, 16)).A(padded(s.location, 80)));
-  empty();
-  text(
-      "<Temperature \xB0"
-      "C><Pressure bar-g><Enthalpy kJ/kg><Discharge kg/s>");
-  put(out, data_line({s.collection[2], s.pressure_bar_g, s.enthalpy, s.collection[1]}));
-  empty();
-  text(
-      "<Water phase pH><  pH temp. \xB0"
-      "C >< CO2 in water >< H2S in water >");
-  put(out, data_line({s.ph, s.ph_t_c, c[co2], c[h2s]}));
-  empty();
-  text("< NH3 in water >< H2  in water >< O2  in water >< CH4 in water >< N2  in water >");
-  put(out, data_line({c[nh3], c[h2], c[o2], c[ch4], c[n2]}));
-  empty();
-  text("<SiO2 in water ><  B  in water ><  Al in water ><  Fe in water >");
-  put(out, data_line({c[sio2], c[b], c[comp::al], c[fe]}));
-  empty();
-  text("<  Na in water ><  K  in water ><  Mg in water ><  Ca in water >");
-  put(out, data_line({c[na], c[k], c[mg], c[ca]}));
-  empty();
-  text("<  F  in water ><  Cl in water >< SO4 in water >< TDS in water >");
-  put(out, data_line({c[comp::f], c[cl], c[so4], s.tds}));
-  empty();
-  text("<Gas CO2, vol %><Gas H2S, vol %><Gas NH3, vol %><Gas H2,  vol %><Gas O2,  vol %>");
-  put(out, data_line({s.gas[1], s.gas[2], s.gas[3], s.gas[4], s.gas[5]}));
-  empty();
-  text(
-      "<Gas CH4, vol %><Gas N2,  vol %><L gas/kg cond.><Gas  coll.  \xB0"
-      "C>");
-  put(out, data_line({s.gas[6], s.gas[7], s.collection[5], s.collection[6]}));
-  empty();
-  text(
-      "<  Steam  CO2  ><  Steam  H2S  ><  Steam  NH3  ><Condensate  pH><Cd. pH temp.\xB0"
-      "C>");
-  put(out, data_line({s.steam_mgkg[0], s.steam_mgkg[1], s.steam_mgkg[2], s.collection[3],
-                      s.collection[4]}));
-  empty();
-  text("<Condensate CO2><Condensate H2S><Condensate NH3><Condensate Na >");
-  put(out, data_line({s.condensate[0], s.condensate[1], s.condensate[2], s.condensate[3]}));
+  // The layout of the process-step blocks, with every field of the sample.
+  write_block(
+      s.number, s.location,
+      {data_line({s.collection[2], s.pressure_bar_g, s.enthalpy, s.collection[1]}),
+       data_line({s.ph, s.ph_t_c, c[co2], c[h2s]}),
+       data_line({c[nh3], c[h2], c[o2], c[ch4], c[n2]}),
+       data_line({c[sio2], c[b], c[comp::al], c[fe]}), data_line({c[na], c[k], c[mg], c[ca]}),
+       data_line({c[comp::f], c[cl], c[so4], s.tds}),
+       data_line({s.gas[1], s.gas[2], s.gas[3], s.gas[4], s.gas[5]}),
+       data_line({s.gas[6], s.gas[7], s.collection[5], s.collection[6]}),
+       data_line(
+           {s.steam_mgkg[0], s.steam_mgkg[1], s.steam_mgkg[2], s.collection[3], s.collection[4]}),
+       data_line({s.condensate[0], s.condensate[1], s.condensate[2], s.condensate[3]})},
+      out);
 }
 
 }  // namespace morva
