@@ -29,23 +29,13 @@ int convert(const std::string& input, const std::string& output, std::ostream& e
   const bool to_csv = is_csv_name(output);
   if (to_csv) write_analysis_csv_header(out);
   const std::unique_ptr<sample_source> source = open_source(in, input);
-  int status = exit_done;
-  for (;;) {
-    sample_entry e;
-    bool is_sample = false;
-    const got g = source->next(e, is_sample);
-    if (g == got::end) break;
-    for (const std::string& note : e.notes) say(note);
-    if (e.bad) status = exit_bad_input;
-    if (is_sample) {
-      if (to_csv) {
-        write_analysis_csv_row(e.s, out);
-      } else {
-        write_sample_block(e.s, out);
-      }
+  const int status = for_each_sample(*source, err, [&](const sample_record& s) {
+    if (to_csv) {
+      write_analysis_csv_row(s, out);
+    } else {
+      write_sample_block(s, out);
     }
-    if (g == got::fatal) break;
-  }
+  });
   return closed(out, output, err) ? status : exit_usage;
 }
 

@@ -101,12 +101,9 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
 int run_batch(const batch_request& req, std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
 
-  std::ifstream in(req.samples, std::ios::binary);
-  if (!in) {
-    say("cannot open sample file " + req.samples);
-    return exit_usage;
-  }
-  const std::unique_ptr<sample_source> source = open_source(in, req.samples);
+  std::ifstream in;
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  if (!source) return exit_usage;
 
   run_state rs;
   rs.user = padded(req.user, 20);

@@ -125,12 +125,9 @@ struct saturation_item : sample_entry {
 
 int run_saturation(const saturation_request& req, std::ostream& out, std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
-  std::ifstream in(req.samples, std::ios::binary);
-  if (!in) {
-    say("cannot open sample file " + req.samples);
-    return exit_usage;
-  }
-  const std::unique_ptr<sample_source> source = open_source(in, req.samples);
+  std::ifstream in;
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  if (!source) return exit_usage;
 
   // The tables, created now with their header lines.
   std::vector<std::string> table_columns = {
@@ -295,26 +292,14 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
 }
 
 int run_diagram(const diagram_request& req, std::ostream& err) {
-  const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
-  std::ifstream in(req.samples, std::ios::binary);
-  if (!in) {
-    say("cannot open sample file " + req.samples);
-    return exit_usage;
-  }
-  const std::unique_ptr<sample_source> source = open_source(in, req.samples);
+  std::ifstream in;
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  if (!source) return exit_usage;
   std::vector<ternary_sample> points;
-  int status = exit_done;
-  for (;;) {
-    sample_entry e;
-    bool is_sample = false;
-    const got g = source->next(e, is_sample);
-    if (g == got::end) break;
-    for (const std::string& note : e.notes) say(note);
-    if (e.bad) status = exit_bad_input;
-    // Only the sampled water's speciation is needed; the reference state does not matter.
-    if (is_sample) points.push_back(ternary_of(e.s, calculate(e.s, run_options{})));
-    if (g == got::fatal) break;
-  }
+  // Only the sampled water's speciation is needed; the reference state does not matter.
+  const int status = for_each_sample(*source, err, [&points](const sample_record& s) {
+    points.push_back(ternary_of(s, calculate(s, run_options{})));
+  });
   const std::string svg =
       req.kind == "cl-so4-hco3" ? cl_so4_hco3_svg(points) : giggenbach_svg(points);
   return write_file(req.out, svg, err) ? status : exit_usage;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <istream>
+#include <ostream>
 
+#include "cli/batch.h"
 #include "driver/run.h"
 #include "morva/analysis_csv.h"
 #include "morva/sample_file.h"
@@ -87,6 +89,30 @@ bool is_csv_name(const std::string& name) {
 std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name) {
   if (is_csv_name(name)) return std::make_unique<csv_source>(in, name);
   return std::make_unique<sample_file_source>(in, name);
+}
+
+std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
+                                            std::ostream& err) {
+  in.open(name, std::ios::binary);
+  if (in) return open_source(in, name);
+  err << "morva: cannot open sample file " << name << '\n';
+  return nullptr;
+}
+
+int for_each_sample(sample_source& source, std::ostream& err,
+                    const std::function<void(const sample_record&)>& on_sample) {
+  int status = exit_done;
+  for (;;) {
+    sample_entry e;
+    bool is_sample = false;
+    const got g = source.next(e, is_sample);
+    if (g == got::end) break;
+    for (const std::string& note : e.notes) err << "morva: " << note << '\n';
+    if (e.bad) status = exit_bad_input;
+    if (is_sample) on_sample(e.s);
+    if (g == got::fatal) break;
+  }
+  return status;
 }
 
 bool selected(const selection& sel, const std::string& id) {

@@ -5,6 +5,8 @@
 // only on the window.
 
 #include <atomic>
+#include <fstream>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -46,6 +48,16 @@ bool is_csv_name(const std::string& name);
 /// file otherwise. A sample-file block or a table row that cannot be read is passed over with
 /// a note.
 std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name);
+
+/// Opens the sample file or table `name` into in and a source over it; empty, with
+/// "morva: cannot open sample file NAME" on err, when it cannot be opened.
+std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
+                                            std::ostream& err);
+
+/// Every entry of source in file order, one at a time: its notes said on err, on_sample(s)
+/// for each sample. Returns exit_bad_input when an entry could not be read, else exit_done.
+int for_each_sample(sample_source& source, std::ostream& err,
+                    const std::function<void(const sample_record&)>& on_sample);
 
 /// Which samples a command works on and with which options.
 struct selection {
