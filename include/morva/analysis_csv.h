@@ -17,6 +17,11 @@ namespace morva {
 /// (mg/kg)". The reader takes them in any order, with or without the unit.
 const std::vector<std::string>& analysis_csv_columns();
 
+/// The given analyses of sample s in the order of analysis_csv_columns() after sample and
+/// location (temperature, pressure, ... condensate Na), in the units of those columns; 0
+/// where the analysis is not given.
+std::vector<double> analysis_values(const sample_record& s);
+
 /// What the next read of an analysis table met.
 struct csv_read_result {
   enum class kind {

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <vector>
 
+#include "morva/tables.h"
+
 namespace morva {
 
 namespace {
@@ -181,6 +183,100 @@ bool parse_spring(std::string_view text, double& t_c, std::string& error) {
     return false;
   }
   t_c = *x;
+  return true;
+}
+
+bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error) {
+  std::string why;
+  const auto fail = [&](const char* option) {
+    error = std::string(option) + ": " + why;
+    return false;
+  };
+  if (!parse_steps(texts.boil, opt.n_boil, opt.t_boil_c, why)) return fail("--boil");
+  if (!parse_degassing(texts.degassing, opt.boil_degas, why)) return fail("--degassing");
+  if (!parse_steps(texts.cool, opt.n_cool, opt.t_cool_c, why)) return fail("--cool");
+  const auto t = parse_temperature(texts.temperature, opt, why);
+  if (!t) return fail("--temperature");
+  opt = *t;
+  if (!texts.boiling_spring.empty() && !parse_spring(texts.boiling_spring, opt.t_spring_c, why)) {
+    return fail("--boiling-spring");
+  }
+  if (!parse_degassing(texts.spring_degassing, opt.spring_degas, why)) {
+    return fail("--spring-degassing");
+  }
+  return true;
+}
+
+namespace {
+
+/// One temperature of the saturation grid, °C.
+bool grid_value(std::string_view text, const char* option, double& x, std::string& error) {
+  int n = 0;
+  std::array<double, 10> t{};
+  if (!parse_steps(text, n, t, error) || n != 1) {
+    error = std::string(option) + ": " + quoted(text) +
+            " is not one temperature from 0 to 373.85 \xC2\xB0"
+            "C";
+    return false;
+  }
+  x = t[0];
+  return true;
+}
+
+}  // namespace
+
+bool parse_grid(std::string_view from, std::string_view to, std::string_view step,
+                saturation_grid& grid, std::string& error) {
+  if (!grid_value(from, "--from", grid.from_c, error) ||
+      !grid_value(to, "--to", grid.to_c, error)) {
+    return false;
+  }
+  const auto step_c = parse_number(step);
+  if (!step_c || !(*step_c > 0.0) || grid.to_c < grid.from_c ||
+      (grid.to_c - grid.from_c) / *step_c > 1000.0) {
+    error = "--step: " + quoted(step) +
+            " must be a positive spacing of at most 1000 grid points from --from to --to";
+    return false;
+  }
+  grid.step_c = *step_c;
+  return true;
+}
+
+std::vector<std::string> item_list(std::string_view text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t cut = std::min(text.find(',', start), text.size());
+    std::string item(text.substr(start, cut - start));
+    item.erase(0, std::min(item.find_first_not_of(' '), item.size()));
+    item.erase(item.find_last_not_of(' ') + 1);
+    if (!item.empty()) items.push_back(item);
+    start = cut + 1;
+  }
+  return items;
+}
+
+bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error) {
+  minerals.clear();
+  if (trim(text).empty()) {
+    minerals = default_saturation_minerals();
+    return true;
+  }
+  for (const std::string& name : item_list(text)) {
+    const auto j = mineral_by_name(name);
+    if (!j) {
+      std::string valid;
+      for (int k = 1; k <= mineral_vector::size; ++k) {
+        std::string n(minnam(k));
+        n.erase(n.find_last_not_of(' ') + 1);
+        valid += (k > 1 ? ", " : "") + n;
+      }
+      error = "--minerals: unknown mineral " + quoted(name) + "; the minerals are " + valid +
+              " (case, blanks and punctuation free)";
+      return false;
+    }
+    minerals.push_back(*j);
+  }
   return true;
 }
 

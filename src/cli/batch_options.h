@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "morva/sample.h"
+#include "morva/saturation.h"
 
 namespace morva {
 
@@ -30,6 +32,33 @@ bool parse_degassing(std::string_view text, double& f, std::string& error);
 
 /// A boiling-spring temperature, °C, above 1 and below 350. False, with why in `error`.
 bool parse_spring(std::string_view text, double& t_c, std::string& error);
+
+/// The calculation options of `morva run` as texts, as the command line takes them.
+struct run_option_texts {
+  std::string temperature = "measured";
+  std::string boiling_spring;  ///< empty: no boiling spring
+  std::string spring_degassing = "1";
+  std::string boil;  ///< empty: no boiling steps
+  std::string degassing = "1";
+  std::string cool;  ///< empty: no cooling steps
+};
+
+/// Reads the option texts into opt, the steps first (as an options table starts from them).
+/// False, with the command line's message naming the option ("--boil: ...") in `error`.
+bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error);
+
+/// The temperature grid of `morva saturation` from the texts of --from, --to and --step.
+/// False, with the command line's message in `error`.
+bool parse_grid(std::string_view from, std::string_view to, std::string_view step,
+                saturation_grid& grid, std::string& error);
+
+/// The minerals of --minerals: names as the report writes them, comma-separated, compared
+/// without case, blanks or punctuation; an empty text gives the default assemblage. False,
+/// with the command line's message in `error`.
+bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error);
+
+/// Comma-separated items without surrounding blanks.
+std::vector<std::string> item_list(std::string_view text);
 
 /// Per-sample options read from a CSV table with the columns sample, temperature,
 /// boiling_spring, spring_degassing, boil, degassing and cool (any order, names

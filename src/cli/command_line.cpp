@@ -26,39 +26,25 @@ int usage_error(const std::string& text, std::ostream& err) {
   return exit_usage;
 }
 
-/// Comma-separated items without surrounding blanks.
-std::vector<std::string> item_list(const std::string& text) {
-  std::vector<std::string> items;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t cut = std::min(text.find(',', start), text.size());
-    std::string item = text.substr(start, cut - start);
-    item.erase(0, std::min(item.find_first_not_of(' '), item.size()));
-    item.erase(item.find_last_not_of(' ') + 1);
-    if (!item.empty()) items.push_back(item);
-    start = cut + 1;
-  }
-  return items;
-}
-
 /// The options `run` and `saturation` share: which samples, and how each reaches its
 /// reference state.
 struct sample_args {
   std::string samples;
-  std::string temperature = "measured", spring, spring_degassing = "1", options_file, only;
+  run_option_texts texts;  // the steps only for `run`
+  std::string options_file, only;
   int jobs = 1;
 
   void add_to(CLI::App* cmd) {
     cmd->add_option("SAMPLES", samples, "Sample file, or a .csv table of analyses")->required();
-    cmd->add_option("--temperature", temperature,
+    cmd->add_option("--temperature", texts.temperature,
                     std::string("Reference temperature: measured, quartz, chalcedony, nak, or a "
                                 "temperature in ") +
                         deg_c)
         ->capture_default_str();
-    cmd->add_option("--boiling-spring", spring,
+    cmd->add_option("--boiling-spring", texts.boiling_spring,
                     std::string("Boiling temperature (") + deg_c +
                         ") of a spring that lost steam before sampling (water-only samples)");
-    cmd->add_option("--spring-degassing", spring_degassing,
+    cmd->add_option("--spring-degassing", texts.spring_degassing,
                     "Degassing coefficient of the boiling spring, 0.01 to 1")
         ->capture_default_str();
     cmd->add_option("--options", options_file,
@@ -70,20 +56,11 @@ struct sample_args {
         ->check(CLI::Range(1, 256));
   }
 
-  /// Checks the options into opt (over the steps already in it), the table and the ids;
-  /// 0, or the status of a usage error.
+  /// Checks the options into opt, the table and the ids; 0, or the status of a usage error.
   int check(run_options& opt, std::map<std::string, run_options>& table,
             std::vector<std::string>& ids, std::ostream& err) const {
     std::string why;
-    const auto t = parse_temperature(temperature, opt, why);
-    if (!t) return usage_error("--temperature: " + why, err);
-    opt = *t;
-    if (!spring.empty() && !parse_spring(spring, opt.t_spring_c, why)) {
-      return usage_error("--boiling-spring: " + why, err);
-    }
-    if (!parse_degassing(spring_degassing, opt.spring_degas, why)) {
-      return usage_error("--spring-degassing: " + why, err);
-    }
+    if (!read_run_options(texts, opt, why)) return usage_error(why, err);
     if (!options_file.empty()) {
       std::ifstream in(options_file, std::ios::binary);
       if (!in) return usage_error("cannot open options file " + options_file, err);
@@ -113,19 +90,6 @@ struct sample_args {
   }
 };
 
-/// A number of the temperature grid, °C.
-bool grid_value(const std::string& text, const char* option, double& x, std::string& why) {
-  int n = 0;
-  std::array<double, 10> t{};
-  if (!parse_steps(text, n, t, why) || n != 1) {
-    why =
-        std::string(option) + ": \"" + text + "\" is not one temperature from 0 to 373.85 " + deg_c;
-    return false;
-  }
-  x = t[0];
-  return true;
-}
-
 }  // namespace
 
 int command_line(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -142,15 +106,14 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   batch_request req;
   sample_args run_args;
   run_args.add_to(run);
-  std::string boil, degassing = "1", cool;
   bool no_report = false;
   run->add_option(
-      "--boil", boil,
+      "--boil", run_args.texts.boil,
       std::string("Boiling steps: up to 10 temperatures (") + deg_c + "), comma-separated");
-  run->add_option("--degassing", degassing, "Degassing coefficient of the boiling steps")
+  run->add_option("--degassing", run_args.texts.degassing, "Degassing coefficient of the boiling steps")
       ->capture_default_str();
   run->add_option(
-      "--cool", cool,
+      "--cool", run_args.texts.cool,
       std::string("Cooling steps: up to 10 temperatures (") + deg_c + "), comma-separated");
   run->add_option("--report", req.report, "Report file")->capture_default_str();
   run->add_flag("--no-report", no_report, "Write no report");
@@ -225,36 +188,9 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
     // Every option is checked before any file is written.
     if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, err)) return bad;
     std::string why;
-    if (!grid_value(from, "--from", sreq.grid.from_c, why) ||
-        !grid_value(to, "--to", sreq.grid.to_c, why)) {
+    if (!parse_grid(from, to, step, sreq.grid, why) ||
+        !parse_minerals(minerals, sreq.minerals, why)) {
       return usage_error(why, err);
-    }
-    const auto step_c = parse_number(step);
-    if (!step_c || !(*step_c > 0.0) || sreq.grid.to_c < sreq.grid.from_c ||
-        (sreq.grid.to_c - sreq.grid.from_c) / *step_c > 1000.0) {
-      return usage_error("--step: \"" + step + "\" must be a positive spacing of at most 1000 " +
-                             "grid points from --from to --to",
-                         err);
-    }
-    sreq.grid.step_c = *step_c;
-    if (minerals.empty()) {
-      sreq.minerals = default_saturation_minerals();
-    } else {
-      for (const std::string& name : item_list(minerals)) {
-        const auto j = mineral_by_name(name);
-        if (!j) {
-          std::string valid;
-          for (int k = 1; k <= mineral_vector::size; ++k) {
-            std::string n(minnam(k));
-            n.erase(n.find_last_not_of(' ') + 1);
-            valid += (k > 1 ? ", " : "") + n;
-          }
-          return usage_error("--minerals: unknown mineral \"" + name + "\"; the minerals are " +
-                                 valid + " (case, blanks and punctuation free)",
-                             err);
-        }
-        sreq.minerals.push_back(*j);
-      }
     }
     if (const int bad = sat_args.check_outputs({&sreq.table, &sreq.summary, &sreq.html}, err)) {
       return bad;
@@ -266,18 +202,7 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
     return run_saturation(sreq, out, err);
   }
 
-  // morva run: every option is checked before any file is written; the steps first, as the
-  // options table starts from the command line's options.
-  std::string why;
-  if (!parse_steps(boil, req.options.n_boil, req.options.t_boil_c, why)) {
-    return usage_error("--boil: " + why, err);
-  }
-  if (!parse_degassing(degassing, req.options.boil_degas, why)) {
-    return usage_error("--degassing: " + why, err);
-  }
-  if (!parse_steps(cool, req.options.n_cool, req.options.t_cool_c, why)) {
-    return usage_error("--cool: " + why, err);
-  }
+  // morva run: every option is checked before any file is written.
   if (const int bad = run_args.check(req.options, req.per_sample, req.only, err)) return bad;
   if (no_report) req.report.clear();
   if (const int bad = run_args.check_outputs(

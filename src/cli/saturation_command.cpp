@@ -20,6 +20,7 @@
 #include "report/messages.h"
 #include "tables/csv.h"
 #include "tables/format.h"
+#include "tables/saturation_tables.h"
 #include "tables/tables.h"
 
 namespace morva {
@@ -27,23 +28,6 @@ namespace morva {
 namespace {
 
 constexpr double celsius = 273.15;  // K at 0 °C
-
-/// A mineral's name for a column: lower case, words joined by underscores ("albite_low").
-std::string column_name(int mineral) {
-  std::string name;
-  for (char c : table_text(minnam(mineral))) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalnum(u)) {
-      name += static_cast<char>(std::tolower(u));
-    } else if (!name.empty() && name.back() != '_') {
-      name += '_';
-    }
-  }
-  while (!name.empty() && name.back() == '_') name.pop_back();
-  return name;
-}
-
-cell optional_cell(const std::optional<double>& x) { return x ? cell(*x) : cell(); }
 
 /// A temperature of a geothermometer, °C, when it has one.
 std::optional<double> celsius_of(const geotemperature& g) {
@@ -130,26 +114,8 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
   if (!source) return exit_usage;
 
   // The tables, created now with their header lines.
-  std::vector<std::string> table_columns = {
-      "sample", "t_C", "status", "count", "mean_si", "median_si", "mean_abs_si", "rms_si", "sd_si"};
-  std::vector<std::string> summary_columns = {"sample",
-                                              "location",
-                                              "status",
-                                              "reason",
-                                              "t_ref_type",
-                                              "t_ref_C",
-                                              "quartz_C",
-                                              "chalcedony_C",
-                                              "nak_C",
-                                              "t_min_rms_C",
-                                              "min_rms_si",
-                                              "t_median_si_zero_C",
-                                              "t_equilibrium_median_C",
-                                              "t_equilibrium_iqr_C"};
-  for (int j : req.minerals) {
-    table_columns.push_back("si_" + column_name(j));
-    summary_columns.push_back(column_name(j) + "_equilibrium_C");
-  }
+  const std::vector<std::string> table_columns = saturation_columns(req.minerals);
+  const std::vector<std::string> summary_columns = saturation_summary_columns(req.minerals);
   std::ofstream table, summary;
   if (!req.table.empty()) {
     if (!replace_file(req.table, table, err)) return exit_usage;
@@ -192,20 +158,7 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
     out << summary_line(s, r) << '\n';
     if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
 
-    std::vector<row> rows;
-    for (const saturation_point& p : r.points) {
-      row x = {id,
-               p.t_c,
-               std::string(p.solved ? "ok" : "not_finite"),
-               long{p.stats.count},
-               optional_cell(p.stats.mean),
-               optional_cell(p.stats.median),
-               optional_cell(p.stats.mean_abs),
-               optional_cell(p.stats.rms),
-               optional_cell(p.stats.sd)};
-      for (int j : r.minerals) x.push_back(optional_cell(p.si[j]));
-      rows.push_back(std::move(x));
-    }
+    const std::vector<row> rows = saturation_rows(s, r);
     if (table.is_open()) {
       std::string text;
       append_csv_rows(text, rows, table_columns.size(), numbers);
@@ -215,31 +168,7 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
     const reference_result& ref = r.calculation.reference;
     const derived_results& d = ref.state.derived;
     const bool ok = !r.calculation.refused;
-    const auto when_ok = [ok](const std::optional<double>& x) {
-      return ok ? optional_cell(x) : cell();
-    };
-    row line = {id,
-                table_text(s.location),
-                std::string(ok ? "ok" : "refused"),
-                ok ? cell() : cell(refusal_message(*r.calculation.refused)),
-                std::string(table_name(item.opt.tref_type)),
-                when_ok(ref.state.t - celsius),
-                when_ok(celsius_of(d.quartz)),
-                when_ok(celsius_of(d.chalcedony)),
-                when_ok(celsius_of(d.na_k)),
-                optional_cell(r.t_min_rms_c),
-                optional_cell(r.min_rms),
-                optional_cell(r.t_median_zero_c),
-                optional_cell(r.t_equilibrium_median_c),
-                optional_cell(r.t_equilibrium_iqr_c)};
-    for (const mineral_equilibrium& e : r.equilibrium) {
-      std::string list;
-      for (double t : e.t_c) {
-        if (!list.empty()) list += ';';
-        list += numbers.text(t);
-      }
-      line.push_back(list.empty() ? cell() : cell(list));
-    }
+    const row line = saturation_summary_row(s, item.opt, r, numbers);
     if (summary.is_open()) {
       std::string text;
       append_csv_rows(text, {line}, summary_columns.size(), numbers);
@@ -255,7 +184,7 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
       page_row p;
       p.id = id;
       p.location = table_text(s.location);
-      p.status = ok ? "calculated" : "refused: " + refusal_message(*r.calculation.refused);
+      p.status = ok ? "calculated" : "refused: " + table_text(refusal_message(*r.calculation.refused));
       if (ok) {
         p.t_ref_origin = std::string(table_name(ref.t_origin));
         p.t_ref_c = ref.state.t - celsius;

@@ -614,6 +614,17 @@ csv_read_result analysis_csv_reader::next() {
   }
 }
 
+std::vector<double> analysis_values(const sample_record& s) {
+  std::vector<double> values;
+  values.reserve(std::size(table) - 2);
+  for (const column& c : table) {
+    if (c.where != place::sample_number && c.where != place::location) {
+      values.push_back(value(s, c));
+    }
+  }
+  return values;
+}
+
 void write_analysis_csv_header(std::ostream& out) {
   const std::vector<std::string>& names = analysis_csv_columns();
   for (std::size_t j = 0; j < names.size(); ++j) {

@@ -73,12 +73,6 @@ double state_t_c(const sample_result& r, const step_result* step) {
   return step ? step->t_c : r.reference.state.t - zero_celsius_k;
 }
 
-/// Why a step was skipped, in the words of the tables.
-std::string_view skip_text(skip_reason why) {
-  return why == skip_reason::no_liquid ? "boiling to this temperature leaves no liquid water"
-                                       : "the calculation gives no finite result";
-}
-
 /// One state-table column: its name, scope and how a row gives its value (k is the
 /// component, gas or slot the column stands for).
 struct column {
@@ -113,7 +107,7 @@ std::vector<column> make_state_table() {
   });
   add("reason", column_scope::status, [](const row_view& v, int) {
     if (v.r.refused) return cell(table_text(refusal_message(*v.r.refused)));
-    if (v.step && v.step->skipped) return cell(std::string(skip_text(*v.step->skipped)));
+    if (v.step && v.step->skipped) return cell(std::string(skip_message(*v.step->skipped)));
     return cell();
   });
   add("t_ref_type", column_scope::options,
@@ -365,7 +359,11 @@ std::vector<row> species_rows(const sample_record& s, const run_options&, const 
           cells.emplace_back(t_c);
           cells.emplace_back(names[static_cast<std::size_t>(i - 1)]);
           cells.emplace_back(m);
-          cells.push_back(m > 0.0 ? cell(std::log10(m)) : cell());
+          if (m > 0.0) {
+            cells.emplace_back(std::log10(m));
+          } else {
+            cells.emplace_back();
+          }
           cells.emplace_back(st.gamma[i]);
           cells.emplace_back(m * st.gamma[i]);
           cells.emplace_back(m * species_weight[i]);
@@ -425,6 +423,11 @@ std::string_view table_name(reference_temperature t) {
       return "na_k";
   }
   return {};
+}
+
+std::string_view skip_message(skip_reason why) {
+  return why == skip_reason::no_liquid ? "boiling to this temperature leaves no liquid water"
+                                       : "the calculation gives no finite result";
 }
 
 std::string_view table_name(step_kind k) { return k == step_kind::cooling ? "cooling" : "boiling"; }

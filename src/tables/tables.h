@@ -77,4 +77,7 @@ std::string_view table_name(reference_temperature t);
 std::string_view table_name(step_kind k);
 std::string_view table_name(ph_outcome o);
 
+/// Why a step was skipped, in the words of the tables' reason column.
+std::string_view skip_message(skip_reason why);
+
 }  // namespace morva

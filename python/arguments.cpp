@@ -1,0 +1,170 @@
+// Python arguments read as the command line reads its options, so that a script and a batch
+// run given the same choices calculate the same, and are told of a bad choice in the same
+// words.
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "bindings.h"
+#include "cli/batch_options.h"
+#include "cli/sources.h"
+#include "morva/analysis_csv.h"
+
+namespace morva::python {
+
+std::string option_text(py::handle x) {
+  if (x.is_none()) return {};
+  if (py::isinstance<py::str>(x)) return x.cast<std::string>();
+  // Python's repr of a float is its shortest exact form, which the command line's number
+  // reader takes back to the same double.
+  if (py::isinstance<py::float_>(x) || py::isinstance<py::int_>(x)) {
+    return py::repr(x).cast<std::string>();
+  }
+  if (py::isinstance<py::iterable>(x) && !py::isinstance<py::bytes>(x)) {
+    std::string text;
+    for (py::handle item : x) {
+      if (!text.empty()) text += ',';
+      text += option_text(item);
+    }
+    return text;
+  }
+  return py::str(x).cast<std::string>();
+}
+
+run_options calculation_options(py::handle temperature, py::handle boil, py::handle degassing,
+                                py::handle cool, py::handle boiling_spring,
+                                py::handle spring_degassing) {
+  run_option_texts texts;
+  if (!temperature.is_none()) texts.temperature = option_text(temperature);
+  texts.boil = option_text(boil);
+  if (!degassing.is_none()) texts.degassing = option_text(degassing);
+  texts.cool = option_text(cool);
+  texts.boiling_spring = option_text(boiling_spring);
+  if (!spring_degassing.is_none()) texts.spring_degassing = option_text(spring_degassing);
+  run_options opt;
+  std::string why;
+  if (!read_run_options(texts, opt, why)) throw py::value_error(why);
+  return opt;
+}
+
+std::string path_text(py::handle path) {
+  return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
+}
+
+std::map<std::string, run_options> options_table(const std::string& name,
+                                                 const run_options& base) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) {
+    PyErr_SetString(PyExc_FileNotFoundError, ("cannot open options file " + name).c_str());
+    throw py::error_already_set();
+  }
+  std::map<std::string, run_options> table;
+  std::string why;
+  if (!read_options_table(in, name, base, table, why)) throw py::value_error(why);
+  return table;
+}
+
+std::vector<std::string> id_list(py::handle only) {
+  if (only.is_none()) return {};
+  return item_list(option_text(only));
+}
+
+std::string sample_id(const sample_record& s) { return table_text(s.number); }
+
+std::vector<py_sample> read_samples(const std::string& name, py::handle warning) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) {
+    PyErr_SetString(PyExc_FileNotFoundError, ("cannot open sample file " + name).c_str());
+    throw py::error_already_set();
+  }
+  const std::unique_ptr<sample_source> source = open_source(in, name);
+  const py::object warn = py::module_::import("warnings").attr("warn");
+  std::vector<py_sample> samples;
+  for (;;) {
+    sample_entry e;
+    bool is_sample = false;
+    const got g = source->next(e, is_sample);
+    if (g == got::end) break;
+    for (const std::string& note : e.notes) warn(table_text(note), warning, 2);
+    if (is_sample) samples.push_back({std::move(e.s)});
+    if (g == got::fatal) break;
+  }
+  return samples;
+}
+
+namespace {
+
+/// An analysis-table column name without its unit: "temperature", "gas CO2".
+std::string without_unit(const std::string& column) {
+  const std::size_t open = column.rfind(" (");
+  return open == std::string::npos ? column : column.substr(0, open);
+}
+
+/// A CSV field holding text exactly.
+std::string csv_field(const std::string& text) {
+  std::string f = "\"";
+  for (char c : text) {
+    if (c == '"') f += '"';
+    f += c;
+  }
+  return f + '"';
+}
+
+}  // namespace
+
+const std::vector<std::string>& field_columns() {
+  static const std::vector<std::string> columns(analysis_csv_columns().begin() + 2,
+                                                analysis_csv_columns().end());
+  return columns;
+}
+
+const std::vector<std::string>& field_names() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> n;
+    for (const std::string& column : field_columns()) {
+      std::string name;
+      for (char c : without_unit(column)) {
+        name += c == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      }
+      n.push_back(name);
+    }
+    return n;
+  }();
+  return names;
+}
+
+sample_record make_sample(const std::string& id, const std::string& location,
+                          const py::kwargs& fields, py::handle warning) {
+  // One header line and one row of an analysis table, read by the table reader: its rules
+  // for every value hold for a sample made in Python too.
+  std::string header = "sample,location";
+  std::string line = csv_field(id) + ',' + csv_field(location);
+  const std::vector<std::string>& names = field_names();
+  for (const auto& [key, value] : fields) {
+    const std::string name = py::str(key).cast<std::string>();
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it == names.end()) {
+      throw py::type_error("Sample() got an unexpected keyword argument '" + name + "'");
+    }
+    header += ',' + csv_field(without_unit(field_columns()[static_cast<std::size_t>(
+                        it - names.begin())]));
+    line += ',' + csv_field(option_text(value));
+  }
+  std::istringstream in(header + '\n' + line + '\n');
+  analysis_csv_reader reader(in, "Sample()");
+  csv_read_result r = reader.next();
+  const py::object warn = py::module_::import("warnings").attr("warn");
+  for (const std::string& w : r.warnings) warn(table_text(w), warning, 2);
+  switch (r.what) {
+    case csv_read_result::kind::sample:
+      return r.sample;
+    case csv_read_result::kind::end:
+      throw py::value_error("Sample(): no id and no analyses");
+    default:
+      throw py::value_error(table_text(r.error));
+  }
+}
+
+}  // namespace morva::python

@@ -1,0 +1,270 @@
+// The Python module `morva`: samples read from sample files and analysis tables, calculated
+// as the program calculates them, with the results as Python values and the batch tables as
+// DataFrames.
+
+#include <pybind11/stl.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include "bindings.h"
+#include "cli/batch_options.h"
+#include "cli/sources.h"
+#include "morva/analysis_csv.h"
+
+namespace morva::python {
+
+namespace {
+
+/// The analyses of a sample as Python values: None where not given (0).
+py::object field_value(const py_sample& v, std::size_t k) {
+  const double x = analysis_values(v.s).at(k);
+  return x != 0.0 ? py::object(py::float_(x)) : py::object(py::none());
+}
+
+/// The samples of run_table's argument: a list of Samples, or a file of them.
+std::vector<py_sample> samples_of(py::handle samples, py::handle warning) {
+  if (py::isinstance<py::str>(samples) || py::hasattr(samples, "__fspath__")) {
+    return read_samples(path_text(samples), warning);
+  }
+  return samples.cast<std::vector<py_sample>>();
+}
+
+/// Writes the samples to a sample file, or to an analysis table when the name ends in .csv.
+void write_samples(const std::vector<py_sample>& samples, py::handle path) {
+  const std::string name = path_text(path);
+  std::ofstream out(name, std::ios::binary);
+  if (out) {
+    if (is_csv_name(name)) write_analysis_csv_header(out);
+    for (const py_sample& v : samples) {
+      if (is_csv_name(name)) {
+        write_analysis_csv_row(v.s, out);
+      } else {
+        write_sample_block(v.s, out);
+      }
+    }
+    out.close();
+  }
+  if (!out) {
+    PyErr_SetString(PyExc_OSError, ("cannot write " + name).c_str());
+    throw py::error_already_set();
+  }
+}
+
+/// run_table: every selected sample calculated, `jobs` at a time, the GIL released while they
+/// are; between windows of samples an interrupt (Ctrl-C) is taken.
+py::object run_table(py::handle samples_arg, const std::string& table, py::handle temperature,
+                     py::handle boil, py::handle degassing, py::handle cool,
+                     py::handle boiling_spring, py::handle spring_degassing,
+                     py::handle options, py::handle only, int jobs, bool frame,
+                     py::handle warning) {
+  std::vector<row> (*rows_of)(const sample_record&, const run_options&, const sample_result&);
+  std::vector<std::string> columns;
+  if (table == "state") {
+    rows_of = &state_rows;
+    columns = state_columns();
+  } else if (table == "species") {
+    rows_of = &species_rows;
+    columns = species_columns();
+  } else if (table == "minerals") {
+    rows_of = &mineral_rows;
+    columns = mineral_columns();
+  } else {
+    throw py::value_error("table \"" + table + "\" is none of state, species, minerals");
+  }
+  const run_options base = calculation_options(temperature, boil, degassing, cool,
+                                               boiling_spring, spring_degassing);
+  std::map<std::string, run_options> per_sample;
+  if (!options.is_none()) per_sample = options_table(path_text(options), base);
+  const std::vector<std::string> ids = id_list(only);
+  if (jobs < 1 || jobs > 256) {
+    throw py::value_error("--jobs: " + std::to_string(jobs) + " not in range [1 - 256]");
+  }
+  const std::vector<py_sample> samples = samples_of(samples_arg, warning);
+  const selection sel{base, &per_sample, &ids};
+
+  column_table out(columns);
+  const std::size_t window = static_cast<std::size_t>(jobs) * 64;
+  std::vector<std::vector<row>> rows;
+  for (std::size_t first = 0; first < samples.size(); first += window) {
+    const std::size_t n = std::min(window, samples.size() - first);
+    rows.assign(n, {});
+    {
+      py::gil_scoped_release free;
+      std::atomic<std::size_t> next{0};
+      const auto work = [&] {
+        for (std::size_t i = next++; i < n; i = next++) {
+          const sample_record& s = samples[first + i].s;
+          const std::string id = sample_id(s);
+          if (!selected(sel, id)) continue;
+          const run_options& opt = options_for(sel, id);
+          rows[i] = rows_of(s, opt, calculate(s, opt));
+        }
+      };
+      std::vector<std::thread> threads;
+      for (int j = 1; j < jobs; ++j) threads.emplace_back(work);
+      work();
+      for (std::thread& t : threads) t.join();
+      for (const std::vector<row>& r : rows) out.add(r);
+    }
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+  }
+  return out.to_python(frame);
+}
+
+}  // namespace
+
+}  // namespace morva::python
+
+PYBIND11_MODULE(morva, m) {
+  using namespace morva;
+  using namespace morva::python;
+  m.doc() =
+      "MORVA: chemistry of geothermal and other natural waters.\n\n"
+      "read_samples() reads a sample file or a .csv table of analyses; calculate() gives the\n"
+      "aquifer fluid of a sample at its reference temperature with its cooling and boiling\n"
+      "steps; saturation() the saturation curves of its minerals; run_table() the batch\n"
+      "tables of many samples as pandas DataFrames. Options, names and units are those of\n"
+      "`morva run` and its tables.";
+  m.attr("__version__") = "2.4.0";
+
+  const py::object warning = py::reinterpret_steal<py::object>(
+      PyErr_NewExceptionWithDoc("morva.SampleWarning",
+                                "An entry of a sample file or table that could not be read, or "
+                                "a value read with a remark.",
+                                PyExc_UserWarning, nullptr));
+  m.attr("SampleWarning") = warning;
+  m.attr("SPECIES") = py::tuple(py::cast(species_names()));
+  m.attr("MINERALS") = py::tuple(py::cast(mineral_names()));
+
+  std::string fields_doc;
+  for (std::size_t k = 0; k < field_names().size(); ++k) {
+    fields_doc += "\n  " + field_names()[k] + ": " + field_columns()[k];
+  }
+  py::class_<py_sample> sample(
+      m, "Sample",
+      ("One analysed sample: id, location and the analyses, each None when not given. "
+       "Sample(id, location='', **fields) makes one; the fields, with the column of the "
+       "analysis table each is:" +
+       fields_doc)
+          .c_str());
+  sample
+      .def(py::init([warning](const std::string& id, const std::string& location,
+                              const py::kwargs& fields) {
+             return py_sample{make_sample(id, location, fields, warning)};
+           }),
+           py::arg("id"), py::arg("location") = "")
+      .def_property_readonly(
+          "id", [](const py_sample& v) { return sample_id(v.s); }, "sample id")
+      .def_property_readonly(
+          "location", [](const py_sample& v) { return table_text(v.s.location); },
+          "location or description")
+      .def_property_readonly(
+          "analyses",
+          [](const py_sample& v) {
+            py::dict d;
+            const std::vector<double> x = analysis_values(v.s);
+            for (std::size_t k = 0; k < x.size(); ++k) {
+              d[py::str(field_columns()[k])] =
+                  x[k] != 0.0 ? py::object(py::float_(x[k])) : py::object(py::none());
+            }
+            return d;
+          },
+          "{column of the analysis table: value or None}")
+      .def(
+          "to_dict",
+          [](const py_sample& v) {
+            py::dict d;
+            d["id"] = sample_id(v.s);
+            d["location"] = table_text(v.s.location);
+            const std::vector<double> x = analysis_values(v.s);
+            for (std::size_t k = 0; k < x.size(); ++k) {
+              d[py::str(field_names()[k])] =
+                  x[k] != 0.0 ? py::object(py::float_(x[k])) : py::object(py::none());
+            }
+            return d;
+          },
+          "id, location and every field by name: Sample(**s.to_dict()) is the same sample")
+      .def("__repr__",
+           [](const py_sample& v) { return "<morva.Sample " + sample_id(v.s) + ">"; });
+  for (std::size_t k = 0; k < field_names().size(); ++k) {
+    sample.def_property_readonly(
+        field_names()[k].c_str(), [k](const py_sample& v) { return field_value(v, k); },
+        field_columns()[k].c_str());
+  }
+
+  bind_results(m);
+
+  m.def(
+      "read_samples",
+      [warning](py::handle path) { return read_samples(path_text(path), warning); },
+      py::arg("path"),
+      "The samples of a sample file, or of a table of analyses when the name ends in .csv. "
+      "An entry that cannot be read is passed over with a SampleWarning.");
+  m.def("write_samples", &write_samples, py::arg("samples"), py::arg("path"),
+        "Writes samples to a sample file, or to a table of analyses when the name ends in "
+        ".csv.");
+
+  m.def(
+      "calculate",
+      [](const py_sample& s, py::handle temperature, py::handle boil, py::handle degassing,
+         py::handle cool, py::handle boiling_spring, py::handle spring_degassing) {
+        const run_options opt = calculation_options(temperature, boil, degassing, cool,
+                                                    boiling_spring, spring_degassing);
+        return result_object(calculate_sample(s.s, opt));
+      },
+      py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured",
+      py::arg("boil") = py::none(), py::arg("degassing") = 1.0, py::arg("cool") = py::none(),
+      py::arg("boiling_spring") = py::none(), py::arg("spring_degassing") = 1.0,
+      "Calculates a sample as `morva run` does with the same options: temperature "
+      "('measured', 'quartz', 'chalcedony', 'nak' or °C), boil and cool (up to ten "
+      "temperatures, °C), degassing of the boiling steps, boiling_spring (°C) and "
+      "spring_degassing. Returns a Result.");
+
+  m.def(
+      "saturation",
+      [](const py_sample& s, py::handle temperature, py::handle t_from, py::handle t_to,
+         py::handle step, py::handle minerals, py::handle boiling_spring,
+         py::handle spring_degassing) {
+        const run_options opt = calculation_options(temperature, py::none(), py::none(),
+                                                    py::none(), boiling_spring,
+                                                    spring_degassing);
+        saturation_grid grid;
+        std::vector<int> chosen;
+        std::string why;
+        if (!parse_grid(option_text(t_from), option_text(t_to), option_text(step), grid, why) ||
+            !parse_minerals(option_text(minerals), chosen, why)) {
+          throw py::value_error(why);
+        }
+        return saturation_curves(s.s, opt, grid, chosen);
+      },
+      py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured",
+      py::arg("t_from") = 25, py::arg("t_to") = 350, py::arg("step") = 5,
+      py::arg("minerals") = py::none(), py::arg("boiling_spring") = py::none(),
+      py::arg("spring_degassing") = 1.0,
+      "Saturation curves of the sample's aquifer fluid from t_from to t_to °C every step °C, "
+      "as `morva saturation` draws them; minerals by name (None: the default assemblage). "
+      "Returns a SaturationResult.");
+
+  m.def(
+      "run_table",
+      [warning](py::handle samples, const std::string& table, py::handle temperature,
+                py::handle boil, py::handle degassing, py::handle cool,
+                py::handle boiling_spring, py::handle spring_degassing, py::handle options,
+                py::handle only, int jobs, bool frame) {
+        return run_table(samples, table, temperature, boil, degassing, cool, boiling_spring,
+                         spring_degassing, options, only, jobs, frame, warning);
+      },
+      py::arg("samples"), py::arg("table") = "state", py::kw_only(),
+      py::arg("temperature") = "measured", py::arg("boil") = py::none(),
+      py::arg("degassing") = 1.0, py::arg("cool") = py::none(),
+      py::arg("boiling_spring") = py::none(), py::arg("spring_degassing") = 1.0,
+      py::arg("options") = py::none(), py::arg("only") = py::none(), py::arg("jobs") = 1,
+      py::arg("frame") = true,
+      "The table 'state', 'species' or 'minerals' of `morva run` for samples (a list of "
+      "Samples, or a sample file or .csv table), with the options of `morva run` (options: "
+      "a CSV table of per-sample options; only: the ids to calculate; jobs: samples "
+      "calculated at once). A pandas DataFrame as pandas.read_csv reads the CSV table; "
+      "without pandas, or with frame=False, a dict of columns with None for empty cells.");
+}
