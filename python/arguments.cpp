@@ -53,8 +53,7 @@ std::string path_text(py::handle path) {
   return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
 }
 
-std::map<std::string, run_options> options_table(const std::string& name,
-                                                 const run_options& base) {
+std::map<std::string, run_options> options_table(const std::string& name, const run_options& base) {
   std::ifstream in(name, std::ios::binary);
   if (!in) {
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open options file " + name).c_str());
@@ -148,8 +147,9 @@ sample_record make_sample(const std::string& id, const std::string& location,
     if (it == names.end()) {
       throw py::type_error("Sample() got an unexpected keyword argument '" + name + "'");
     }
-    header += ',' + csv_field(without_unit(field_columns()[static_cast<std::size_t>(
-                        it - names.begin())]));
+    header +=
+        ',' +
+        csv_field(without_unit(field_columns()[static_cast<std::size_t>(it - names.begin())]));
     line += ',' + csv_field(option_text(value));
   }
   std::istringstream in(header + '\n' + line + '\n');

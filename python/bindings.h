@@ -48,8 +48,7 @@ std::string path_text(py::handle path);
 
 /// Per-sample options of an options table (`--options`), read over base; OSError when the
 /// file cannot be opened, ValueError with the command line's message when it cannot be read.
-std::map<std::string, run_options> options_table(const std::string& name,
-                                                 const run_options& base);
+std::map<std::string, run_options> options_table(const std::string& name, const run_options& base);
 
 /// Sample ids from a list or a comma-separated text (`--only`); empty for None.
 std::vector<std::string> id_list(py::handle only);
@@ -89,8 +88,8 @@ class column_table {
 
  private:
   struct column {
-    std::vector<double> x;          // the number of each row; NaN where none
-    std::vector<std::int32_t> text; // the text of each row by its number; -1 where none
+    std::vector<double> x;           // the number of each row; NaN where none
+    std::vector<std::int32_t> text;  // the text of each row by its number; -1 where none
     bool any_text = false;
     bool any_empty = false;
     bool all_integral = true;  // every number a count

@@ -73,7 +73,7 @@ py::object column_table::to_python(bool frame) const {
       py::list list(n);
       for (py::ssize_t i = 0; i < n; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        py::object v = col.text[k] >= 0   ? texts[static_cast<std::size_t>(col.text[k])]
+        py::object v = col.text[k] >= 0       ? texts[static_cast<std::size_t>(col.text[k])]
                        : std::isnan(col.x[k]) ? missing
                                               : py::object(py::float_(col.x[k]));
         PyList_SET_ITEM(list.ptr(), i, v.release().ptr());
@@ -82,7 +82,8 @@ py::object column_table::to_python(bool frame) const {
     } else if (frame && count && !col.any_empty && n > 0) {
       py::array_t<std::int64_t> a(n);
       auto* p = a.mutable_data();
-      for (py::ssize_t i = 0; i < n; ++i) p[i] = static_cast<std::int64_t>(col.x[static_cast<std::size_t>(i)]);
+      for (py::ssize_t i = 0; i < n; ++i)
+        p[i] = static_cast<std::int64_t>(col.x[static_cast<std::size_t>(i)]);
       values = std::move(a);
     } else if (frame) {
       py::array_t<double> a(n);

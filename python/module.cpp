@@ -56,9 +56,8 @@ void write_samples(const std::vector<py_sample>& samples, py::handle path) {
 /// are; between windows of samples an interrupt (Ctrl-C) is taken.
 py::object run_table(py::handle samples_arg, const std::string& table, py::handle temperature,
                      py::handle boil, py::handle degassing, py::handle cool,
-                     py::handle boiling_spring, py::handle spring_degassing,
-                     py::handle options, py::handle only, int jobs, bool frame,
-                     py::handle warning) {
+                     py::handle boiling_spring, py::handle spring_degassing, py::handle options,
+                     py::handle only, int jobs, bool frame, py::handle warning) {
   std::vector<row> (*rows_of)(const sample_record&, const run_options&, const sample_result&);
   std::vector<std::string> columns;
   if (table == "state") {
@@ -73,13 +72,13 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
   } else {
     throw py::value_error("table \"" + table + "\" is none of state, species, minerals");
   }
-  const run_options base = calculation_options(temperature, boil, degassing, cool,
-                                               boiling_spring, spring_degassing);
+  const run_options base =
+      calculation_options(temperature, boil, degassing, cool, boiling_spring, spring_degassing);
   std::map<std::string, run_options> per_sample;
   if (!options.is_none()) per_sample = options_table(path_text(options), base);
   const std::vector<std::string> ids = id_list(only);
   if (jobs < 1 || jobs > 256) {
-    throw py::value_error("--jobs: " + std::to_string(jobs) + " not in range [1 - 256]");
+    throw py::value_error("--jobs: Value " + std::to_string(jobs) + " not in range 1 to 256");
   }
   const std::vector<py_sample> samples = samples_of(samples_arg, warning);
   const selection sel{base, &per_sample, &ids};
@@ -186,8 +185,7 @@ PYBIND11_MODULE(morva, m) {
             return d;
           },
           "id, location and every field by name: Sample(**s.to_dict()) is the same sample")
-      .def("__repr__",
-           [](const py_sample& v) { return "<morva.Sample " + sample_id(v.s) + ">"; });
+      .def("__repr__", [](const py_sample& v) { return "<morva.Sample " + sample_id(v.s) + ">"; });
   for (std::size_t k = 0; k < field_names().size(); ++k) {
     sample.def_property_readonly(
         field_names()[k].c_str(), [k](const py_sample& v) { return field_value(v, k); },
@@ -197,8 +195,7 @@ PYBIND11_MODULE(morva, m) {
   bind_results(m);
 
   m.def(
-      "read_samples",
-      [warning](py::handle path) { return read_samples(path_text(path), warning); },
+      "read_samples", [warning](py::handle path) { return read_samples(path_text(path), warning); },
       py::arg("path"),
       "The samples of a sample file, or of a table of analyses when the name ends in .csv. "
       "An entry that cannot be read is passed over with a SampleWarning.");
@@ -227,9 +224,8 @@ PYBIND11_MODULE(morva, m) {
       [](const py_sample& s, py::handle temperature, py::handle t_from, py::handle t_to,
          py::handle step, py::handle minerals, py::handle boiling_spring,
          py::handle spring_degassing) {
-        const run_options opt = calculation_options(temperature, py::none(), py::none(),
-                                                    py::none(), boiling_spring,
-                                                    spring_degassing);
+        const run_options opt = calculation_options(temperature, py::none(), py::none(), py::none(),
+                                                    boiling_spring, spring_degassing);
         saturation_grid grid;
         std::vector<int> chosen;
         std::string why;
@@ -239,10 +235,9 @@ PYBIND11_MODULE(morva, m) {
         }
         return saturation_curves(s.s, opt, grid, chosen);
       },
-      py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured",
-      py::arg("t_from") = 25, py::arg("t_to") = 350, py::arg("step") = 5,
-      py::arg("minerals") = py::none(), py::arg("boiling_spring") = py::none(),
-      py::arg("spring_degassing") = 1.0,
+      py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured", py::arg("t_from") = 25,
+      py::arg("t_to") = 350, py::arg("step") = 5, py::arg("minerals") = py::none(),
+      py::arg("boiling_spring") = py::none(), py::arg("spring_degassing") = 1.0,
       "Saturation curves of the sample's aquifer fluid from t_from to t_to °C every step °C, "
       "as `morva saturation` draws them; minerals by name (None: the default assemblage). "
       "Returns a SaturationResult.");
@@ -250,18 +245,17 @@ PYBIND11_MODULE(morva, m) {
   m.def(
       "run_table",
       [warning](py::handle samples, const std::string& table, py::handle temperature,
-                py::handle boil, py::handle degassing, py::handle cool,
-                py::handle boiling_spring, py::handle spring_degassing, py::handle options,
-                py::handle only, int jobs, bool frame) {
+                py::handle boil, py::handle degassing, py::handle cool, py::handle boiling_spring,
+                py::handle spring_degassing, py::handle options, py::handle only, int jobs,
+                bool frame) {
         return run_table(samples, table, temperature, boil, degassing, cool, boiling_spring,
                          spring_degassing, options, only, jobs, frame, warning);
       },
       py::arg("samples"), py::arg("table") = "state", py::kw_only(),
-      py::arg("temperature") = "measured", py::arg("boil") = py::none(),
-      py::arg("degassing") = 1.0, py::arg("cool") = py::none(),
-      py::arg("boiling_spring") = py::none(), py::arg("spring_degassing") = 1.0,
-      py::arg("options") = py::none(), py::arg("only") = py::none(), py::arg("jobs") = 1,
-      py::arg("frame") = true,
+      py::arg("temperature") = "measured", py::arg("boil") = py::none(), py::arg("degassing") = 1.0,
+      py::arg("cool") = py::none(), py::arg("boiling_spring") = py::none(),
+      py::arg("spring_degassing") = 1.0, py::arg("options") = py::none(),
+      py::arg("only") = py::none(), py::arg("jobs") = 1, py::arg("frame") = true,
       "The table 'state', 'species' or 'minerals' of `morva run` for samples (a list of "
       "Samples, or a sample file or .csv table), with the options of `morva run` (options: "
       "a CSV table of per-sample options; only: the ids to calculate; jobs: samples "

@@ -119,21 +119,21 @@ py::list steps_of(const calculation_ptr& c) {
 }
 
 /// One table of one sample, as run_table gives it.
-py::object sample_table(const calculation& c, const std::string& name) {
+py::object sample_table(const calculation& c, const std::string& name, bool frame) {
   if (name == "state") {
     column_table t(state_columns());
     t.add(state_rows(c.s, c.opt, c.r));
-    return t.to_python(true);
+    return t.to_python(frame);
   }
   if (name == "species") {
     column_table t(species_columns());
     t.add(species_rows(c.s, c.opt, c.r));
-    return t.to_python(true);
+    return t.to_python(frame);
   }
   if (name == "minerals") {
     column_table t(mineral_columns());
     t.add(mineral_rows(c.s, c.opt, c.r));
-    return t.to_python(true);
+    return t.to_python(frame);
   }
   throw py::value_error("table \"" + name + "\" is none of state, species, minerals");
 }
@@ -187,8 +187,7 @@ void bind_results(py::module_& m) {
       .def_property_readonly(
           "ph", [](const py_state& v) { return v.st->ph; }, "pH of the liquid")
       .def_property_readonly(
-          "ionic_strength", [](const py_state& v) { return v.st->ionic; },
-          "ionic strength, mol/kg")
+          "ionic_strength", [](const py_state& v) { return v.st->ionic; }, "ionic strength, mol/kg")
       .def_property_readonly("pressures", &pressures,
                              "partial pressures, bar absolute: H2O and the seven gases")
       .def_property_readonly(
@@ -198,8 +197,7 @@ void bind_results(py::module_& m) {
           "steam_fraction", [](const py_state& v) { return v.st->steam_fraction; },
           "mass fraction of steam in the fluid")
       .def_property_readonly(
-          "degassing", [](const py_state& v) { return v.st->degassing; },
-          "degassing coefficient")
+          "degassing", [](const py_state& v) { return v.st->degassing; }, "degassing coefficient")
       .def_property_readonly(
           "species",
           [](const py_state& v) { return by_species([&](int i) { return v.st->m[i]; }); },
@@ -212,9 +210,7 @@ void bind_results(py::module_& m) {
           "minerals",
           [](const py_state& v) {
             const derived_results& d = v.st->derived;
-            return by_mineral([&](int j) {
-              return py::make_tuple(d.log_k[j], maybe(d.log_q[j]));
-            });
+            return by_mineral([&](int j) { return py::make_tuple(d.log_k[j], maybe(d.log_q[j])); });
           },
           "(log K, log Q) of each mineral; log Q None where a species is absent")
       .def_property_readonly(
@@ -237,8 +233,7 @@ void bind_results(py::module_& m) {
       .def_property_readonly(
           "liquid",
           [](const py_state& v) {
-            static const std::vector<std::string> names =
-                component_names(component_vector::size);
+            static const std::vector<std::string> names = component_names(component_vector::size);
             py::dict d;
             for (int k = 1; k <= component_vector::size; ++k) {
               d[py::str(names[static_cast<std::size_t>(k - 1)])] = v.st->liquid_mgkg[k];
@@ -267,21 +262,20 @@ void bind_results(py::module_& m) {
 
   py::class_<py_result>(m, "Result", "The calculation of one sample.")
       .def_property_readonly(
-          "sample",
-          [](const py_result& r) { return py_sample{r.c->s}; }, "the sample calculated")
+          "sample", [](const py_result& r) { return py_sample{r.c->s}; }, "the sample calculated")
       .def_property_readonly(
           "refused",
           [](const py_result& r) {
-            return r.c->r.refused ? py::object(py::str(table_text(refusal_message(*r.c->r.refused))))
-                                  : py::object(py::none());
+            return r.c->r.refused
+                       ? py::object(py::str(table_text(refusal_message(*r.c->r.refused))))
+                       : py::object(py::none());
           },
           "None, or why the sample is not calculated")
       .def_property_readonly(
           "reference",
           [](const py_result& r) {
-            return r.c->r.refused
-                       ? py::object(py::none())
-                       : py::cast(py_state{r.c, &r.c->r.reference.state, nullptr, 0});
+            return r.c->r.refused ? py::object(py::none())
+                                  : py::cast(py_state{r.c, &r.c->r.reference.state, nullptr, 0});
           },
           "the aquifer liquid at the reference temperature (None when refused)")
       .def_property_readonly(
@@ -301,8 +295,11 @@ void bind_results(py::module_& m) {
           },
           "Everything as plain Python, as the sample's object of `morva run --json`")
       .def(
-          "table", [](const py_result& r, const std::string& name) { return sample_table(*r.c, name); },
-          py::arg("name") = "state",
+          "table",
+          [](const py_result& r, const std::string& name, bool frame) {
+            return sample_table(*r.c, name, frame);
+          },
+          py::arg("name") = "state", py::arg("frame") = true,
           "The sample's rows of the table 'state', 'species' or 'minerals', as run_table "
           "gives them")
       .def("__repr__", [](const py_result& r) {
@@ -323,15 +320,17 @@ void bind_results(py::module_& m) {
       .def_property_readonly(
           "refused",
           [](const py_saturation& v) {
-            return v.c->r.refused ? py::object(py::str(table_text(refusal_message(*v.c->r.refused))))
-                                  : py::object(py::none());
+            return v.c->r.refused
+                       ? py::object(py::str(table_text(refusal_message(*v.c->r.refused))))
+                       : py::object(py::none());
           },
           "None, or why the sample is not calculated")
       .def_property_readonly(
           "minerals",
           [](const py_saturation& v) {
             py::list names;
-            for (int j : v.r->minerals) names.append(mineral_names()[static_cast<std::size_t>(j - 1)]);
+            for (int j : v.r->minerals)
+              names.append(mineral_names()[static_cast<std::size_t>(j - 1)]);
             return names;
           },
           "the minerals of the curves")
@@ -359,8 +358,7 @@ void bind_results(py::module_& m) {
           "t_min_rms_c", [](const py_saturation& v) { return maybe(v.r->t_min_rms_c); },
           "temperature of the least RMS of the saturation indices, °C")
       .def_property_readonly(
-          "min_rms", [](const py_saturation& v) { return maybe(v.r->min_rms); },
-          "that least RMS")
+          "min_rms", [](const py_saturation& v) { return maybe(v.r->min_rms); }, "that least RMS")
       .def_property_readonly(
           "t_median_zero_c", [](const py_saturation& v) { return maybe(v.r->t_median_zero_c); },
           "temperature where the median saturation index crosses zero, °C")
@@ -369,7 +367,8 @@ void bind_results(py::module_& m) {
           [](const py_saturation& v) {
             py::dict d;
             for (const mineral_equilibrium& e : v.r->equilibrium) {
-              d[py::str(mineral_names()[static_cast<std::size_t>(e.mineral - 1)])] = py::cast(e.t_c);
+              d[py::str(mineral_names()[static_cast<std::size_t>(e.mineral - 1)])] =
+                  py::cast(e.t_c);
             }
             return d;
           },
@@ -384,12 +383,12 @@ void bind_results(py::module_& m) {
           "their interquartile range, °C")
       .def(
           "table",
-          [](const py_saturation& v) {
+          [](const py_saturation& v, bool frame) {
             column_table t(saturation_columns(v.r->minerals));
             t.add(saturation_rows(v.c->s, *v.r));
-            return t.to_python(true);
+            return t.to_python(frame);
           },
-          "The curves as `morva saturation --table` writes them")
+          py::arg("frame") = true, "The curves as `morva saturation --table` writes them")
       .def(
           "summary",
           [](const py_saturation& v) {
@@ -397,7 +396,8 @@ void bind_results(py::module_& m) {
             const row cells = saturation_summary_row(v.c->s, v.c->opt, *v.r, memo);
             const std::vector<std::string> names = saturation_summary_columns(v.r->minerals);
             py::dict d;
-            for (std::size_t k = 0; k < names.size(); ++k) d[py::str(names[k])] = cell_value(cells[k]);
+            for (std::size_t k = 0; k < names.size(); ++k)
+              d[py::str(names[k])] = cell_value(cells[k]);
             return d;
           },
           "The sample's row of `morva saturation --summary`: {column: value}")

@@ -110,7 +110,8 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   run->add_option(
       "--boil", run_args.texts.boil,
       std::string("Boiling steps: up to 10 temperatures (") + deg_c + "), comma-separated");
-  run->add_option("--degassing", run_args.texts.degassing, "Degassing coefficient of the boiling steps")
+  run->add_option("--degassing", run_args.texts.degassing,
+                  "Degassing coefficient of the boiling steps")
       ->capture_default_str();
   run->add_option(
       "--cool", run_args.texts.cool,

@@ -184,7 +184,8 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
       page_row p;
       p.id = id;
       p.location = table_text(s.location);
-      p.status = ok ? "calculated" : "refused: " + table_text(refusal_message(*r.calculation.refused));
+      p.status =
+          ok ? "calculated" : "refused: " + table_text(refusal_message(*r.calculation.refused));
       if (ok) {
         p.t_ref_origin = std::string(table_name(ref.t_origin));
         p.t_ref_c = ref.state.t - celsius;

@@ -35,8 +35,8 @@ std::string mineral_column_name(int mineral) {
 }
 
 std::vector<std::string> saturation_columns(const std::vector<int>& minerals) {
-  std::vector<std::string> columns = {
-      "sample", "t_C", "status", "count", "mean_si", "median_si", "mean_abs_si", "rms_si", "sd_si"};
+  std::vector<std::string> columns = {"sample",    "t_C",         "status", "count", "mean_si",
+                                      "median_si", "mean_abs_si", "rms_si", "sd_si"};
   for (int j : minerals) columns.push_back("si_" + mineral_column_name(j));
   return columns;
 }

@@ -1,0 +1,253 @@
+"""The module against the program: the same samples and options give the same numbers, names
+and messages as `morva run` and `morva saturation` and their tables."""
+
+import csv
+import json
+import threading
+
+import pytest
+
+import morva
+from conftest import cli_args, generated_samples, run
+
+# Keyword arguments of run_table (and, without options/only/jobs, of calculate).
+RUN_OPTIONS = [
+    {},
+    {"temperature": "quartz", "boil": [150, 120], "cool": [60]},
+    {"temperature": "chalcedony", "boil": "140, 110", "degassing": 0.5, "cool": [90.5, 30]},
+    {"temperature": "nak", "cool": [100]},
+    {"temperature": 200.5, "boil": [180, 373.85]},
+    {"temperature": "quartz", "boiling_spring": 98, "spring_degassing": 0.3},
+    {"temperature": "quartz", "jobs": 2, "only": ["KV-12", "G-002", "G-007", "MP-03"]},
+    {"options": "OPTIONS", "boil": [120]},
+]
+OPTIONS_TABLE = "sample,temperature,boil,degassing\nKV-12,quartz,150 110,0.4\nG-003,nak,,\n"
+
+
+def check_cell(value, text):
+    """A value of the module equals the text of its CSV cell: None an empty cell, numbers
+    exactly."""
+    if value is None or (isinstance(value, float) and value != value):
+        assert text == ""
+    elif isinstance(value, str):
+        assert value == text
+    elif isinstance(value, int):
+        assert value == int(text)
+    else:
+        assert value == float(text)
+
+
+def csv_rows(path):
+    with open(path, newline="", encoding="utf-8") as f:
+        return list(csv.DictReader(f))
+
+
+def check_table(columns, path):
+    """A dict of columns (frame=False) equals the CSV table cell for cell."""
+    rows = csv_rows(path)
+    assert list(columns) == list(rows[0].keys()) if rows else True
+    for name, values in columns.items():
+        assert len(values) == len(rows)
+        for value, r in zip(values, rows):
+            check_cell(value, r[name])
+
+
+@pytest.fixture(params=["examples", "generated"])
+def samples_path(request, example_file, generated_csv):
+    return example_file if request.param == "examples" else generated_csv
+
+
+@pytest.mark.parametrize("options", RUN_OPTIONS)
+def test_run_table_and_calculate_equal_the_batch_tables(samples_path, options, tmp_path):
+    options = dict(options)
+    if options.get("options") == "OPTIONS":
+        options["options"] = str(tmp_path / "options.csv")
+        (tmp_path / "options.csv").write_text(OPTIONS_TABLE)
+    out = {name: str(tmp_path / f"{name}.csv") for name in ("state", "species", "minerals")}
+    status, err = run(["run", samples_path, "--no-report", "--table", out["state"], "--species",
+                       out["species"], "--minerals", out["minerals"], "--json",
+                       str(tmp_path / "all.json")] + cli_args(options), tmp_path)
+    assert status == 0, err
+
+    tables = {}
+    for name, path in out.items():
+        tables[name] = morva.run_table(samples_path, name, frame=False, **options)
+        check_table(tables[name], path)
+        pd = pytest.importorskip("pandas")
+        expected = pd.read_csv(path, keep_default_na=False, na_values=[""],
+                               float_precision="round_trip")
+        # read_csv guesses int64 for a column of whole numbers; the module keeps float64.
+        pd.testing.assert_frame_equal(morva.run_table(samples_path, name, **options), expected,
+                                      check_exact=True, check_dtype=False)
+    if "options" in options or "only" in options:
+        return  # per-sample options are the tables' business only
+
+    # calculate(): the JSON object, and every state's attributes, of each sample.
+    documents = json.loads((tmp_path / "all.json").read_text(encoding="utf-8"))
+    state_rows = [dict(zip(tables["state"], r)) for r in zip(*tables["state"].values())]
+    species = list(zip(*tables["species"].values()))
+    minerals = list(zip(*tables["minerals"].values()))
+    samples = morva.read_samples(samples_path)
+    assert len(samples) == len(documents)
+    for s, document in zip(samples, documents):
+        r = morva.calculate(s, **{k: v for k, v in options.items() if k != "jobs"})
+        assert r.to_dict() == document
+        own_rows = [row for row in state_rows if row["sample"] == s.id]
+        if r.refused:
+            assert r.reference is None and r.steps == []
+            assert own_rows[0]["reason"] == r.refused
+            continue
+        assert r.table("state", frame=False) == {
+            name: [row[name] for row in own_rows] for name in tables["state"]}
+        states = [r.reference] + [what for _, _, what in r.steps]
+        for state, row in zip(states, own_rows):
+            if isinstance(state, str):
+                assert row["status"] == "skipped" and row["reason"] == state
+                continue
+            assert state.to_dict() == row
+            assert (state.temperature_c, state.ph, state.ionic_strength,
+                    state.pressures["CO2"], state.pressure_total,
+                    state.geothermometers["quartz"]) == (
+                        row["t_C"], row["ph"], row["ionic_strength_molal"], row["p_co2_bar"],
+                        row["p_total_bar"], row["quartz_C"])
+            assert state.liquid["Na"] == row["liquid_na_mg_kg"]
+            mine = [x for x in species if x[0] == s.id and x[1] == row["state"] and
+                    x[2] == row["step"]]
+            assert [(x[4], x[5], x[7]) for x in mine] == [
+                (name, state.species[name], state.activity_coefficients[name])
+                for name in morva.SPECIES]
+            mine = [x for x in minerals if x[0] == s.id and x[1] == row["state"] and
+                    x[2] == row["step"]]
+            assert [(x[4], x[5], x[6], x[7]) for x in mine] == [
+                (name, *state.minerals[name], state.saturation_indices[name])
+                for name in morva.MINERALS]
+
+
+SATURATION_OPTIONS = [
+    {},
+    {"temperature": "quartz", "t_from": 100, "t_to": 300, "step": 10,
+     "minerals": ["quartz", "calcite", "albite low"]},
+]
+
+
+def saturation_cli_args(options):
+    names = {"t_from": "from", "t_to": "to"}
+    return cli_args({names.get(k, k): v for k, v in options.items()})
+
+
+@pytest.mark.parametrize("options", SATURATION_OPTIONS)
+def test_saturation_equals_the_batch_tables(samples_path, options, tmp_path):
+    table, summary = str(tmp_path / "curves.csv"), str(tmp_path / "summary.csv")
+    status, err = run(["saturation", samples_path, "--table", table, "--summary", summary] +
+                      saturation_cli_args(options), tmp_path)
+    assert status == 0, err
+    results = [morva.saturation(s, **options) for s in morva.read_samples(samples_path)]
+    curves = [row for r in results for row in zip(*r.table(frame=False).values())]
+    expected = csv_rows(table)
+    assert len(curves) == len(expected)
+    for got, want in zip(curves, expected):
+        for value, text in zip(got, want.values()):
+            check_cell(value, text)
+    for r, want in zip(results, csv_rows(summary)):
+        assert list(r.summary()) == list(want)
+        for name, value in r.summary().items():
+            check_cell(value, want[name])
+        # The curves by mineral are the table's si_ columns.
+        columns = r.table(frame=False)
+        assert r.temperatures == columns["t_C"]
+        assert list(r.si.values()) == [values for name, values in columns.items()
+                                       if name.startswith("si_")]
+
+
+def test_bad_arguments_raise_the_command_line_message(example_file, tmp_path):
+    bad_options = tmp_path / "bad.csv"
+    bad_options.write_text("sample,colour\nKV-12,red\n")
+    sample = morva.read_samples(example_file)[1]
+    cases = [
+        ("run", {"temperature": "hot"}),
+        ("run", {"boil": [400]}),
+        ("run", {"boil": list(range(100, 111))}),
+        ("run", {"cool": "a,b"}),
+        ("run", {"degassing": 0}),
+        ("run", {"degassing": float("nan")}),
+        ("run", {"boiling_spring": 400}),
+        ("run", {"spring_degassing": "x"}),
+        ("run", {"jobs": 0}),
+        ("run", {"options": str(bad_options)}),
+        ("saturation", {"t_from": 500}),
+        ("saturation", {"t_from": 200, "t_to": 100}),
+        ("saturation", {"step": 0}),
+        ("saturation", {"minerals": ["quartz", "kryptonite"]}),
+    ]
+    for command, options in cases:
+        with pytest.raises(ValueError) as e:
+            if command == "run":
+                morva.run_table(example_file, **options)
+            else:
+                morva.saturation(sample, **options)
+        args = cli_args(options) if command == "run" else saturation_cli_args(options)
+        status, err = run([command, example_file, "--no-report" if command == "run" else
+                           "--summary=/dev/null"] + args, tmp_path)
+        assert status == 2
+        assert err.splitlines()[0] == "morva: " + str(e.value), options
+        if command == "run" and "jobs" not in options and "options" not in options:
+            with pytest.raises(ValueError, match=str(e.value)[:12]):
+                morva.calculate(sample, **options)
+
+    with pytest.raises(FileNotFoundError, match="cannot open sample file /no/such/file"):
+        morva.read_samples("/no/such/file")
+    with pytest.raises(FileNotFoundError, match="cannot open options file /no/such/file"):
+        morva.run_table(example_file, options="/no/such/file")
+    with pytest.raises(ValueError, match='table "sites" is none of state, species, minerals'):
+        morva.run_table(example_file, "sites")
+    with pytest.raises(TypeError):
+        morva.calculate(sample, tempreature="quartz")
+
+
+def test_samples_read_written_and_made(example_file, tmp_path):
+    samples = morva.read_samples(example_file) + generated_samples(5, seed=3)
+    for name in ("copy.in", "copy.csv"):
+        morva.write_samples(samples, tmp_path / name)
+        again = morva.read_samples(str(tmp_path / name))
+        assert [s.to_dict() for s in again] == [s.to_dict() for s in samples]
+    for s in samples:
+        assert morva.Sample(**s.to_dict()).to_dict() == s.to_dict()
+    kv12 = samples[1]
+    assert (kv12.id, kv12.temperature, kv12.sio2, kv12.gas_co2, kv12.mg) == (
+        "KV-12", 178.0, 612.0, 91.45, 0.02)
+    assert kv12.analyses["SiO2 (mg/kg)"] == 612.0 and kv12.analyses["O2 (mg/kg)"] is None
+
+    with pytest.raises(ValueError, match="abc"):
+        morva.Sample("X", ph="abc")
+    with pytest.raises(TypeError, match="colour"):
+        morva.Sample("X", colour=1)
+
+    # An unreadable row is passed over with the warning the program gives.
+    bad = tmp_path / "bad.csv"
+    bad.write_text("sample,pH,Na\nA,7,100\nB,abc,100\nC,8,100\n")
+    with pytest.warns(morva.SampleWarning) as caught:
+        read = morva.read_samples(str(bad))
+    assert [s.id for s in read] == ["A", "C"]
+    status, err = run(["run", str(bad), "--no-report"], tmp_path)
+    assert status == 1
+    assert [line for line in err.splitlines() if "abc" in line] == [
+        "morva: " + str(w.message) for w in caught]
+
+
+def test_calculations_in_threads_agree():
+    samples = generated_samples(16, seed=7)
+    alone = [morva.calculate(s, temperature="quartz", cool=[80]).to_dict() for s in samples]
+    together = [None] * len(samples)
+
+    def work(k):
+        for i in range(k, len(samples), 4):
+            together[i] = morva.calculate(samples[i], temperature="quartz", cool=[80]).to_dict()
+
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert together == alone
+    assert morva.run_table(samples, frame=False, temperature="quartz", cool=[80], jobs=3) == \
+        morva.run_table(samples, frame=False, temperature="quartz", cool=[80])
