@@ -20,12 +20,14 @@ void column_table::add(const std::vector<row>& rows) {
       column& col = columns_[c];
       double x = none;
       std::int32_t text = -1;
-      if (const auto* d = std::get_if<double>(&cells[c])) {
+      static const cell empty;
+      const cell& v = c < cells.size() ? cells[c] : empty;  // a short row ends in empty cells
+      if (const auto* d = std::get_if<double>(&v)) {
         x = *d;
         col.all_integral = false;
-      } else if (const auto* n = std::get_if<long>(&cells[c])) {
+      } else if (const auto* n = std::get_if<long>(&v)) {
         x = static_cast<double>(*n);
-      } else if (const auto* s = std::get_if<std::string>(&cells[c])) {
+      } else if (const auto* s = std::get_if<std::string>(&v)) {
         auto it = text_ids_.find(*s);
         if (it == text_ids_.end()) {
           it = text_ids_.emplace(*s, static_cast<std::int32_t>(texts_.size())).first;

@@ -23,6 +23,15 @@ py::object field_value(const py_sample& v, std::size_t k) {
   return x != 0.0 ? py::object(py::float_(x)) : py::object(py::none());
 }
 
+/// The analyses of a sample under names (field_names() or field_columns()) into d: None
+/// where not given (0).
+void put_analyses(const py_sample& v, const std::vector<std::string>& names, py::dict& d) {
+  const std::vector<double> x = analysis_values(v.s);
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    d[py::str(names[k])] = x[k] != 0.0 ? py::object(py::float_(x[k])) : py::object(py::none());
+  }
+}
+
 /// The samples of run_table's argument: a list of Samples, or a file of them.
 std::vector<py_sample> samples_of(py::handle samples, py::handle warning) {
   if (py::isinstance<py::str>(samples) || py::hasattr(samples, "__fspath__")) {
@@ -163,11 +172,7 @@ PYBIND11_MODULE(morva, m) {
           "analyses",
           [](const py_sample& v) {
             py::dict d;
-            const std::vector<double> x = analysis_values(v.s);
-            for (std::size_t k = 0; k < x.size(); ++k) {
-              d[py::str(field_columns()[k])] =
-                  x[k] != 0.0 ? py::object(py::float_(x[k])) : py::object(py::none());
-            }
+            put_analyses(v, field_columns(), d);
             return d;
           },
           "{column of the analysis table: value or None}")
@@ -177,11 +182,7 @@ PYBIND11_MODULE(morva, m) {
             py::dict d;
             d["id"] = sample_id(v.s);
             d["location"] = table_text(v.s.location);
-            const std::vector<double> x = analysis_values(v.s);
-            for (std::size_t k = 0; k < x.size(); ++k) {
-              d[py::str(field_names()[k])] =
-                  x[k] != 0.0 ? py::object(py::float_(x[k])) : py::object(py::none());
-            }
+            put_analyses(v, field_names(), d);
             return d;
           },
           "id, location and every field by name: Sample(**s.to_dict()) is the same sample")

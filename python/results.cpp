@@ -62,26 +62,26 @@ py::dict pressures(const py_state& v) {
   return d;
 }
 
+/// A dict of value(k) under names[k - 1], k = 1..names.size().
+template <class F>
+py::dict by_name(const std::vector<std::string>& names, F value) {
+  py::dict d;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    d[py::str(names[k])] = value(static_cast<int>(k) + 1);
+  }
+  return d;
+}
+
 /// A dict over the 69 species of a quantity of each.
 template <class F>
 py::dict by_species(F f) {
-  py::dict d;
-  const std::vector<std::string>& names = species_names();
-  for (int i = 1; i <= species_vector::size; ++i) {
-    d[py::str(names[static_cast<std::size_t>(i - 1)])] = f(i);
-  }
-  return d;
+  return by_name(species_names(), f);
 }
 
 /// A dict over the 29 minerals of a quantity of each.
 template <class F>
 py::dict by_mineral(F f) {
-  py::dict d;
-  const std::vector<std::string>& names = mineral_names();
-  for (int j = 1; j <= mineral_vector::size; ++j) {
-    d[py::str(names[static_cast<std::size_t>(j - 1)])] = f(j);
-  }
-  return d;
+  return by_name(mineral_names(), f);
 }
 
 /// The state-table row of state v as a dict by column name.
@@ -234,22 +234,14 @@ void bind_results(py::module_& m) {
           "liquid",
           [](const py_state& v) {
             static const std::vector<std::string> names = component_names(component_vector::size);
-            py::dict d;
-            for (int k = 1; k <= component_vector::size; ++k) {
-              d[py::str(names[static_cast<std::size_t>(k - 1)])] = v.st->liquid_mgkg[k];
-            }
-            return d;
+            return by_name(names, [&](int k) { return v.st->liquid_mgkg[k]; });
           },
           "composition of the liquid, mg/kg")
       .def_property_readonly(
           "steam",
           [](const py_state& v) {
             static const std::vector<std::string> names = component_names(gas_vector::size);
-            py::dict d;
-            for (int g = 1; g <= gas_vector::size; ++g) {
-              d[py::str(names[static_cast<std::size_t>(g - 1)])] = v.st->steam_mgkg[g];
-            }
-            return d;
+            return by_name(names, [&](int g) { return v.st->steam_mgkg[g]; });
           },
           "gases of the steam, mg per kg of steam")
       .def("to_dict", &state_row,

@@ -61,7 +61,8 @@ std::string fixed(double x, int d) {
 /// multicomponent estimates.
 std::string summary_line(const sample_record& s, const saturation_result& r) {
   const std::string id = table_text(s.number);
-  if (r.calculation.refused) return id + ": refused: " + refusal_message(*r.calculation.refused);
+  if (r.calculation.refused)
+    return id + ": refused: " + table_text(refusal_message(*r.calculation.refused));
   const reference_result& ref = r.calculation.reference;
   const derived_results& d = ref.state.derived;
   const std::string deg =
@@ -156,7 +157,8 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
     out << summary_line(s, r) << '\n';
-    if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
+    if (r.calculation.refused)
+      say(id + ": refused: " + table_text(refusal_message(*r.calculation.refused)));
 
     const std::vector<row> rows = saturation_rows(s, r);
     if (table.is_open()) {

@@ -110,6 +110,7 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
     }
     line.push_back(list.empty() ? cell() : cell(list));
   }
+  line.resize(saturation_summary_columns(r.minerals).size());  // a refused sample has none
   return line;
 }
 

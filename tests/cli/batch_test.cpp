@@ -403,6 +403,32 @@ std::size_t count_of(const std::string& text, const std::string& what) {
   return n;
 }
 
+TEST(SaturationCommand, ARefusedSampleKeepsEveryColumnAndItsDegreeSignInUtf8) {
+  // Na/K of this water gives far above 350 °C: refused at the Na/K reference temperature.
+  scratch_dir dir;
+  dir.write("r.csv",
+            "sample,temperature,pH,pH temperature,SiO2,Na,K,Cl\nR-1,90,8,20,300,100,200,300\n");
+  const std::string degree =
+      "350 \xC2\xB0"
+      "C";
+  const session s =
+      run_command(dir, "saturation r.csv --temperature nak --summary sum.csv --table t.csv");
+  ASSERT_EQ(s.status, 0) << s.err;
+  EXPECT_NE(s.out.find("R-1: refused: Na-K temperature exceeds " + degree), std::string::npos);
+  EXPECT_NE(s.err.find("R-1: refused: Na-K temperature exceeds " + degree), std::string::npos);
+  std::istringstream sum(dir.read("sum.csv"));
+  std::string header, line;
+  std::getline(sum, header);
+  std::getline(sum, line);
+  EXPECT_EQ(std::count(line.begin(), line.end(), ','),
+            std::count(header.begin(), header.end(), ','));
+  EXPECT_NE(line.find("refused,Na-K temperature exceeds " + degree), std::string::npos) << line;
+  EXPECT_EQ(dir.read("t.csv").find("R-1"), std::string::npos);  // no curves
+
+  const session r = run_command(dir, "run r.csv --temperature nak --no-report");
+  EXPECT_NE(r.err.find("R-1: refused: Na-K temperature exceeds " + degree), std::string::npos);
+}
+
 TEST(Reliability, AWriteThatFailsStopsTheRunWithItsMessage) {
   scratch_dir dir;
   dir.write("morva.in", example_samples());
