@@ -196,7 +196,8 @@ PYBIND11_MODULE(morva, m) {
   bind_results(m);
 
   m.def(
-      "read_samples", [warning](py::handle path) { return read_samples(path_text(path), warning); },
+      "read_samples",
+      [warning](const py::object& path) { return read_samples(path_text(path), warning); },
       py::arg("path"),
       "The samples of a sample file, or of a table of analyses when the name ends in .csv. "
       "An entry that cannot be read is passed over with a SampleWarning.");
@@ -206,8 +207,9 @@ PYBIND11_MODULE(morva, m) {
 
   m.def(
       "calculate",
-      [](const py_sample& s, py::handle temperature, py::handle boil, py::handle degassing,
-         py::handle cool, py::handle boiling_spring, py::handle spring_degassing) {
+      [](const py_sample& s, const py::object& temperature, const py::object& boil,
+         const py::object& degassing, const py::object& cool, const py::object& boiling_spring,
+         const py::object& spring_degassing) {
         const run_options opt = calculation_options(temperature, boil, degassing, cool,
                                                     boiling_spring, spring_degassing);
         return result_object(calculate_sample(s.s, opt));
@@ -222,9 +224,9 @@ PYBIND11_MODULE(morva, m) {
 
   m.def(
       "saturation",
-      [](const py_sample& s, py::handle temperature, py::handle t_from, py::handle t_to,
-         py::handle step, py::handle minerals, py::handle boiling_spring,
-         py::handle spring_degassing) {
+      [](const py_sample& s, const py::object& temperature, const py::object& t_from,
+         const py::object& t_to, const py::object& step, const py::object& minerals,
+         const py::object& boiling_spring, const py::object& spring_degassing) {
         const run_options opt = calculation_options(temperature, py::none(), py::none(), py::none(),
                                                     boiling_spring, spring_degassing);
         saturation_grid grid;
@@ -245,10 +247,10 @@ PYBIND11_MODULE(morva, m) {
 
   m.def(
       "run_table",
-      [warning](py::handle samples, const std::string& table, py::handle temperature,
-                py::handle boil, py::handle degassing, py::handle cool, py::handle boiling_spring,
-                py::handle spring_degassing, py::handle options, py::handle only, int jobs,
-                bool frame) {
+      [warning](const py::object& samples, const std::string& table, const py::object& temperature,
+                const py::object& boil, const py::object& degassing, const py::object& cool,
+                const py::object& boiling_spring, const py::object& spring_degassing,
+                const py::object& options, const py::object& only, int jobs, bool frame) {
         return run_table(samples, table, temperature, boil, degassing, cool, boiling_spring,
                          spring_degassing, options, only, jobs, frame, warning);
       },
