@@ -100,6 +100,13 @@ std::string fixed(double x, int decimals) {
   return buf;
 }
 
+/// Why a calculation was refused, in the words of the tables' reason column; None when it
+/// was not.
+py::object refusal(const calculation& c) {
+  return c.r.refused ? py::object(py::str(table_text(refusal_message(*c.r.refused))))
+                     : py::object(py::none());
+}
+
 /// A Result object, the Python class bound below.
 struct py_result {
   calculation_ptr c;
@@ -256,12 +263,7 @@ void bind_results(py::module_& m) {
       .def_property_readonly(
           "sample", [](const py_result& r) { return py_sample{r.c->s}; }, "the sample calculated")
       .def_property_readonly(
-          "refused",
-          [](const py_result& r) {
-            return r.c->r.refused
-                       ? py::object(py::str(table_text(refusal_message(*r.c->r.refused))))
-                       : py::object(py::none());
-          },
+          "refused", [](const py_result& r) { return refusal(*r.c); },
           "None, or why the sample is not calculated")
       .def_property_readonly(
           "reference",
@@ -310,12 +312,7 @@ void bind_results(py::module_& m) {
           "calculation", [](const py_saturation& v) { return result_object(v.c); },
           "the sample at its reference state, a Result")
       .def_property_readonly(
-          "refused",
-          [](const py_saturation& v) {
-            return v.c->r.refused
-                       ? py::object(py::str(table_text(refusal_message(*v.c->r.refused))))
-                       : py::object(py::none());
-          },
+          "refused", [](const py_saturation& v) { return refusal(*v.c); },
           "None, or why the sample is not calculated")
       .def_property_readonly(
           "minerals",
