@@ -6,10 +6,12 @@
 
 #include <sstream>
 
+#include "batch/output_files.h"
 #include "bench/fixtures.h"
 #include "driver/run.h"
 #include "driver/sequence.h"
 #include "morva/calculate.h"
+#include "report/run_files.h"
 
 namespace morva::bench {
 namespace {

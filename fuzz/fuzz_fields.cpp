@@ -22,7 +22,7 @@
 #include "morva/sample.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/options.h"
 #include "cli/batch.h"
-#include "cli/batch_options.h"
 
 namespace morva {
 namespace {

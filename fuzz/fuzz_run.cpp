@@ -17,8 +17,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "batch/output_files.h"
 #include "driver/run.h"
 #include "morva/sample_file.h"
+#include "report/run_files.h"
 
 namespace morva {
 namespace {

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "batch/options.h"
+#include "batch/sources.h"
 #include "bindings.h"
-#include "cli/batch_options.h"
-#include "cli/sources.h"
 #include "morva/analysis_csv.h"
 
 namespace morva::python {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "morva/mineral_curves.h"
 #include "morva/morva.h"
-#include "morva/saturation.h"
-#include "tables/tables.h"
+#include "result_tables/result_tables.h"
 
 namespace morva::python {
 

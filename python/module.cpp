@@ -8,9 +8,9 @@
 #include <fstream>
 #include <thread>
 
+#include "batch/options.h"
+#include "batch/sources.h"
 #include "bindings.h"
-#include "cli/batch_options.h"
-#include "cli/sources.h"
 #include "morva/analysis_csv.h"
 
 namespace morva::python {

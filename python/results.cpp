@@ -7,8 +7,8 @@
 #include "bindings.h"
 #include "chemdata/units.h"
 #include "plots/plots.h"
-#include "tables/json.h"
-#include "tables/saturation_tables.h"
+#include "result_tables/curve_tables.h"
+#include "result_tables/json.h"
 
 namespace morva::python {
 

@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "batch/exit_status.h"
+#include "morva/mineral_curves.h"
 #include "morva/sample.h"
-#include "morva/saturation.h"
 
 namespace morva {
-
-/// Exit statuses of the commands.
-inline constexpr int exit_done = 0;       ///< everything calculated (refusals included)
-inline constexpr int exit_bad_input = 1;  ///< some samples could not be read; the rest done
-inline constexpr int exit_usage = 2;      ///< bad arguments, or a file that cannot be written
-inline constexpr int exit_interrupted_int = 130;   ///< stopped by SIGINT
-inline constexpr int exit_interrupted_term = 143;  ///< stopped by SIGTERM
 
 /// Everything `morva run` was asked to do.
 struct batch_request {

@@ -5,11 +5,12 @@
 #include <fstream>
 #include <ostream>
 
+#include "batch/interrupt.h"
+#include "batch/options.h"
+#include "batch/output_files.h"
 #include "cli/batch.h"
-#include "cli/batch_options.h"
-#include "cli/interrupt.h"
-#include "driver/run.h"
 #include "morva/tables.h"
+#include "report/run_files.h"
 
 namespace morva {
 

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <ostream>
 
+#include "batch/output_files.h"
+#include "batch/sources.h"
 #include "cli/batch.h"
-#include "cli/sources.h"
-#include "driver/run.h"
 #include "morva/analysis_csv.h"
 #include "samplefile/writer.h"
 

@@ -12,20 +12,20 @@
 #include <thread>
 #include <vector>
 
+#include "batch/output_files.h"
+#include "batch/sources.h"
 #include "cli/batch.h"
-#include "cli/sources.h"
-#include "driver/run.h"
-#include "driver/sequence.h"
 #include "morva/calculate.h"
 #include "morva/sample_file.h"
-#include "report/fields.h"
 #include "report/messages.h"
 #include "report/pages.h"
+#include "report/run_files.h"
+#include "result_tables/csv.h"
+#include "result_tables/json.h"
+#include "result_tables/result_tables.h"
 #include "samplefile/writer.h"
-#include "tables/csv.h"
-#include "tables/format.h"
-#include "tables/json.h"
-#include "tables/tables.h"
+#include "text/fields.h"
+#include "text/format.h"
 
 namespace morva {
 
@@ -67,22 +67,15 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
     if (out.report) {
       std::ostringstream pages;
       char separator = separator_form_feed;
-      reference_pages(s, item.opt, r, *out.user, *out.heading, separator, pages);
-      for (const step_result& step : r.steps) {
-        if (step.state) step_pages(s, step, separator, pages);
-      }
+      sample_pages(s, item.opt, r, *out.user, *out.heading, separator, pages);
       item.report = pages.str();
     }
-    // The liquid of the last calculated step of each kind.
-    const step_result* last[2] = {nullptr, nullptr};
-    for (const step_result& step : r.steps) {
-      if (step.state) last[step.kind == step_kind::cooling ? 0 : 1] = &step;
-    }
-    for (int k = 0; k < 2; ++k) {
-      if (last[k] == nullptr) continue;
+    const last_steps last = last_calculated_steps(r);
+    for (const step_result* step : {last.cooled, last.boiled}) {
+      if (step == nullptr) continue;
       std::ostringstream block;
-      pickup(*last[k]->state, last[k]->t_c, s, block);
-      (k == 0 ? item.cool : item.boil) = block.str();
+      pickup(*step->state, step->t_c, s, block);
+      (step == last.cooled ? item.cool : item.boil) = block.str();
     }
   }
   if (out.table)

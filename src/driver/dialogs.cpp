@@ -7,8 +7,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "driver/run.h"
-#include "report/fields.h"
+#include "batch/output_files.h"
+#include "report/run_files.h"
+#include "text/fields.h"
 
 namespace morva {
 

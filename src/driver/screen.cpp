@@ -7,7 +7,7 @@
 
 #include "chemdata/units.h"
 #include "morva/tables.h"
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 

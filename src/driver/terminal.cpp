@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "text/encoding.h"
+
 namespace morva {
 
 bool utf8_locale() {
@@ -26,13 +28,7 @@ std::streamsize utf8_terminal_buf::xsputn(const char* s, std::streamsize n) {
   std::string out;
   out.reserve(static_cast<std::size_t>(n) + 8);
   for (std::streamsize i = 0; i < n; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x80) {
-      out += static_cast<char>(b);
-    } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
-    }
+    append_latin1_as_utf8(out, s[i]);
   }
   const auto size = static_cast<std::streamsize>(out.size());
   return dest_->sputn(out.data(), size) == size ? n : 0;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "morva/mineral_curves.h"
 #include "morva/sample.h"
-#include "morva/saturation.h"
 
 namespace morva {
 

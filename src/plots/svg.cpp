@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "tables/tables.h"
+#include "chemdata/names.h"
+#include "text/encoding.h"
 
 namespace morva {
 

@@ -3,9 +3,9 @@
 #include <ostream>
 
 #include "chemdata/units.h"
-#include "report/fields.h"
 #include "report/messages.h"
 #include "report/sections.h"
+#include "text/fields.h"
 
 namespace morva {
 

@@ -6,7 +6,7 @@
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
 #include "morva/tables.h"
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 

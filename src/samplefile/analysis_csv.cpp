@@ -16,7 +16,8 @@
 
 #include "morva/indexed.h"
 #include "morva/tables.h"
-#include "report/fields.h"
+#include "text/encoding.h"
+#include "text/fields.h"
 
 namespace morva {
 
@@ -301,92 +302,6 @@ number_status parse_number(std::string_view cell, bool decimal_comma, double& x)
 
 // ---- Texts: UTF-8 in the table, 8 bits (Latin-1) in the sample ----
 
-/// A cell's text in Latin-1, and what could not be kept.
-struct latin1_text {
-  std::string text;
-  int beyond_latin1 = 0;      // characters above U+00FF, each now "?"
-  char32_t first_beyond = 0;  // the first of them
-  int invalid = 0;            // bytes that are not UTF-8, each now "?"
-  unsigned char first_invalid = 0;
-};
-
-/// Decodes the UTF-8 sequence at s[i], advancing i past it; false (i unchanged) when the byte
-/// at s[i] does not start a well-formed sequence (overlong forms and surrogates included).
-bool decode_utf8(std::string_view s, std::size_t& i, char32_t& cp) {
-  const auto byte = [&s](std::size_t j) { return static_cast<unsigned char>(s[j]); };
-  const unsigned char b0 = byte(i);
-  if (b0 < 0x80) {
-    cp = b0;
-    ++i;
-    return true;
-  }
-  int n = 0;
-  unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    n = 1;
-    cp = b0 & 0x1Fu;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    n = 2;
-    cp = b0 & 0x0Fu;
-    if (b0 == 0xE0) lo = 0xA0;
-    if (b0 == 0xED) hi = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    n = 3;
-    cp = b0 & 0x07u;
-    if (b0 == 0xF0) lo = 0x90;
-    if (b0 == 0xF4) hi = 0x8F;
-  } else {
-    return false;
-  }
-  if (s.size() - i <= static_cast<std::size_t>(n)) return false;  // cut short
-  for (int k = 1; k <= n; ++k) {
-    const unsigned char b = byte(i + static_cast<std::size_t>(k));
-    if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
-    cp = (cp << 6) | (b & 0x3Fu);
-  }
-  i += static_cast<std::size_t>(n) + 1;
-  return true;
-}
-
-/// The UTF-8 text in Latin-1: characters up to U+00FF as that byte, others and bytes that are
-/// not UTF-8 as "?". Control characters become blanks: the sample file keeps a text on one
-/// line.
-latin1_text to_latin1(std::string_view utf8) {
-  latin1_text t;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    char32_t cp = 0;
-    if (!decode_utf8(utf8, i, cp)) {
-      if (t.invalid++ == 0) t.first_invalid = static_cast<unsigned char>(utf8[i]);
-      t.text += '?';
-      ++i;
-    } else if (cp < 0x20) {
-      t.text += ' ';
-    } else if (cp <= 0xFF) {
-      t.text += static_cast<char>(static_cast<unsigned char>(cp));
-    } else {
-      if (t.beyond_latin1++ == 0) t.first_beyond = cp;
-      t.text += '?';
-    }
-  }
-  return t;
-}
-
-/// Latin-1 text in UTF-8.
-std::string to_utf8(std::string_view latin1) {
-  std::string u;
-  for (char c : latin1) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      u += c;
-    } else {
-      u += static_cast<char>(0xC0 | (b >> 6));
-      u += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
-  return u;
-}
-
 /// v in upper-case hexadecimal, at least min_digits digits.
 std::string hex(unsigned long v, int min_digits) {
   static constexpr char x[] = "0123456789ABCDEF";
@@ -416,7 +331,7 @@ std::string lost(int n, const std::string& first, const char* one, const char* m
 std::string text_field(std::string_view cell, std::size_t n, const std::string& where,
                        std::vector<std::string>& warnings) {
   latin1_text t = to_latin1(cell);
-  const std::string shown = quoted(to_utf8(t.text));
+  const std::string shown = quoted(latin1_to_utf8(t.text));
   if (t.beyond_latin1 > 0) {
     warnings.push_back(where + shown + ": " +
                        lost(t.beyond_latin1, "U+" + hex(t.first_beyond, 4), "a Latin-1 character",
@@ -429,7 +344,7 @@ std::string text_field(std::string_view cell, std::size_t n, const std::string& 
   const std::size_t used = t.text.find_last_not_of(' ') + 1;  // npos + 1 is 0
   if (used > n) {
     warnings.push_back(where + shown + " is longer than " + std::to_string(n) +
-                       " characters, cut to " + quoted(to_utf8(t.text.substr(0, n))));
+                       " characters, cut to " + quoted(latin1_to_utf8(t.text.substr(0, n))));
   }
   return padded(t.text, n);
 }
@@ -639,9 +554,9 @@ void write_analysis_csv_row(const sample_record& s, std::ostream& out) {
     const column& c = table[j];
     if (j > 0) out << ',';
     if (c.where == place::sample_number) {
-      put_cell(out, to_utf8(without_trailing_blanks(s.number)));
+      put_cell(out, latin1_to_utf8(without_trailing_blanks(s.number)));
     } else if (c.where == place::location) {
-      put_cell(out, to_utf8(without_trailing_blanks(s.location)));
+      put_cell(out, latin1_to_utf8(without_trailing_blanks(s.location)));
     } else {
       put_number(out, value(s, c));
     }

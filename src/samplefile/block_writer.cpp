@@ -10,8 +10,8 @@
 
 #include "morva/analysis_csv.h"
 #include "morva/indexed.h"
-#include "report/fields.h"
 #include "samplefile/writer.h"
+#include "text/fields.h"
 
 namespace morva {
 

@@ -5,7 +5,7 @@
 #include "chemdata/units.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 

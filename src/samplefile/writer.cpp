@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 

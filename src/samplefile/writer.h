@@ -8,7 +8,7 @@
 
 #include "morva/indexed.h"
 #include "morva/sample_file.h"
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 

@@ -1,9 +1,9 @@
+#include "batch/options.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
-
-#include "cli/batch_options.h"
 
 namespace morva {
 namespace {

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/output_files.h"
 #include "driver/session.h"
-#include "report/fields.h"
+#include "report/run_files.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

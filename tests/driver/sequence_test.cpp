@@ -21,8 +21,8 @@
 #include "morva/indexed.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
-#include "report/fields.h"
 #include "steam/saturation.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

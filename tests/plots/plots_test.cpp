@@ -15,7 +15,7 @@
 #include "chemdata/units.h"
 #include "morva/sample_file.h"
 #include "plots/svg.h"
-#include "tables/tables.h"
+#include "result_tables/result_tables.h"
 
 namespace morva {
 namespace {

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

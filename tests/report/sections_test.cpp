@@ -12,8 +12,8 @@
 #include "derived/results.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
-#include "report/fields.h"
 #include "report/messages.h"
+#include "text/fields.h"
 
 namespace morva {
 

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "batch/output_files.h"
 #include "driver/run.h"
 #include "driver/session.h"
 #include "morva/sample_file.h"
-#include "report/fields.h"
+#include "report/run_files.h"
 #include "robust/output_check.h"
 #include "robust/water_generator.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

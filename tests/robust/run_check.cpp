@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "batch/output_files.h"
 #include "driver/run.h"
 #include "driver/session.h"
 #include "morva/calculate.h"
 #include "morva/indexed.h"
 #include "morva/sample_file.h"
-#include "report/fields.h"
+#include "report/run_files.h"
 #include "robust/output_check.h"
+#include "text/fields.h"
 
 namespace morva {
 

@@ -13,8 +13,8 @@
 #include "geotherm/geothermometers.h"
 #include "morva/indexed.h"
 #include "morva/tables.h"
-#include "report/fields.h"
 #include "steam/saturation.h"
+#include "text/fields.h"
 
 namespace morva {
 

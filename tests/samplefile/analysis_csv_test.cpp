@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "morva/sample_file.h"
-#include "report/fields.h"
 #include "robust/water_generator.h"
 #include "samplefile/writer.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "morva/sample_file.h"
 #include "morva/tables.h"
-#include "report/fields.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {

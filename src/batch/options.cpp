@@ -1,0 +1,374 @@
+#include "batch/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <iterator>
+#include <vector>
+
+#include "morva/tables.h"
+
+namespace morva {
+
+namespace {
+
+/// The text without leading and trailing blanks.
+std::string_view trim(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::optional<double> parse_number(std::string_view text) {
+  text = trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double x = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(x)) {
+    return std::nullopt;
+  }
+  return x;
+}
+
+namespace {
+
+/// The text between double quotes, as messages cite what was given.
+std::string quoted(std::string_view text) {
+  std::string q(1, '"');
+  q.append(text);
+  q += '"';
+  return q;
+}
+
+/// Lower-case name with blanks and hyphens read as underscores, for header matching.
+std::string key(std::string_view s) {
+  std::string k;
+  for (char c : trim(s)) {
+    k +=
+        c == ' ' || c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return k;
+}
+
+/// The records of a small CSV text as spreadsheets write it: RFC 4180 quoting, a byte-order
+/// mark dropped, ';' as separator when the header has more of them than commas.
+std::vector<std::vector<std::string>> csv_records(std::string text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  const std::string_view header(text.data(), std::min(text.find('\n'), text.size()));
+  const char sep =
+      std::count(header.begin(), header.end(), ';') > std::count(header.begin(), header.end(), ',')
+          ? ';'
+          : ',';
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> rec;
+  std::string cell;
+  bool quoted_cell = false;
+  bool in_quotes = false;
+  const auto end_cell = [&] {
+    rec.push_back(quoted_cell ? cell : std::string(trim(cell)));
+    cell.clear();
+    quoted_cell = false;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_quotes) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        cell += '"';
+        ++i;
+      } else if (c == '"') {
+        in_quotes = false;
+      } else {
+        cell += c;
+      }
+    } else if (c == '"') {
+      in_quotes = true;
+      quoted_cell = true;
+    } else if (c == sep) {
+      end_cell();
+    } else if (c == '\n') {
+      end_cell();
+      records.push_back(std::move(rec));
+      rec.clear();
+    } else if (c != '\r') {
+      cell += c;
+    }
+  }
+  if (!cell.empty() || !rec.empty()) {
+    end_cell();
+    records.push_back(std::move(rec));
+  }
+  return records;
+}
+
+}  // namespace
+
+std::optional<run_options> parse_temperature(std::string_view text, run_options opt,
+                                             std::string& error) {
+  const std::string k = key(text);
+  opt.t_typed_c = 0.0;
+  if (k == "measured") {
+    opt.tref_type = reference_temperature::measured;
+  } else if (k == "quartz") {
+    opt.tref_type = reference_temperature::quartz;
+  } else if (k == "chalcedony") {
+    opt.tref_type = reference_temperature::chalcedony;
+  } else if (k == "nak" || k == "na_k" || k == "na/k") {
+    opt.tref_type = reference_temperature::na_k;
+  } else if (const auto t = parse_number(text)) {
+    opt.tref_type = reference_temperature::arbitrary;
+    opt.t_typed_c = *t;
+  } else {
+    error = "temperature " + quoted(text) +
+            " is none of measured, quartz, chalcedony, nak or a temperature in \xC2\xB0"
+            "C";
+    return std::nullopt;
+  }
+  return opt;
+}
+
+bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std::string& error) {
+  constexpr std::size_t max_steps = 10;
+  constexpr double t_min_c = 0.0;
+  constexpr double t_critical_c = 373.85;
+  std::vector<double> steps;
+  std::string_view rest = text;
+  while (!trim(rest).empty()) {
+    const std::size_t cut = rest.find_first_of(",; \t");
+    const std::string_view item = rest.substr(0, cut);
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    if (trim(item).empty()) continue;
+    const auto t = parse_number(item);
+    if (!t) {
+      error = "step temperature " + quoted(trim(item)) + " is not a number";
+      return false;
+    }
+    if (*t < t_min_c || *t > t_critical_c) {
+      error = "step temperature " + std::string(trim(item)) +
+              " lies outside 0 to 373.85 \xC2\xB0"
+              "C";
+      return false;
+    }
+    steps.push_back(*t);
+  }
+  if (steps.size() > max_steps) {
+    error = "at most 10 steps of each kind, not " + std::to_string(steps.size());
+    return false;
+  }
+  t_c.fill(0.0);
+  std::copy(steps.begin(), steps.end(), t_c.begin());
+  n = static_cast<int>(steps.size());
+  return true;
+}
+
+bool parse_degassing(std::string_view text, double& f, std::string& error) {
+  const auto x = parse_number(text);
+  if (!x || *x < 0.01 || *x > 1.0) {
+    error = "degassing coefficient " + quoted(trim(text)) + " is not a number from 0.01 to 1";
+    return false;
+  }
+  f = *x;
+  return true;
+}
+
+bool parse_spring(std::string_view text, double& t_c, std::string& error) {
+  const auto x = parse_number(text);
+  if (!x || !(*x > 1.0 && *x < 350.0)) {
+    error = "boiling-spring temperature " + quoted(trim(text)) +
+            " is not a temperature above 1 and below 350 \xC2\xB0"
+            "C";
+    return false;
+  }
+  t_c = *x;
+  return true;
+}
+
+bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error) {
+  std::string why;
+  const auto fail = [&](const char* option) {
+    error = std::string(option) + ": " + why;
+    return false;
+  };
+  if (!parse_steps(texts.boil, opt.n_boil, opt.t_boil_c, why)) return fail("--boil");
+  if (!parse_degassing(texts.degassing, opt.boil_degas, why)) return fail("--degassing");
+  if (!parse_steps(texts.cool, opt.n_cool, opt.t_cool_c, why)) return fail("--cool");
+  const auto t = parse_temperature(texts.temperature, opt, why);
+  if (!t) return fail("--temperature");
+  opt = *t;
+  if (!texts.boiling_spring.empty() && !parse_spring(texts.boiling_spring, opt.t_spring_c, why)) {
+    return fail("--boiling-spring");
+  }
+  if (!parse_degassing(texts.spring_degassing, opt.spring_degas, why)) {
+    return fail("--spring-degassing");
+  }
+  return true;
+}
+
+namespace {
+
+/// One temperature of the saturation grid, °C.
+bool grid_value(std::string_view text, const char* option, double& x, std::string& error) {
+  int n = 0;
+  std::array<double, 10> t{};
+  if (!parse_steps(text, n, t, error) || n != 1) {
+    error = std::string(option) + ": " + quoted(text) +
+            " is not one temperature from 0 to 373.85 \xC2\xB0"
+            "C";
+    return false;
+  }
+  x = t[0];
+  return true;
+}
+
+}  // namespace
+
+bool parse_grid(std::string_view from, std::string_view to, std::string_view step,
+                saturation_grid& grid, std::string& error) {
+  if (!grid_value(from, "--from", grid.from_c, error) ||
+      !grid_value(to, "--to", grid.to_c, error)) {
+    return false;
+  }
+  const auto step_c = parse_number(step);
+  if (!step_c || !(*step_c > 0.0) || grid.to_c < grid.from_c ||
+      (grid.to_c - grid.from_c) / *step_c > 1000.0) {
+    error = "--step: " + quoted(step) +
+            " must be a positive spacing of at most 1000 grid points from --from to --to";
+    return false;
+  }
+  grid.step_c = *step_c;
+  return true;
+}
+
+std::vector<std::string> item_list(std::string_view text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t cut = std::min(text.find(',', start), text.size());
+    std::string item(text.substr(start, cut - start));
+    item.erase(0, std::min(item.find_first_not_of(' '), item.size()));
+    item.erase(item.find_last_not_of(' ') + 1);
+    if (!item.empty()) items.push_back(item);
+    start = cut + 1;
+  }
+  return items;
+}
+
+bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error) {
+  minerals.clear();
+  if (trim(text).empty()) {
+    minerals = default_saturation_minerals();
+    return true;
+  }
+  for (const std::string& name : item_list(text)) {
+    const auto j = mineral_by_name(name);
+    if (!j) {
+      std::string valid;
+      for (int k = 1; k <= mineral_vector::size; ++k) {
+        std::string n(minnam(k));
+        n.erase(n.find_last_not_of(' ') + 1);
+        valid += (k > 1 ? ", " : "") + n;
+      }
+      error = "--minerals: unknown mineral " + quoted(name) + "; the minerals are " + valid +
+              " (case, blanks and punctuation free)";
+      return false;
+    }
+    minerals.push_back(*j);
+  }
+  return true;
+}
+
+bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
+                        std::map<std::string, run_options>& table, std::string& error) {
+  const std::vector<std::vector<std::string>> records =
+      csv_records(std::string(std::istreambuf_iterator<char>(in), {}));
+  if (records.empty()) {
+    error = name + ": no header line";
+    return false;
+  }
+  enum column { sample, temperature, spring, spring_degas, boil, boil_degas, cool, unknown };
+  const auto column_of = [](const std::string& header) {
+    std::string k = key(header);
+    if (const std::size_t open = k.find('('); open != std::string::npos) k = key(k.substr(0, open));
+    static const std::map<std::string, column> names = {{"sample", sample},
+                                                        {"temperature", temperature},
+                                                        {"boiling_spring", spring},
+                                                        {"spring_degassing", spring_degas},
+                                                        {"boil", boil},
+                                                        {"degassing", boil_degas},
+                                                        {"cool", cool}};
+    const auto it = names.find(k);
+    return it == names.end() ? unknown : it->second;
+  };
+  std::vector<column> columns;
+  for (const std::string& h : records.front()) {
+    columns.push_back(column_of(h));
+    if (columns.back() == unknown) {
+      error = name + ": unknown column " + quoted(h) +
+              " (the columns are sample, temperature, boiling_spring, spring_degassing, boil, "
+              "degassing, cool)";
+      return false;
+    }
+  }
+  if (std::find(columns.begin(), columns.end(), sample) == columns.end()) {
+    error = name + ": no column sample";
+    return false;
+  }
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    const std::vector<std::string>& rec = records[r];
+    run_options opt = base;
+    std::string id;
+    for (std::size_t c = 0; c < rec.size() && c < columns.size(); ++c) {
+      const std::string& cell = rec[c];
+      if (trim(cell).empty()) continue;
+      std::string why;
+      bool ok = true;
+      switch (columns[c]) {
+        case sample:
+          id = std::string(trim(cell));
+          break;
+        case temperature:
+          if (const auto o = parse_temperature(cell, opt, why)) {
+            opt = *o;
+          } else {
+            ok = false;
+          }
+          break;
+        case spring:
+          ok = parse_spring(cell, opt.t_spring_c, why);
+          break;
+        case spring_degas:
+          ok = parse_degassing(cell, opt.spring_degas, why);
+          break;
+        case boil:
+          ok = parse_steps(cell, opt.n_boil, opt.t_boil_c, why);
+          break;
+        case boil_degas:
+          ok = parse_degassing(cell, opt.boil_degas, why);
+          break;
+        case cool:
+          ok = parse_steps(cell, opt.n_cool, opt.t_cool_c, why);
+          break;
+        case unknown:
+          break;
+      }
+      if (!ok) {
+        error =
+            name + ", row " + std::to_string(r + 1) + ", column " + records.front()[c] + ": " + why;
+        return false;
+      }
+    }
+    if (id.empty()) {
+      if (std::all_of(rec.begin(), rec.end(), [](const std::string& s) { return trim(s).empty(); }))
+        continue;  // an empty line
+      error = name + ", row " + std::to_string(r + 1) + ": no sample id";
+      return false;
+    }
+    table[id] = opt;
+  }
+  return true;
+}
+
+}  // namespace morva

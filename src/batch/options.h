@@ -1,0 +1,71 @@
+#pragma once
+// The calculation options of a batch run as the command line and an options table give them:
+// reference temperature, boiling spring, boiling and cooling steps.
+
+#include <istream>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "morva/mineral_curves.h"
+#include "morva/sample.h"
+
+namespace morva {
+
+/// A text that is exactly one finite number (blanks around it allowed, a leading '+'), or
+/// empty.
+std::optional<double> parse_number(std::string_view text);
+
+/// The reference temperature named on the command line: measured, quartz, chalcedony, nak, or
+/// a temperature in °C (arbitrary). Empty, with why in `error`, when the text is none of them.
+std::optional<run_options> parse_temperature(std::string_view text, run_options opt,
+                                             std::string& error);
+
+/// A list of step temperatures, °C, separated by commas, semicolons or blanks: at most ten,
+/// each from 0 to 373.85 °C, as the options dialog takes them. False, with why in `error`.
+bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std::string& error);
+
+/// A degassing coefficient, 0.01 to 1. False, with why in `error`.
+bool parse_degassing(std::string_view text, double& f, std::string& error);
+
+/// A boiling-spring temperature, °C, above 1 and below 350. False, with why in `error`.
+bool parse_spring(std::string_view text, double& t_c, std::string& error);
+
+/// The calculation options of `morva run` as texts, as the command line takes them.
+struct run_option_texts {
+  std::string temperature = "measured";
+  std::string boiling_spring;  ///< empty: no boiling spring
+  std::string spring_degassing = "1";
+  std::string boil;  ///< empty: no boiling steps
+  std::string degassing = "1";
+  std::string cool;  ///< empty: no cooling steps
+};
+
+/// Reads the option texts into opt, the steps first (as an options table starts from them).
+/// False, with the command line's message naming the option ("--boil: ...") in `error`.
+bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error);
+
+/// The temperature grid of `morva saturation` from the texts of --from, --to and --step.
+/// False, with the command line's message in `error`.
+bool parse_grid(std::string_view from, std::string_view to, std::string_view step,
+                saturation_grid& grid, std::string& error);
+
+/// The minerals of --minerals: names as the report writes them, comma-separated, compared
+/// without case, blanks or punctuation; an empty text gives the default assemblage. False,
+/// with the command line's message in `error`.
+bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error);
+
+/// Comma-separated items without surrounding blanks.
+std::vector<std::string> item_list(std::string_view text);
+
+/// Per-sample options read from a CSV table with the columns sample, temperature,
+/// boiling_spring, spring_degassing, boil, degassing and cool (any order, names
+/// case-insensitive; a blank cell keeps the value of `base`, the command line's options).
+/// Keyed by the sample id without trailing blanks. False, with a message naming the file,
+/// row and column in `error`, when a cell or the header is not understood.
+bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
+                        std::map<std::string, run_options>& table, std::string& error);
+
+}  // namespace morva

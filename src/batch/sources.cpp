@@ -1,0 +1,131 @@
+#include "batch/sources.h"
+
+#include <algorithm>
+#include <cctype>
+#include <istream>
+#include <ostream>
+
+#include "batch/exit_status.h"
+#include "batch/output_files.h"
+#include "morva/analysis_csv.h"
+#include "morva/sample_file.h"
+
+namespace morva {
+
+namespace {
+
+/// A fixed-column sample file: a block with a field that is not a number is passed over.
+class sample_file_source : public sample_source {
+ public:
+  sample_file_source(std::istream& in, const std::string& name) : reader_(in, name) {}
+  got next(sample_entry& e, bool& is_sample) override {
+    const read_result r = reader_.next();
+    switch (r.what) {
+      case read_result::kind::sample:
+        e.s = r.sample;
+        is_sample = true;
+        return got::entry;
+      case read_result::kind::end:
+        if (r.dropped.empty()) return got::end;
+        e.notes.push_back(reader_.name() + ": the file ends inside sample " + file_name(r.dropped) +
+                          "; it is not used");
+        e.bad = true;
+        return got::entry;
+      case read_result::kind::error:
+        e.notes.push_back("sample file " + reader_.name() + ", line " + std::to_string(r.line) +
+                          ": " + r.fault);
+        e.bad = true;
+        if (r.fault == "read error") return got::fatal;
+        reader_.skip_rest_of_block();
+        return got::entry;
+    }
+    return got::end;
+  }
+
+ private:
+  sample_reader reader_;
+};
+
+/// A CSV table of analyses: a row with a cell that is not a number is passed over.
+class csv_source : public sample_source {
+ public:
+  csv_source(std::istream& in, const std::string& name) : reader_(in, name) {}
+  got next(sample_entry& e, bool& is_sample) override {
+    csv_read_result r = reader_.next();
+    e.notes = std::move(r.warnings);
+    switch (r.what) {
+      case csv_read_result::kind::sample:
+        e.s = std::move(r.sample);
+        is_sample = true;
+        return got::entry;
+      case csv_read_result::kind::end:
+        return e.notes.empty() ? got::end : got::entry;  // the warnings of an empty table
+      case csv_read_result::kind::bad_row:
+        e.notes.push_back(r.error);
+        e.bad = true;
+        return got::entry;
+      case csv_read_result::kind::bad_file:
+        e.notes.push_back(r.error);
+        e.bad = true;
+        return got::fatal;
+    }
+    return got::end;
+  }
+
+ private:
+  analysis_csv_reader reader_;
+};
+
+}  // namespace
+
+bool is_csv_name(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == ".csv";
+}
+
+std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name) {
+  if (is_csv_name(name)) return std::make_unique<csv_source>(in, name);
+  return std::make_unique<sample_file_source>(in, name);
+}
+
+std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
+                                            std::ostream& err) {
+  in.open(name, std::ios::binary);
+  if (in) return open_source(in, name);
+  err << "morva: cannot open sample file " << name << '\n';
+  return nullptr;
+}
+
+int for_each_sample(sample_source& source, std::ostream& err,
+                    const std::function<void(const sample_record&)>& on_sample) {
+  int status = exit_done;
+  for (;;) {
+    sample_entry e;
+    bool is_sample = false;
+    const got g = source.next(e, is_sample);
+    if (g == got::end) break;
+    for (const std::string& note : e.notes) err << "morva: " << note << '\n';
+    if (e.bad) status = exit_bad_input;
+    if (is_sample) on_sample(e.s);
+    if (g == got::fatal) break;
+  }
+  return status;
+}
+
+bool selected(const selection& sel, const std::string& id) {
+  return sel.only == nullptr || sel.only->empty() ||
+         std::find(sel.only->begin(), sel.only->end(), id) != sel.only->end();
+}
+
+const run_options& options_for(const selection& sel, const std::string& id) {
+  if (sel.per_sample != nullptr) {
+    const auto it = sel.per_sample->find(id);
+    if (it != sel.per_sample->end()) return it->second;
+  }
+  return sel.options;
+}
+
+}  // namespace morva

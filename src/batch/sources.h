@@ -1,0 +1,117 @@
+#pragma once
+// The samples of a batch command: read one entry at a time from a sample file or a CSV table
+// of analyses, a window of them worked on in parallel, and every entry handed on in file
+// order, so that what a command writes does not depend on the number of jobs and its memory
+// only on the window.
+
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "batch/interrupt.h"
+#include "morva/sample.h"
+
+namespace morva {
+
+/// One entry of the file in hand: a sample, or only what is to be said about an entry that
+/// could not be read.
+struct sample_entry {
+  std::vector<std::string> notes;  ///< messages before the entry, in file order
+  bool bad = false;                ///< the entry could not be read
+  bool selected = false;           ///< a sample to work on, with its options in opt
+  sample_record s;
+  run_options opt;
+};
+
+/// What reading the next entry gave.
+enum class got { entry, end, fatal };
+
+/// The entries of a file one at a time, whichever its format.
+class sample_source {
+ public:
+  virtual ~sample_source() = default;
+  /// The next entry into e (its notes; its sample, with is_sample true); end after the last,
+  /// fatal when the file cannot be read on (the message in e.notes).
+  virtual got next(sample_entry& e, bool& is_sample) = 0;
+};
+
+/// True when the name ends in ".csv" (in any case): a table of analyses.
+bool is_csv_name(const std::string& name);
+
+/// A source over the open stream in named name: a table of analyses for a .csv name, a sample
+/// file otherwise. A sample-file block or a table row that cannot be read is passed over with
+/// a note.
+std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name);
+
+/// Opens the sample file or table `name` into in and a source over it; empty, with
+/// "morva: cannot open sample file NAME" on err, when it cannot be opened.
+std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
+                                            std::ostream& err);
+
+/// Every entry of source in file order, one at a time: its notes said on err, on_sample(s)
+/// for each sample. Returns exit_bad_input when an entry could not be read, else exit_done.
+int for_each_sample(sample_source& source, std::ostream& err,
+                    const std::function<void(const sample_record&)>& on_sample);
+
+/// Which samples a command works on and with which options.
+struct selection {
+  run_options options;  ///< for samples the table does not list
+  const std::map<std::string, run_options>* per_sample = nullptr;  ///< by id
+  const std::vector<std::string>* only = nullptr;                  ///< ids to work on; empty: all
+};
+
+/// True when the sample id is to be worked on.
+bool selected(const selection& sel, const std::string& id);
+/// The options of the sample id.
+const run_options& options_for(const selection& sel, const std::string& id);
+
+/// Reads the entries of source a window at a time; work(entry, thread) runs on the selected
+/// entries of the window with `jobs` threads (thread numbers 0..jobs-1), then emit(entry) on
+/// every entry in file order. Stops early when emit returns false, and after the entry in hand
+/// when the process is interrupted; returns false when emit stopped it.
+template <class Entry, class Work, class Emit>
+bool in_windows(sample_source& source, const selection& sel, int jobs, Work work, Emit emit) {
+  const std::size_t window = static_cast<std::size_t>(jobs) * 32;
+  std::vector<Entry> entries;
+  for (bool more = true; more && interrupt_status() == 0;) {
+    entries.clear();
+    while (more && entries.size() < window) {
+      Entry e;
+      bool is_sample = false;
+      const got g = source.next(e, is_sample);
+      if (g == got::end) break;
+      more = g != got::fatal;
+      if (is_sample) {
+        const std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
+        e.selected = selected(sel, id);
+        e.opt = options_for(sel, id);
+      }
+      entries.push_back(std::move(e));
+      if (g == got::end) more = false;
+    }
+    if (entries.empty()) break;
+    std::atomic<std::size_t> next{0};
+    const auto run = [&](int thread) {
+      for (std::size_t i = next++; i < entries.size(); i = next++) {
+        if (entries[i].selected) work(entries[i], thread);
+      }
+    };
+    std::vector<std::thread> threads;
+    for (int j = 1; j < jobs; ++j) threads.emplace_back(run, j);
+    run(0);
+    for (std::thread& t : threads) t.join();
+    for (Entry& e : entries) {
+      if (!emit(e)) return false;
+      if (interrupt_status() != 0) return true;
+    }
+  }
+  return true;
+}
+
+}  // namespace morva

@@ -1,0 +1,201 @@
+#include "morva/mineral_curves.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstddef>
+
+#include "calculate/work_state.h"
+#include "chemdata/activity.h"
+#include "chemdata/units.h"
+#include "derived/results.h"
+#include "morva/tables.h"
+
+namespace morva {
+
+namespace {
+
+/// Median of values (not empty), sorted in place.
+double median_of(std::vector<double>& values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+/// Quantile q (0..1) of sorted values (not empty), linear between order statistics.
+double quantile(const std::vector<double>& sorted, double q) {
+  const double h = q * static_cast<double>(sorted.size() - 1);
+  const auto lo = static_cast<std::size_t>(std::floor(h));
+  const std::size_t hi = std::min(lo + 1, sorted.size() - 1);
+  return sorted[lo] + (h - static_cast<double>(lo)) * (sorted[hi] - sorted[lo]);
+}
+
+/// Statistics of the saturation indices si of the chosen minerals.
+si_statistics statistics(const mineral_logs& si, const std::vector<int>& minerals) {
+  std::vector<double> x;
+  for (int j : minerals) {
+    if (si[j]) x.push_back(*si[j]);
+  }
+  si_statistics st;
+  st.count = static_cast<int>(x.size());
+  if (x.empty()) return st;
+  const auto n = static_cast<double>(x.size());
+  double sum = 0.0, sum_abs = 0.0, sum_sq = 0.0;
+  for (double v : x) {
+    sum += v;
+    sum_abs += std::abs(v);
+    sum_sq += v * v;
+  }
+  const double mean = sum / n;
+  double dev = 0.0;
+  for (double v : x) dev += (v - mean) * (v - mean);
+  st.mean = mean;
+  st.mean_abs = sum_abs / n;
+  st.rms = std::sqrt(sum_sq / n);
+  st.sd = std::sqrt(dev / n);
+  st.median = median_of(x);
+  return st;
+}
+
+/// The temperatures, °C, at which a curve given at the temperatures t crosses zero, linear
+/// between neighbouring values; a gap (an empty value) breaks the curve.
+std::vector<double> zero_crossings(const std::vector<double>& t,
+                                   const std::vector<std::optional<double>>& y) {
+  std::vector<double> at;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!y[i]) continue;
+    if (*y[i] == 0.0) {
+      at.push_back(t[i]);
+      continue;
+    }
+    if (i + 1 < t.size() && y[i + 1] && *y[i + 1] != 0.0 && (*y[i] < 0.0) != (*y[i + 1] < 0.0)) {
+      at.push_back(t[i] + (0.0 - *y[i]) * (t[i + 1] - t[i]) / (*y[i + 1] - *y[i]));
+    }
+  }
+  return at;
+}
+
+/// The least value of a curve and where it lies, refined by the parabola through the least
+/// grid value and its two neighbours when both are there and the parabola opens upwards.
+void least(const std::vector<double>& t, const std::vector<std::optional<double>>& y,
+           std::optional<double>& t_min, std::optional<double>& y_min) {
+  std::optional<std::size_t> k;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (y[i] && (!k || *y[i] < *y[*k])) k = i;
+  }
+  if (!k) return;
+  const std::size_t i = *k;
+  t_min = t[i];
+  y_min = *y[i];
+  if (i == 0 || i + 1 >= t.size() || !y[i - 1] || !y[i + 1]) return;
+  const double t0 = t[i - 1], t1 = t[i], t2 = t[i + 1];
+  const double y0 = *y[i - 1], y1 = *y[i], y2 = *y[i + 1];
+  // Vertex of the parabola through the three points (divided differences).
+  const double d01 = (y1 - y0) / (t1 - t0);
+  const double d12 = (y2 - y1) / (t2 - t1);
+  const double a = (d12 - d01) / (t2 - t0);  // curvature: half the second derivative
+  if (!(a > 0.0)) return;
+  const double b = d01 - a * (t0 + t1);  // y = a t^2 + b t + c
+  const double tv = -b / (2.0 * a);
+  if (!(tv > t0 && tv < t2)) return;
+  t_min = tv;
+  y_min = y1 + (tv - t1) * (d01 + a * (tv - t0));
+}
+
+/// A name compared without case, blanks or punctuation.
+std::string bare(std::string_view name) {
+  std::string b;
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isalnum(u)) b += static_cast<char>(std::tolower(u));
+  }
+  return b;
+}
+
+}  // namespace
+
+const std::vector<int>& default_saturation_minerals() {
+  static const std::vector<int> minerals = {
+      min::quartz,    min::albite,   min::microcline, min::muscovite, min::laumontite,
+      min::wairakite, min::prehnite, min::zoisite,    min::epidote,   min::calcite,
+      min::anhydrite, min::fluorite, min::mg_chlorite};
+  return minerals;
+}
+
+std::optional<int> mineral_by_name(std::string_view name) {
+  const std::string b = bare(name);
+  if (b.empty()) return std::nullopt;
+  for (int j = 1; j <= mineral_vector::size; ++j) {
+    if (bare(minnam(j)) == b) return j;
+  }
+  return std::nullopt;
+}
+
+saturation_result saturation(const sample_record& s, const run_options& opt,
+                             const saturation_grid& grid, const std::vector<int>& minerals) {
+  saturation_result res;
+  res.minerals = minerals;
+  work_state reference;
+  res.calculation = calculate_reference(s, opt, reference);
+  if (res.calculation.refused) return res;
+
+  // Each grid point is one cooling step from the reference state, as the interactive program
+  // would calculate a single cooling step to that temperature.
+  std::vector<double> t;
+  const long n =
+      grid.step_c > 0.0 && grid.to_c >= grid.from_c
+          ? static_cast<long>(std::floor((grid.to_c - grid.from_c) / grid.step_c + 1e-9)) + 1
+          : 0;
+  for (long k = 0; k < n; ++k) {
+    const double t_c = grid.from_c + static_cast<double>(k) * grid.step_c;
+    const double t_k = t_c + zero_celsius_k;
+    work_state ws = reference;
+    cool(ws, t_k);
+    saturation_point p;
+    p.t_c = t_c;
+    p.solved = finite_state(ws);
+    if (p.solved) {
+      // Only the minerals of the cooled state are wanted, exactly as its report has them.
+      species_vector gamma;
+      gamma_all(t_k, ws.ionic, gamma);
+      mineral_saturation(ws.m, gamma, t_k, p.log_k, p.log_q);
+      for (int j = 1; j <= mineral_vector::size; ++j) {
+        if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
+      }
+      p.stats = statistics(p.si, minerals);
+    }
+    res.points.push_back(p);
+    t.push_back(t_c);
+  }
+
+  // The estimates: least RMS, the median's crossing nearest it, each mineral's crossings.
+  std::vector<std::optional<double>> rms, median;
+  for (const saturation_point& p : res.points) {
+    rms.push_back(p.stats.rms);
+    median.push_back(p.stats.median);
+  }
+  least(t, rms, res.t_min_rms_c, res.min_rms);
+  const std::vector<double> median_zero = zero_crossings(t, median);
+  if (!median_zero.empty()) {
+    const double near = res.t_min_rms_c.value_or(median_zero.front());
+    res.t_median_zero_c = *std::min_element(
+        median_zero.begin(), median_zero.end(),
+        [near](double a, double b) { return std::abs(a - near) < std::abs(b - near); });
+  }
+  std::vector<double> all;
+  for (int j : minerals) {
+    std::vector<std::optional<double>> si;
+    for (const saturation_point& p : res.points) si.push_back(p.si[j]);
+    mineral_equilibrium e{j, zero_crossings(t, si)};
+    all.insert(all.end(), e.t_c.begin(), e.t_c.end());
+    res.equilibrium.push_back(std::move(e));
+  }
+  if (!all.empty()) {
+    std::sort(all.begin(), all.end());
+    res.t_equilibrium_median_c = quantile(all, 0.5);
+    res.t_equilibrium_iqr_c = quantile(all, 0.75) - quantile(all, 0.25);
+  }
+  return res;
+}
+
+}  // namespace morva

@@ -1,0 +1,66 @@
+#include "text/format.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+
+namespace morva {
+
+void number_memo::fill(entry& e, double x) {
+  e.bits = std::bit_cast<std::uint64_t>(x);
+  e.size = 0;
+  if (!std::isfinite(x)) return;
+  const std::to_chars_result res = std::to_chars(e.chars, e.chars + sizeof e.chars, x);
+  assert(res.ec == std::errc{});
+  e.size = static_cast<std::uint8_t>(res.ptr - e.chars);
+}
+
+void append_integer(std::string& out, long n) {
+  char buf[24];
+  const std::to_chars_result res = std::to_chars(buf, buf + sizeof buf, n);
+  out.append(buf, res.ptr);
+}
+
+void append_csv_text(std::string& out, std::string_view text) {
+  const auto needs_quotes = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+  if (std::none_of(text.begin(), text.end(), needs_quotes)) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+void append_json_string(std::string& out, std::string_view text) {
+  static constexpr char hex[] = "0123456789abcdef";
+  const auto plain = [](char c) {
+    return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20;
+  };
+  out += '"';
+  // Runs of characters that stand for themselves go in whole.
+  for (auto it = text.begin(); it != text.end();) {
+    const auto run = std::find_if_not(it, text.end(), plain);
+    out.append(it, run);
+    if (run == text.end()) break;
+    const auto b = static_cast<unsigned char>(*run);
+    if (b >= 0x20) {
+      out += '\\';
+      out += *run;
+    } else {
+      // Control characters as \u00XX; the texts of the tables seldom hold any.
+      out += "\\u00";
+      out += hex[b >> 4];
+      out += hex[b & 0xF];
+    }
+    it = run + 1;
+  }
+  out += '"';
+}
+
+}  // namespace morva
