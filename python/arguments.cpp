@@ -11,6 +11,7 @@
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
+#include "text/format.h"
 
 namespace morva::python {
 
@@ -103,12 +104,9 @@ std::string without_unit(const std::string& column) {
 
 /// A CSV field holding text exactly.
 std::string csv_field(const std::string& text) {
-  std::string f = "\"";
-  for (char c : text) {
-    if (c == '"') f += '"';
-    f += c;
-  }
-  return f + '"';
+  std::string f;
+  append_csv_text(f, text);
+  return f;
 }
 
 }  // namespace

@@ -4,11 +4,10 @@
 
 #include <pybind11/stl.h>
 
-#include <atomic>
 #include <fstream>
-#include <thread>
 
 #include "batch/options.h"
+#include "batch/parallel.h"
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
@@ -100,20 +99,13 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
     rows.assign(n, {});
     {
       py::gil_scoped_release free;
-      std::atomic<std::size_t> next{0};
-      const auto work = [&] {
-        for (std::size_t i = next++; i < n; i = next++) {
-          const sample_record& s = samples[first + i].s;
-          const std::string id = sample_id(s);
-          if (!selected(sel, id)) continue;
-          const run_options& opt = options_for(sel, id);
-          rows[i] = rows_of(s, opt, calculate(s, opt));
-        }
-      };
-      std::vector<std::thread> threads;
-      for (int j = 1; j < jobs; ++j) threads.emplace_back(work);
-      work();
-      for (std::thread& t : threads) t.join();
+      parallel_for(n, jobs, [&](std::size_t i, int) {
+        const sample_record& s = samples[first + i].s;
+        const std::string id = sample_id(s);
+        if (!selected(sel, id)) return;
+        const run_options& opt = options_for(sel, id);
+        rows[i] = rows_of(s, opt, calculate(s, opt));
+      });
       for (const std::vector<row>& r : rows) out.add(r);
     }
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();

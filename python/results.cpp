@@ -9,6 +9,7 @@
 #include "plots/plots.h"
 #include "result_tables/curve_tables.h"
 #include "result_tables/json.h"
+#include "text/format.h"
 
 namespace morva::python {
 
@@ -92,12 +93,6 @@ py::dict state_row(const py_state& v) {
   const std::vector<std::string>& names = state_columns();
   for (std::size_t k = 0; k < names.size(); ++k) d[py::str(names[k])] = cell_value(cells[k]);
   return d;
-}
-
-std::string fixed(double x, int decimals) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, x);
-  return buf;
 }
 
 /// Why a calculation was refused, in the words of the tables' reason column; None when it
@@ -256,7 +251,8 @@ void bind_results(py::module_& m) {
            "be computed")
       .def("__repr__", [](const py_state& v) {
         return "<morva.State " + std::string(v.step ? table_name(v.step->kind) : "reference") +
-               " " + fixed(v.temperature_c(), 1) + " \u00b0C, pH " + fixed(v.st->ph, 3) + ">";
+               " " + fixed_text(v.temperature_c(), 1) + " \u00b0C, pH " + fixed_text(v.st->ph, 3) +
+               ">";
       });
 
   py::class_<py_result>(m, "Result", "The calculation of one sample.")
@@ -300,8 +296,8 @@ void bind_results(py::module_& m) {
         const calculation& c = *r.c;
         std::string text = "<morva.Result " + sample_id(c.s) + ": ";
         if (c.r.refused) return text + "refused>";
-        return text + "reference " + fixed(c.r.reference.state.t - zero_celsius_k, 1) +
-               " \u00b0C, pH " + fixed(c.r.reference.state.ph, 3) + ", " +
+        return text + "reference " + fixed_text(c.r.reference.state.t - zero_celsius_k, 1) +
+               " \u00b0C, pH " + fixed_text(c.r.reference.state.ph, 3) + ", " +
                std::to_string(c.r.steps.size()) + " steps>";
       });
 
@@ -398,7 +394,7 @@ void bind_results(py::module_& m) {
         std::string text = "<morva.SaturationResult " + sample_id(v.c->s) + ": ";
         if (v.c->r.refused) return text + "refused>";
         return text + std::to_string(v.r->points.size()) + " temperatures, least RMS at " +
-               (v.r->t_min_rms_c ? fixed(*v.r->t_min_rms_c, 1) + " \u00b0C>" : "none>");
+               (v.r->t_min_rms_c ? fixed_text(*v.r->t_min_rms_c, 1) + " \u00b0C>" : "none>");
       });
 }
 

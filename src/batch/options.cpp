@@ -8,30 +8,15 @@
 #include <vector>
 
 #include "morva/tables.h"
+#include "text/csv.h"
+#include "text/numbers.h"
 
 namespace morva {
 
-namespace {
-
-/// The text without leading and trailing blanks.
-std::string_view trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 std::optional<double> parse_number(std::string_view text) {
-  text = trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double x = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(x)) {
-    return std::nullopt;
-  }
-  return x;
+  const number_reading r = read_number(trim_blanks(text));
+  if (r.what != number_read::value) return std::nullopt;
+  return r.x;
 }
 
 namespace {
@@ -47,59 +32,36 @@ std::string quoted(std::string_view text) {
 /// Lower-case name with blanks and hyphens read as underscores, for header matching.
 std::string key(std::string_view s) {
   std::string k;
-  for (char c : trim(s)) {
+  for (char c : trim_blanks(s)) {
     k +=
         c == ' ' || c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   return k;
 }
 
-/// The records of a small CSV text as spreadsheets write it: RFC 4180 quoting, a byte-order
-/// mark dropped, ';' as separator when the header has more of them than commas.
-std::vector<std::vector<std::string>> csv_records(std::string text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-  const std::string_view header(text.data(), std::min(text.find('\n'), text.size()));
-  const char sep =
-      std::count(header.begin(), header.end(), ';') > std::count(header.begin(), header.end(), ',')
-          ? ';'
-          : ',';
+/// The records of a small CSV table as spreadsheets write it: RFC 4180 quoting, a byte-order
+/// mark dropped, ';' as separator when the header has more of them than commas, the blanks
+/// around a cell that is not quoted dropped.
+std::vector<std::vector<std::string>> csv_records(std::istream& in) {
   std::vector<std::vector<std::string>> records;
-  std::vector<std::string> rec;
-  std::string cell;
-  bool quoted_cell = false;
-  bool in_quotes = false;
-  const auto end_cell = [&] {
-    rec.push_back(quoted_cell ? cell : std::string(trim(cell)));
-    cell.clear();
-    quoted_cell = false;
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (in_quotes) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        cell += '"';
-        ++i;
-      } else if (c == '"') {
-        in_quotes = false;
-      } else {
-        cell += c;
-      }
-    } else if (c == '"') {
-      in_quotes = true;
-      quoted_cell = true;
-    } else if (c == sep) {
-      end_cell();
-    } else if (c == '\n') {
-      end_cell();
-      records.push_back(std::move(rec));
-      rec.clear();
-    } else if (c != '\r') {
-      cell += c;
+  std::string raw;
+  if (in.peek() == 0xEF) {
+    char bom[3] = {};
+    in.read(bom, 3);
+    if (std::string_view(bom, static_cast<std::size_t>(in.gcount())) != "\xEF\xBB\xBF") {
+      raw.assign(bom, static_cast<std::size_t>(in.gcount()));
     }
+    in.clear(in.rdstate() & ~std::ios::failbit);
   }
-  if (!cell.empty() || !rec.empty()) {
-    end_cell();
-    records.push_back(std::move(rec));
+  char sep = ',';
+  for (;;) {
+    const row_status st =
+        take_row(in, records.empty() ? ",;" : std::string_view(&sep, 1), raw, std::string::npos);
+    if (st == row_status::end || st == row_status::read_error) break;
+    if (records.empty()) sep = header_separator(raw);
+    records.push_back(split_row(raw, sep, true));
+    raw.clear();
+    if (st != row_status::ok) break;
   }
   return records;
 }
@@ -136,18 +98,18 @@ bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std
   constexpr double t_critical_c = 373.85;
   std::vector<double> steps;
   std::string_view rest = text;
-  while (!trim(rest).empty()) {
+  while (!trim_blanks(rest).empty()) {
     const std::size_t cut = rest.find_first_of(",; \t");
     const std::string_view item = rest.substr(0, cut);
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
-    if (trim(item).empty()) continue;
+    if (trim_blanks(item).empty()) continue;
     const auto t = parse_number(item);
     if (!t) {
-      error = "step temperature " + quoted(trim(item)) + " is not a number";
+      error = "step temperature " + quoted(trim_blanks(item)) + " is not a number";
       return false;
     }
     if (*t < t_min_c || *t > t_critical_c) {
-      error = "step temperature " + std::string(trim(item)) +
+      error = "step temperature " + std::string(trim_blanks(item)) +
               " lies outside 0 to 373.85 \xC2\xB0"
               "C";
       return false;
@@ -167,7 +129,8 @@ bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std
 bool parse_degassing(std::string_view text, double& f, std::string& error) {
   const auto x = parse_number(text);
   if (!x || *x < 0.01 || *x > 1.0) {
-    error = "degassing coefficient " + quoted(trim(text)) + " is not a number from 0.01 to 1";
+    error =
+        "degassing coefficient " + quoted(trim_blanks(text)) + " is not a number from 0.01 to 1";
     return false;
   }
   f = *x;
@@ -177,7 +140,7 @@ bool parse_degassing(std::string_view text, double& f, std::string& error) {
 bool parse_spring(std::string_view text, double& t_c, std::string& error) {
   const auto x = parse_number(text);
   if (!x || !(*x > 1.0 && *x < 350.0)) {
-    error = "boiling-spring temperature " + quoted(trim(text)) +
+    error = "boiling-spring temperature " + quoted(trim_blanks(text)) +
             " is not a temperature above 1 and below 350 \xC2\xB0"
             "C";
     return false;
@@ -258,7 +221,7 @@ std::vector<std::string> item_list(std::string_view text) {
 
 bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error) {
   minerals.clear();
-  if (trim(text).empty()) {
+  if (trim_blanks(text).empty()) {
     minerals = default_saturation_minerals();
     return true;
   }
@@ -282,8 +245,7 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
 
 bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
                         std::map<std::string, run_options>& table, std::string& error) {
-  const std::vector<std::vector<std::string>> records =
-      csv_records(std::string(std::istreambuf_iterator<char>(in), {}));
+  const std::vector<std::vector<std::string>> records = csv_records(in);
   if (records.empty()) {
     error = name + ": no header line";
     return false;
@@ -322,12 +284,12 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
     std::string id;
     for (std::size_t c = 0; c < rec.size() && c < columns.size(); ++c) {
       const std::string& cell = rec[c];
-      if (trim(cell).empty()) continue;
+      if (trim_blanks(cell).empty()) continue;
       std::string why;
       bool ok = true;
       switch (columns[c]) {
         case sample:
-          id = std::string(trim(cell));
+          id = std::string(trim_blanks(cell));
           break;
         case temperature:
           if (const auto o = parse_temperature(cell, opt, why)) {
@@ -361,7 +323,8 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
       }
     }
     if (id.empty()) {
-      if (std::all_of(rec.begin(), rec.end(), [](const std::string& s) { return trim(s).empty(); }))
+      if (std::all_of(rec.begin(), rec.end(),
+                      [](const std::string& s) { return trim_blanks(s).empty(); }))
         continue;  // an empty line
       error = name + ", row " + std::to_string(r + 1) + ": no sample id";
       return false;

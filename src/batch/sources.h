@@ -4,17 +4,16 @@
 // order, so that what a command writes does not depend on the number of jobs and its memory
 // only on the window.
 
-#include <atomic>
 #include <fstream>
 #include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "batch/interrupt.h"
+#include "batch/parallel.h"
 #include "morva/sample.h"
 
 namespace morva {
@@ -96,16 +95,9 @@ bool in_windows(sample_source& source, const selection& sel, int jobs, Work work
       if (g == got::end) more = false;
     }
     if (entries.empty()) break;
-    std::atomic<std::size_t> next{0};
-    const auto run = [&](int thread) {
-      for (std::size_t i = next++; i < entries.size(); i = next++) {
-        if (entries[i].selected) work(entries[i], thread);
-      }
-    };
-    std::vector<std::thread> threads;
-    for (int j = 1; j < jobs; ++j) threads.emplace_back(run, j);
-    run(0);
-    for (std::thread& t : threads) t.join();
+    parallel_for(entries.size(), jobs, [&](std::size_t i, int thread) {
+      if (entries[i].selected) work(entries[i], thread);
+    });
     for (Entry& e : entries) {
       if (!emit(e)) return false;
       if (interrupt_status() != 0) return true;

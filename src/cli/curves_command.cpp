@@ -50,13 +50,6 @@ ternary_sample ternary_of(const sample_record& s, const sample_result& r) {
   return t;
 }
 
-/// A number with d decimals for the summary line.
-std::string fixed(double x, int d) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.*f", d, x);
-  return buf;
-}
-
 /// One line on standard output per sample: the classical geothermometers beside the
 /// multicomponent estimates.
 std::string summary_line(const sample_record& s, const saturation_result& r) {
@@ -68,15 +61,15 @@ std::string summary_line(const sample_record& s, const saturation_result& r) {
   const std::string deg =
       "\xC2\xB0"
       "C";
-  const auto t = [&](const std::optional<double>& x) { return x ? fixed(*x, 1) : "-"; };
-  std::string line = id + ": Tref " + fixed(ref.state.t - celsius, 1) + " " + deg + " (" +
+  const auto t = [&](const std::optional<double>& x) { return x ? fixed_text(*x, 1) : "-"; };
+  std::string line = id + ": Tref " + fixed_text(ref.state.t - celsius, 1) + " " + deg + " (" +
                      std::string(table_name(ref.t_origin)) + "); quartz " +
                      t(celsius_of(d.quartz)) + ", chalcedony " + t(celsius_of(d.chalcedony)) +
                      ", Na/K " + t(celsius_of(d.na_k)) + " " + deg + "; least RMS ";
-  line += r.min_rms ? fixed(*r.min_rms, 2) + " at " + t(r.t_min_rms_c) + " " + deg : "-";
+  line += r.min_rms ? fixed_text(*r.min_rms, 2) + " at " + t(r.t_min_rms_c) + " " + deg : "-";
   line += "; median SI zero at " + t(r.t_median_zero_c) + " " + deg;
   line += "; equilibrium " + t(r.t_equilibrium_median_c) + " " + deg;
-  if (r.t_equilibrium_iqr_c) line += " (IQR " + fixed(*r.t_equilibrium_iqr_c, 1) + ")";
+  if (r.t_equilibrium_iqr_c) line += " (IQR " + fixed_text(*r.t_equilibrium_iqr_c, 1) + ")";
   return line;
 }
 

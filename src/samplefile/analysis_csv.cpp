@@ -16,8 +16,11 @@
 
 #include "morva/indexed.h"
 #include "morva/tables.h"
+#include "text/csv.h"
 #include "text/encoding.h"
 #include "text/fields.h"
+#include "text/format.h"
+#include "text/numbers.h"
 
 namespace morva {
 
@@ -159,145 +162,27 @@ std::string match_key(std::string_view name) {
   return key;
 }
 
-// ---- Rows and cells (RFC 4180, with lone CR or LF also ending a row) ----
-
-/// Where a scan of a row stands: at the start of a cell, inside an unquoted cell, inside a
-/// quoted cell, or just after a quote inside a quoted cell (its end, or half of a doubled one).
-enum class scan { start, plain, quoted, quote_seen };
-
-/// The state after character c, when c neither ends the row nor separates cells.
-scan step(scan st, char c) {
-  switch (st) {
-    case scan::start:
-      return c == '"' ? scan::quoted : scan::plain;
-    case scan::quoted:
-      return c == '"' ? scan::quote_seen : scan::quoted;
-    case scan::quote_seen:
-      return c == '"' ? scan::quoted : scan::plain;  // text after the closing quote is kept
-    default:
-      return scan::plain;
-  }
-}
-
-enum class row_status { ok, end, quote_open_at_end, too_long, read_error };
-
-/// Takes the characters of the next row from in into raw, without its line end; line breaks
-/// inside quoted cells belong to the row. seps are the characters that may separate cells,
-/// which decides where a quoted cell may begin. raw may hold characters already taken.
-row_status take_row(std::istream& in, std::string_view seps, std::string& raw) {
-  scan st = raw.empty() ? scan::start : scan::plain;
-  bool any = !raw.empty();
-  char c = 0;
-  while (in.get(c)) {
-    any = true;
-    const bool inside = st == scan::quoted;
-    if (!inside && (c == '\n' || c == '\r')) {
-      if (c == '\r' && in.peek() == '\n') in.get();
-      return row_status::ok;
-    }
-    raw += c;
-    if (raw.size() > max_row_bytes) return row_status::too_long;
-    st = !inside && seps.find(c) != std::string_view::npos ? scan::start : step(st, c);
-  }
-  if (in.bad()) return row_status::read_error;
-  if (!any) return row_status::end;
-  return st == scan::quoted ? row_status::quote_open_at_end : row_status::ok;
-}
-
-/// The cells of a row, quotes removed and doubled quotes made single.
-std::vector<std::string> split_row(std::string_view raw, char sep) {
-  std::vector<std::string> cells(1);
-  scan st = scan::start;
-  for (char c : raw) {
-    if (st != scan::quoted && c == sep) {
-      cells.emplace_back();
-      st = scan::start;
-      continue;
-    }
-    const scan next = step(st, c);
-    // Quotes that open, close or double are markup; every other character is the cell's.
-    const bool markup = (st == scan::start && next == scan::quoted) ||
-                        (st == scan::quoted && next == scan::quote_seen);
-    if (!markup) cells.back() += c;
-    st = next;
-  }
-  return cells;
-}
-
-/// The separator of a table from its header row: ';' when it holds more semicolons than
-/// commas outside quoted cells, as spreadsheets that write decimal commas export; ',' else.
-char header_separator(std::string_view raw) {
-  long commas = 0, semicolons = 0;
-  scan st = scan::start;
-  for (char c : raw) {
-    if (st != scan::quoted && (c == ',' || c == ';')) {
-      (c == ',' ? commas : semicolons)++;
-      st = scan::start;
-    } else {
-      st = step(st, c);
-    }
-  }
-  return semicolons > commas ? ';' : ',';
-}
-
 // ---- Numbers ----
 
 enum class number_status { ok, not_a_number, too_large };
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-std::size_t take_digits(std::string_view t, std::size_t& i, std::string& out) {
-  const std::size_t from = i;
-  while (i < t.size() && is_digit(t[i])) out += t[i++];
-  return i - from;
-}
 
 /// The number in a cell: blanks around it, an optional sign, digits with at most one decimal
 /// mark (the point, and with decimal_comma also the comma), an optional exponent (e or E, an
 /// optional sign, digits). A blank cell is 0, not analysed; so is a number below the smallest
 /// double. No -0: every zero is +0, as the sample file reads it.
 number_status parse_number(std::string_view cell, bool decimal_comma, double& x) {
-  const std::string_view t = trimmed(cell);
-  x = 0.0;
-  if (t.empty()) return number_status::ok;
-  std::size_t i = 0;
-  bool negative = false;
-  if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
-  std::string int_part, frac_part;
-  take_digits(t, i, int_part);
-  if (i < t.size() && (t[i] == '.' || (decimal_comma && t[i] == ','))) {
-    ++i;
-    take_digits(t, i, frac_part);
+  const number_reading r = read_number(trimmed(cell), {.decimal_comma = decimal_comma});
+  x = r.x;
+  switch (r.what) {
+    case number_read::value:
+    case number_read::empty:
+    case number_read::underflow:
+      return number_status::ok;
+    case number_read::overflow:
+      return number_status::too_large;
+    default:
+      return number_status::not_a_number;
   }
-  if (int_part.empty() && frac_part.empty()) return number_status::not_a_number;
-  long exponent = 0;
-  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-    ++i;
-    bool exp_negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) exp_negative = t[i++] == '-';
-    std::string exp_digits;
-    if (take_digits(t, i, exp_digits) == 0) return number_status::not_a_number;
-    // Saturated: any exponent beyond a few hundred already over- or underflows a double.
-    for (char e : exp_digits) exponent = std::min(exponent * 10 + (e - '0'), 100000L);
-    if (exp_negative) exponent = -exponent;
-  }
-  if (i != t.size()) return number_status::not_a_number;
-  const std::string mantissa = int_part + frac_part;
-  const std::size_t lead = mantissa.find_first_not_of('0');
-  if (lead == std::string::npos) return number_status::ok;
-  // Decimal exponent of the first significant digit tells overflow from underflow.
-  const long first_digit_exp =
-      static_cast<long>(int_part.size()) - 1 - static_cast<long>(lead) + exponent;
-  const std::string text =
-      mantissa.substr(lead) + "e" + std::to_string(exponent - static_cast<long>(frac_part.size()));
-  double v = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec == std::errc::result_out_of_range) {
-    return first_digit_exp > 0 ? number_status::too_large : number_status::ok;
-  }
-  if (ec != std::errc{} || end != text.data() + text.size()) return number_status::not_a_number;
-  x = negative ? -v : v;
-  return number_status::ok;
 }
 
 // ---- Texts: UTF-8 in the table, 8 bits (Latin-1) in the sample ----
@@ -364,16 +249,9 @@ bool nothing_given(const sample_record& s) {
 
 /// A cell of text, quoted when it holds a separator, a quote or a line break.
 void put_cell(std::ostream& out, std::string_view utf8) {
-  if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out << utf8;
-    return;
-  }
-  out << '"';
-  for (char c : utf8) {
-    if (c == '"') out << '"';
-    out << c;
-  }
-  out << '"';
+  std::string cell;
+  append_csv_text(cell, utf8);
+  out << cell;
 }
 
 /// A number in its shortest exact form; 0 (not analysed) and values that are not finite as an
@@ -422,7 +300,7 @@ std::string analysis_csv_reader::read_header() {
   // Empty rows before the header are passed over, as they are before any row.
   std::vector<std::string> cells;
   for (;;) {
-    const row_status st = take_row(in_, ",;", raw);
+    const row_status st = take_row(in_, ",;", raw, max_row_bytes);
     if (st == row_status::end) return name_ + ": no header row";
     ++row_;
     const std::string at = name_ + ", row " + std::to_string(row_);
@@ -487,7 +365,7 @@ csv_read_result analysis_csv_reader::next() {
 
   for (;;) {
     std::string raw;
-    const row_status st = take_row(in_, std::string_view(&sep_, 1), raw);
+    const row_status st = take_row(in_, std::string_view(&sep_, 1), raw, max_row_bytes);
     if (st == row_status::end) return give({}, kind::end);
     ++row_;
     const std::string at = name_ + ", row " + std::to_string(row_);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "text/numbers.h"
+
 namespace morva {
 
 namespace {
@@ -226,69 +228,13 @@ std::string take_numeric_field(std::string_view line, std::size_t& pos, int w) {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-/// Appends the digits at text[i...] to out; returns their count.
-std::size_t digits_into(const std::string& text, std::size_t& i, std::string& out) {
-  std::size_t n = 0;
-  while (i < text.size() && is_digit(text[i])) {
-    out += text[i++];
-    ++n;
-  }
-  return n;
-}
-
 /// Reads a blank-free numeric field: sign, digits with an optional point, an optional exponent
-/// (E, e, D or d and a signed integer, or a bare sign and digits). False for anything else.
-bool parse_real(const std::string& f, double& x) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < f.size() && (f[i] == '+' || f[i] == '-')) negative = f[i++] == '-';
-  std::string int_part, frac_part;
-  digits_into(f, i, int_part);
-  if (i < f.size() && f[i] == '.') {
-    ++i;
-    digits_into(f, i, frac_part);
-  }
-  const bool has_mantissa = !int_part.empty() || !frac_part.empty();
-  long exponent = 0;
-  if (i < f.size()) {
-    const char c = f[i];
-    const bool letter = c == 'E' || c == 'e' || c == 'D' || c == 'd';
-    const bool bare_sign = (c == '+' || c == '-') && has_mantissa;
-    if (!letter && !bare_sign) return false;
-    if (letter) ++i;
-    bool exp_negative = false;
-    if (i < f.size() && (f[i] == '+' || f[i] == '-')) exp_negative = f[i++] == '-';
-    std::string exp_digits;
-    if (digits_into(f, i, exp_digits) == 0 || i != f.size()) return false;
-    // Saturate: any exponent beyond a few hundred already over- or underflows a double.
-    for (char e : exp_digits) exponent = std::min(exponent * 10 + (e - '0'), 100000L);
-    if (exp_negative) exponent = -exponent;
-  }
-  // Nothing but a sign, or a point alone: no digit was met, the field reads as zero.
-  if (!has_mantissa) {
-    x = 0.0;
-    return true;
-  }
-  const std::string mantissa = int_part + frac_part;
-  const std::size_t lead = mantissa.find_first_not_of('0');
-  if (lead == std::string::npos) {
-    x = 0.0;
-    return true;
-  }
-  // Decimal exponent of the first significant digit, to tell overflow from underflow.
-  const long first_digit_exp =
-      static_cast<long>(int_part.size()) - 1 - static_cast<long>(lead) + exponent;
-  const std::string text =
-      mantissa.substr(lead) + "e" + std::to_string(exponent - static_cast<long>(frac_part.size()));
-  double v = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec == std::errc::result_out_of_range) {
-    if (first_digit_exp > 0) return false;  // beyond the largest double: not a usable number
-    v = 0.0;                                // below the smallest: reads as zero
-  } else if (ec != std::errc{} || end != text.data() + text.size()) {
-    return false;
-  }
-  x = negative ? -v : v;
+/// (E, e, D or d and a signed integer, or a bare sign and digits). An empty field, a sign alone
+/// or a number below the smallest double reads as zero; false for anything else.
+bool parse_real(std::string_view f, double& x) {
+  const number_reading r = read_number(f, {.decimal_comma = false, .fortran_exponent = true});
+  if (r.what == number_read::invalid || r.what == number_read::overflow) return false;
+  x = r.x;
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace morva {
 
@@ -15,6 +16,12 @@ void number_memo::fill(entry& e, double x) {
   const std::to_chars_result res = std::to_chars(e.chars, e.chars + sizeof e.chars, x);
   assert(res.ec == std::errc{});
   e.size = static_cast<std::uint8_t>(res.ptr - e.chars);
+}
+
+std::string fixed_text(double x, int d) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.*f", d, x);
+  return buf;
 }
 
 void append_integer(std::string& out, long n) {

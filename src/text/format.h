@@ -41,6 +41,9 @@ class number_memo {
   std::vector<entry> slots_ = std::vector<entry>(std::size_t{1} << slot_bits);
 };
 
+/// x with d decimals, as printf's "%.*f" writes it, for the lines a person reads.
+std::string fixed_text(double x, int d);
+
 /// Appends n in decimal.
 void append_integer(std::string& out, long n);
 /// Appends a text as one CSV field: between quotes, its quotes doubled, when it holds a
