@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "batch/output_files.h"
+#include "batch/progress.h"
 #include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/calculate.h"
@@ -99,121 +100,159 @@ struct saturation_item : sample_entry {
   std::string svg;
 };
 
-}  // namespace
+/// The outputs of one `morva saturation`: the curve and summary tables, the pictures and the
+/// HTML page, opened before the first sample and written in file order.
+class curve_outputs {
+ public:
+  curve_outputs(const saturation_request& req, std::ostream& out, std::ostream& err)
+      : req_(req),
+        out_(out),
+        err_(err),
+        table_columns_(saturation_columns(req.minerals)),
+        summary_columns_(saturation_summary_columns(req.minerals)) {}
 
-int run_saturation(const saturation_request& req, std::ostream& out, std::ostream& err) {
-  const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
-  std::ifstream in;
-  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
-  if (!source) return exit_usage;
-
-  // The tables, created now with their header lines.
-  const std::vector<std::string> table_columns = saturation_columns(req.minerals);
-  const std::vector<std::string> summary_columns = saturation_summary_columns(req.minerals);
-  std::ofstream table, summary;
-  if (!req.table.empty()) {
-    if (!replace_file(req.table, table, err)) return exit_usage;
-    csv_table_writer header(table, table_columns);
-  }
-  if (!req.summary.empty()) {
-    if (!replace_file(req.summary, summary, err)) return exit_usage;
-    csv_table_writer header(summary, summary_columns);
-  }
-  if (!req.plots.empty()) {
-    std::error_code e;
-    std::filesystem::create_directories(req.plots, e);
-    if (e) {
-      say("cannot create folder " + req.plots);
-      return exit_usage;
+  /// Creates the tables with their header lines and the folder of the pictures. False, with a
+  /// message, when one cannot be created.
+  bool open() {
+    if (!req_.table.empty()) {
+      if (!replace_file(req_.table, table_, err_)) return false;
+      csv_table_writer header(table_, table_columns_);
     }
+    if (!req_.summary.empty()) {
+      if (!replace_file(req_.summary, summary_, err_)) return false;
+      csv_table_writer header(summary_, summary_columns_);
+    }
+    if (!req_.plots.empty()) {
+      std::error_code e;
+      std::filesystem::create_directories(req_.plots, e);
+      if (e) {
+        say("cannot create folder " + req_.plots);
+        return false;
+      }
+    }
+    return true;
   }
-  number_memo numbers;
-  std::vector<page_row> page_rows;
-  std::vector<ternary_sample> ternary;
-  std::vector<std::string> page_svgs;
 
-  const int jobs = std::max(1, req.jobs);
-  const bool pictures = !req.plots.empty() || !req.html.empty();
-  const auto work = [&](saturation_item& item, int) {
-    item.r = saturation(item.s, item.opt, req.grid, req.minerals);
-    if (pictures) item.svg = saturation_svg(item.s, item.r);
-  };
-  int status = exit_done;
-  long done = 0;
-  const selection sel{req.options, &req.per_sample, &req.only};
-  const auto emit = [&](saturation_item& item) {
+  /// True when each sample's picture is to be drawn.
+  bool pictures() const { return !req_.plots.empty() || !req_.html.empty(); }
+
+  /// Everything about one entry of the file, in file order; its picture is the count'th
+  /// written. False when the run must stop (a file that cannot be written).
+  bool write(saturation_item& item, long count) {
     for (const std::string& note : item.notes) say(note);
-    if (item.bad) status = exit_bad_input;
+    if (item.bad) status_ = exit_bad_input;
     if (!item.selected) return true;
-    ++done;
     const sample_record& s = item.s;
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
-    out << summary_line(s, r) << '\n';
+    out_ << summary_line(s, r) << '\n';
     if (r.calculation.refused)
       say(id + ": refused: " + table_text(refusal_message(*r.calculation.refused)));
-
-    const std::vector<row> rows = saturation_rows(s, r);
-    if (table.is_open()) {
+    if (table_.is_open()) {
       std::string text;
-      append_csv_rows(text, rows, table_columns.size(), numbers);
-      table << text;
+      append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_);
+      table_ << text;
     }
+    if (summary_.is_open()) {
+      std::string text;
+      append_csv_rows(text, {saturation_summary_row(s, item.opt, r, numbers_)},
+                      summary_columns_.size(), numbers_);
+      summary_ << text;
+    }
+    if (!req_.plots.empty() &&
+        !write_file((std::filesystem::path(req_.plots) / picture_name(s, count)).string(), item.svg,
+                    err_)) {
+      return false;
+    }
+    if (!req_.html.empty()) keep_for_page(item);
+    return written(table_, req_.table, err_) && written(summary_, req_.summary, err_);
+  }
 
+  /// The page of the samples done (also after an interruption, unless the run stopped on a
+  /// failed write) and every file closed whole. False, with a message, when one could not be
+  /// written in full.
+  bool close(bool whole) {
+    bool ok =
+        whole && (req_.html.empty() || write_file(req_.html,
+                                                  html_page("Saturation curves of " + req_.samples,
+                                                            page_rows_, giggenbach_svg(ternary_),
+                                                            cl_so4_hco3_svg(ternary_), page_svgs_),
+                                                  err_));
+    ok = closed(table_, req_.table, err_) && ok;
+    return closed(summary_, req_.summary, err_) && ok;
+  }
+
+  /// exit_bad_input when an entry could not be read, else exit_done.
+  int status() const { return status_; }
+
+ private:
+  void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  /// The sample's line of the page's table, its point in the diagrams and its picture.
+  void keep_for_page(saturation_item& item) {
+    const sample_record& s = item.s;
+    const saturation_result& r = item.r;
     const reference_result& ref = r.calculation.reference;
     const derived_results& d = ref.state.derived;
     const bool ok = !r.calculation.refused;
-    const row line = saturation_summary_row(s, item.opt, r, numbers);
-    if (summary.is_open()) {
-      std::string text;
-      append_csv_rows(text, {line}, summary_columns.size(), numbers);
-      summary << text;
+    page_row p;
+    p.id = table_text(s.number);
+    p.location = table_text(s.location);
+    p.status =
+        ok ? "calculated" : "refused: " + table_text(refusal_message(*r.calculation.refused));
+    if (ok) {
+      p.t_ref_origin = std::string(table_name(ref.t_origin));
+      p.t_ref_c = ref.state.t - celsius;
+      p.ph = ref.state.ph;
+      p.quartz_c = celsius_of(d.quartz);
+      p.chalcedony_c = celsius_of(d.chalcedony);
+      p.nak_c = celsius_of(d.na_k);
+      p.multicomponent_c = r.t_min_rms_c;
     }
+    page_rows_.push_back(std::move(p));
+    ternary_.push_back(ternary_of(s, r.calculation));
+    page_svgs_.push_back(std::move(item.svg));
+  }
 
-    if (!req.plots.empty() &&
-        !write_file((std::filesystem::path(req.plots) / picture_name(s, done)).string(), item.svg,
-                    err)) {
-      return false;
-    }
-    if (!req.html.empty()) {
-      page_row p;
-      p.id = id;
-      p.location = table_text(s.location);
-      p.status =
-          ok ? "calculated" : "refused: " + table_text(refusal_message(*r.calculation.refused));
-      if (ok) {
-        p.t_ref_origin = std::string(table_name(ref.t_origin));
-        p.t_ref_c = ref.state.t - celsius;
-        p.ph = ref.state.ph;
-        p.quartz_c = celsius_of(d.quartz);
-        p.chalcedony_c = celsius_of(d.chalcedony);
-        p.nak_c = celsius_of(d.na_k);
-        p.multicomponent_c = r.t_min_rms_c;
-      }
-      page_rows.push_back(std::move(p));
-      ternary.push_back(ternary_of(s, r.calculation));
-      page_svgs.push_back(std::move(item.svg));
-    }
-    if (!written(table, req.table, err) || !written(summary, req.summary, err)) return false;
-    if (req.progress && done >= 300 && done % 100 == 0) {
-      err << "\rmorva: " << done << " samples" << std::flush;
-    }
+  const saturation_request& req_;
+  std::ostream& out_;
+  std::ostream& err_;
+  const std::vector<std::string> table_columns_;
+  const std::vector<std::string> summary_columns_;
+  std::ofstream table_, summary_;
+  number_memo numbers_;
+  std::vector<page_row> page_rows_;
+  std::vector<ternary_sample> ternary_;
+  std::vector<std::string> page_svgs_;
+  int status_ = exit_done;
+};
+
+}  // namespace
+
+int run_saturation(const saturation_request& req, std::ostream& out, std::ostream& err) {
+  std::ifstream in;
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  if (!source) return exit_usage;
+  curve_outputs files(req, out, err);
+  if (!files.open()) return exit_usage;
+
+  const int jobs = std::max(1, req.jobs);
+  const auto work = [&](saturation_item& item, int) {
+    item.r = saturation(item.s, item.opt, req.grid, req.minerals);
+    if (files.pictures()) item.svg = saturation_svg(item.s, item.r);
+  };
+  progress_count progress(req.progress, err);
+  const auto emit = [&](saturation_item& item) {
+    if (!files.write(item, progress.done() + (item.selected ? 1 : 0))) return false;
+    if (item.selected) progress.one_more();
     return true;
   };
+  const selection sel{req.options, &req.per_sample, &req.only};
   const bool whole = in_windows<saturation_item>(*source, sel, jobs, work, emit);
-  if (req.progress && done >= 300) err << "\rmorva: " << done << " samples\n";
-  // The page of the samples done, also after an interruption; every file closed whole.
-  bool ok =
-      whole && (req.html.empty() ||
-                write_file(req.html,
-                           html_page("Saturation curves of " + req.samples, page_rows,
-                                     giggenbach_svg(ternary), cl_so4_hco3_svg(ternary), page_svgs),
-                           err));
-  ok = closed(table, req.table, err) && ok;
-  ok = closed(summary, req.summary, err) && ok;
-  if (!ok) return exit_usage;
+  progress.end();
+  if (!files.close(whole)) return exit_usage;
   if (interrupt_status() != 0) return interrupt_status();
-  return status;
+  return files.status();
 }
 
 int run_diagram(const diagram_request& req, std::ostream& err) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/output_files.h"
+#include "batch/progress.h"
 #include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/calculate.h"
@@ -89,69 +90,53 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
 }
 
-}  // namespace
+/// The outputs of one `morva run`: the report and process-step files, the result tables and
+/// the JSON document, opened before the first sample and written in file order.
+class batch_outputs {
+ public:
+  batch_outputs(const batch_request& req, std::ostream& err) : req_(req), err_(err) {
+    rs_.user = padded(req.user, 20);
+    rs_.heading = padded(req.heading, 80);
+    rs_.report_file = req.report;
+    wanted_.report = !req.report.empty();
+    wanted_.user = &rs_.user;
+    wanted_.heading = &rs_.heading;
+  }
 
-int run_batch(const batch_request& req, std::ostream& err) {
-  const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
-
-  std::ifstream in;
-  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
-  if (!source) return exit_usage;
-
-  run_state rs;
-  rs.user = padded(req.user, 20);
-  rs.heading = padded(req.heading, 80);
-  rs.report_file = req.report;
-
-  // Result tables, created now with their header lines so that a run that stops early leaves
-  // them whole; their rows are made where each sample is calculated.
-  outputs out;
-  out.report = !req.report.empty();
-  out.user = &rs.user;
-  out.heading = &rs.heading;
-  std::ofstream table, species, minerals, json;
-  const auto open_table = [&](const std::string& name, std::ofstream& file,
-                              const std::vector<std::string>& columns) {
-    if (name.empty()) return true;
-    if (!replace_file(name, file, err)) return false;
-    csv_table_writer header(file, columns);
+  /// Creates the result tables with their header lines, so that a run that stops early leaves
+  /// them whole, and opens the JSON array. False, with a message, when one cannot be created.
+  bool open() {
+    if (!open_table(req_.table, table_, state_columns()) ||
+        !open_table(req_.species, species_, species_columns()) ||
+        !open_table(req_.minerals, minerals_, mineral_columns())) {
+      return false;
+    }
+    if (!req_.json.empty()) {
+      if (!replace_file(req_.json, json_, err_)) return false;
+      json_ << '[';
+    }
+    wanted_.table = table_.is_open();
+    wanted_.species = species_.is_open();
+    wanted_.minerals = minerals_.is_open();
+    wanted_.json = json_.is_open();
     return true;
-  };
-  if (!open_table(req.table, table, state_columns()) ||
-      !open_table(req.species, species, species_columns()) ||
-      !open_table(req.minerals, minerals, mineral_columns())) {
-    return exit_usage;
   }
-  if (!req.json.empty()) {
-    if (!replace_file(req.json, json, err)) return exit_usage;
-    json << '[';
-  }
-  out.table = table.is_open();
-  out.species = species.is_open();
-  out.minerals = minerals.is_open();
-  out.json = json.is_open();
-  bool first_json = true;
 
-  // A window of entries is read, calculated in parallel, then written in file order: the
-  // outputs do not depend on the number of jobs, and memory on the window alone.
-  const int jobs = std::max(1, req.jobs);
-  std::vector<number_memo> memos(static_cast<std::size_t>(jobs));
-  constexpr long progress_from = 300;  // samples before a running count is worth showing
-  int status = exit_done;
-  long done = 0;
-  const selection sel{req.options, &req.per_sample, &req.only};
-  const auto work = [&](batch_item& item, int thread) {
-    calculate_and_render(item, out, memos[static_cast<std::size_t>(thread)]);
-  };
-  const auto emit = [&](batch_item& item) {
+  /// What the calculating threads are to render for each sample.
+  const outputs& wanted() const { return wanted_; }
+
+  /// Everything about one entry of the file, in file order: its notes, its messages and its
+  /// pages, blocks and rows. False when the run must stop (a file that cannot be created or
+  /// written).
+  bool write(batch_item& item) {
     for (const std::string& note : item.notes) say(note);
-    if (item.bad) status = exit_bad_input;
+    if (item.bad) status_ = exit_bad_input;
     if (!item.selected) return true;
     const sample_record& s = item.s;
     const sample_result& r = item.r;
     const std::string id = file_name(s.number);
     // Both process-step files exist from here on, even if the sample is then refused.
-    if (!open_step_files(rs, item.opt, err)) return false;
+    if (!open_step_files(rs_, item.opt, err_)) return false;
     int unconverged = r.unconverged_mass_balances;
     for (const step_result& step : r.steps) unconverged += step.unconverged_mass_balances;
     if (unconverged > 0) {
@@ -161,50 +146,95 @@ int run_batch(const batch_request& req, std::ostream& err) {
     if (r.refused) {
       say(id + ": refused: " + table_text(refusal_message(*r.refused)));
     } else {
-      if (out.report) {
-        if (!rs.make_report_ready(err)) return false;
+      if (wanted_.report) {
+        if (!rs_.make_report_ready(err_)) return false;
         // The first page of the run opens with the separator of a report not yet begun.
-        if (rs.page_separator == separator_nul) item.report[0] = separator_nul;
-        rs.page_separator = separator_form_feed;
-        rs.report << item.report;
+        if (rs_.page_separator == separator_nul) item.report[0] = separator_nul;
+        rs_.page_separator = separator_form_feed;
+        rs_.report << item.report;
       }
       for (const step_result& step : r.steps) {
         if (step.skipped) say(id + ": " + skipped_text(step));
       }
-      rs.cool << item.cool;
-      rs.boil << item.boil;
+      rs_.cool << item.cool;
+      rs_.boil << item.boil;
     }
-    table << item.table;
-    species << item.species;
-    minerals << item.minerals;
-    if (out.json) {
-      json << (first_json ? "\n" : ",\n") << item.json;
-      first_json = false;
+    table_ << item.table;
+    species_ << item.species;
+    minerals_ << item.minerals;
+    if (wanted_.json) {
+      json_ << (first_json_ ? "\n" : ",\n") << item.json;
+      first_json_ = false;
     }
     // A write that failed (a full disk) stops the run at once.
-    if (!rs.writes_ok(err) || !written(table, req.table, err) ||
-        !written(species, req.species, err) || !written(minerals, req.minerals, err) ||
-        !written(json, req.json, err)) {
-      return false;
-    }
-    ++done;
-    if (req.progress && done >= progress_from && done % 100 == 0) {
-      err << "\rmorva: " << done << " samples" << std::flush;
-    }
+    return rs_.writes_ok(err_) && written(table_, req_.table, err_) &&
+           written(species_, req_.species, err_) && written(minerals_, req_.minerals, err_) &&
+           written(json_, req_.json, err_);
+  }
+
+  /// Closes every file whole, the JSON array too, also after an interruption. False, with a
+  /// message, when one could not be written in full.
+  bool close() {
+    if (wanted_.json) json_ << "\n]\n";
+    bool ok = rs_.close_all(err_);
+    ok = closed(table_, req_.table, err_) && ok;
+    ok = closed(species_, req_.species, err_) && ok;
+    ok = closed(minerals_, req_.minerals, err_) && ok;
+    return closed(json_, req_.json, err_) && ok;
+  }
+
+  /// exit_bad_input when an entry could not be read, else exit_done.
+  int status() const { return status_; }
+
+ private:
+  void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  bool open_table(const std::string& name, std::ofstream& file,
+                  const std::vector<std::string>& columns) {
+    if (name.empty()) return true;
+    if (!replace_file(name, file, err_)) return false;
+    csv_table_writer header(file, columns);
+    return true;
+  }
+
+  const batch_request& req_;
+  std::ostream& err_;
+  run_state rs_;
+  outputs wanted_;
+  std::ofstream table_, species_, minerals_, json_;
+  bool first_json_ = true;
+  int status_ = exit_done;
+};
+
+}  // namespace
+
+int run_batch(const batch_request& req, std::ostream& err) {
+  std::ifstream in;
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  if (!source) return exit_usage;
+  batch_outputs files(req, err);
+  if (!files.open()) return exit_usage;
+
+  // A window of entries is read, calculated in parallel, then written in file order: the
+  // outputs do not depend on the number of jobs, and memory on the window alone.
+  const int jobs = std::max(1, req.jobs);
+  std::vector<number_memo> memos(static_cast<std::size_t>(jobs));
+  progress_count progress(req.progress, err);
+  const selection sel{req.options, &req.per_sample, &req.only};
+  const auto work = [&](batch_item& item, int thread) {
+    calculate_and_render(item, files.wanted(), memos[static_cast<std::size_t>(thread)]);
+  };
+  const auto emit = [&](batch_item& item) {
+    if (!files.write(item)) return false;
+    if (item.selected) progress.one_more();
     return true;
   };
   const bool whole = in_windows<batch_item>(*source, sel, jobs, work, emit);
-  if (req.progress && done >= progress_from) err << "\rmorva: " << done << " samples\n";
-  // Every file is closed whole, the JSON array too, also after an interruption.
-  if (out.json) json << "\n]\n";
-  bool ok = rs.close_all(err);
-  ok = closed(table, req.table, err) && ok;
-  ok = closed(species, req.species, err) && ok;
-  ok = closed(minerals, req.minerals, err) && ok;
-  ok = closed(json, req.json, err) && ok;
+  progress.end();
+  const bool ok = files.close();
   if (!whole || !ok) return exit_usage;
   if (interrupt_status() != 0) return interrupt_status();
-  return status;
+  return files.status();
 }
 
 }  // namespace morva
