@@ -25,9 +25,10 @@ derived_results derive(const fluid_state& st) {
   derived_results d;
   const species_vector& m = st.m;
 
-  balion(m, d.balance.anions, d.balance.cations, d.balance.difference_pct);
-  for (int couple = 1; couple <= 4; ++couple) {
-    d.eh[static_cast<std::size_t>(couple - 1)] =
+  d.balance = balion(m);
+  for (redox_couple couple : {redox_couple::sulfate_sulfide, redox_couple::carbon_dioxide_methane,
+                              redox_couple::hydrogen, redox_couple::nitrogen_ammonia}) {
+    d.eh[static_cast<std::size_t>(couple)] =
         oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
   }
 

@@ -96,8 +96,11 @@ void vapors(const gas_vector& m, double t, double f, gas_vector& v) {
   }
 }
 
-void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& ptotal) {
+gas_pressure_set gasprs(const gas_vector& m, double t, double f) {
   constexpr double tiny = 1e-25;
+  gas_pressure_set r;
+  gas_pressures& p = r.p;
+  double& ptotal = r.ptotal;
 
   double s = water_mol_per_kg;
   for (int i = 1; i <= gas_vector::size; ++i) s = s + m[i];
@@ -118,6 +121,7 @@ void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& p
     ptotal = ptotal - p[comp::o2] + p_o2;
     p[comp::o2] = p_o2;
   }
+  return r;
 }
 
 }  // namespace morva

@@ -30,9 +30,14 @@ void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector
 /// curve.
 void vapors(const gas_vector& m, double t, double f, gas_vector& v);
 
-/// Partial pressures p (bar absolute; water vapour first, 0.0 off the saturation curve) and
-/// their sum ptotal over a water with molecular gas molalities m (mol/kg) at T (K), degassing
-/// coefficient f.
-void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& ptotal);
+/// Partial pressures over a water and their sum.
+struct gas_pressure_set {
+  gas_pressures p{};    ///< bar absolute; water vapour first, 0.0 off the saturation curve
+  double ptotal = 0.0;  ///< their sum, bar absolute
+};
+
+/// Partial pressures and their sum over a water with molecular gas molalities m (mol/kg) at
+/// T (K), degassing coefficient f.
+gas_pressure_set gasprs(const gas_vector& m, double t, double f);
 
 }  // namespace morva

@@ -12,12 +12,14 @@
 
 namespace morva {
 
-void phase1(const species_vector& est, const component_vector& c, double a, double t, double& ah0,
-            double& ionic, double& ah, gas_vector& v, gas_vector& m, species_vector& sp,
-            gas_vector& b, solver_log& log) {
+phase_solution phase1(const species_vector& est, const component_vector& c, double a, double t,
+                      double ah0, double ionic, solver_log& log) {
   constexpr int passes = 5;  // ionic-strength passes after the first solution; no test
   constexpr double y = 0.0;  // no steam: every gas is dissolved
 
+  phase_solution r;
+  double& ah = r.ah;
+  species_vector& sp = r.sp;
   gas_factors g;
   g.fill(1.0);
   species_vector x;
@@ -38,18 +40,28 @@ void phase1(const species_vector& est, const component_vector& c, double a, doub
     spemol(x, ah, fac, sp);
   }
 
-  bcoeff(sp, ah, fac, b);
+  bcoeff(sp, ah, fac, r.b);
   for (int i = 1; i <= gas_vector::size; ++i) {
-    v[i] = 0.0;
-    m[i] = c[i] / b[i];
+    r.v[i] = 0.0;
+    r.m[i] = c[i] / r.b[i];
   }
+  r.ah0 = ah0;
+  r.ionic = ionic;
+  return r;
 }
 
-void phase2(const species_vector& est, const component_vector& c, component_vector& cl, double a,
-            double t, double& ionic, double y, double& ah0, double f, double& ah, gas_vector& v,
-            gas_vector& m, species_vector& sp, gas_vector& b, solver_log& log) {
+boiled_solution phase2(const species_vector& est, const component_vector& c, component_vector cl,
+                       double a, double t, double ionic, double y, double ah0, double f,
+                       solver_log& log) {
   constexpr int passes = 6;  // passes after the first solution; no convergence test
   constexpr double epp = 1e-30;
+
+  phase_solution r;
+  double& ah = r.ah;
+  gas_vector& v = r.v;
+  gas_vector& m = r.m;
+  species_vector& sp = r.sp;
+  gas_vector& b = r.b;
 
   gas_vector tot;  // gases per kg of the whole fluid
   for (int i = 1; i <= gas_vector::size; ++i) tot[i] = c[i];
@@ -100,6 +112,9 @@ void phase2(const species_vector& est, const component_vector& c, component_vect
     log.note(masbal(cl, ah, fac, sp, x));
     spemol(x, ah, fac, sp);
   }
+  r.ah0 = ah0;
+  r.ionic = ionic;
+  return {r, cl};
 }
 
 }  // namespace morva
