@@ -19,7 +19,7 @@ void masbal_spemol_250c(benchmark::State& state) {
   species_vector m;
   for (auto _ : state) {
     const mass_balance_outcome o = masbal(b.cl, b.ah, b.t, b.ionic, b.m, x);
-    spemol(x, b.ah, b.t, b.ionic, m);
+    m = spemol(x, b.ah, b.t, b.ionic);
     benchmark::DoNotOptimize(o);
     benchmark::DoNotOptimize(m);
   }

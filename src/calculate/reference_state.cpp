@@ -33,17 +33,17 @@ void speciate_sampled_water(const sample_record& s, work_state& ws) {
   // A first ionic strength from the major cations alone.
   ws.ionic = c[comp::na] + c[comp::k] + 4.0 * (c[comp::mg] + c[comp::ca]);
   ws.ah = std::pow(10.0, -s.ph);
-  setini(c, ws.est);
+  ws.est = setini(c);
   species_vector x;
-  solver_factors fac;  // at the pH temperature and the ionic strength of the pass
-  make_factors(s.ph_t, ws.ionic, fac);
+  solver_factors fac =
+      make_factors(s.ph_t, ws.ionic);  // at the pH temperature and the ionic strength of the pass
   ws.log.note(masbal(c, ws.ah, fac, ws.est, x));
-  spemol(x, ws.ah, fac, ws.m);
+  ws.m = spemol(x, ws.ah, fac);
   for (int pass = 1; pass <= ionic_passes; ++pass) {
     ws.ionic = strion(ws.m);
     change_ionic_strength(ws.ionic, fac);
     ws.log.note(masbal(c, ws.ah, fac, ws.m, x));
-    spemol(x, ws.ah, fac, ws.m);
+    ws.m = spemol(x, ws.ah, fac);
   }
   ws.ionic_sampling = strion(ws.m);
   ws.m_sampling = ws.m;
@@ -424,7 +424,7 @@ fluid_state snapshot(const work_state& ws, double t, double y, double f,
   st.ph = -std::log10(ws.ah);
   st.m = ws.m;
   st.totals = totals;
-  gamma_all(t, ws.ionic, st.gamma);
+  st.gamma = gamma_all(t, ws.ionic);
   st.p = ws.p;
   st.ptotal = ws.ptotal;
   st.liquid_mgkg = ws.liquid_mgkg;

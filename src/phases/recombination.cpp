@@ -22,23 +22,20 @@ spring_steam springs(const component_vector& cw, species_vector sp, double a, do
   double ionic = strion(sp);
   double ah = ah0;
   species_vector x;
-  solver_factors fac;  // at Tb and the ionic strength of the pass
-  make_factors(tb, ionic, fac);
+  solver_factors fac = make_factors(tb, ionic);  // at Tb and the ionic strength of the pass
   for (int pass = 1; pass <= passes; ++pass) {
     phcalc(sp, cw, a, g, fac, ah0, y, ah);  // the spring water's pH outcome is not reported
     log.note(masbal(cw, ah, fac, sp, x));
-    spemol(x, ah, fac, sp);
+    sp = spemol(x, ah, fac);
     ionic = strion(sp);
     change_ionic_strength(ionic, fac);
   }
 
-  gas_vector b;
-  bcoeff(sp, ah, fac, b);
+  const gas_vector b = bcoeff(sp, ah, fac);
   gas_vector m;
   for (int i = 1; i <= gas_vector::size; ++i) m[i] = cw[i] / b[i];
 
-  gas_vector v;
-  vapors(m, tb, f, v);
+  const gas_vector v = vapors(m, tb, f);
   for (int i = 1; i <= gas_vector::size; ++i) cs[i] = v[i];
   return {sp, ionic, cs};
 }

@@ -24,12 +24,11 @@ phase_solution phase1(const species_vector& est, const component_vector& c, doub
   g.fill(1.0);
   species_vector x;
   // Every solver call of a pass sees the same temperature and ionic strength.
-  solver_factors fac;
-  make_factors(t, ionic, fac);
+  solver_factors fac = make_factors(t, ionic);
 
   log.ph_first = phcalc(est, c, a, g, fac, ah0, y, ah);
   log.note(masbal(c, ah, fac, est, x));
-  spemol(x, ah, fac, sp);
+  sp = spemol(x, ah, fac);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
@@ -37,10 +36,10 @@ phase_solution phase1(const species_vector& est, const component_vector& c, doub
     change_ionic_strength(ionic, fac);
     log.ph_later = phcalc(sp, c, a, g, fac, ah0, y, ah);
     log.note(masbal(c, ah, fac, sp, x));
-    spemol(x, ah, fac, sp);
+    sp = spemol(x, ah, fac);
   }
 
-  bcoeff(sp, ah, fac, r.b);
+  r.b = bcoeff(sp, ah, fac);
   for (int i = 1; i <= gas_vector::size; ++i) {
     r.v[i] = 0.0;
     r.m[i] = c[i] / r.b[i];
@@ -75,13 +74,11 @@ boiled_solution phase2(const species_vector& est, const component_vector& c, com
 
   // Every solver call of a pass sees the same temperature and ionic strength, and every gas
   // distribution the same temperature.
-  solver_factors fac;
-  make_factors(t, ionic, fac);
-  gas_vector d;
-  distribution_coefficients(t, f, d);
+  solver_factors fac = make_factors(t, ionic);
+  const gas_vector d = distribution_coefficients(t, f);
 
   log.ph_first = phcalc(est, c, a, g, fac, ah0, y, ah);
-  bcoeff(est, ah, fac, b);
+  b = bcoeff(est, ah, fac);
 
   // The first distribution starts with every gas in the steam.
   gas_vector vstart;
@@ -90,12 +87,14 @@ boiled_solution phase2(const species_vector& est, const component_vector& c, com
     vstart[i] = tot[i] / y;
     mstart[i] = 0.0;
   }
-  gasdis(vstart, mstart, b, tot, d, y, v, m);
+  const gas_split first = gasdis(vstart, mstart, b, tot, d, y);
+  v = first.v;
+  m = first.m;
 
   species_vector x;
   for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
   log.note(masbal(cl, ah, fac, est, x));
-  spemol(x, ah, fac, sp);
+  sp = spemol(x, ah, fac);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
@@ -106,11 +105,13 @@ boiled_solution phase2(const species_vector& est, const component_vector& c, com
     for (int i = 1; i <= gas_factors::size; ++i)
       g[i] = m[i] > epp ? y * v[i] / ((1.0 - y) * m[i]) + 1.0 : 1.0;
     log.ph_later = phcalc(sp, c, a, g, fac, ah0, y, ah);
-    bcoeff(sp, ah, fac, b);
-    gasdis(v, m, b, tot, d, y, v, m);
+    b = bcoeff(sp, ah, fac);
+    const gas_split next = gasdis(v, m, b, tot, d, y);
+    v = next.v;
+    m = next.m;
     for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
     log.note(masbal(cl, ah, fac, sp, x));
-    spemol(x, ah, fac, sp);
+    sp = spemol(x, ah, fac);
   }
   r.ah0 = ah0;
   r.ionic = ionic;

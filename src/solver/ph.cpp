@@ -194,9 +194,7 @@ double df(const proton_terms& k, double a) {
 
 ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
                   const gas_factors& g, double t, double ionic, double ah0, double y, double& ah) {
-  solver_factors fac;
-  make_factors(t, ionic, fac);
-  return phcalc(m, c, a, g, fac, ah0, y, ah);
+  return phcalc(m, c, a, g, make_factors(t, ionic), ah0, y, ah);
 }
 
 ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,

@@ -208,7 +208,7 @@ fluid_state fluid(const species_vector& m, double ah, double t, double ionic) {
   st.ah = ah;
   st.t = t;
   st.ionic = ionic;
-  gamma_all(t, ionic, st.gamma);
+  st.gamma = gamma_all(t, ionic);
   st.derived = derive(st);
   return st;
 }

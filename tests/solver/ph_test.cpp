@@ -52,9 +52,9 @@ TEST(PhSolver, ConvergesQuadraticallyOnEachBuffer) {
       SCOPED_TRACE(testing::Message() << "component " << k << ", pH " << ph);
       const double root = std::pow(10.0, -ph);
       species_vector m0, x, m;
-      setini(c, m0);
+      m0 = setini(c);
       masbal(c, root, t, ionic, m0, x);
-      spemol(x, root, t, ionic, m);
+      m = spemol(x, root, t, ionic);
       for (const double start : {10 * root, 0.1 * root}) {
         double ah = 0.0;
         ph_messages msg;

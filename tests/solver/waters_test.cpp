@@ -59,14 +59,14 @@ TEST_P(NaturalWater, KeepsItsProtonBalanceFromSamplingToReservoirTemperatures) {
     msg = ph_texts(phcalc(s.m, c, a, no_steam, s.t, s.ionic, ah_start, 0.0, s.ah));
     s.mb = masbal(c, s.ah, s.t, s.ionic, s.m, s.x);
     unconverged += s.mb.converged ? 0 : 1;
-    spemol(s.x, s.ah, s.t, s.ionic, s.m);
+    s.m = spemol(s.x, s.ah, s.t, s.ionic);
     for (int pass = 0; pass < 5; ++pass) {
       ah_start = s.ah;
       s.ionic = strion(s.m);
       msg = ph_texts(phcalc(s.m, c, a, no_steam, s.t, s.ionic, ah_start, 0.0, s.ah));
       s.mb = masbal(c, s.ah, s.t, s.ionic, s.m, s.x);
       unconverged += s.mb.converged ? 0 : 1;
-      spemol(s.x, s.ah, s.t, s.ionic, s.m);
+      s.m = spemol(s.x, s.ah, s.t, s.ionic);
     }
     EXPECT_EQ(msg[0] + msg[1] + mass_balance_text(s.mb), blank + blank + blank);
     for (const int k : balanced_components)
