@@ -34,16 +34,17 @@ void speciate_sampled_water(const sample_record& s, work_state& ws) {
   ws.ionic = c[comp::na] + c[comp::k] + 4.0 * (c[comp::mg] + c[comp::ca]);
   ws.ah = std::pow(10.0, -s.ph);
   ws.est = setini(c);
-  species_vector x;
   solver_factors fac =
       make_factors(s.ph_t, ws.ionic);  // at the pH temperature and the ionic strength of the pass
-  ws.log.note(masbal(c, ws.ah, fac, ws.est, x));
-  ws.m = spemol(x, ws.ah, fac);
+  const mass_balance_solution first = masbal(c, ws.ah, fac, ws.est);
+  ws.log.note(first.outcome);
+  ws.m = spemol(first.x, ws.ah, fac);
   for (int pass = 1; pass <= ionic_passes; ++pass) {
     ws.ionic = strion(ws.m);
     change_ionic_strength(ws.ionic, fac);
-    ws.log.note(masbal(c, ws.ah, fac, ws.m, x));
-    ws.m = spemol(x, ws.ah, fac);
+    const mass_balance_solution mb = masbal(c, ws.ah, fac, ws.m);
+    ws.log.note(mb.outcome);
+    ws.m = spemol(mb.x, ws.ah, fac);
   }
   ws.ionic_sampling = strion(ws.m);
   ws.m_sampling = ws.m;

@@ -21,12 +21,12 @@ spring_steam springs(const component_vector& cw, species_vector sp, double a, do
 
   double ionic = strion(sp);
   double ah = ah0;
-  species_vector x;
   solver_factors fac = make_factors(tb, ionic);  // at Tb and the ionic strength of the pass
   for (int pass = 1; pass <= passes; ++pass) {
-    phcalc(sp, cw, a, g, fac, ah0, y, ah);  // the spring water's pH outcome is not reported
-    log.note(masbal(cw, ah, fac, sp, x));
-    sp = spemol(x, ah, fac);
+    ah = phcalc(sp, cw, a, g, fac, ah0, y).ah;  // the spring water's pH outcome is not reported
+    const mass_balance_solution mb = masbal(cw, ah, fac, sp);
+    log.note(mb.outcome);
+    sp = spemol(mb.x, ah, fac);
     ionic = strion(sp);
     change_ionic_strength(ionic, fac);
   }

@@ -22,21 +22,26 @@ phase_solution phase1(const species_vector& est, const component_vector& c, doub
   species_vector& sp = r.sp;
   gas_factors g;
   g.fill(1.0);
-  species_vector x;
   // Every solver call of a pass sees the same temperature and ionic strength.
   solver_factors fac = make_factors(t, ionic);
 
-  log.ph_first = phcalc(est, c, a, g, fac, ah0, y, ah);
-  log.note(masbal(c, ah, fac, est, x));
-  sp = spemol(x, ah, fac);
+  const ph_solution first = phcalc(est, c, a, g, fac, ah0, y);
+  ah = first.ah;
+  log.ph_first = first.outcome;
+  const mass_balance_solution mb = masbal(c, ah, fac, est);
+  log.note(mb.outcome);
+  sp = spemol(mb.x, ah, fac);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
     ionic = strion(sp);
     change_ionic_strength(ionic, fac);
-    log.ph_later = phcalc(sp, c, a, g, fac, ah0, y, ah);
-    log.note(masbal(c, ah, fac, sp, x));
-    sp = spemol(x, ah, fac);
+    const ph_solution later = phcalc(sp, c, a, g, fac, ah0, y);
+    ah = later.ah;
+    log.ph_later = later.outcome;
+    const mass_balance_solution mb_pass = masbal(c, ah, fac, sp);
+    log.note(mb_pass.outcome);
+    sp = spemol(mb_pass.x, ah, fac);
   }
 
   r.b = bcoeff(sp, ah, fac);
@@ -77,7 +82,9 @@ boiled_solution phase2(const species_vector& est, const component_vector& c, com
   solver_factors fac = make_factors(t, ionic);
   const gas_vector d = distribution_coefficients(t, f);
 
-  log.ph_first = phcalc(est, c, a, g, fac, ah0, y, ah);
+  const ph_solution first = phcalc(est, c, a, g, fac, ah0, y);
+  ah = first.ah;
+  log.ph_first = first.outcome;
   b = bcoeff(est, ah, fac);
 
   // The first distribution starts with every gas in the steam.
@@ -87,14 +94,14 @@ boiled_solution phase2(const species_vector& est, const component_vector& c, com
     vstart[i] = tot[i] / y;
     mstart[i] = 0.0;
   }
-  const gas_split first = gasdis(vstart, mstart, b, tot, d, y);
-  v = first.v;
-  m = first.m;
+  const gas_split split = gasdis(vstart, mstart, b, tot, d, y);
+  v = split.v;
+  m = split.m;
 
-  species_vector x;
   for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
-  log.note(masbal(cl, ah, fac, est, x));
-  sp = spemol(x, ah, fac);
+  const mass_balance_solution mb = masbal(cl, ah, fac, est);
+  log.note(mb.outcome);
+  sp = spemol(mb.x, ah, fac);
 
   for (int pass = 1; pass <= passes; ++pass) {
     ah0 = ah;
@@ -104,14 +111,17 @@ boiled_solution phase2(const species_vector& est, const component_vector& c, com
     // these factors.
     for (int i = 1; i <= gas_factors::size; ++i)
       g[i] = m[i] > epp ? y * v[i] / ((1.0 - y) * m[i]) + 1.0 : 1.0;
-    log.ph_later = phcalc(sp, c, a, g, fac, ah0, y, ah);
+    const ph_solution later = phcalc(sp, c, a, g, fac, ah0, y);
+    ah = later.ah;
+    log.ph_later = later.outcome;
     b = bcoeff(sp, ah, fac);
-    const gas_split next = gasdis(v, m, b, tot, d, y);
-    v = next.v;
-    m = next.m;
+    const gas_split resplit = gasdis(v, m, b, tot, d, y);
+    v = resplit.v;
+    m = resplit.m;
     for (int i = 1; i <= gas_vector::size; ++i) cl[i] = m[i] * b[i];
-    log.note(masbal(cl, ah, fac, sp, x));
-    sp = spemol(x, ah, fac);
+    const mass_balance_solution mb_pass = masbal(cl, ah, fac, sp);
+    log.note(mb_pass.outcome);
+    sp = spemol(mb_pass.x, ah, fac);
   }
   r.ah0 = ah0;
   r.ionic = ionic;

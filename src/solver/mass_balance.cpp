@@ -37,13 +37,13 @@ species_vector setini(const component_vector& c) {
   return m0;
 }
 
-mass_balance_outcome masbal(const component_vector& c, double ah, double t, double ionic,
-                            const species_vector& m_in, species_vector& x) {
-  return masbal(c, ah, make_factors(t, ionic), m_in, x);
+mass_balance_solution masbal(const component_vector& c, double ah, double t, double ionic,
+                             const species_vector& m_in) {
+  return masbal(c, ah, make_factors(t, ionic), m_in);
 }
 
-mass_balance_outcome masbal(const component_vector& c, double ah, const solver_factors& f,
-                            const species_vector& m_in, species_vector& x) {
+mass_balance_solution masbal(const component_vector& c, double ah, const solver_factors& f,
+                             const species_vector& m_in) {
   constexpr int maxit = 100;
   constexpr double tol = 1e-06;
   constexpr double epp = 1e-30;
@@ -52,7 +52,7 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   constexpr double damping[] = {0.5, 0.25, 0.1};
   constexpr int damped_sweeps = 400;
 
-  x = m_in;
+  species_vector x = m_in;
   const species_vector& r = f.r;
 
   // Species fixed by aH alone: hydroxide, and the bases of the acids that form no complexes.
@@ -158,7 +158,7 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   };
 
   for (int sweep = 1; sweep <= maxit; ++sweep) {
-    if (!sweep_once(1.0)) return {true, sweep};
+    if (!sweep_once(1.0)) return {x, {true, sweep}};
   }
   // The plain sweeps can settle into a cycle (acid aluminium-fluoride waters, strong brines):
   // each balance overshoots what the others just did. The same sweeps with the new value only
@@ -168,11 +168,11 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   for (double w : damping) {
     for (int k = 0; k < damped_sweeps; ++k) {
       ++sweeps;
-      if (!sweep_once(w)) return {true, sweeps};
+      if (!sweep_once(w)) return {x, {true, sweeps}};
     }
   }
   // Still moving: the last values are kept.
-  return {false, sweeps};
+  return {x, {false, sweeps}};
 }
 
 species_vector spemol(const species_vector& x, double ah, double t, double ionic) {
