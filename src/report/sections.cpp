@@ -154,41 +154,41 @@ void put_sample_section(const sample_section_values& v, std::ostream& rep) {
     return record{}.X(5).A(nam(e.k)).F(13, e.d, c[e.k] * w(e.k));
   };
   // The second column starts in column 36, the third in column 66.
-  put(rep, water(1).X(8).A(nam(1)).F(13, 2, gas[1]));
+  put(rep, water(1).X(8).A(nam(comp::co2)).F(13, 2, gas[comp::co2]));
   put(rep, water(2)
                .X(8)
-               .A(nam(2))
-               .F(13, 2, gas[2])
+               .A(nam(comp::h2s))
+               .F(13, 2, gas[comp::h2s])
                .X(8)
                .A("Sampling pressure     bar abs. :")
                .F(7, 1, v.p_gauge_bar + atmosphere_report_bar));
   put(rep, water(3)
                .X(8)
-               .A(nam(3))
-               .F(13, 2, gas[3])
+               .A(nam(comp::nh3))
+               .F(13, 2, gas[comp::nh3])
                .X(8)
                .A("Discharge enthalpy       kJ/kg :")
                .F(7, 0, v.href)
                .A(padded(v.h_label, 14)));
   put(rep, water(4)
                .X(8)
-               .A(nam(4))
-               .F(13, 2, gas[4])
+               .A(nam(comp::h2))
+               .F(13, 2, gas[comp::h2])
                .X(8)
                .A("Discharge                 kg/s :")
                .F(7, 1, s[1]));
   put(rep, water(5)
                .X(8)
-               .A(nam(5))
-               .F(13, 2, gas[5])
+               .A(nam(comp::o2))
+               .F(13, 2, gas[comp::o2])
                .X(8)
                .A("Steam fraction at collection   :")
                .F(7, 4, v.yc));
-  put(rep, water(6).X(8).A(nam(6)).F(13, 2, gas[6]));
+  put(rep, water(6).X(8).A(nam(comp::ch4)).F(13, 2, gas[comp::ch4]));
   put(rep, water(7)
                .X(8)
-               .A(nam(7))
-               .F(13, 2, gas[7])
+               .A(nam(comp::n2))
+               .F(13, 2, gas[comp::n2])
                .X(8)
                .A("Measured temperature     deg.C :")
                .F(7, 1, s[2]));
