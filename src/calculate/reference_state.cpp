@@ -34,8 +34,8 @@ void speciate_sampled_water(const sample_record& s, work_state& ws) {
   ws.ionic = c[comp::na] + c[comp::k] + 4.0 * (c[comp::mg] + c[comp::ca]);
   ws.ah = std::pow(10.0, -s.ph);
   ws.est = setini(c);
-  solver_factors fac =
-      make_factors(s.ph_t, ws.ionic);  // at the pH temperature and the ionic strength of the pass
+  // At the pH temperature and the ionic strength of the pass.
+  solver_factors fac = make_factors(s.ph_t, ws.ionic);
   const mass_balance_solution first = masbal(c, ws.ah, fac, ws.est);
   ws.log.note(first.outcome);
   ws.m = spemol(first.x, ws.ah, fac);
@@ -80,6 +80,12 @@ void speciate_aquifer(work_state& ws, double t) {
   }
 }
 
+/// True when the discharge of sample s would be hotter at the separator (K) than in the aquifer
+/// at the Tref of ws: only a sample with steam data has a separator.
+bool separator_above_aquifer(const sample_record& s, const work_state& ws) {
+  return ws.tc > ws.tref && s.type == steam_data_sample;
+}
+
 /// Aquifer fluid at a measured or arbitrary reference temperature; the reason of a refusal.
 std::optional<refusal_reason> solve_at_given_temperature(const sample_record& s,
                                                          const run_options& opt, work_state& ws) {
@@ -91,7 +97,7 @@ std::optional<refusal_reason> solve_at_given_temperature(const sample_record& s,
     speciate_liquid(ws, ws.tref);
     return std::nullopt;
   }
-  if (ws.tc > ws.tref && s.type == steam_data_sample) {
+  if (separator_above_aquifer(s, ws)) {
     // The discharge cannot have been hotter at the separator than in the aquifer.
     return refusal_reason::separator_above_reference;
   }
@@ -105,12 +111,6 @@ std::optional<refusal_reason> solve_at_given_temperature(const sample_record& s,
 constexpr double t_cap = 647.0;      // K, the cap of every reference temperature
 constexpr double tb_spring = 250.0;  // K; a boiling-spring temperature lies above it
 constexpr double geo_tol = 0.01;     // K, the change of Tref taken as settled
-
-/// True when the discharge of sample s would be hotter at the separator (K) than in the aquifer
-/// at the Tref of ws: only a sample with steam data has a separator.
-bool separator_above_aquifer(const sample_record& s, const work_state& ws) {
-  return ws.tc > ws.tref && s.type == steam_data_sample;
-}
 
 /// Recombines the discharge of sample s with the steam fractions of ws and speciates it at the
 /// Tref of ws; the species of the previous pass are rescaled from the fractions they were
@@ -216,27 +216,31 @@ std::variant<double, refusal_reason> geothermometer_pass(const sample_record& s,
   return t_new;
 }
 
-/// When the passes from ws cycle between temperatures: the fixed point of the pass map between
-/// two neighbours among the last temperatures visited (K) where the pass changes direction,
-/// found by bisection and accepted only if a plain pass from it moves it by less than the
-/// tolerance; ws is then left at the state of that pass. The reason of a refusal otherwise: a
-/// jump in the pass map leaves no such point.
-std::optional<refusal_reason> settle_cycle(const sample_record& s, const run_options& opt,
-                                           bool spring, std::vector<double> visited,
-                                           work_state& ws) {
-  using enum refusal_reason;
-  constexpr int max_halvings = 60;
-  const work_state base = ws;
-  // A plain pass from t into w: how far it moves the temperature (K), or nothing on a refusal.
-  const auto pass_from = [&](double t, work_state& w) -> std::optional<double> {
-    w = base;
-    w.tref = t;
-    const std::variant<double, refusal_reason> next = geothermometer_pass(s, opt, spring, w);
-    if (const auto* t_next = std::get_if<double>(&next)) return *t_next - t;
-    return std::nullopt;
-  };
-  // The bracket: the last two temperatures, else two neighbours among the last few visited
-  // between which the pass changes direction.
+/// How far (K) a plain pass from the temperature t (K), started from the state base, moves
+/// it, with w left at the state of that pass; nothing when the pass refuses the sample.
+std::optional<double> pass_moves(const sample_record& s, const run_options& opt, bool spring,
+                                 const work_state& base, double t, work_state& w) {
+  w = base;
+  w.tref = t;
+  const std::variant<double, refusal_reason> next = geothermometer_pass(s, opt, spring, w);
+  if (const auto* t_next = std::get_if<double>(&next)) return *t_next - t;
+  return std::nullopt;
+}
+
+/// Two temperatures (K) between which a pass changes direction, and how far a pass moves the
+/// lower one (K).
+struct cycle_bracket {
+  double lo = 0.0;
+  double hi = 0.0;
+  double h_lo = 0.0;
+};
+
+/// The bracket of the fixed point of the pass map from base: the last two temperatures
+/// visited (K), else two neighbours among the last few between which the pass changes
+/// direction; nothing when a pass refuses the sample or none changes direction.
+std::optional<cycle_bracket> bracket_cycle(const sample_record& s, const run_options& opt,
+                                           bool spring, const work_state& base,
+                                           const std::vector<double>& visited) {
   std::vector<double> near(visited.end() - std::min<std::ptrdiff_t>(8, std::ssize(visited)),
                            visited.end());
   std::sort(near.begin(), near.end());
@@ -244,19 +248,35 @@ std::optional<refusal_reason> settle_cycle(const sample_record& s, const run_opt
   std::vector<double> moved(near.size());
   work_state w;
   for (std::size_t i = 0; i < near.size(); ++i) {
-    const std::optional<double> h = pass_from(near[i], w);
-    if (!h) return geothermometer_not_converged;
+    const std::optional<double> h = pass_moves(s, opt, spring, base, near[i], w);
+    if (!h) return std::nullopt;
     moved[i] = *h;
   }
   std::size_t at = near.size();
   for (std::size_t i = 0; i + 1 < near.size() && at == near.size(); ++i) {
     if ((moved[i] < 0.0) != (moved[i + 1] < 0.0)) at = i;
   }
-  if (at == near.size()) return geothermometer_not_converged;
-  double lo = near[at], hi = near[at + 1], h_lo = moved[at];
+  if (at == near.size()) return std::nullopt;
+  return cycle_bracket{near[at], near[at + 1], moved[at]};
+}
+
+/// When the passes from ws cycle between temperatures: the fixed point of the pass map in the
+/// bracket of the temperatures visited (K), found by bisection and accepted only if a plain
+/// pass from it moves it by less than the tolerance; ws is then left at the state of that pass.
+/// The reason of a refusal otherwise: a jump in the pass map leaves no such point.
+std::optional<refusal_reason> settle_cycle(const sample_record& s, const run_options& opt,
+                                           bool spring, const std::vector<double>& visited,
+                                           work_state& ws) {
+  using enum refusal_reason;
+  constexpr int max_halvings = 60;
+  const work_state base = ws;
+  const std::optional<cycle_bracket> bracket = bracket_cycle(s, opt, spring, base, visited);
+  if (!bracket) return geothermometer_not_converged;
+  double lo = bracket->lo, hi = bracket->hi, h_lo = bracket->h_lo;
+  work_state w;
   for (int i = 0; i < max_halvings; ++i) {
     const double mid = 0.5 * (lo + hi);
-    const std::optional<double> h = pass_from(mid, w);
+    const std::optional<double> h = pass_moves(s, opt, spring, base, mid, w);
     if (!h) return geothermometer_not_converged;
     const double h_mid = *h;
     if (std::abs(h_mid) < geo_tol) {
@@ -305,7 +325,7 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
       // The passes cycle between two temperatures. When one pass is continuous between them,
       // they bracket its fixed point, and the sample is taken as settled there.
       visited.push_back(t_new);
-      return settle_cycle(s, opt, spring, std::move(visited), ws);
+      return settle_cycle(s, opt, spring, visited, ws);
     }
   }
 }
