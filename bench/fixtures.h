@@ -59,11 +59,14 @@ inline boiled_fluid solved_boiled_fluid() {
   work_state& ws = b.ws;
   component_vector cl;
   for (int i = 1; i <= component_vector::size; ++i) cl[i] = ws.cd[i] / (1.0 - b.y);
-  double ah0 = ws.ah;
-  double ionic = strion(ws.m);
-  phase2(ws.m, ws.cd, cl, ws.a_d, b.t, ionic, b.y, ah0, 1.0, b.ah, ws.v, ws.mgas, b.m, ws.b,
-         ws.log);
-  b.cl = cl;
+  const boiled_solution r =
+      phase2(ws.m, ws.cd, cl, ws.a_d, b.t, strion(ws.m), b.y, ws.ah, 1.0, ws.log);
+  b.ah = r.fluid.ah;
+  ws.v = r.fluid.v;
+  ws.mgas = r.fluid.m;
+  b.m = r.fluid.sp;
+  ws.b = r.fluid.b;
+  b.cl = r.cl;
   b.ionic = strion(b.m);
   for (int i = 1; i <= gas_factors::size; ++i)
     b.g[i] = ws.mgas[i] > 1e-30 ? b.y * ws.v[i] / ((1.0 - b.y) * ws.mgas[i]) + 1.0 : 1.0;

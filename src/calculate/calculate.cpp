@@ -45,10 +45,10 @@ void cool(work_state& ws, double t) {
   begin_step(ws);
   ws.ah0 = ws.ah;
   ws.est = ws.m;
-  phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.log);
+  store(ws, phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.log));
   ws.degas = 1.0;
-  gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
-  aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+  store(ws, gasprs(ws.mgas, t, ws.degas));
+  store(ws, aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0));
 }
 
 step_result cooling_step(work_state& ws, double t_c) {
@@ -99,13 +99,15 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
     ws.ionic = strion(ws.est);
     ws.degas = opt.boil_degas;
     if (y < epp) {
-      phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.ah, ws.v, ws.mgas, ws.m, ws.b, ws.log);
+      store(ws, phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.log));
     } else {
-      phase2(ws.est, ws.cd, ws.cl, ws.a_d, t, ws.ionic, y, ws.ah0, ws.degas, ws.ah, ws.v, ws.mgas,
-             ws.m, ws.b, ws.log);
+      const boiled_solution r =
+          phase2(ws.est, ws.cd, ws.cl, ws.a_d, t, ws.ionic, y, ws.ah0, ws.degas, ws.log);
+      ws.cl = r.cl;
+      store(ws, r.fluid);
     }
-    gasprs(ws.mgas, t, ws.degas, ws.p, ws.ptotal);
-    aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, y, ws.steam_mgkg, ws.liquid_mgkg, ws.tds_liquid);
+    store(ws, gasprs(ws.mgas, t, ws.degas));
+    store(ws, aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, y));
     steps.push_back(finish_step(step_kind::boiling, t_c, y, ws.cl, ws, before));
     if (steps.back().state) y_old = y;
   }
@@ -119,7 +121,7 @@ sample_result calculate_reference(const sample_record& s, const run_options& opt
   r.unconverged_mass_balances = ws.log.unconverged;
   // The sampled water is speciated before most refusals; it is kept for those.
   r.sampled.ionic = ws.ionic_sampling;
-  r.sampled.balance = {ws.cations, ws.anions, ws.balance_diff};
+  r.sampled.balance = ws.balance;
   r.sampled.m = ws.m_sampling;
   if (r.refused) return r;
 

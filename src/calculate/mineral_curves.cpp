@@ -156,9 +156,10 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     p.solved = finite_state(ws);
     if (p.solved) {
       // Only the minerals of the cooled state are wanted, exactly as its report has them.
-      species_vector gamma;
-      gamma_all(t_k, ws.ionic, gamma);
-      mineral_saturation(ws.m, gamma, t_k, p.log_k, p.log_q);
+      const species_vector gamma = gamma_all(t_k, ws.ionic);
+      const mineral_saturation_logs logs = mineral_saturation(ws.m, gamma, t_k);
+      p.log_k = logs.log_k;
+      p.log_q = logs.log_q;
       for (int j = 1; j <= mineral_vector::size; ++j) {
         if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
       }

@@ -7,6 +7,9 @@
 #include "morva/indexed.h"
 #include "morva/result.h"
 #include "morva/sample.h"
+#include "phases/gas_distribution.h"
+#include "phases/recombination.h"
+#include "phases/speciation.h"
 #include "solver/solver_log.h"
 
 namespace morva {
@@ -19,9 +22,7 @@ struct work_state {
   double ah0 = 0.0;             ///< start value of aH handed to the next speciation
   double ionic = 0.0;           ///< ionic strength carried from one speciation to the next
   double ionic_sampling = 0.0;  ///< ionic strength of the water at its pH measurement
-  double anions = 0.0;          ///< anion sum of the sampled water, mol-eq/kg
-  double cations = 0.0;         ///< cation sum of the sampled water, mol-eq/kg
-  double balance_diff = 0.0;    ///< ion-balance difference of the sampled water, %
+  ion_balance balance;          ///< ion balance of the sampled water
   species_vector m_sampling;    ///< species molalities of the sampled water
   species_vector m;             ///< species molalities of the last speciation
   species_vector est;           ///< species estimates for the next speciation
@@ -57,6 +58,15 @@ struct work_state {
   solver_log log;      ///< what the solvers said, the counts since the sample's start
   double degas = 1.0;  ///< degassing coefficient of the state
 };
+
+/// Takes the speciation r into ws: aH and its start, ionic strength, gases and species.
+void store(work_state& ws, const phase_solution& r);
+/// Takes the recombined discharge r into ws: its totals, liquid, estimates, proton balance, TDS.
+void store(work_state& ws, const recombined& r);
+/// Takes the phase compositions r (mg/kg) into ws.
+void store(work_state& ws, const phase_compositions& r);
+/// Takes the partial pressures r (bar absolute) into ws.
+void store(work_state& ws, const gas_pressure_set& r);
 
 /// True when every number of ws that the report prints or a later step starts from is finite,
 /// the hydrogen-ion activity positive and the ionic strengths not negative; absurd analyses

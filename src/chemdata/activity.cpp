@@ -87,7 +87,8 @@ const species_classes& classes() {
 
 }  // namespace
 
-void gamma_all(double t, double ionic, species_vector& g) {
+species_vector gamma_all(double t, double ionic) {
+  species_vector g;
   const debye_huckel p = parameters(t);
   const double root_i = std::sqrt(ionic);
   const species_classes& k = classes();
@@ -95,6 +96,7 @@ void gamma_all(double t, double ionic, species_vector& g) {
   for (std::size_t c = 0; c < k.n; ++c) gamma[c] = coefficient(k.z[c], k.size[c], p, root_i, ionic);
   for (int i = 1; i <= species_vector::size; ++i)
     g[i] = gamma[k.of[static_cast<std::size_t>(i - 1)]];
+  return g;
 }
 
 double strion(const species_vector& m) {

@@ -9,9 +9,9 @@ namespace morva {
 /// Molal activity coefficient of species i (1..69) at T (K) and ionic strength I >= 0 (mol/kg);
 /// 1 at I = 0, and 10^(-Bdot*I) rather than 1 for a neutral species.
 double gamma(int i, double t, double ionic);
-/// Activity coefficients g of all 69 species at T (K) and ionic strength I (mol/kg), each equal
+/// Activity coefficients of all 69 species at T (K) and ionic strength I (mol/kg), each equal
 /// to gamma(i, T, I) to the last bit: species of the same charge and ion size share one value.
-void gamma_all(double t, double ionic, species_vector& g);
+species_vector gamma_all(double t, double ionic);
 /// Ionic strength, mol/kg, of the species molalities m (mol/kg): half the sum of z^2 m.
 double strion(const species_vector& m);
 

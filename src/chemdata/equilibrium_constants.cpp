@@ -218,15 +218,19 @@ double recdis(int i, double t, double ionic) {
   return factor_of(i, discon(i, t), [t, ionic](int j) { return gamma(j, t, ionic); });
 }
 
-void discon_all(double t, species_vector& k) {
+species_vector discon_all(double t) {
   const double ln_t = std::log(t);
   const double ba_t = ba(t);
+  species_vector k;
   for (int i = 1; i <= species_vector::size; ++i) k[i] = constant_of(i, t, ln_t, ba_t);
+  return k;
 }
 
-void recdis_all(const species_vector& k, const species_vector& g, species_vector& r) {
+species_vector recdis_all(const species_vector& k, const species_vector& g) {
+  species_vector r;
   for (int i = 1; i <= species_vector::size; ++i)
     r[i] = factor_of(i, k[i], [&g](int j) { return g[j]; });
+  return r;
 }
 
 }  // namespace morva

@@ -18,12 +18,12 @@ double discon(int i, double t);
 /// i; 0.0 for the 16 free ions that have no reaction of their own.
 double recdis(int i, double t, double ionic);
 
-/// Dissociation constants k of all 69 rows at T (K), each equal to discon(i, T) to the last bit;
+/// Dissociation constants of all 69 rows at T (K), each equal to discon(i, T) to the last bit;
 /// ln T and the water functions are evaluated once for all of them.
-void discon_all(double t, species_vector& k);
-/// Reaction factors r of all 69 species from the dissociation constants k (discon_all at T) and
+species_vector discon_all(double t);
+/// Reaction factors of all 69 species from the dissociation constants k (discon_all at T) and
 /// the activity coefficients g (gamma_all at T and I), each equal to recdis(i, T, I) to the last
 /// bit.
-void recdis_all(const species_vector& k, const species_vector& g, species_vector& r);
+species_vector recdis_all(const species_vector& k, const species_vector& g);
 
 }  // namespace morva

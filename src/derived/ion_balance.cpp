@@ -14,7 +14,7 @@ double sum_of(const species_vector& m, const int (&species)[N]) {
 
 }  // namespace
 
-void balion(const species_vector& m, double& anions, double& cations, double& diff) {
+ion_balance balion(const species_vector& m) {
   // The charged species by side and charge; neutral species carry no equivalents.
   // clang-format off
   static constexpr int anion1[] = {
@@ -29,11 +29,13 @@ void balion(const species_vector& m, double& anions, double& cations, double& di
   static constexpr int cation2[] = {sp::ca, sp::mg, sp::fe2, sp::feoh_2p, sp::fecl_2p, sp::aloh,
                                     sp::alf};
   // clang-format on
-  anions = sum_of(m, anion1) + 2.0 * sum_of(m, anion2) + 3.0 * m[sp::alf6];
-  cations = sum_of(m, cation1) + 2.0 * sum_of(m, cation2) + 3.0 * (m[sp::fe3] + m[sp::al]);
+  ion_balance r;
+  r.anions = sum_of(m, anion1) + 2.0 * sum_of(m, anion2) + 3.0 * m[sp::alf6];
+  r.cations = sum_of(m, cation1) + 2.0 * sum_of(m, cation2) + 3.0 * (m[sp::fe3] + m[sp::al]);
   // An empty distribution is balanced rather than undefined.
-  const double total = cations + anions;
-  diff = total != 0.0 ? 200.0 * (cations - anions) / total : 0.0;
+  const double total = r.cations + r.anions;
+  r.difference_pct = total != 0.0 ? 200.0 * (r.cations - r.anions) / total : 0.0;
+  return r;
 }
 
 }  // namespace morva

@@ -25,9 +25,10 @@ derived_results derive(const fluid_state& st) {
   derived_results d;
   const species_vector& m = st.m;
 
-  balion(m, d.balance.anions, d.balance.cations, d.balance.difference_pct);
-  for (int couple = 1; couple <= 4; ++couple) {
-    d.eh[static_cast<std::size_t>(couple - 1)] =
+  d.balance = balion(m);
+  for (redox_couple couple : {redox_couple::sulfate_sulfide, redox_couple::carbon_dioxide_methane,
+                              redox_couple::hydrogen, redox_couple::nitrogen_ammonia}) {
+    d.eh[static_cast<std::size_t>(couple)] =
         oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
   }
 
@@ -41,12 +42,15 @@ derived_results derive(const fluid_state& st) {
     d.na_k = classify(hnak(m[sp::na], m[sp::k], st.gamma[sp::na], st.gamma[sp::k]));
   }
 
-  mineral_saturation(m, st.gamma, st.t, d.log_k, d.log_q);
+  const mineral_saturation_logs logs = mineral_saturation(m, st.gamma, st.t);
+  d.log_k = logs.log_k;
+  d.log_q = logs.log_q;
   return d;
 }
 
-void mineral_saturation(const species_vector& m, const species_vector& gamma, double t,
-                        mineral_vector& log_k, mineral_logs& log_q) {
+mineral_saturation_logs mineral_saturation(const species_vector& m, const species_vector& gamma,
+                                           double t) {
+  mineral_saturation_logs r;
   // Below this molality a species counts as absent from the activity products, mol/kg.
   constexpr double tiny = 1e-20;
   species_vector logm, loggam;
@@ -55,9 +59,10 @@ void mineral_saturation(const species_vector& m, const species_vector& gamma, do
     loggam[k] = std::log10(gamma[k]);
   }
   for (int j = 1; j <= mineral_vector::size; ++j) {
-    log_k[j] = solpro(j, t);
-    log_q[j] = actpro(j, m, logm, loggam);
+    r.log_k[j] = solpro(j, t);
+    r.log_q[j] = actpro(j, m, logm, loggam);
   }
+  return r;
 }
 
 }  // namespace morva

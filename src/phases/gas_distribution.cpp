@@ -8,30 +8,31 @@
 
 namespace morva {
 
-void distribution_coefficients(double t, double f, gas_vector& d) {
+gas_vector distribution_coefficients(double t, double f) {
   // From the Henry constant (mol kg-1 bar-1) and the vapour pressure of water (bar), reduced by
   // the degassing coefficient f. The Henry's-law amount of water belongs to this coefficient;
   // the running mole sums of gasdis and vapors use the other.
   const double w = psat(t);
+  gas_vector d;
   for (int i = 1; i <= gas_vector::size; ++i)
     d[i] = std::pow(10.0, henryk(i, t)) * w / (water_mol_per_kg_henry * f);
+  return d;
 }
 
-void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
-            const gas_vector& tot, double t, double x, double f, gas_vector& v, gas_vector& m) {
-  gas_vector d;
-  distribution_coefficients(t, f, d);
-  gasdis(vstart, mstart, b, tot, d, x, v, m);
+gas_split gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+                 const gas_vector& tot, double t, double x, double f) {
+  return gasdis(vstart, mstart, b, tot, distribution_coefficients(t, f), x);
 }
 
-void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
-            const gas_vector& tot, const gas_vector& d, double x, gas_vector& v, gas_vector& m) {
+gas_split gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+                 const gas_vector& tot, const gas_vector& d, double x) {
   constexpr int maxit = 10;
   constexpr double epp = 1e-30;
   constexpr double tol = 0.001;
 
-  v = vstart;
-  m = mstart;
+  gas_split r{vstart, mstart};
+  gas_vector& v = r.v;
+  gas_vector& m = r.m;
 
   // Moles per kg of the liquid (water plus molecular gas, the gas weighted so that the ratio
   // of the two mole fractions is the distribution coefficient) and of the steam.
@@ -67,15 +68,16 @@ void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector
     }
     if (converged) break;
   }
+  return r;
 }
 
-void vapors(const gas_vector& m, double t, double f, gas_vector& v) {
+gas_vector vapors(const gas_vector& m, double t, double f) {
   constexpr int maxit = 10;
   constexpr double epp = 1e-30;
   constexpr double tol = 0.001;
 
-  gas_vector d;
-  distribution_coefficients(t, f, d);
+  const gas_vector d = distribution_coefficients(t, f);
+  gas_vector v;
   v.fill(0.0);
   double sl = water_mol_per_kg;  // the water is given, so its sum stays fixed
   for (int i = 1; i <= gas_vector::size; ++i) sl = sl + (1.0 / d[i] + 1.0) * m[i];
@@ -94,10 +96,14 @@ void vapors(const gas_vector& m, double t, double f, gas_vector& v) {
     }
     if (converged) break;
   }
+  return v;
 }
 
-void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& ptotal) {
+gas_pressure_set gasprs(const gas_vector& m, double t, double f) {
   constexpr double tiny = 1e-25;
+  gas_pressure_set r;
+  gas_pressures& p = r.p;
+  double& ptotal = r.ptotal;
 
   double s = water_mol_per_kg;
   for (int i = 1; i <= gas_vector::size; ++i) s = s + m[i];
@@ -118,6 +124,7 @@ void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& p
     ptotal = ptotal - p[comp::o2] + p_o2;
     p[comp::o2] = p_o2;
   }
+  return r;
 }
 
 }  // namespace morva

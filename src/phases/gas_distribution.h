@@ -8,31 +8,41 @@
 
 namespace morva {
 
-/// Splits the totals tot (mol per kg of fluid) of a fluid with steam fraction x (0 < x < 1) at
-/// T (K) between steam v (mol per kg of steam) and molecular gas in water m (mol/kg), with
-/// speciation ratios b and degassing coefficient f, starting from vstart and mstart (which may
-/// be v and m themselves). T must lie on the saturation curve.
-void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
-            const gas_vector& tot, double t, double x, double f, gas_vector& v, gas_vector& m);
+/// The seven gases of a fluid shared between its steam and its water.
+struct gas_split {
+  gas_vector v;  ///< gases of the steam, mol per kg of steam
+  gas_vector m;  ///< molecular gases in the water, mol/kg
+};
 
-/// Mole-fraction distribution coefficients d of the seven gases at T (K) with degassing
+/// Splits the totals tot (mol per kg of fluid) of a fluid with steam fraction x (0 < x < 1) at
+/// T (K) between steam and molecular gas in water, with speciation ratios b and degassing
+/// coefficient f, starting from vstart and mstart. T must lie on the saturation curve.
+gas_split gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+                 const gas_vector& tot, double t, double x, double f);
+
+/// Mole-fraction distribution coefficients of the seven gases at T (K) with degassing
 /// coefficient f: the ratio of each gas's mole fraction in the steam to that in the water.
 /// T must lie on the saturation curve.
-void distribution_coefficients(double t, double f, gas_vector& d);
+gas_vector distribution_coefficients(double t, double f);
 
 /// gasdis with the distribution coefficients d of its temperature and degassing coefficient
 /// given, for a caller that distributes the gases at one temperature again and again.
-void gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
-            const gas_vector& tot, const gas_vector& d, double x, gas_vector& v, gas_vector& m);
+gas_split gasdis(const gas_vector& vstart, const gas_vector& mstart, const gas_vector& b,
+                 const gas_vector& tot, const gas_vector& d, double x);
 
-/// Gas contents v (mol per kg of steam) of the steam formed at T (K) from a water holding the
+/// Gas contents (mol per kg of steam) of the steam formed at T (K) from a water holding the
 /// molecular gas molalities m (mol/kg), degassing coefficient f. T must lie on the saturation
 /// curve.
-void vapors(const gas_vector& m, double t, double f, gas_vector& v);
+gas_vector vapors(const gas_vector& m, double t, double f);
 
-/// Partial pressures p (bar absolute; water vapour first, 0.0 off the saturation curve) and
-/// their sum ptotal over a water with molecular gas molalities m (mol/kg) at T (K), degassing
-/// coefficient f.
-void gasprs(const gas_vector& m, double t, double f, gas_pressures& p, double& ptotal);
+/// Partial pressures over a water and their sum.
+struct gas_pressure_set {
+  gas_pressures p{};    ///< bar absolute; water vapour first, 0.0 off the saturation curve
+  double ptotal = 0.0;  ///< their sum, bar absolute
+};
+
+/// Partial pressures and their sum over a water with molecular gas molalities m (mol/kg) at
+/// T (K), degassing coefficient f.
+gas_pressure_set gasprs(const gas_vector& m, double t, double f);
 
 }  // namespace morva

@@ -37,11 +37,7 @@ void reference_pages(const sample_record& s, const run_options& opt, const sampl
   const reference_result& ref = r.reference;
   const fluid_state& st = ref.state;
   put(rep, record{}.A(std::string(1, page_separator)));
-  out1(s.water, s.gas, s.condensate, s.steam_mgkg, s.collection, t_origin_label(ref.t_origin),
-       h_origin_label(ref.h_origin), user, heading, s.number, s.location, st.t, s.ph, s.ph_t,
-       s.pressure_bar_g, ref.href, s.tds, r.sampled.ionic, r.sampled.balance.anions,
-       r.sampled.balance.cations, r.sampled.balance.difference_pct, ref.yc, ref.yb, opt.t_spring_c,
-       opt.spring_degas, ph_texts(st.ph_first), rep);
+  out1(s, opt, r, user, heading, rep);
   out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, st.p, st.ptotal, ref.ya, rep);
   out3(st, ph_texts(st.ph_later), mass_balance_text(st.mass_balance), rep);
   if (ref.quartz_capped) {

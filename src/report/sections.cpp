@@ -6,6 +6,7 @@
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
 #include "morva/tables.h"
+#include "report/messages.h"
 #include "text/fields.h"
 
 namespace morva {
@@ -45,13 +46,43 @@ void put_ion_balance(double cations, double anions, double diff, std::ostream& r
 
 }  // namespace
 
-void out1(const component_vector& c, const gas_vector& gas, const std::array<double, 4>& cond,
-          const std::array<double, 3>& steam, const collection_data& s, const std::string& t_label,
-          const std::string& h_label, const std::string& user, const std::string& heading,
-          const std::string& number, const std::string& location, double tref, double ph,
-          double ph_t, double p_gauge_bar, double href, double tds, double ionic, double anions,
-          double cations, double diff, double yc, double yb, double t_spring_c, double spring_degas,
-          const ph_messages& msg, std::ostream& rep) {
+void out1(const sample_record& s, const run_options& opt, const sample_result& r,
+          const std::string& user, const std::string& heading, std::ostream& rep) {
+  const reference_result& ref = r.reference;
+  const fluid_state& st = ref.state;
+  put_sample_section({.c = s.water,
+                      .gas = s.gas,
+                      .cond = s.condensate,
+                      .steam = s.steam_mgkg,
+                      .s = s.collection,
+                      .t_label = t_origin_label(ref.t_origin),
+                      .h_label = h_origin_label(ref.h_origin),
+                      .user = user,
+                      .heading = heading,
+                      .number = s.number,
+                      .location = s.location,
+                      .tref = st.t,
+                      .ph = s.ph,
+                      .ph_t = s.ph_t,
+                      .p_gauge_bar = s.pressure_bar_g,
+                      .href = ref.href,
+                      .tds = s.tds,
+                      .ionic = r.sampled.ionic,
+                      .balance = r.sampled.balance,
+                      .yc = ref.yc,
+                      .yb = ref.yb,
+                      .t_spring_c = opt.t_spring_c,
+                      .spring_degas = opt.spring_degas,
+                      .msg = ph_texts(st.ph_first)},
+                     rep);
+}
+
+void put_sample_section(const sample_section_values& v, std::ostream& rep) {
+  const component_vector& c = v.c;
+  const gas_vector& gas = v.gas;
+  const std::array<double, 4>& cond = v.cond;
+  const std::array<double, 3>& steam = v.steam;
+  const collection_data& s = v.s;
   // The report turns gauge into absolute pressure with the atmosphere rounded to 1.013 bar.
   constexpr double atmosphere_report_bar = 1.013;
   // A steam-loss fraction above this counts as a boiling spring.
@@ -64,20 +95,20 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
                .X(52)
                .A("Program MORVA, version 2.4 / 2010"));
   put(rep, record{});
-  put(rep, record{}.X(5).A(padded(user, 20)).X(10).A(padded(heading, 80)));
+  put(rep, record{}.X(5).A(padded(v.user, 20)).X(10).A(padded(v.heading, 80)));
   put(rep, record{});
   put(rep, record{}.X(5).A(std::string(114, '=')));
   put(rep, record{});
-  put(rep, record{}.X(5).A(padded(number, 16)).X(2).A(padded(location, 80)));
+  put(rep, record{}.X(5).A(padded(v.number, 16)).X(2).A(padded(v.location, 80)));
 
-  if (yb > tiny) {
+  if (v.yb > tiny) {
     put(rep, record{}
                  .X(65)
                  .A("Steam loss at ")
-                 .F(5, 1, t_spring_c)
+                 .F(5, 1, v.t_spring_c)
                  .A(" deg.C assumed, ")
                  .A("before sampling."));
-    put(rep, record{}.X(65).A("Steam loss fraction            :").F(7, 4, yb));
+    put(rep, record{}.X(65).A("Steam loss fraction            :").F(7, 4, v.yb));
     put(rep, record{}
                  .X(5)
                  .A("Water sample (mg/kg)")
@@ -85,7 +116,7 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
                  .A("Steam sample")
                  .X(18)
                  .A("Degassing coeff. at sampling   :")
-                 .F(7, 4, spring_degas));
+                 .F(7, 4, v.spring_degas));
   } else {
     put(rep, record{});
     put(rep, record{});
@@ -97,15 +128,15 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
                .X(5)
                .A("pH/deg.C")
                .X(5)
-               .F(9, 2, ph)
+               .F(9, 2, v.ph)
                .A("/")
-               .F(5, 1, ph_t - zero_celsius_k)
+               .F(5, 1, v.ph_t - zero_celsius_k)
                .X(2)
                .A("Gas (volume %)")
                .X(16)
                .A("Reference temperature    deg.C :")
-               .F(7, 1, tref - zero_celsius_k)
-               .A(padded(t_label, 14)));
+               .F(7, 1, v.tref - zero_celsius_k)
+               .A(padded(v.t_label, 14)));
 
   // Water column: the analysed components in mg/kg (the dissolved H2, O2, CH4 and N2 of the
   // water sample are not listed), each with the decimals its usual concentration deserves.
@@ -123,41 +154,41 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
     return record{}.X(5).A(nam(e.k)).F(13, e.d, c[e.k] * w(e.k));
   };
   // The second column starts in column 36, the third in column 66.
-  put(rep, water(1).X(8).A(nam(1)).F(13, 2, gas[1]));
+  put(rep, water(1).X(8).A(nam(comp::co2)).F(13, 2, gas[comp::co2]));
   put(rep, water(2)
                .X(8)
-               .A(nam(2))
-               .F(13, 2, gas[2])
+               .A(nam(comp::h2s))
+               .F(13, 2, gas[comp::h2s])
                .X(8)
                .A("Sampling pressure     bar abs. :")
-               .F(7, 1, p_gauge_bar + atmosphere_report_bar));
+               .F(7, 1, v.p_gauge_bar + atmosphere_report_bar));
   put(rep, water(3)
                .X(8)
-               .A(nam(3))
-               .F(13, 2, gas[3])
+               .A(nam(comp::nh3))
+               .F(13, 2, gas[comp::nh3])
                .X(8)
                .A("Discharge enthalpy       kJ/kg :")
-               .F(7, 0, href)
-               .A(padded(h_label, 14)));
+               .F(7, 0, v.href)
+               .A(padded(v.h_label, 14)));
   put(rep, water(4)
                .X(8)
-               .A(nam(4))
-               .F(13, 2, gas[4])
+               .A(nam(comp::h2))
+               .F(13, 2, gas[comp::h2])
                .X(8)
                .A("Discharge                 kg/s :")
                .F(7, 1, s[1]));
   put(rep, water(5)
                .X(8)
-               .A(nam(5))
-               .F(13, 2, gas[5])
+               .A(nam(comp::o2))
+               .F(13, 2, gas[comp::o2])
                .X(8)
                .A("Steam fraction at collection   :")
-               .F(7, 4, yc));
-  put(rep, water(6).X(8).A(nam(6)).F(13, 2, gas[6]));
+               .F(7, 4, v.yc));
+  put(rep, water(6).X(8).A(nam(comp::ch4)).F(13, 2, gas[comp::ch4]));
   put(rep, water(7)
                .X(8)
-               .A(nam(7))
-               .F(13, 2, gas[7])
+               .A(nam(comp::n2))
+               .F(13, 2, gas[comp::n2])
                .X(8)
                .A("Measured temperature     deg.C :")
                .F(7, 1, s[2]));
@@ -178,7 +209,7 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
   put(rep, record{}
                .X(5)
                .A("TDS      ")
-               .F(13, 2, tds)
+               .F(13, 2, v.tds)
                .X(8)
                .A(nam(3))
                .F(13, 2, steam[2])
@@ -187,9 +218,9 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
                .F(13, 2, cond[3]));
 
   put(rep, record{});
-  put(rep, record{}.X(5).A("Ionic strength = ").F(8, 5, ionic).X(15).A(padded(msg[0], 60)));
-  put_ion_balance(cations, anions, diff, rep);
-  put(rep, record{}.X(5).A(padded(msg[1], 60)));
+  put(rep, record{}.X(5).A("Ionic strength = ").F(8, 5, v.ionic).X(15).A(padded(v.msg[0], 60)));
+  put_ion_balance(v.balance.cations, v.balance.anions, v.balance.difference_pct, rep);
+  put(rep, record{}.X(5).A(padded(v.msg[1], 60)));
   put(rep, record{});
   put(rep, record{});
 }

@@ -17,20 +17,41 @@ namespace morva {
 /// non-convergence message (slot 1), 60 characters each.
 using ph_messages = std::array<std::string, 2>;
 
-/// Heading and sampled-fluid section: water totals c (mol/kg), dry gas (volume %), condensate
-/// CO2, H2S, NH3, Na and total-steam CO2, H2S, NH3 (mg/kg), sampling data s, origin labels
-/// of Tref and Href (14 characters), user (20), heading (80), sample number (16), location
-/// (80), Tref (K), water pH and its temperature (K), sampling pressure (bar gauge), Href
-/// (kJ/kg), TDS (mg/kg), ionic strength, anion and cation sums (mol-eq/kg) and their
-/// difference (%) of the sampled water, steam fractions at collection and lost by a boiling
-/// spring, spring temperature (°C), degassing coefficient, and the pH-solver messages.
-void out1(const component_vector& c, const gas_vector& gas, const std::array<double, 4>& cond,
-          const std::array<double, 3>& steam, const collection_data& s, const std::string& t_label,
-          const std::string& h_label, const std::string& user, const std::string& heading,
-          const std::string& number, const std::string& location, double tref, double ph,
-          double ph_t, double p_gauge_bar, double href, double tds, double ionic, double anions,
-          double cations, double diff, double yc, double yb, double t_spring_c, double spring_degas,
-          const ph_messages& msg, std::ostream& rep);
+/// What the heading and sampled-fluid section prints, each value as it is printed from.
+struct sample_section_values {
+  component_vector c;             ///< water totals, mol/kg
+  gas_vector gas;                 ///< dry gas, volume %
+  std::array<double, 4> cond{};   ///< condensate CO2, H2S, NH3, Na, mg/kg
+  std::array<double, 3> steam{};  ///< total-steam CO2, H2S, NH3, mg/kg
+  collection_data s;              ///< sampling data
+  std::string t_label;            ///< origin of Tref, 14 characters
+  std::string h_label;            ///< origin of Href, 14 characters
+  std::string user;               ///< the run's user, 20 characters
+  std::string heading;            ///< the run's heading, 80 characters
+  std::string number;             ///< sample number, 16 characters
+  std::string location;           ///< sample location, 80 characters
+  double tref = 0.0;              ///< reference temperature, K
+  double ph = 0.0;                ///< water pH
+  double ph_t = 0.0;              ///< temperature of the pH measurement, K
+  double p_gauge_bar = 0.0;       ///< sampling pressure, bar gauge
+  double href = 0.0;              ///< reference enthalpy, kJ/kg
+  double tds = 0.0;               ///< total dissolved solids, mg/kg
+  double ionic = 0.0;             ///< ionic strength of the sampled water, mol/kg
+  ion_balance balance;            ///< ion balance of the sampled water
+  double yc = 0.0;                ///< steam fraction at collection
+  double yb = 0.0;                ///< steam fraction lost by a boiling spring
+  double t_spring_c = 0.0;        ///< boiling-spring temperature, °C
+  double spring_degas = 0.0;      ///< degassing coefficient of the spring's steam loss
+  ph_messages msg;                ///< the pH-solver messages of the first solution
+};
+
+/// Heading and sampled-fluid section of sample s calculated with opt into r (not refused),
+/// under the run's user (20 characters) and heading (80).
+void out1(const sample_record& s, const run_options& opt, const sample_result& r,
+          const std::string& user, const std::string& heading, std::ostream& rep);
+
+/// The heading and sampled-fluid section laid out from its values v.
+void put_sample_section(const sample_section_values& v, std::ostream& rep);
 
 /// Phase section: vapour gases (mg/kg of steam), liquid components (mg/kg), liquid TDS
 /// (mg/kg), partial pressures p (bar absolute; water vapour in slot 0, the seven gases in

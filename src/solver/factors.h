@@ -20,8 +20,8 @@ struct solver_factors {
   double gamma17_eighth = 0.0;  ///< activity coefficient of SO4-- to the power 1/8
 };
 
-/// The factors f at T (K) and ionic strength I (mol/kg).
-void make_factors(double t, double ionic, solver_factors& f);
+/// The factors at T (K) and ionic strength I (mol/kg).
+solver_factors make_factors(double t, double ionic);
 
 /// Brings the factors f to the ionic strength I (mol/kg) at their own temperature: only the
 /// activity corrections are evaluated again.

@@ -17,9 +17,10 @@ double iron_ratio(double m_h2s, double m_so4, double ah, const solver_factors& f
 
 }  // namespace
 
-void setini(const component_vector& c, species_vector& m0) {
+species_vector setini(const component_vector& c) {
   constexpr double factor = 0.95;
 
+  species_vector m0;
   m0.fill(0.0);
   // Most of each total sits on its free (basis) species in most natural waters.
   m0[sp::h2sio4] = factor * c[comp::sio2];
@@ -33,17 +34,16 @@ void setini(const component_vector& c, species_vector& m0) {
   m0[sp::mg] = factor * c[comp::mg];
   m0[sp::fe2] = factor * c[comp::fe];
   m0[sp::al] = factor * c[comp::al];
+  return m0;
 }
 
-mass_balance_outcome masbal(const component_vector& c, double ah, double t, double ionic,
-                            const species_vector& m_in, species_vector& x) {
-  solver_factors f;
-  make_factors(t, ionic, f);
-  return masbal(c, ah, f, m_in, x);
+mass_balance_solution masbal(const component_vector& c, double ah, double t, double ionic,
+                             const species_vector& m_in) {
+  return masbal(c, ah, make_factors(t, ionic), m_in);
 }
 
-mass_balance_outcome masbal(const component_vector& c, double ah, const solver_factors& f,
-                            const species_vector& m_in, species_vector& x) {
+mass_balance_solution masbal(const component_vector& c, double ah, const solver_factors& f,
+                             const species_vector& m_in) {
   constexpr int maxit = 100;
   constexpr double tol = 1e-06;
   constexpr double epp = 1e-30;
@@ -52,7 +52,7 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   constexpr double damping[] = {0.5, 0.25, 0.1};
   constexpr int damped_sweeps = 400;
 
-  x = m_in;
+  species_vector x = m_in;
   const species_vector& r = f.r;
 
   // Species fixed by aH alone: hydroxide, and the bases of the acids that form no complexes.
@@ -158,7 +158,7 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   };
 
   for (int sweep = 1; sweep <= maxit; ++sweep) {
-    if (!sweep_once(1.0)) return {true, sweep};
+    if (!sweep_once(1.0)) return {x, {true, sweep}};
   }
   // The plain sweeps can settle into a cycle (acid aluminium-fluoride waters, strong brines):
   // each balance overshoots what the others just did. The same sweeps with the new value only
@@ -168,24 +168,21 @@ mass_balance_outcome masbal(const component_vector& c, double ah, const solver_f
   for (double w : damping) {
     for (int k = 0; k < damped_sweeps; ++k) {
       ++sweeps;
-      if (!sweep_once(w)) return {true, sweeps};
+      if (!sweep_once(w)) return {x, {true, sweeps}};
     }
   }
   // Still moving: the last values are kept.
-  return {false, sweeps};
+  return {x, {false, sweeps}};
 }
 
-void spemol(const species_vector& x, double ah, double t, double ionic, species_vector& m) {
-  solver_factors f;
-  make_factors(t, ionic, f);
-  spemol(x, ah, f, m);
+species_vector spemol(const species_vector& x, double ah, double t, double ionic) {
+  return spemol(x, ah, make_factors(t, ionic));
 }
 
-void spemol(const species_vector& x, double ah, const solver_factors& f, species_vector& m) {
+species_vector spemol(const species_vector& x, double ah, const solver_factors& f) {
   constexpr double epp = 1e-30;
 
   const species_vector& r = f.r;
-  // Built apart and copied at the end, so that a caller may pass the same vector as x and m.
   species_vector s;
 
   s[sp::h] = ah / f.gamma[sp::h];  // H+
@@ -263,17 +260,16 @@ void spemol(const species_vector& x, double ah, const solver_factors& f, species
   s[sp::alf] = r[sp::alf] * x[sp::al] * x[sp::f];
   for (int i = sp::alf2; i <= sp::alf6; ++i) s[i] = r[i] * s[i - 1] * x[sp::f];
 
-  m = s;
+  return s;
 }
 
-void bcoeff(const species_vector& x, double ah, double t, double ionic, gas_vector& b) {
-  solver_factors f;
-  make_factors(t, ionic, f);
-  bcoeff(x, ah, f, b);
+gas_vector bcoeff(const species_vector& x, double ah, double t, double ionic) {
+  return bcoeff(x, ah, make_factors(t, ionic));
 }
 
-void bcoeff(const species_vector& x, double ah, const solver_factors& f, gas_vector& b) {
+gas_vector bcoeff(const species_vector& x, double ah, const solver_factors& f) {
   const species_vector& r = f.r;
+  gas_vector b;
 
   // Total carbonate over H2CO3: the bicarbonate and carbonate families relative to H2CO3.
   b[comp::co2] =
@@ -286,6 +282,7 @@ void bcoeff(const species_vector& x, double ah, const solver_factors& f, gas_vec
   b[comp::nh3] = 1 + r[sp::h] * ah / r[sp::nh4oh];
   // H2, O2, CH4 and N2 do not dissociate.
   for (int k = comp::h2; k <= comp::n2; ++k) b[k] = 1.0;
+  return b;
 }
 
 }  // namespace morva

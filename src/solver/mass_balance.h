@@ -17,26 +17,32 @@ struct speciation_state {
   mass_balance_outcome mb;  ///< how its last mass balance ended
 };
 
-/// First guess m0 (mol/kg) of the species molalities from the component totals c (mol/kg).
-void setini(const component_vector& c, species_vector& m0);
-/// Mass balance: basis molalities x (mol/kg) for totals c at activity ah, T (K), ionic
-/// strength I, starting from m_in; whether it converged, and in how many sweeps.
-mass_balance_outcome masbal(const component_vector& c, double ah, double t, double ionic,
-                            const species_vector& m_in, species_vector& x);
-/// All 69 species molalities m from the basis vector x at ah, T (K) and I (mol/kg).
-void spemol(const species_vector& x, double ah, double t, double ionic, species_vector& m);
+/// First guess (mol/kg) of the species molalities from the component totals c (mol/kg).
+species_vector setini(const component_vector& c);
+/// A mass balance's basis vector and how it ended.
+struct mass_balance_solution {
+  species_vector x;              ///< basis molalities, mol/kg: the last sweep's when unconverged
+  mass_balance_outcome outcome;  ///< whether it converged, and in how many sweeps
+};
+
+/// Mass balance: basis molalities (mol/kg) for totals c at activity ah, T (K), ionic strength
+/// I, starting from m_in.
+mass_balance_solution masbal(const component_vector& c, double ah, double t, double ionic,
+                             const species_vector& m_in);
+/// All 69 species molalities (mol/kg) from the basis vector x at ah, T (K) and I (mol/kg).
+species_vector spemol(const species_vector& x, double ah, double t, double ionic);
 /// Ratios B (1..7) of each gas's total dissolved amount to its neutral species' molality.
-void bcoeff(const species_vector& x, double ah, double t, double ionic, gas_vector& b);
+gas_vector bcoeff(const species_vector& x, double ah, double t, double ionic);
 
 // The same three routines at the temperature and ionic strength of the solver factors f, for
 // callers that run several of them at one state.
 
 /// masbal at the T and I of f.
-mass_balance_outcome masbal(const component_vector& c, double ah, const solver_factors& f,
-                            const species_vector& m_in, species_vector& x);
+mass_balance_solution masbal(const component_vector& c, double ah, const solver_factors& f,
+                             const species_vector& m_in);
 /// spemol at the T and I of f.
-void spemol(const species_vector& x, double ah, const solver_factors& f, species_vector& m);
+species_vector spemol(const species_vector& x, double ah, const solver_factors& f);
 /// bcoeff at the T and I of f.
-void bcoeff(const species_vector& x, double ah, const solver_factors& f, gas_vector& b);
+gas_vector bcoeff(const species_vector& x, double ah, const solver_factors& f);
 
 }  // namespace morva

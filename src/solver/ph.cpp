@@ -192,16 +192,13 @@ double df(const proton_terms& k, double a) {
 
 }  // namespace
 
-ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
-                  const gas_factors& g, double t, double ionic, double ah0, double y, double& ah) {
-  solver_factors fac;
-  make_factors(t, ionic, fac);
-  return phcalc(m, c, a, g, fac, ah0, y, ah);
+ph_solution phcalc(const species_vector& m, const component_vector& c, double a,
+                   const gas_factors& g, double t, double ionic, double ah0, double y) {
+  return phcalc(m, c, a, g, make_factors(t, ionic), ah0, y);
 }
 
-ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
-                  const gas_factors& g, const solver_factors& fac, double ah0, double y,
-                  double& ah) {
+ph_solution phcalc(const species_vector& m, const component_vector& c, double a,
+                   const gas_factors& g, const solver_factors& fac, double ah0, double y) {
   constexpr int maxit = 50;
   constexpr double tol = 1.002305;  // 10^0.001: a step below 0.001 pH units
   constexpr double phmin = 2.0;
@@ -242,22 +239,23 @@ ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
 
   // Newton on aH itself: f falls strictly as aH rises, so the step is always defined.
   double trial = ah0;
+  double ah = 0.0;
   for (int it = 1; it <= maxit; ++it) {
     ah = trial - f(k, trial) / df(k, trial);
-    if (std::abs(ah / trial - 1) < tol - 1) return ph_outcome::solved;
+    if (std::abs(ah / trial - 1) < tol - 1) return {ah, ph_outcome::solved};
     if (ah < ah_min && f(k, ah_min) <= 0) {
       // A step far beyond the root can land at or below zero, which is no activity at all;
       // the bound itself is then the best value we have.
       if (ah <= 0) ah = ah_min;
-      return ph_outcome::above_range;
+      return {ah, ph_outcome::above_range};
     }
-    if (ah > ah_max) return ph_outcome::below_range;
+    if (ah > ah_max) return {ah, ph_outcome::below_range};
     // The root lies above the bound: restart from the bound rather than from an overshoot.
     trial = ah < ah_min ? ah_min : ah;
   }
   // The last step may be an overshoot below zero that the next step would have pulled back.
   if (ah <= 0) ah = ah_min;
-  return ph_outcome::not_converged;
+  return {ah, ph_outcome::not_converged};
 }
 
 }  // namespace morva

@@ -11,14 +11,19 @@ namespace morva {
 /// relative to the reference species (H2CO3, H2S, H4SiO4, H3BO3, NH4OH, HF, H2SO4, Al+++, H2O).
 double proton_balance(const species_vector& m);
 
-/// Newton iteration for the hydrogen-ion activity ah that conserves the proton balance a
+/// The hydrogen-ion activity a pH solution ended at and how it ended.
+struct ph_solution {
+  double ah = 0.0;                          ///< hydrogen-ion activity
+  ph_outcome outcome = ph_outcome::solved;  ///< how the iteration ended
+};
+
+/// Newton iteration for the hydrogen-ion activity that conserves the proton balance a
 /// (mol per kg of total fluid) for totals c (mol per kg of total fluid), gas factors g,
-/// T (K), ionic strength I, start ah0 and steam fraction y; how the iteration ended.
-ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
-                  const gas_factors& g, double t, double ionic, double ah0, double y, double& ah);
+/// T (K), ionic strength I, start ah0 and steam fraction y.
+ph_solution phcalc(const species_vector& m, const component_vector& c, double a,
+                   const gas_factors& g, double t, double ionic, double ah0, double y);
 /// phcalc at the temperature and ionic strength of the solver factors fac.
-ph_outcome phcalc(const species_vector& m, const component_vector& c, double a,
-                  const gas_factors& g, const solver_factors& fac, double ah0, double y,
-                  double& ah);
+ph_solution phcalc(const species_vector& m, const component_vector& c, double a,
+                   const gas_factors& g, const solver_factors& fac, double ah0, double y);
 
 }  // namespace morva

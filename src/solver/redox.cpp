@@ -31,12 +31,12 @@ double redox_constant(double t) {
 }
 
 double redox(double m_h2s, double m_so4, double ah, double t, double ionic) {
-  const double gamma39 = gamma(39, t, ionic);  // Fe++
-  const double gamma40 = gamma(40, t, ionic);  // Fe+++
-  const double gamma17 = gamma(17, t, ionic);  // SO4--
+  const double gamma39 = gamma(sp::fe2, t, ionic);  // Fe++
+  const double gamma40 = gamma(sp::fe3, t, ionic);  // Fe+++
+  const double gamma17 = gamma(sp::so4, t, ionic);  // SO4--
 
   // H2S enters as a gas: its partial pressure (bar) in equilibrium with the dissolved H2S.
-  const double p_h2s = m_h2s * std::pow(10.0, -henryk(2, t));
+  const double p_h2s = m_h2s * std::pow(10.0, -henryk(comp::h2s, t));
   return ratio(ah, m_so4, p_h2s, gamma39, std::pow(gamma17, 0.125), gamma40, redox_constant(t));
 }
 

@@ -11,8 +11,7 @@ TEST(IonBalance, EveryChargedSpeciesCountsByItsCharge) {
   for (int i = 1; i <= species_vector::size; ++i) {
     species_vector m;
     m[i] = 1e-3;
-    double anions = -1.0, cations = -1.0, diff = -1.0;
-    balion(m, anions, cations, diff);
+    const auto [cations, anions, diff] = balion(m);
     const double z = species_charge[i];
     EXPECT_DOUBLE_EQ(cations, z > 0 ? z * 1e-3 : 0.0) << spenam(i);
     EXPECT_DOUBLE_EQ(anions, z < 0 ? -z * 1e-3 : 0.0) << spenam(i);
@@ -25,29 +24,25 @@ TEST(IonBalance, MatchesWorkedCases) {
   species_vector m;
   m[sp::na] = 0.011;
   m[sp::cl] = 0.009;
-  double anions = 0.0, cations = 0.0, diff = 0.0;
-  balion(m, anions, cations, diff);
-  EXPECT_NEAR(diff, 20.0, 5e-3);
+  EXPECT_NEAR(balion(m).difference_pct, 20.0, 5e-3);
   // 0.001 mol/kg AlF6--- adds three equivalents per mole to the anions.
   m[sp::alf6] = 0.001;
-  balion(m, anions, cations, diff);
-  EXPECT_DOUBLE_EQ(anions, 0.012);
+  EXPECT_DOUBLE_EQ(balion(m).anions, 0.012);
   // Equal sums, with complexes of either sign and a neutral one, balance to 0.
   m[sp::ca] = 0.0005;
   m[sp::naso4] = 0.0015;
   m[sp::fe3] = 0.0005;
   m[sp::nacl] = 0.004;
-  balion(m, anions, cations, diff);
-  EXPECT_DOUBLE_EQ(cations, anions);
-  EXPECT_NEAR(diff, 0.0, 1e-10);
+  const ion_balance b = balion(m);
+  EXPECT_DOUBLE_EQ(b.cations, b.anions);
+  EXPECT_NEAR(b.difference_pct, 0.0, 1e-10);
 }
 
 TEST(IonBalance, EmptyDistributionIsBalanced) {
-  double anions = -1.0, cations = -1.0, diff = -1.0;
-  balion(species_vector{}, anions, cations, diff);
-  EXPECT_EQ(anions, 0.0);
-  EXPECT_EQ(cations, 0.0);
-  EXPECT_EQ(diff, 0.0);
+  const ion_balance b = balion(species_vector{});
+  EXPECT_EQ(b.anions, 0.0);
+  EXPECT_EQ(b.cations, 0.0);
+  EXPECT_EQ(b.difference_pct, 0.0);
 }
 
 }  // namespace morva

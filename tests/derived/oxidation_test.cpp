@@ -26,9 +26,10 @@ struct redox_water {
     c[comp::ch4] = 0.2;
     c[comp::n2] = 3.0;
   }
-  /// Eh, V, or nothing when a member of the couple is absent.
+  /// Eh, V, of couple 1..4 (in the order of redox_couple), or nothing when a member of the
+  /// couple is absent.
   std::optional<double> potential(int couple, double ah = 1e-6, double ionic = 0.05) const {
-    return oxpot(couple, m, c, ah, 298.15, ionic);
+    return oxpot(static_cast<redox_couple>(couple - 1), m, c, ah, 298.15, ionic);
   }
   double eh(int couple, double ah = 1e-6, double ionic = 0.05) const {
     return potential(couple, ah, ionic).value();
@@ -41,11 +42,13 @@ TEST(OxidationPotential, HydrogenCoupleMatchesReferenceValues) {
   // 1e-6 mol/kg H2 at 100 °C and pH 7, quoted to 0.0001 V.
   component_vector c;
   c[comp::h2] = 0.00202;
-  EXPECT_NEAR(oxpot(3, species_vector{}, c, 1e-7, 373.15, 0.0).value(), -0.4111, 5e-5);
+  EXPECT_NEAR(oxpot(redox_couple::hydrogen, species_vector{}, c, 1e-7, 373.15, 0.0).value(),
+              -0.4111, 5e-5);
   // Unit hydrogen-ion activity and 1 bar of H2 (m = KH): the zero of the scale at any T.
   for (double t : {298.15, 523.15}) {
     c[comp::h2] = w(comp::h2) * std::pow(10.0, henryk(comp::h2, t));
-    EXPECT_NEAR(oxpot(3, species_vector{}, c, 1.0, t, 0.1).value(), 0.0, 1e-12) << t;
+    EXPECT_NEAR(oxpot(redox_couple::hydrogen, species_vector{}, c, 1.0, t, 0.1).value(), 0.0, 1e-12)
+        << t;
   }
 }
 

@@ -26,15 +26,11 @@ inline sampled_water dilute_water() {
   const double t = 293.15;  // pH measured at 20 °C
   s.ah = 1e-8;              // pH 8
   s.ionic = s.c[comp::na] + s.c[comp::k] + 4.0 * (s.c[comp::mg] + s.c[comp::ca]);
-  species_vector est;
-  setini(s.c, est);
-  species_vector x;
-  masbal(s.c, s.ah, t, s.ionic, est, x);
-  spemol(x, s.ah, t, s.ionic, s.m);
+  species_vector est = setini(s.c);
+  s.m = spemol(masbal(s.c, s.ah, t, s.ionic, est).x, s.ah, t, s.ionic);
   for (int pass = 1; pass <= 5; ++pass) {
     s.ionic = strion(s.m);
-    masbal(s.c, s.ah, t, s.ionic, s.m, x);
-    spemol(x, s.ah, t, s.ionic, s.m);
+    s.m = spemol(masbal(s.c, s.ah, t, s.ionic, s.m).x, s.ah, t, s.ionic);
   }
   s.ionic = strion(s.m);
   s.a = proton_balance(s.m);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
+#include <variant>
 
 #include "report/messages.h"
 
@@ -34,16 +34,31 @@ struct conditions {
 conditions run(const sample& s) {
   conditions r;
   const auto type = static_cast<reference_temperature>(s.ref_type);
-  enthalpy_origin h_origin = enthalpy_origin::calculated;
-  const std::optional<refusal_reason> refused =
-      param(s.pc_gauge, s.h, type, s.t_typed_c, s.t_measured_c, s.sample_type, s.t_boil_c, s.c,
-            r.yc, r.ya, r.yb, r.href, r.tref, r.tc, r.tb, h_origin);
-  r.suppress = refused.has_value();
+  const std::variant<reference_conditions, refusal_reason> out =
+      param({.pc_gauge = s.pc_gauge,
+             .h = s.h,
+             .ref_type = type,
+             .t_typed_c = s.t_typed_c,
+             .t_measured_c = s.t_measured_c,
+             .sample_type = s.sample_type,
+             .t_boil_c = s.t_boil_c,
+             .c = s.c});
+  const refusal_reason* refused = std::get_if<refusal_reason>(&out);
+  r.suppress = refused != nullptr;
   if (refused) {
     r.screen = refusal_text(*refused);
   } else {
+    // A refused sample hands back no conditions at all: every one stays untouched.
+    const reference_conditions& rc = std::get<reference_conditions>(out);
+    r.yc = rc.yc;
+    r.ya = rc.ya;
+    r.yb = rc.yb;
+    r.href = rc.href;
+    r.tref = rc.tref;
+    r.tc = rc.tc;
+    r.tb = rc.tb;
     r.t_label = t_origin_label(type);
-    r.h_label = h_origin_label(h_origin);
+    r.h_label = h_origin_label(rc.h_origin);
   }
   return r;
 }

@@ -9,15 +9,8 @@ namespace {
 
 TEST(SinglePhaseSpeciation, AllGasDissolved) {
   const test::sampled_water s = test::dilute_water();
-  double ah0 = s.ah;
-  double ionic = s.ionic;
-  double ah = 0.0;
-  gas_vector v({1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0});
-  gas_vector m;
-  gas_vector b;
-  species_vector sp;
   solver_log log;
-  phase1(s.m, s.c, s.a, 523.15, ah0, ionic, ah, v, m, sp, b, log);
+  const auto [ah, ah0, ionic, v, m, sp, b] = phase1(s.m, s.c, s.a, 523.15, s.ah, s.ionic, log);
 
   EXPECT_EQ(v, gas_vector{});
   for (int i = 1; i <= 7; ++i) EXPECT_EQ(m[i], s.c[i] / b[i]) << i;
@@ -40,15 +33,13 @@ TEST(TwoPhaseSpeciation, GasesSharedBetweenSteamAndWater) {
   component_vector cl;
   for (int i = 8; i <= 18; ++i) cl[i] = s.c[i] / (1.0 - y);
   const component_vector cl_given = cl;
-  double ah0 = s.ah;
-  double ionic = s.ionic;
-  double ah = 0.0;
-  gas_vector v;
-  gas_vector m;
-  gas_vector b;
-  species_vector sp;
   solver_log log;
-  phase2(s.m, s.c, cl, s.a, t, ionic, y, ah0, 1.0, ah, v, m, sp, b, log);
+  const boiled_solution r = phase2(s.m, s.c, cl, s.a, t, s.ionic, y, s.ah, 1.0, log);
+  cl = r.cl;
+  const double ah = r.fluid.ah;
+  const gas_vector& v = r.fluid.v;
+  const gas_vector& m = r.fluid.m;
+  const gas_vector& b = r.fluid.b;
 
   // Every gas is accounted for by steam and water to the tolerance of the distribution.
   for (int i = 1; i <= 7; ++i) {
@@ -60,14 +51,7 @@ TEST(TwoPhaseSpeciation, GasesSharedBetweenSteamAndWater) {
   // Most of the CO2 goes to the steam, and the liquid loses acidity: the pH rises above that
   // of the same fluid kept liquid.
   EXPECT_GT(y * v[comp::co2], 0.5 * s.c[comp::co2]);
-  double ah0_liquid = s.ah;
-  double ionic_liquid = s.ionic;
-  double ah_liquid = 0.0;
-  gas_vector v1;
-  gas_vector m1;
-  gas_vector b1;
-  species_vector sp1;
-  phase1(s.m, s.c, s.a, t, ah0_liquid, ionic_liquid, ah_liquid, v1, m1, sp1, b1, log);
+  const double ah_liquid = phase1(s.m, s.c, s.a, t, s.ah, s.ionic, log).ah;
   EXPECT_LT(ah, ah_liquid);
 }
 

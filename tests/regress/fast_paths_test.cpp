@@ -37,8 +37,7 @@ const std::vector<double> ionic_strengths = {0.0, 1e-12, 1e-6, 3.3e-4, 0.01, 0.1
 TEST(fast_paths, ActivityCoefficientsOfAllSpeciesEqualTheSingleOnes) {
   for (double t : temperatures()) {
     for (double ionic : ionic_strengths) {
-      species_vector g;
-      gamma_all(t, ionic, g);
+      species_vector g = gamma_all(t, ionic);
       for (int i = 1; i <= species_vector::size; ++i)
         ASSERT_TRUE(same_bits(g[i], gamma(i, t, ionic)))
             << "species " << i << " at " << t << " K, I = " << ionic;
@@ -48,14 +47,13 @@ TEST(fast_paths, ActivityCoefficientsOfAllSpeciesEqualTheSingleOnes) {
 
 TEST(fast_paths, ConstantsAndReactionFactorsOfAllSpeciesEqualTheSingleOnes) {
   for (double t : temperatures()) {
-    species_vector k;
-    discon_all(t, k);
+    species_vector k = discon_all(t);
     for (int i = 1; i <= species_vector::size; ++i)
       ASSERT_TRUE(same_bits(k[i], discon(i, t))) << "species " << i << " at " << t << " K";
     for (double ionic : ionic_strengths) {
       species_vector g, r;
-      gamma_all(t, ionic, g);
-      recdis_all(k, g, r);
+      g = gamma_all(t, ionic);
+      r = recdis_all(k, g);
       for (int i = 1; i <= species_vector::size; ++i)
         ASSERT_TRUE(same_bits(r[i], recdis(i, t, ionic)))
             << "species " << i << " at " << t << " K, I = " << ionic;
@@ -67,12 +65,10 @@ TEST(fast_paths, SolverFactorsFollowTheIonicStrengthExactly) {
   // Factors moved from one ionic strength to the next equal factors made there afresh, and
   // the redox ratio taken from them equals the one computed from T and I.
   for (double t : temperatures()) {
-    solver_factors moved;
-    make_factors(t, ionic_strengths.front(), moved);
+    solver_factors moved = make_factors(t, ionic_strengths.front());
     for (double ionic : ionic_strengths) {
       change_ionic_strength(ionic, moved);
-      solver_factors fresh;
-      make_factors(t, ionic, fresh);
+      solver_factors fresh = make_factors(t, ionic);
       for (int i = 1; i <= species_vector::size; ++i) {
         ASSERT_TRUE(same_bits(moved.r[i], fresh.r[i]));
         ASSERT_TRUE(same_bits(moved.gamma[i], gamma(i, t, ionic)));

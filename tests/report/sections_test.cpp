@@ -47,9 +47,31 @@ std::vector<std::string> sample_section(double yb) {
   for (int i = 1; i <= 6; ++i) s[i] = 0.5 * i;
   const ph_messages msg{padded("first pH text", 60), padded("second pH text", 60)};
   std::ostringstream rep;
-  out1(c, gas, {10.0, 2.5, 0.75, 12.25}, {500.0, 40.0, 0.0}, s, "  (Measured)  ", "  (Calculated)",
-       "J. Doe", "Well survey", "WELL-7", "Wellhead", 523.15, 7.25, 293.15, 2.0, 1085.0, 1234.5,
-       0.0125, 0.0121, 0.0123, 1.64, 0.125, yb, 98.5, 0.5, msg, rep);
+  put_sample_section({.c = c,
+                      .gas = gas,
+                      .cond = {10.0, 2.5, 0.75, 12.25},
+                      .steam = {500.0, 40.0, 0.0},
+                      .s = s,
+                      .t_label = "  (Measured)  ",
+                      .h_label = "  (Calculated)",
+                      .user = "J. Doe",
+                      .heading = "Well survey",
+                      .number = "WELL-7",
+                      .location = "Wellhead",
+                      .tref = 523.15,
+                      .ph = 7.25,
+                      .ph_t = 293.15,
+                      .p_gauge_bar = 2.0,
+                      .href = 1085.0,
+                      .tds = 1234.5,
+                      .ionic = 0.0125,
+                      .balance = {.cations = 0.0123, .anions = 0.0121, .difference_pct = 1.64},
+                      .yc = 0.125,
+                      .yb = yb,
+                      .t_spring_c = 98.5,
+                      .spring_degas = 0.5,
+                      .msg = msg},
+                     rep);
   return lines_of(rep);
 }
 
@@ -109,6 +131,43 @@ TEST(SampleSection, SteamLossReplacesTheEmptyLines) {
     EXPECT_EQ(spring[i], i < 8 || i > 10 ? plain[i] : spring[i]) << i;
 }
 
+TEST(SampleSection, TakesEachValueFromItsPlaceInTheResult) {
+  // Every value distinct, so that a value taken from a neighbouring field shows.
+  sample_record rec;
+  rec.ph = 7.25;
+  rec.ph_t = 293.15;
+  run_options opt;
+  opt.t_spring_c = 98.5;
+  opt.spring_degas = 0.5;
+  sample_result r;
+  r.sampled.ionic = 0.0125;
+  r.sampled.balance = {.cations = 0.0123, .anions = 0.0121, .difference_pct = 1.64};
+  r.reference.state.t = 523.15;
+  r.reference.state.ph_first = ph_outcome::not_converged;  // the later pass solved
+  r.reference.t_origin = reference_temperature::arbitrary;
+  r.reference.h_origin = enthalpy_origin::measured;
+  r.reference.href = 1085.0;
+  r.reference.yc = 0.125;
+  r.reference.yb = 0.05;
+  r.reference.ya = 0.375;  // not part of this section
+  std::ostringstream rep;
+  out1(rec, opt, r, "J. Doe", "Well survey", rep);
+  const std::vector<std::string> l = lines_of(rep);
+  ASSERT_EQ(l.size(), 34u);
+  EXPECT_EQ(l[3], b(5) + "J. Doe" + b(14) + b(10) + "Well survey" + b(69));
+  EXPECT_EQ(l[8], b(65) + "Steam loss at  98.5 deg.C assumed, before sampling.");
+  EXPECT_EQ(l[9], b(65) + "Steam loss fraction            : 0.0500");
+  EXPECT_EQ(l[10].substr(65), "Degassing coeff. at sampling   : 0.5000");
+  EXPECT_EQ(l[12].substr(65), "Reference temperature    deg.C :  250.0  (Arbitrary) ");
+  EXPECT_EQ(l[15].substr(65), "Discharge enthalpy       kJ/kg :  1085.  (Measured)  ");
+  EXPECT_EQ(l[17].substr(65), "Steam fraction at collection   : 0.1250");
+  EXPECT_EQ(l[29], b(5) + "Ionic strength =  0.01250" + b(15) +
+                       padded(ph_texts(ph_outcome::not_converged)[0], 60));
+  EXPECT_EQ(l[30], b(5) + "Ionic balance :   Cations (mol.eq.) = 0.01230000    Anions " +
+                       "(mol.eq.) = 0.01210000    Difference (%) =  1.64");
+  EXPECT_EQ(l[31], b(5) + padded(ph_texts(ph_outcome::not_converged)[1], 60));
+}
+
 TEST(PhaseSection, FollowsTheLayout) {
   component_vector liq;
   for (int k = 1; k <= component_vector::size; ++k) liq[k] = 1.0 * k;
@@ -149,7 +208,7 @@ fluid_state fluid(const species_vector& m, double ah, double t, double ionic) {
   st.ah = ah;
   st.t = t;
   st.ionic = ionic;
-  gamma_all(t, ionic, st.gamma);
+  st.gamma = gamma_all(t, ionic);
   st.derived = derive(st);
   return st;
 }

@@ -10,6 +10,7 @@
 #include "chemdata/units.h"
 #include "morva/indexed.h"
 #include "morva/tables.h"
+#include "solutions.h"
 #include "solver/mass_balance.h"
 
 namespace morva {
@@ -104,12 +105,12 @@ inline void speciate_as_sampled(const water& wt, speciation_state& s, int& uncon
   s.t = wt.ph_t_c + zero_celsius_k;
   s.ah = std::pow(10.0, -wt.ph);
   s.ionic = c[comp::na] + c[comp::k] + 4 * (c[comp::mg] + c[comp::ca]);
-  setini(c, s.m);
+  s.m = setini(c);
   for (int pass = 0; pass < 6; ++pass) {
     if (pass > 0) s.ionic = strion(s.m);
-    s.mb = masbal(c, s.ah, s.t, s.ionic, s.m, s.x);
+    s.mb = keep_x(masbal(c, s.ah, s.t, s.ionic, s.m), s.x);
     unconverged += s.mb.converged ? 0 : 1;
-    spemol(s.x, s.ah, s.t, s.ionic, s.m);
+    s.m = spemol(s.x, s.ah, s.t, s.ionic);
   }
 }
 
