@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -121,8 +122,10 @@ std::vector<calc_case> cases() {
       all.push_back({s.number + name, s, with_steps(g, {25.0}, {100.0}, 1.0), ""});
     }
   }
+  // Silica-rich steam of high enthalpy: the chalcedony passes jump between two temperatures
+  // and settle at the fixed point of one pass between them.
   run_options cha;
-  cha.tref_type = reference_temperature::chalcedony;  // the passes jump between two temperatures
+  cha.tref_type = reference_temperature::chalcedony;
   all.push_back({"cycling chalcedony", composed_well(700.0, 2750.0, 10.0), cha, ""});
   run_options hot;
   hot.tref_type = reference_temperature::arbitrary, hot.t_typed_c = 250.0;
