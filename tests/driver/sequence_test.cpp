@@ -1088,26 +1088,6 @@ std::vector<refusal> refusals() {
   return r;
 }
 
-TEST(ReferenceTemperature, PassesThatCycleSettleAtTheFixedPointOfAPass) {
-  // Silica-rich steam with a high enthalpy: the chalcedony passes jump between two
-  // temperatures; the temperature between them that one pass keeps is the reference
-  // temperature, and the chalcedony temperature of its aquifer species agrees with it.
-  scratch_dir dir;
-  dir.write("morva.in", block(well_like(700.0, 2750.0, 10.0)));
-  const session run = run_morva(dir, setup_keys + calculate(2, {.type = "2"}));
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(after_dialog(run.out, 0), "");
-  const std::string report = dir.read("morva.out");
-  const auto value_after = [&report](const std::string& label) {
-    const std::size_t at = report.find(label);
-    EXPECT_NE(at, std::string::npos) << label;
-    return std::stod(report.substr(at + label.size(), 8));
-  };
-  const double t_ref = value_after("Reference temperature    deg.C :");
-  const double t_chalcedony = value_after("\n     Chalcedony");
-  EXPECT_NEAR(t_chalcedony, t_ref, 0.1 + 1e-9);  // both printed to 0.1 °C
-}
-
 TEST(Refusals, EachWritesItsTerminalLinesAndLeavesNothingInTheReport) {
   for (const refusal& c : refusals()) {
     SCOPED_TRACE(c.name);
