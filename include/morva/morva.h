@@ -8,4 +8,6 @@
 #include "morva/result.h"        // IWYU pragma: export
 #include "morva/sample.h"        // IWYU pragma: export
 #include "morva/sample_file.h"   // IWYU pragma: export
+#include "morva/saturation.h"    // IWYU pragma: export
 #include "morva/tables.h"        // IWYU pragma: export
+#include "morva/units.h"         // IWYU pragma: export

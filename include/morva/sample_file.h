@@ -20,9 +20,9 @@ struct read_result {
     error,   ///< a line could not be read; the file is not to be read further
   };
   kind what = kind::end;
-  sample_record sample;  ///< kind::sample: the sample, water totals in mol/kg
-  /// kind::end: the number (16 characters) of a last sample that the file cuts short after
-  /// its water data, and which is therefore not used; empty otherwise.
+  sample_record sample;  ///< kind::sample: the sample as given
+  /// kind::end: the number (16 characters, blank-padded) of a last sample that the file cuts short
+  /// after its water data, and which is therefore not used; empty otherwise.
   std::string dropped;
   long line = 0;      ///< kind::error: line number within the file, the first line being 1
   std::string fault;  ///< kind::error: "read unexpected character", or "read error"

@@ -26,16 +26,16 @@ constexpr double epp = 1e-30;
 
 /// The sampled water at the temperature of its pH measurement, with the measured pH fixed:
 /// its species, ionic strength and ion balance, and the proton balance it hands on.
-void speciate_sampled_water(const sample_record& s, work_state& ws) {
+void speciate_sampled_water(const sample_record& s, const sample_totals& tot, work_state& ws) {
   constexpr int ionic_passes = 5;
-  const component_vector& c = s.water;
+  const component_vector& c = tot.water;
   // A first ionic strength from the major cations alone.
   ws.ionic = c[comp::na] + c[comp::k] + 4.0 * (c[comp::mg] + c[comp::ca]);
   ws.ah = std::pow(10.0, -s.ph);
   setini(c, ws.est);
   species_vector x;
   solver_factors fac;  // at the pH temperature and the ionic strength of the pass
-  make_factors(s.ph_t, ws.ionic, fac);
+  make_factors(tot.ph_t, ws.ionic, fac);
   ws.log.note(masbal(c, ws.ah, fac, ws.est, x));
   spemol(x, ws.ah, fac, ws.m);
   for (int pass = 1; pass <= ionic_passes; ++pass) {
@@ -68,23 +68,24 @@ void speciate_aquifer(work_state& ws, double t) {
 
 /// Aquifer fluid at a measured or arbitrary reference temperature; the reason of a refusal.
 std::optional<refusal_reason> solve_at_given_temperature(const sample_record& s,
+                                                         const sample_totals& tot,
                                                          const run_options& opt, work_state& ws) {
   if (ws.yb > epp) {
     // The spring lost steam at Tb: put that steam back before speciating at Tref.
-    springs(s.water, ws.m, ws.a, ws.tb, ws.ah0, ws.ya, opt.spring_degas, ws.ionic, ws.cs_spring,
+    springs(tot.water, ws.m, ws.a, ws.tb, ws.ah0, ws.ya, opt.spring_degas, ws.ionic, ws.cs_spring,
             ws.log);
-    conflo(s.water, ws.cs_spring, ws.m, ws.a, s.tds, ws.yb, 0.0, ws.ya, 0.0, ws.cd, ws.cl, ws.est,
+    conflo(tot.water, ws.cs_spring, ws.m, ws.a, s.tds, ws.yb, 0.0, ws.ya, 0.0, ws.cd, ws.cl, ws.est,
            ws.a_d, ws.tds_d);
     ws.ionic = ws.ionic * (1.0 - ws.yb);
     speciate_liquid(ws, ws.tref);
     return std::nullopt;
   }
-  if (ws.tc > ws.tref && s.type == 2) {
+  if (ws.tc > ws.tref && tot.type == sample_type::two_phase) {
     // The discharge cannot have been hotter at the separator than in the aquifer.
     return refusal_reason::separator_above_reference;
   }
-  conflo(s.water, s.steam, ws.m, ws.a, s.tds, ws.yc, 0.0, ws.ya, 0.0, ws.cd, ws.cl, ws.est, ws.a_d,
-         ws.tds_d);
+  conflo(tot.water, tot.steam, ws.m, ws.a, s.tds, ws.yc, 0.0, ws.ya, 0.0, ws.cd, ws.cl, ws.est,
+         ws.a_d, ws.tds_d);
   ws.ionic = ws.ionic * (1.0 - ws.yc) / (1.0 - ws.ya);
   speciate_aquifer(ws, ws.tref);
   return std::nullopt;
@@ -93,6 +94,7 @@ std::optional<refusal_reason> solve_at_given_temperature(const sample_record& s,
 /// Aquifer fluid at a geothermometer temperature: recombination, speciation and
 /// geothermometer are repeated until the temperature settles; the reason of a refusal.
 std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_record& s,
+                                                                  const sample_totals& tot,
                                                                   const run_options& opt,
                                                                   work_state& ws) {
   using enum refusal_reason;
@@ -105,7 +107,7 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
 
   const bool spring = ws.yb > epp;
   if (spring) {
-    springs(s.water, ws.m, ws.a, ws.tb, ws.ah0, ws.ya, opt.spring_degas, ws.ionic, ws.cs_spring,
+    springs(tot.water, ws.m, ws.a, ws.tb, ws.ah0, ws.ya, opt.spring_degas, ws.ionic, ws.cs_spring,
             ws.log);
   }
 
@@ -115,13 +117,13 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
     // Recombine with the fractions of this pass and speciate at the current Tref; the
     // species of the previous pass are rescaled from the fractions they were solved with.
     if (spring) {
-      conflo(s.water, w.cs_spring, w.m, w.a, s.tds, w.yb, w.yb_old, w.ya, w.ya_old, w.cd, w.cl,
+      conflo(tot.water, w.cs_spring, w.m, w.a, s.tds, w.yb, w.yb_old, w.ya, w.ya_old, w.cd, w.cl,
              w.est, w.a_d, w.tds_d);
       w.ionic = (1.0 - w.yb) * w.ionic / (1.0 - w.yb_old);
       speciate_liquid(w, w.tref);
     } else {
-      conflo(s.water, s.steam, w.m, w.a, s.tds, w.yc, w.yc_old, w.ya, w.ya_old, w.cd, w.cl, w.est,
-             w.a_d, w.tds_d);
+      conflo(tot.water, tot.steam, w.m, w.a, s.tds, w.yc, w.yc_old, w.ya, w.ya_old, w.cd, w.cl,
+             w.est, w.a_d, w.tds_d);
       w.ionic = (1.0 - w.yc) * (1.0 - w.ya_old) * w.ionic / ((1.0 - w.ya) * (1.0 - w.yc_old));
       speciate_aquifer(w, w.tref);
     }
@@ -141,7 +143,7 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
     } else {
       t_new = opt.tref_type == reference_temperature::chalcedony
                   ? hcha(w.m[sp::h4sio4])
-                  : tqsolv(w.tc, s.water[comp::sio2], s.enthalpy, w.m);
+                  : tqsolv(w.tc, tot.water[comp::sio2], s.enthalpy, w.m);
       // Near the critical point the steam properties end; below 0 °C there is no liquid.
       if (t_new > t_cap) t_new = t_cap;
       if (t_new < zero_celsius_k) {
@@ -162,7 +164,7 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
       w.h_origin = enthalpy_origin::calculated;
     }
     bool saturated_steam = false;
-    if (s.type == 2) {
+    if (tot.type == sample_type::two_phase) {
       w.yc_old = w.yc;
       const double hc = entwat(w.tc);
       w.yc = w.href > hc ? (w.href - hc) / entlat(w.tc) : 0.0;
@@ -194,11 +196,11 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
     if (const auto refused = one_pass(ws, t_new)) return refused;
     if (std::abs(ws.tref - t_new) < tol) {
       // Converged; Tref keeps the value the species were solved at.
-      if (ws.tc > ws.tref && s.type == 2) return separator_above_reference;
+      if (ws.tc > ws.tref && tot.type == sample_type::two_phase) return separator_above_reference;
       return std::nullopt;
     }
     ws.tref = t_new;
-    if (k > separator_patience && ws.tc > ws.tref && s.type == 2) {
+    if (k > separator_patience && ws.tc > ws.tref && tot.type == sample_type::two_phase) {
       return separator_above_reference;
     }
     if (k >= max_passes) {
@@ -240,7 +242,8 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
         if (!pass_from(mid, w, h_mid)) return geothermometer_not_converged;
         if (std::abs(h_mid) < tol) {
           ws = w;  // the state of that one pass: species at mid, fractions updated
-          if (ws.tc > ws.tref && s.type == 2) return separator_above_reference;
+          if (ws.tc > ws.tref && tot.type == sample_type::two_phase)
+            return separator_above_reference;
           return std::nullopt;
         }
         if ((h_mid < 0.0) == (h_lo < 0.0)) {
@@ -282,16 +285,22 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
   // A total below zero has no species to hold it: a slip in the analysis, or a condensate
   // richer in CO2, H2S or NH3 than the steam it was taken from, which makes the gas volume
   // derived from them negative. Only a sample with steam-phase data uses its steam totals.
+  const sample_totals tot = derive(s);
   bool negative = false;
   for (int i = 1; i <= component_vector::size; ++i) {
-    negative = negative || s.water[i] < 0.0 || (s.type == 2 && s.steam[i] < 0.0);
+    negative = negative || tot.water[i] < 0.0 ||
+               (tot.type == sample_type::two_phase && tot.steam[i] < 0.0);
   }
   if (negative) return refusal_reason::negative_concentration;
-  speciate_sampled_water(s, ws);
+  speciate_sampled_water(s, tot, ws);
 
-  if (const auto refused = param(s.pressure_bar_g, s.enthalpy, opt.tref_type, opt.t_typed_c,
-                                 s.collection[2], s.type, opt.t_spring_c, s.water, ws.yc, ws.ya,
-                                 ws.yb, ws.href, ws.tref, ws.tc, ws.tb, ws.h_origin)) {
+  // param reads a typed or spring temperature of 0 as none given, and numbers the sample types
+  // 1 (water only) and 2 (steam-phase data present).
+  const int type_number = tot.type == sample_type::two_phase ? 2 : 1;
+  if (const auto refused =
+          param(s.pressure_bar_g, s.enthalpy, opt.tref_type, opt.t_typed_c.value_or(0.0),
+                s.collection.t_c, type_number, opt.t_spring_c.value_or(0.0), tot.water, ws.yc,
+                ws.ya, ws.yb, ws.href, ws.tref, ws.tc, ws.tb, ws.h_origin)) {
     return refused;
   }
 
@@ -304,8 +313,8 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
 
   const bool given = opt.tref_type == reference_temperature::measured ||
                      opt.tref_type == reference_temperature::arbitrary;
-  if (const auto refused = given ? solve_at_given_temperature(s, opt, ws)
-                                 : solve_at_geothermometer_temperature(s, opt, ws)) {
+  if (const auto refused = given ? solve_at_given_temperature(s, tot, opt, ws)
+                                 : solve_at_geothermometer_temperature(s, tot, opt, ws)) {
     return refused;
   }
 
@@ -328,7 +337,8 @@ fluid_state snapshot(const work_state& ws, double t, double y, double f,
   st.m = ws.m;
   st.totals = totals;
   gamma_all(t, ws.ionic, st.gamma);
-  st.p = ws.p;
+  st.p_h2o = ws.p[0];
+  for (int g = 1; g <= gas_vector::size; ++g) st.p_gas[g] = ws.p[static_cast<std::size_t>(g)];
   st.ptotal = ws.ptotal;
   st.liquid_mgkg = ws.liquid_mgkg;
   st.steam_mgkg = ws.steam_mgkg;

@@ -7,9 +7,9 @@
 
 #include "calculate/work_state.h"
 #include "chemdata/activity.h"
+#include "chemdata/names.h"
 #include "chemdata/units.h"
 #include "derived/results.h"
-#include "morva/tables.h"
 
 namespace morva {
 

@@ -7,6 +7,7 @@
 #include "morva/indexed.h"
 #include "morva/result.h"
 #include "morva/sample.h"
+#include "phases/gas_distribution.h"
 #include "solver/solver_log.h"
 
 namespace morva {

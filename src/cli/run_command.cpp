@@ -166,7 +166,7 @@ int run_batch(const batch_request& req, std::ostream& err) {
           " solution" + (unconverged > 1 ? "s" : "") + " (see the report)");
     }
     if (r.refused) {
-      say(id + ": refused: " + table_text(refusal_message(*r.refused)));
+      say(id + ": refused: " + refusal_message(*r.refused));
     } else {
       if (out.report) {
         if (!rs.make_report_ready(err)) return false;

@@ -26,9 +26,13 @@ derived_results derive(const fluid_state& st) {
   const species_vector& m = st.m;
 
   balion(m, d.balance.anions, d.balance.cations, d.balance.difference_pct);
+  // oxpot numbers the couples 1..4 in the order of redox_couple.
   for (int couple = 1; couple <= 4; ++couple) {
-    d.eh[static_cast<std::size_t>(couple - 1)] =
-        oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
+    std::optional<double>& eh = couple == 1   ? d.eh_sulfate_sulfide
+                                : couple == 2 ? d.eh_carbon_dioxide_methane
+                                : couple == 3 ? d.eh_hydrogen
+                                              : d.eh_nitrogen_ammonia;
+    eh = oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
   }
 
   // Silica temperatures from the neutral H4SiO4 alone, Na/K from the free ions' activities.

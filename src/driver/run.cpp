@@ -170,7 +170,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     if (choice == 'q' || choice == 'Q') break;
     if (choice == 'n' || choice == 'N') continue;
 
-    if (!askme2(s.type, s.collection[2], opt, in, out)) {
+    if (!askme2(derive(s).type, s.collection.t_c, opt, in, out)) {
       return end_run(rs, input_ended(err, out), err);
     }
     // Both process-step files exist from here on, even if the calculation then refuses

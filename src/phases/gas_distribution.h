@@ -8,6 +8,10 @@
 
 namespace morva {
 
+/// Partial pressures, bar absolute: water vapour in slot 0, then the seven gases in slots 1..7
+/// (the order of the report's pressure column).
+using gas_pressures = std::array<double, 8>;
+
 /// Splits the totals tot (mol per kg of fluid) of a fluid with steam fraction x (0 < x < 1) at
 /// T (K) between steam v (mol per kg of steam) and molecular gas in water m (mol/kg), with
 /// speciation ratios b and degassing coefficient f, starting from vstart and mstart (which may

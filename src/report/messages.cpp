@@ -101,7 +101,19 @@ std::string refusal_text(refusal_reason why) {
 
 std::string refusal_message(refusal_reason why) {
   const std::string_view reason = words(why).reason;
-  return std::string(reason.substr(reason.find_first_not_of(' ')));
+  // The terminal's texts are Latin-1; each byte from 0x80 is the two-byte UTF-8 sequence of
+  // the same code point (the degree sign 0xB0 becomes C2 B0).
+  std::string text;
+  for (const char c : reason.substr(reason.find_first_not_of(' '))) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (b >> 6));
+      text += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return text;
 }
 
 ph_messages ph_texts(ph_outcome o) {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <ostream>
 
+#include "chemdata/names.h"
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
-#include "morva/tables.h"
 #include "report/fields.h"
 
 namespace morva {
@@ -45,8 +45,8 @@ void put_ion_balance(double cations, double anions, double diff, std::ostream& r
 
 }  // namespace
 
-void out1(const component_vector& c, const gas_vector& gas, const std::array<double, 4>& cond,
-          const std::array<double, 3>& steam, const collection_data& s, const std::string& t_label,
+void out1(const component_vector& c, const gas_vector& gas, const condensate_analysis& cond,
+          const steam_analysis& steam, const collection_data& s, const std::string& t_label,
           const std::string& h_label, const std::string& user, const std::string& heading,
           const std::string& number, const std::string& location, double tref, double ph,
           double ph_t, double p_gauge_bar, double href, double tds, double ionic, double anions,
@@ -145,7 +145,7 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
                .F(13, 2, gas[4])
                .X(8)
                .A("Discharge                 kg/s :")
-               .F(7, 1, s[1]));
+               .F(7, 1, s.discharge_kg_s));
   put(rep, water(5)
                .X(8)
                .A(nam(5))
@@ -160,31 +160,34 @@ void out1(const component_vector& c, const gas_vector& gas, const std::array<dou
                .F(13, 2, gas[7])
                .X(8)
                .A("Measured temperature     deg.C :")
-               .F(7, 1, s[2]));
+               .F(7, 1, s.t_c));
   put(rep, water(8));
   put(rep, water(9).X(8).A("Liters gas per kg").X(13));
   put(rep, water(10)
                .X(8)
                .A("condensate/deg.C ")
-               .F(5, 2, s[5])
+               .F(5, 2, s.gas_l_per_kg)
                .A("/")
-               .F(4, 1, s[6])
+               .F(4, 1, s.gas_t_c)
                .X(3)
                .A("Condensate (mg/kg)"));
-  put(rep, water(11).X(38).A("pH/deg.C ").F(13, 2, s[3]).A("/").F(4, 1, s[4]));
-  put(rep, water(12).X(8).A("Total steam (mg/kg)").X(11).A(nam(1)).F(13, 2, cond[0]));
-  put(rep, water(13).X(8).A(nam(1)).F(13, 2, steam[0]).X(8).A(nam(2)).F(13, 2, cond[1]));
-  put(rep, water(14).X(8).A(nam(2)).F(13, 2, steam[1]).X(8).A(nam(3)).F(13, 2, cond[2]));
+  put(rep,
+      water(11).X(38).A("pH/deg.C ").F(13, 2, s.condensate_ph).A("/").F(4, 1, s.condensate_ph_t_c));
+  put(rep, water(12).X(8).A("Total steam (mg/kg)").X(11).A(nam(1)).F(13, 2, cond.co2_mgkg));
+  put(rep,
+      water(13).X(8).A(nam(1)).F(13, 2, steam.co2_mgkg).X(8).A(nam(2)).F(13, 2, cond.h2s_mgkg));
+  put(rep,
+      water(14).X(8).A(nam(2)).F(13, 2, steam.h2s_mgkg).X(8).A(nam(3)).F(13, 2, cond.nh3_mgkg));
   put(rep, record{}
                .X(5)
                .A("TDS      ")
                .F(13, 2, tds)
                .X(8)
                .A(nam(3))
-               .F(13, 2, steam[2])
+               .F(13, 2, steam.nh3_mgkg)
                .X(8)
                .A(nam(comp::na))
-               .F(13, 2, cond[3]));
+               .F(13, 2, cond.na_mgkg));
 
   put(rep, record{});
   put(rep, record{}.X(5).A("Ionic strength = ").F(8, 5, ionic).X(15).A(padded(msg[0], 60)));
@@ -243,9 +246,7 @@ void out3(const fluid_state& st, const ph_messages& ph_msg, const std::string& m
                .F(6, 2, 1000.0 / st.t));
   put_ion_balance(d.balance.cations, d.balance.anions, d.balance.difference_pct, rep);
 
-  const auto eh = [&](redox_couple c) {
-    return d.eh[static_cast<std::size_t>(c)].value_or(eh_missing);
-  };
+  const auto eh = [&](redox_couple c) { return d.eh(c).value_or(eh_missing); };
   put(rep, record{});
   put(rep, record{}
                .X(5)

@@ -18,14 +18,14 @@ namespace morva {
 using ph_messages = std::array<std::string, 2>;
 
 /// Heading and sampled-fluid section: water totals c (mol/kg), dry gas (volume %), condensate
-/// CO2, H2S, NH3, Na and total-steam CO2, H2S, NH3 (mg/kg), sampling data s, origin labels
+/// and total-steam analyses (mg/kg), sampling data s, origin labels
 /// of Tref and Href (14 characters), user (20), heading (80), sample number (16), location
 /// (80), Tref (K), water pH and its temperature (K), sampling pressure (bar gauge), Href
 /// (kJ/kg), TDS (mg/kg), ionic strength, anion and cation sums (mol-eq/kg) and their
 /// difference (%) of the sampled water, steam fractions at collection and lost by a boiling
 /// spring, spring temperature (°C), degassing coefficient, and the pH-solver messages.
-void out1(const component_vector& c, const gas_vector& gas, const std::array<double, 4>& cond,
-          const std::array<double, 3>& steam, const collection_data& s, const std::string& t_label,
+void out1(const component_vector& c, const gas_vector& gas, const condensate_analysis& cond,
+          const steam_analysis& steam, const collection_data& s, const std::string& t_label,
           const std::string& h_label, const std::string& user, const std::string& heading,
           const std::string& number, const std::string& location, double tref, double ph,
           double ph_t, double p_gauge_bar, double href, double tds, double ionic, double anions,

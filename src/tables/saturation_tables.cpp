@@ -2,8 +2,7 @@
 
 #include <cctype>
 
-#include "chemdata/units.h"
-#include "morva/tables.h"
+#include "chemdata/names.h"
 #include "report/messages.h"
 
 namespace morva {
@@ -13,10 +12,7 @@ namespace {
 cell optional_cell(const std::optional<double>& x) { return x ? cell(*x) : cell(); }
 
 /// A temperature of a geothermometer, °C, when it has one.
-std::optional<double> celsius_of(const geotemperature& g) {
-  const auto t = g.kelvin();
-  return t ? std::optional<double>(*t - zero_celsius_k) : std::nullopt;
-}
+std::optional<double> celsius_of(const geotemperature& g) { return g.t_c(); }
 
 }  // namespace
 
@@ -91,9 +87,9 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
   row line = {table_text(s.number),
               table_text(s.location),
               std::string(ok ? "ok" : "refused"),
-              ok ? cell() : cell(table_text(refusal_message(*r.calculation.refused))),
+              ok ? cell() : cell(refusal_message(*r.calculation.refused)),
               std::string(table_name(opt.tref_type)),
-              when_ok(ref.state.t - zero_celsius_k),
+              when_ok(ref.state.t_c()),
               when_ok(celsius_of(d.quartz)),
               when_ok(celsius_of(d.chalcedony)),
               when_ok(celsius_of(d.na_k)),
