@@ -55,8 +55,8 @@ void read_all(const std::string& bytes) {
       return;
     }
     if (got.what == read_result::kind::end) {
-      require(got.dropped.empty() || got.dropped.size() == 16,
-              "a dropped sample named by its 16-character number");
+      require(!got.dropped || (got.dropped->size() <= 16 && !got.dropped->ends_with(' ')),
+              "a dropped sample named by its number without trailing blanks");
       return;
     }
     ++samples;

@@ -3,6 +3,7 @@
 // sample at a time, and the liquid of a process step written back in the same format.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,9 +22,9 @@ struct read_result {
   };
   kind what = kind::end;
   sample_record sample;  ///< kind::sample: the sample as given
-  /// kind::end: the number (16 characters, blank-padded) of a last sample that the file cuts short
-  /// after its water data, and which is therefore not used; empty otherwise.
-  std::string dropped;
+  /// kind::end: the number (without trailing blanks) of a last sample that the file cuts
+  /// short after its water data, and which is therefore not used; empty when there is none.
+  std::optional<std::string> dropped;
   long line = 0;      ///< kind::error: line number within the file, the first line being 1
   std::string fault;  ///< kind::error: "read unexpected character", or "read error"
 };

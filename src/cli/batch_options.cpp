@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "chemdata/names.h"
+#include "morva/tables.h"
 
 namespace morva {
 
@@ -265,9 +265,7 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
     if (!j) {
       std::string valid;
       for (int k = 1; k <= mineral_vector::size; ++k) {
-        std::string n(minnam(k));
-        n.erase(n.find_last_not_of(' ') + 1);
-        valid += (k > 1 ? ", " : "") + n;
+        valid += (k > 1 ? ", " : "") + std::string(mineral_name(k));
       }
       error = "--minerals: unknown mineral " + quoted(name) + "; the minerals are " + valid +
               " (case, blanks and punctuation free)";

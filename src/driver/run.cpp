@@ -157,9 +157,11 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     }
     if (got.what == read_result::kind::end) {
       // A last sample cut short after its water data is named rather than dropped silently.
-      if (!got.dropped.empty()) {
-        put(out,
-            record{}.A(" Sample file ends inside sample ").A(got.dropped).A("; it is not used."));
+      if (got.dropped) {
+        put(out, record{}
+                     .A(" Sample file ends inside sample ")
+                     .A(padded(*got.dropped, 16))
+                     .A("; it is not used."));
       }
       break;
     }

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "chemdata/names.h"
 #include "morva/indexed.h"
+#include "morva/tables.h"
 #include "report/fields.h"
 
 namespace morva {
@@ -159,7 +159,7 @@ std::string column_name(const column& c) {
   std::string n(c.label);
   if (c.k > 0) {
     if (!n.empty()) n += ' ';
-    n += trimmed(nam(c.k));
+    n += component_name(c.k);
   }
   return n;
 }

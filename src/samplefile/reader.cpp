@@ -58,7 +58,7 @@ read_result sample_reader::next() {
       read_result end;
       end.what = read_result::kind::end;
       // An analysis cut short after its water data is named, not dropped silently.
-      if (n > last_droppable_line) end.dropped = padded(s.number, 16);
+      if (n > last_droppable_line) end.dropped = s.number;
       return end;
     }
     ++lines_;

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "chemdata/names.h"
+#include "morva/tables.h"
 #include "report/messages.h"
 
 namespace morva {
@@ -18,7 +18,7 @@ std::optional<double> celsius_of(const geotemperature& g) { return g.t_c(); }
 
 std::string mineral_column_name(int mineral) {
   std::string name;
-  for (char c : table_text(minnam(mineral))) {
+  for (char c : mineral_name(mineral)) {
     const auto u = static_cast<unsigned char>(c);
     if (std::isalnum(u)) {
       name += static_cast<char>(std::tolower(u));

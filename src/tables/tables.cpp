@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "chemdata/names.h"
+#include "morva/tables.h"
 
 namespace morva {
 
@@ -177,21 +177,21 @@ std::vector<column> make_state_table() {
   add("p_h2o_bar", column_scope::state, [](const row_view& v, int) { return cell(v.st->p_h2o); });
   for (int g = 1; g <= gas_vector::size; ++g) {
     add(
-        "p_" + lower(nam(g)) + "_bar", column_scope::state,
+        "p_" + lower(component_name(g)) + "_bar", column_scope::state,
         [](const row_view& v, int k) { return cell(v.st->p_gas[k]); }, g);
   }
   add("p_total_bar", column_scope::state,
       [](const row_view& v, int) { return cell(v.st->ptotal); });
   for (int k = 1; k <= component_vector::size; ++k) {
     add(
-        "liquid_" + lower(nam(k)) + "_mg_kg", column_scope::state,
+        "liquid_" + lower(component_name(k)) + "_mg_kg", column_scope::state,
         [](const row_view& v, int i) { return cell(v.st->liquid_mgkg[i]); }, k);
   }
   add("liquid_tds_mg_kg", column_scope::state,
       [](const row_view& v, int) { return cell(v.st->tds_liquid); });
   for (int g = 1; g <= gas_vector::size; ++g) {
     add(
-        "steam_" + lower(nam(g)) + "_mg_kg", column_scope::state,
+        "steam_" + lower(component_name(g)) + "_mg_kg", column_scope::state,
         [](const row_view& v, int i) { return cell(v.st->steam_mgkg[i]); }, g);
   }
   add("mass_balance_converged", column_scope::state,
@@ -279,7 +279,7 @@ std::string table_text(std::string_view raw) {
 const std::vector<std::string>& species_names() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> n;
-    for (int i = 1; i <= species_vector::size; ++i) n.push_back(trimmed(spenam(i)));
+    for (int i = 1; i <= species_vector::size; ++i) n.emplace_back(species_name(i));
     return n;
   }();
   return names;
@@ -288,7 +288,7 @@ const std::vector<std::string>& species_names() {
 const std::vector<std::string>& mineral_names() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> n;
-    for (int j = 1; j <= mineral_vector::size; ++j) n.push_back(trimmed(minnam(j)));
+    for (int j = 1; j <= mineral_vector::size; ++j) n.emplace_back(mineral_name(j));
     return n;
   }();
   return names;

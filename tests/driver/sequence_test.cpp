@@ -1152,7 +1152,7 @@ std::vector<sample_record> samples_in(const std::string& text) {
   for (;;) {
     const read_result got = f.next();
     EXPECT_NE(got.what, read_result::kind::error) << got.fault;
-    EXPECT_EQ(got.dropped, "");
+    EXPECT_EQ(got.dropped.value_or(""), "");
     if (got.what != read_result::kind::sample) break;
     all.push_back(got.sample);
   }

@@ -270,7 +270,7 @@ std::vector<std::string> step_file_samples(const std::string& text, const std::s
   for (;;) {
     const read_result got = f.next();
     EXPECT_NE(got.what, read_result::kind::error) << got.fault << " at line " << got.line;
-    EXPECT_EQ(got.dropped, "") << name;
+    EXPECT_EQ(got.dropped.value_or(""), "") << name;
     if (got.what != read_result::kind::sample) break;
     const sample_record& s = got.sample;
     EXPECT_EQ(derive(s).type, sample_type::water);

@@ -131,7 +131,7 @@ TEST(SampleWriter, BlockReadsBackAsWaterOnlySample) {
   }
   got = f.next();
   EXPECT_EQ(got.what, read_result::kind::end);
-  EXPECT_EQ(got.dropped, "");
+  EXPECT_EQ(got.dropped.value_or(""), "");
 }
 
 }  // namespace
