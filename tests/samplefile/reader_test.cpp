@@ -257,6 +257,23 @@ TEST(SampleReader, EveryByteTruncationEndsWithoutFault) {
   }
 }
 
+TEST(SampleReader, ASampleCutShortIsNamedEvenWithABlankNumber) {
+  // Cut after its water data: the number as the record keeps it, without the padding; a
+  // blank number is still a sample that is not used, not the absence of one.
+  struct cut {
+    const char* number_line;
+    const char* number;
+  };
+  for (const cut& c : {cut{"KV-12  ", "KV-12"}, cut{"", ""}, cut{"   A B          x", "   A B"}}) {
+    SCOPED_TRACE(c.number_line);
+    const read_run run = read_all(block({{4, c.number_line}}, 30));
+    EXPECT_TRUE(run.samples.empty());
+    ASSERT_TRUE(run.last.dropped.has_value());
+    EXPECT_EQ(*run.last.dropped, c.number);
+  }
+  EXPECT_FALSE(read_all(block({{4, "KV-12"}}, 20)).last.dropped);  // cut before: nothing to name
+}
+
 TEST(SampleReader, CarriageReturnsAndMissingLastLineFeed) {
   const std::string lf = test_file("two_samples.in");
   std::string crlf;
