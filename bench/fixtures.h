@@ -38,7 +38,7 @@ inline sample_record well_sample() { return example_sample("KV-12"); }
 /// A two-phase aquifer fluid at 250 °C with 20 % steam, solved once: what the solver
 /// benchmarks start from, as a phase model's later pass would.
 struct boiled_fluid {
-  double t = 250.0 + zero_celsius_k;
+  double t = kelvin(250.0);
   double y = 0.2;
   work_state ws;        ///< the discharge of the well sample (totals, proton balance)
   component_vector cl;  ///< liquid totals of the solved fluid, mol per kg of water

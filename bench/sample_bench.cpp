@@ -53,11 +53,9 @@ void sample_with_20_steps(benchmark::State& state) {
   const sample_record s = well_sample();
   run_options opt;
   opt.tref_type = reference_temperature::measured;
-  opt.n_cool = 10;
-  opt.n_boil = 10;
   for (int j = 0; j < 10; ++j) {
-    opt.t_cool_c[static_cast<std::size_t>(j)] = 170.0 - 10.0 * j;
-    opt.t_boil_c[static_cast<std::size_t>(j)] = 170.0 - 10.0 * j;
+    opt.cool_c.push_back(170.0 - 10.0 * j);
+    opt.boil_c.push_back(170.0 - 10.0 * j);
   }
   run_state rs;
   rs.report.open("/dev/null", std::ios::binary);

@@ -24,7 +24,7 @@ constexpr int block_lines = 34;
 /// The blocks of the example file as text, and for each whether it holds steam-phase data.
 struct example_blocks {
   std::vector<std::string> text;
-  std::vector<int> type;
+  std::vector<sample_type> type;
 };
 
 example_blocks read_examples() {
@@ -44,7 +44,7 @@ example_blocks read_examples() {
   sample_reader source(f, name);
   for (read_result got = source.next(); got.what == read_result::kind::sample;
        got = source.next()) {
-    ex.type.push_back(got.sample.type);
+    ex.type.push_back(derive(got.sample).type);
   }
   return ex;
 }
@@ -70,7 +70,7 @@ int write_scale_input(int argc, char** argv) {
     const std::size_t j = static_cast<std::size_t>(i) % ex.text.size();
     samples << ex.text[j];
     // Calculate; measured type, measured temperature; no boiling spring; no steps.
-    keys << "\n\n\n" << (ex.type[j] == 1 ? "\n" : "") << "\n\n";
+    keys << "\n\n\n" << (ex.type[j] == sample_type::water ? "\n" : "") << "\n\n";
   }
   return samples && keys ? 0 : 1;
 }

@@ -178,7 +178,7 @@ void run_askme1(std::string_view keys) {
 }
 
 void run_askme2(byte_source& in) {
-  const int type = 1 + in.byte() % 2;
+  const sample_type type = in.byte() % 2 == 0 ? sample_type::water : sample_type::two_phase;
   static constexpr double t_collect[] = {0.0, -3.0, 25.0, 97.2, 240.0, 1e300};
   const double t_c = t_collect[in.byte() % 6];
   std::istringstream keys{std::string(in.rest())};
@@ -190,27 +190,24 @@ void run_askme2(byte_source& in) {
   // The dialog numbers the temperature types 0 to 4 in the order of reference_temperature.
   const int type_number = static_cast<int>(opt.tref_type);
   require(type_number >= 0 && type_number <= 4, "a temperature type of 0 to 4");
-  require(std::isfinite(opt.t_typed_c), "a finite typed temperature");
-  require(opt.tref_type != reference_temperature::measured || opt.t_typed_c > 0.0 || t_c > 0.0,
+  require(std::isfinite(opt.t_typed_c.value_or(0.0)), "a finite typed temperature");
+  require(opt.tref_type != reference_temperature::measured || opt.t_typed_c.value_or(0.0) > 0.0 ||
+              t_c > 0.0,
           "a measured temperature for type 0");
-  if (type == 2)
+  if (type == sample_type::two_phase)
     require(opt.t_spring_c == 55.0 && opt.spring_degas == 0.5,
             "spring fields of a steam sample untouched");
-  if (type == 1)
-    require(opt.t_spring_c >= 0.0 && std::isfinite(opt.t_spring_c),
-            "a spring temperature of 0 or more");
+  if (type == sample_type::water)
+    require(!opt.t_spring_c || (*opt.t_spring_c > 0.0 && std::isfinite(*opt.t_spring_c)),
+            "no spring temperature, or one above 0");
   require(opt.spring_degas >= 0.01 && opt.spring_degas <= 1.0,
           "a spring degassing coefficient of 0.01 to 1");
   require(opt.boil_degas >= 0.01 && opt.boil_degas <= 1.0,
           "a boiling degassing coefficient of 0.01 to 1");
-  require(opt.n_boil <= 10 && opt.n_cool <= 10, "at most ten steps of each kind");
-  for (int i = 0; i < opt.n_boil; ++i) {
-    const double t = opt.t_boil_c[static_cast<std::size_t>(i)];
-    require(t >= 0.0 && t <= 373.85, "step temperatures of liquid water");
-  }
-  for (int i = 0; i < opt.n_cool; ++i) {
-    const double t = opt.t_cool_c[static_cast<std::size_t>(i)];
-    require(t >= 0.0 && t <= 373.85, "step temperatures of liquid water");
+  require(opt.boil_c.size() <= 10 && opt.cool_c.size() <= 10, "at most ten steps of each kind");
+  for (const std::vector<double>* steps : {&opt.boil_c, &opt.cool_c}) {
+    for (const double t : *steps)
+      require(t >= 0.0 && t <= 373.85, "step temperatures of liquid water");
   }
 }
 
@@ -224,10 +221,13 @@ void run_screen(byte_source& in) {
   s.pressure_bar_g = number();
   s.enthalpy = number();
   s.ph = number();
-  s.ph_t = number();
-  for (int i = 1; i <= component_vector::size; ++i) s.water[i] = number();
+  s.ph_t_c = number();
+  for (int i = 1; i <= component_vector::size; ++i) s.water_mgkg[i] = number();
   for (int i = 1; i <= gas_vector::size; ++i) s.gas[i] = number();
-  for (int i = 1; i <= 6; ++i) s.collection[i] = number();
+  for (double* x :
+       {&s.collection.discharge_kg_s, &s.collection.t_c, &s.collection.condensate_ph,
+        &s.collection.condensate_ph_t_c, &s.collection.gas_l_per_kg, &s.collection.gas_t_c})
+    *x = number();
   s.tds = number();
   std::istringstream keys{std::string(in.rest())};
   std::ostringstream term;
@@ -281,17 +281,18 @@ void write_step_block(byte_source& in) {
   const read_result got = f.next();
   require(got.what == read_result::kind::sample, "a block that reads back");
   const sample_record& s = got.sample;
-  require(s.type == 1, "a water-only sample");
-  require(s.number == number && s.location == location, "the texts as written");
+  require(derive(s).type == sample_type::water, "a water-only sample");
+  require(padded(s.number, 16) == number && padded(s.location, 80) == location,
+          "the texts as written");
   const auto near = [](double y, double x) {
     // F16.8, fewer decimals from ten million on, nine digits with an exponent beyond 1e14.
     return std::fabs(y - x) <= 0.5e-8 + std::fabs(x) * 5e-9;
   };
   for (int i = 1; i <= component_vector::size; ++i) {
-    require(near(s.water[i] * w(i), liquid[i]), "the liquid composition as written");
+    require(near(derive(s).water[i] * w(i), liquid[i]), "the liquid composition as written");
   }
   require(near(s.ph, -std::log10(ah)), "the pH as written");
-  require(near(s.collection[2], t_c) && near(s.ph_t - zero_celsius_k, t_c),
+  require(near(s.collection.t_c, t_c) && near(celsius(derive(s).ph_t), t_c),
           "the step temperature as written");
   require(near(s.tds, tds), "the TDS as written");
 }

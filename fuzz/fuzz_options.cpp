@@ -26,18 +26,16 @@ void require(bool ok, const char* what) {
   }
 }
 
-void check_steps(int n, const std::array<double, 10>& t_c) {
-  require(0 <= n && n <= 10, "at most ten steps");
-  for (int i = 0; i < n; ++i) {
-    const double t = t_c[static_cast<std::size_t>(i)];
+void check_steps(const std::vector<double>& t_c) {
+  require(t_c.size() <= 10, "at most ten steps");
+  for (const double t : t_c)
     require(t >= 0.0 && t <= 373.85, "step temperatures from 0 to 373.85 C");
-  }
 }
 
 void check_options(const run_options& o) {
-  require(std::isfinite(o.t_typed_c), "a finite typed temperature");
-  check_steps(o.n_boil, o.t_boil_c);
-  check_steps(o.n_cool, o.t_cool_c);
+  require(std::isfinite(o.t_typed_c.value_or(0.0)), "a finite typed temperature");
+  check_steps(o.boil_c);
+  check_steps(o.cool_c);
   require(o.boil_degas >= 0.01 && o.boil_degas <= 1.0, "a boiling degassing coefficient");
   require(o.spring_degas >= 0.01 && o.spring_degas <= 1.0, "a spring degassing coefficient");
 }
@@ -51,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string why;
   if (const auto o = parse_temperature(text, run_options{}, why)) check_options(*o);
   run_options opt;
-  if (parse_steps(text, opt.n_boil, opt.t_boil_c, why)) check_steps(opt.n_boil, opt.t_boil_c);
+  if (parse_steps(text, opt.boil_c, why)) check_steps(opt.boil_c);
   double f = 0.0;
   if (parse_degassing(text, f, why)) require(f >= 0.01 && f <= 1.0, "a degassing coefficient");
 

@@ -26,12 +26,14 @@ void require(bool ok, const char* what) {
 /// calculation refuses such a sample.
 bool finite_record(const sample_record& s) {
   bool ok = std::isfinite(s.pressure_bar_g) && std::isfinite(s.enthalpy) && std::isfinite(s.ph) &&
-            std::isfinite(s.ph_t) && std::isfinite(s.tds);
-  for (int i = 1; i <= component_vector::size; ++i) ok = ok && std::isfinite(s.water[i]);
+            std::isfinite(derive(s).ph_t) && std::isfinite(s.tds);
+  for (int i = 1; i <= component_vector::size; ++i) ok = ok && std::isfinite(derive(s).water[i]);
   for (int i = 1; i <= gas_vector::size; ++i) ok = ok && std::isfinite(s.gas[i]);
-  for (int i = 1; i <= 6; ++i) ok = ok && std::isfinite(s.collection[i]);
-  for (double x : s.condensate) ok = ok && std::isfinite(x);
-  for (double x : s.steam_mgkg) ok = ok && std::isfinite(x);
+  const collection_data& d = s.collection;
+  for (double x : {d.discharge_kg_s, d.t_c, d.condensate_ph, d.condensate_ph_t_c, d.gas_l_per_kg,
+                   d.gas_t_c, s.condensate.co2_mgkg, s.condensate.h2s_mgkg, s.condensate.nh3_mgkg,
+                   s.condensate.na_mgkg, s.steam.co2_mgkg, s.steam.h2s_mgkg, s.steam.nh3_mgkg})
+    ok = ok && std::isfinite(x);
   return ok;
 }
 
@@ -53,14 +55,15 @@ void read_all(const std::string& bytes) {
       return;
     }
     if (got.what == read_result::kind::end) {
-      require(got.dropped.empty() || got.dropped.size() == 16,
-              "a dropped sample named by its 16-character number");
+      require(!got.dropped || (got.dropped->size() <= 16 && !got.dropped->ends_with(' ')),
+              "a dropped sample named by its number without trailing blanks");
       return;
     }
     ++samples;
     const sample_record& s = got.sample;
-    require(s.number.size() == 16 && s.location.size() == 80, "texts at their lengths");
-    require(s.type == 1 || s.type == 2, "sample type 1 or 2");
+    require(s.number.size() <= 16 && s.location.size() <= 80, "texts within their lengths");
+    require(!s.number.ends_with(' ') && !s.location.ends_with(' '),
+            "texts without trailing blanks");
     require(finite_record(s), "finite numbers in the sample");
   }
 }

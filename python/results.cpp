@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "bindings.h"
-#include "chemdata/units.h"
 #include "plots/plots.h"
 #include "result_tables/curve_tables.h"
 #include "result_tables/json.h"
@@ -22,14 +21,14 @@ py::object maybe(const std::optional<double>& x) {
 
 /// A geothermometer temperature, °C, or None.
 py::object celsius(const geotemperature& g) {
-  const std::optional<double> t = g.kelvin();
-  return t ? py::object(py::float_(*t - zero_celsius_k)) : py::object(py::none());
+  const std::optional<double> t = g.t_c();
+  return t ? py::object(py::float_(*t)) : py::object(py::none());
 }
 
 /// Names of the components 1..n without padding ("CO2", "SiO2").
 std::vector<std::string> component_names(int n) {
   std::vector<std::string> names;
-  for (int k = 1; k <= n; ++k) names.push_back(table_text(nam(k)));
+  for (int k = 1; k <= n; ++k) names.emplace_back(component_name(k));
   return names;
 }
 
@@ -50,15 +49,15 @@ struct py_state {
   const step_result* step;  // null for the reference state
   std::size_t row;          // its row of the state table
 
-  double temperature_c() const { return step ? step->t_c : st->t - zero_celsius_k; }
+  double temperature_c() const { return step ? step->t_c : st->t_c(); }
 };
 
 py::dict pressures(const py_state& v) {
   py::dict d;
-  d["H2O"] = v.st->p[0];
+  d["H2O"] = v.st->p_h2o;
   static const std::vector<std::string> gases = component_names(gas_vector::size);
   for (int g = 1; g <= gas_vector::size; ++g) {
-    d[py::str(gases[static_cast<std::size_t>(g - 1)])] = v.st->p[static_cast<std::size_t>(g)];
+    d[py::str(gases[static_cast<std::size_t>(g - 1)])] = v.st->p_gas[g];
   }
   return d;
 }
@@ -98,8 +97,7 @@ py::dict state_row(const py_state& v) {
 /// Why a calculation was refused, in the words of the tables' reason column; None when it
 /// was not.
 py::object refusal(const calculation& c) {
-  return c.r.refused ? py::object(py::str(table_text(refusal_message(*c.r.refused))))
-                     : py::object(py::none());
+  return c.r.refused ? py::object(py::str(refusal_message(*c.r.refused))) : py::object(py::none());
 }
 
 /// A Result object, the Python class bound below.
@@ -218,7 +216,7 @@ void bind_results(py::module_& m) {
       .def_property_readonly(
           "saturation_indices",
           [](const py_state& v) {
-            return by_mineral([&](int j) { return maybe(saturation_index(v.st->derived, j)); });
+            return by_mineral([&](int j) { return maybe(v.st->saturation_index(j)); });
           },
           "log Q - log K of each mineral, or None")
       .def_property_readonly(
@@ -296,9 +294,9 @@ void bind_results(py::module_& m) {
         const calculation& c = *r.c;
         std::string text = "<morva.Result " + sample_id(c.s) + ": ";
         if (c.r.refused) return text + "refused>";
-        return text + "reference " + fixed_text(c.r.reference.state.t - zero_celsius_k, 1) +
-               " \u00b0C, pH " + fixed_text(c.r.reference.state.ph, 3) + ", " +
-               std::to_string(c.r.steps.size()) + " steps>";
+        return text + "reference " + fixed_text(c.r.reference.state.t_c(), 1) + " \u00b0C, pH " +
+               fixed_text(c.r.reference.state.ph, 3) + ", " + std::to_string(c.r.steps.size()) +
+               " steps>";
       });
 
   py::class_<py_saturation>(m, "SaturationResult",

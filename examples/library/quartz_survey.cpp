@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   morva::sample_reader samples(file, name);
   morva::run_options opt;
   opt.tref_type = morva::reference_temperature::quartz;
+  const int quartz = *morva::mineral_index("Quartz");
+  char line[96];
 
   for (;;) {
     const morva::read_result got = samples.next();
@@ -31,21 +34,19 @@ int main(int argc, char** argv) {
     if (got.what == morva::read_result::kind::end) break;
 
     const morva::sample_result r = morva::calculate(got.sample, opt);
-    std::cout << got.sample.number;
+    std::snprintf(line, sizeof line, "%-16s", got.sample.number.c_str());
+    std::cout << line;
     if (r.refused) {
       std::cout << "  refused: " << morva::refusal_message(*r.refused) << "\n";
       continue;
     }
     const morva::fluid_state& ref = r.reference.state;
-    const auto log_q = ref.derived.log_q[morva::min::quartz];
-    const double log_k = ref.derived.log_k[morva::min::quartz];
-    char line[96];
-    if (log_q) {
+    if (const std::optional<double> si = ref.saturation_index(quartz)) {
       std::snprintf(line, sizeof line, "  Tref %6.1f C  pH %6.3f  quartz log Q - log K %7.3f",
-                    ref.t - 273.15, ref.ph, *log_q - log_k);
+                    ref.t_c(), ref.ph, *si);
     } else {
-      std::snprintf(line, sizeof line, "  Tref %6.1f C  pH %6.3f  quartz: no silica",
-                    ref.t - 273.15, ref.ph);
+      std::snprintf(line, sizeof line, "  Tref %6.1f C  pH %6.3f  quartz: no silica", ref.t_c(),
+                    ref.ph);
     }
     std::cout << line << "\n";
   }

@@ -31,7 +31,7 @@ struct csv_read_result {
     bad_file,  ///< the table cannot be read at all or further; the next read gives end
   };
   kind what = kind::end;
-  /// kind::sample: the analyses given in the row, completed by complete_sample.
+  /// kind::sample: the analyses given in the row.
   sample_record sample;
   /// Spreadsheet row number of the row read (the header being row 1); for kind::end the
   /// number of rows in the table.

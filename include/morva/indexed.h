@@ -38,8 +38,6 @@ using species_vector = one_based<struct species_tag, 69>;
 using mineral_vector = one_based<struct mineral_tag, 29>;
 /// The seven gases (components 1..7): CO2, H2S, NH3, H2, O2, CH4, N2.
 using gas_vector = one_based<struct gas_tag, 7>;
-/// Partial pressures, bar absolute: water vapour in slot 0, then the seven gases in slots 1..7.
-using gas_pressures = std::array<double, 8>;
 
 namespace comp {  // positions in the component order
 inline constexpr int co2 = 1, h2s = 2, nh3 = 3, h2 = 4, o2 = 5, ch4 = 6, n2 = 7, b = 8, sio2 = 9,

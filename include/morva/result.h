@@ -3,14 +3,19 @@
 // from them, the reasons a sample is refused or a step skipped, and the whole result of a
 // sample with its reference state and its cooling and boiling steps. Values only: the
 // terminal, the report and the tables turn them into text.
+//
+// Temperatures: every temperature the calculation gives is in kelvin in a field without a
+// suffix (fluid_state::t, reference_result::tc); t_c() and celsius() give it in °C. A
+// temperature that was typed, such as the temperature a step was asked for, keeps its °C
+// value in a field named _c (step_result::t_c).
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "morva/indexed.h"
 #include "morva/sample.h"
+#include "morva/units.h"
 
 namespace morva {
 
@@ -50,6 +55,10 @@ struct geotemperature {
   std::optional<double> kelvin() const {
     return state == status::value ? std::optional<double>(t) : std::nullopt;
   }
+  /// The temperature, °C, when there is one.
+  std::optional<double> t_c() const {
+    return state == status::value ? std::optional<double>(celsius(t)) : std::nullopt;
+  }
 };
 
 /// Log K or log Q of each of the 29 minerals; empty where it cannot be formed.
@@ -61,36 +70,62 @@ enum class redox_couple { sulfate_sulfide, carbon_dioxide_methane, hydrogen, nit
 /// Quantities that follow from a solved fluid state.
 struct derived_results {
   ion_balance balance;
-  /// Oxidation potential Eh, V, of each redox couple (index: redox_couple); empty where a
-  /// member of the couple is absent.
-  std::array<std::optional<double>, 4> eh{};
-  geotemperature quartz;      ///< from the H4SiO4 molality
-  geotemperature chalcedony;  ///< from the H4SiO4 molality
-  geotemperature na_k;        ///< from the Na+ and K+ activities
-  mineral_vector log_k;       ///< log10 solubility constant at the state's temperature
-  mineral_logs log_q;         ///< log10 ion activity product; empty where a species is absent
+  std::optional<double> eh_sulfate_sulfide;         ///< Eh, V, of SO4--/H2S; empty if absent
+  std::optional<double> eh_carbon_dioxide_methane;  ///< Eh, V, of CO2/CH4; empty if absent
+  std::optional<double> eh_hydrogen;                ///< Eh, V, of H+/H2; empty if absent
+  std::optional<double> eh_nitrogen_ammonia;        ///< Eh, V, of N2/NH3; empty if absent
+  geotemperature quartz;                            ///< from the H4SiO4 molality
+  geotemperature chalcedony;                        ///< from the H4SiO4 molality
+  geotemperature na_k;                              ///< from the Na+ and K+ activities
+  mineral_vector log_k;  ///< log10 solubility constant at the state's temperature
+  mineral_logs log_q;    ///< log10 ion activity product; empty where a species is absent
+
+  /// Oxidation potential Eh, V, of couple c; empty where a member of the couple is absent.
+  std::optional<double> eh(redox_couple c) const {
+    switch (c) {
+      case redox_couple::sulfate_sulfide:
+        return eh_sulfate_sulfide;
+      case redox_couple::carbon_dioxide_methane:
+        return eh_carbon_dioxide_methane;
+      case redox_couple::hydrogen:
+        return eh_hydrogen;
+      case redox_couple::nitrogen_ammonia:
+        return eh_nitrogen_ammonia;
+    }
+    return std::nullopt;
+  }
 };
 
 /// One solved fluid: the liquid's species distribution, its gases and its steam.
 struct fluid_state {
-  double t = 0.0;                     ///< temperature, K
-  double ionic = 0.0;                 ///< ionic strength, mol/kg
-  double ah = 0.0;                    ///< hydrogen-ion activity
-  double ph = 0.0;                    ///< -log10 aH
-  species_vector m;                   ///< species molalities, mol/kg
-  component_vector totals;            ///< component totals the species hold, mol/kg
-  species_vector gamma;               ///< activity coefficients at t and ionic
-  gas_pressures p{};                  ///< partial pressures, bar absolute, water vapour first
-  double ptotal = 0.0;                ///< total pressure, bar absolute
-  component_vector liquid_mgkg;       ///< liquid composition, mg/kg
-  gas_vector steam_mgkg;              ///< gases of the steam, mg per kg of steam
-  double tds_liquid = 0.0;            ///< total dissolved solids of the liquid, mg/kg
-  double steam_fraction = 0.0;        ///< mass fraction of steam in the fluid
-  double degassing = 1.0;             ///< degassing coefficient, 0.01 to 1
-  mass_balance_outcome mass_balance;  ///< the last mass balance of the speciation
+  double t = 0.0;                            ///< temperature, K
+  double ionic = 0.0;                        ///< ionic strength, mol/kg
+  double ah = 0.0;                           ///< hydrogen-ion activity
+  double ph = 0.0;                           ///< -log10 aH
+  species_vector m;                          ///< species molalities, mol/kg
+  component_vector totals;                   ///< component totals the species hold, mol/kg
+  species_vector gamma;                      ///< activity coefficients at t and ionic
+  double p_h2o = 0.0;                        ///< partial pressure of water vapour, bar absolute
+  gas_vector p_gas;                          ///< partial pressures of the seven gases, bar absolute
+  double ptotal = 0.0;                       ///< total pressure, bar absolute
+  component_vector liquid_mgkg;              ///< liquid composition, mg/kg
+  gas_vector steam_mgkg;                     ///< gases of the steam, mg per kg of steam
+  double tds_liquid = 0.0;                   ///< total dissolved solids of the liquid, mg/kg
+  double steam_fraction = 0.0;               ///< mass fraction of steam in the fluid
+  double degassing = 1.0;                    ///< degassing coefficient, 0.01 to 1
+  mass_balance_outcome mass_balance;         ///< the last mass balance of the speciation
   ph_outcome ph_first = ph_outcome::solved;  ///< pH solution of the first pass
   ph_outcome ph_later = ph_outcome::solved;  ///< pH solution of the last later pass
   derived_results derived;
+
+  /// Temperature, °C.
+  double t_c() const { return celsius(t); }
+  /// Saturation index log10 Q - log10 K of mineral j (1..29); empty where log Q cannot be
+  /// formed.
+  std::optional<double> saturation_index(int j) const {
+    const std::optional<double>& q = derived.log_q[j];
+    return q ? std::optional<double>(*q - derived.log_k[j]) : std::nullopt;
+  }
 };
 
 /// Why a sample is not calculated. Each has its own terminal text (refusal_text).
@@ -120,7 +155,8 @@ enum class refusal_reason {
 
 /// The lines the program writes to the terminal for a refusal, each ending in a line feed.
 std::string refusal_text(refusal_reason why);
-/// The reason of a refusal in one line, without the blank lines and the closing line.
+/// The reason of a refusal in one line, UTF-8 (° as C2 B0), without the blank lines and the
+/// closing line.
 std::string refusal_message(refusal_reason why);
 
 /// Origin of the reference enthalpy.
@@ -141,15 +177,18 @@ struct reference_result {
   fluid_state state;  ///< the aquifer liquid at Tref (state.t)
   reference_temperature t_origin = reference_temperature::measured;
   enthalpy_origin h_origin = enthalpy_origin::calculated;
-  double href = 0.0;  ///< reference enthalpy, kJ/kg
-  double tc = 0.0;    ///< separator temperature, K
-  double tb = 0.0;    ///< boiling-spring temperature, K; 0 without a boiling spring
-  double yc = 0.0;    ///< steam fraction at collection
-  double ya = 0.0;    ///< steam fraction of the aquifer fluid at Tref
-  double yb = 0.0;    ///< steam fraction lost by a boiling spring before sampling
+  double href = 0.0;         ///< reference enthalpy, kJ/kg
+  double tc = 0.0;           ///< separator temperature, K
+  std::optional<double> tb;  ///< boiling-spring temperature, K; empty without a boiling spring
+  double yc = 0.0;           ///< steam fraction at collection
+  double ya = 0.0;           ///< steam fraction of the aquifer fluid at Tref
+  double yb = 0.0;           ///< steam fraction lost by a boiling spring before sampling
   /// The quartz temperature of the aquifer fluid exceeds 333 °C and Tref: Tref was held at
   /// the cap of the quartz geothermometer (only with the quartz reference temperature).
   bool quartz_capped = false;
+
+  /// Separator temperature, °C.
+  double tc_c() const { return celsius(tc); }
 };
 
 /// Kind of a process step.

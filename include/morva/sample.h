@@ -1,43 +1,81 @@
 #pragma once
-// One discharge analysis as read from a sample file, and the choices of how it is to be
-// calculated.
+// One discharge analysis as given (read from a sample file or an analysis table, or filled in
+// by a program), the totals the calculation derives from it, and the choices of how it is to
+// be calculated.
 
-#include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "morva/indexed.h"
 
 namespace morva {
 
-/// Sampling data of a sample, 1-based as in the sample file: 1 discharge (kg/s), 2 collection
-/// temperature (°C), 3 condensate pH, 4 its temperature (°C), 5 litres of gas per kg of
-/// condensate, 6 gas collection temperature (°C).
-using collection_data = one_based<struct collection_tag, 6>;
-
-/// One sample as read from the sample file.
-struct sample_record {
-  std::string number = std::string(16, ' ');    ///< sample number, 16 characters
-  std::string location = std::string(80, ' ');  ///< location or description, 80 characters
-  double pressure_bar_g = 0.0;                  ///< collection pressure, bar gauge
-  double enthalpy = 0.0;                        ///< discharge enthalpy, kJ/kg; 0 when not measured
-  double ph = 0.0;                              ///< water pH
-  double ph_t = 0.0;                            ///< temperature of the pH measurement, K
-  component_vector water_mgkg;                  ///< water analyses as given, mg/kg
-  double ph_t_c = 0.0;                          ///< temperature of the pH measurement, °C
-  component_vector water;                       ///< water totals, mol/kg
-  component_vector steam;                       ///< steam totals, mol per kg of condensate
-  gas_vector gas;                               ///< dry-gas composition, volume %
-  std::array<double, 4> condensate{};           ///< condensate CO2, H2S, NH3, Na, mg/kg
-  std::array<double, 3> steam_mgkg{};           ///< steam CO2, H2S, NH3, mg/kg
-  collection_data collection;                   ///< sampling data, see collection_data
-  double tds = 0.0;                             ///< total dissolved solids, mg/kg
-  int type = 1;                                 ///< 1 water only, 2 steam-phase data present
+/// Sampling data of a discharge, as given; a field left blank in a sample file reads as 0.
+struct collection_data {
+  double discharge_kg_s = 0.0;     ///< total discharge, kg/s
+  double t_c = 0.0;                ///< collection temperature, °C
+  double condensate_ph = 0.0;      ///< pH of the steam condensate
+  double condensate_ph_t_c = 0.0;  ///< temperature of that pH measurement, °C
+  double gas_l_per_kg = 0.0;       ///< litres of non-condensable gas per kg of condensate
+  double gas_t_c = 0.0;            ///< temperature at which the gas was collected, °C
+  friend bool operator==(const collection_data&, const collection_data&) = default;
 };
 
-/// Completes a sample whose analyses are given as read (number, location, collection data,
-/// pressure, enthalpy, pH and ph_t_c, water_mgkg, tds, gas, steam_mgkg, condensate): the water
-/// totals in mol/kg, the pH temperature in K, the steam totals and the sample type.
-void complete_sample(sample_record& s);
+/// Volatiles and sodium of the steam condensate, mg/kg, as given.
+struct condensate_analysis {
+  double co2_mgkg = 0.0;  ///< total carbonate as CO2
+  double h2s_mgkg = 0.0;  ///< total sulfide as H2S
+  double nh3_mgkg = 0.0;  ///< total ammonia as NH3
+  double na_mgkg = 0.0;   ///< sodium (carry-over of water into the steam)
+  friend bool operator==(const condensate_analysis&, const condensate_analysis&) = default;
+};
+
+/// Volatiles of the whole steam (condensate and gas together), mg per kg of steam, as given.
+struct steam_analysis {
+  double co2_mgkg = 0.0;  ///< total carbonate as CO2
+  double h2s_mgkg = 0.0;  ///< total sulfide as H2S
+  double nh3_mgkg = 0.0;  ///< total ammonia as NH3
+  friend bool operator==(const steam_analysis&, const steam_analysis&) = default;
+};
+
+/// One discharge analysis as given. Texts are as read, without trailing blanks (the sample
+/// file holds 16 characters of the number and 80 of the location); analyses in mg/kg; a
+/// quantity left blank in a sample file reads as 0, which the calculation takes as not
+/// analysed.
+struct sample_record {
+  std::string number;              ///< sample number or id, at most 16 characters
+  std::string location;            ///< where the sample was taken, at most 80 characters
+  double pressure_bar_g = 0.0;     ///< collection pressure, bar gauge
+  double enthalpy = 0.0;           ///< discharge enthalpy, kJ/kg; measured only when above 0
+  double ph = 0.0;                 ///< water pH
+  double ph_t_c = 0.0;             ///< temperature of the pH measurement, °C
+  component_vector water_mgkg;     ///< water analyses, mg/kg
+  gas_vector gas;                  ///< dry-gas composition, volume %
+  condensate_analysis condensate;  ///< condensate volatiles and sodium, mg/kg
+  steam_analysis steam;            ///< steam volatiles, mg per kg of steam
+  collection_data collection;      ///< sampling data
+  double tds = 0.0;                ///< total dissolved solids, mg/kg
+};
+
+/// Whether a sample describes a steam phase besides its water.
+enum class sample_type {
+  water,      ///< water only
+  two_phase,  ///< steam-phase data present: gas volume, steam or condensate volatiles
+};
+
+/// What the calculation derives from a sample's given analyses.
+struct sample_totals {
+  component_vector water;  ///< water totals, mol/kg
+  double ph_t = 0.0;       ///< temperature of the pH measurement, K
+  component_vector steam;  ///< steam totals, mol per kg of condensate (components 8..18 zero)
+  sample_type type = sample_type::water;
+};
+
+/// The water totals (mg/kg over the molecular weight), the pH temperature in K, the steam
+/// totals from the steam or condensate analyses and the gas (its volume measured, or from the
+/// first of CO2, H2S, NH3 that both the steam and the gas give) and the type of sample s.
+sample_totals derive(const sample_record& s);
 
 /// Where the reference temperature of a calculation comes from; the options dialog numbers
 /// them 0 to 4 in this order.
@@ -52,14 +90,16 @@ enum class reference_temperature {
 /// How one sample is to be calculated; temperatures in °C.
 struct run_options {
   reference_temperature tref_type = reference_temperature::measured;
-  double t_typed_c = 0.0;             ///< typed reference temperature, °C; 0 when none was typed
-  int n_boil = 0;                     ///< number of boiling steps; 0 or less means none, at most 10
-  std::array<double, 10> t_boil_c{};  ///< boiling step temperatures, °C, in the order typed
-  double boil_degas = 1.0;            ///< degassing coefficient of the boiling steps, 0.01 to 1
-  int n_cool = 0;                     ///< number of cooling steps; 0 or less means none, at most 10
-  std::array<double, 10> t_cool_c{};  ///< cooling step temperatures, °C
-  double t_spring_c = 0.0;            ///< boiling-spring temperature, °C; 0 means no boiling
-  double spring_degas = 1.0;          ///< degassing coefficient of the boiling spring, 0.01 to 1
+  /// Typed reference temperature, °C: the temperature of the arbitrary type; with the measured
+  /// type, a typed value above 0 °C takes the place of the collection temperature.
+  std::optional<double> t_typed_c{};
+  std::vector<double> boil_c{};  ///< boiling step temperatures, °C, in the order typed, at most 10
+  double boil_degas = 1.0;       ///< degassing coefficient of the boiling steps, 0.01 to 1
+  std::vector<double> cool_c{};  ///< cooling step temperatures, °C, in the order typed, at most 10
+  /// Temperature, °C, at which a water-only sample boiled and lost steam before it was taken;
+  /// empty when it did not boil.
+  std::optional<double> t_spring_c{};
+  double spring_degas = 1.0;  ///< degassing coefficient of the boiling spring, 0.01 to 1
 };
 
 }  // namespace morva

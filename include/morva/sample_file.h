@@ -3,6 +3,7 @@
 // sample at a time, and the liquid of a process step written back in the same format.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,10 +21,10 @@ struct read_result {
     error,   ///< a line could not be read; the file is not to be read further
   };
   kind what = kind::end;
-  sample_record sample;  ///< kind::sample: the sample, water totals in mol/kg
-  /// kind::end: the number (16 characters) of a last sample that the file cuts short after
-  /// its water data, and which is therefore not used; empty otherwise.
-  std::string dropped;
+  sample_record sample;  ///< kind::sample: the sample as given
+  /// kind::end: the number (without trailing blanks) of a last sample that the file cuts
+  /// short after its water data, and which is therefore not used; empty when there is none.
+  std::optional<std::string> dropped;
   long line = 0;      ///< kind::error: line number within the file, the first line being 1
   std::string fault;  ///< kind::error: "read unexpected character", or "read error"
 };

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "morva/tables.h"
@@ -71,7 +72,7 @@ std::vector<std::vector<std::string>> csv_records(std::istream& in) {
 std::optional<run_options> parse_temperature(std::string_view text, run_options opt,
                                              std::string& error) {
   const std::string k = key(text);
-  opt.t_typed_c = 0.0;
+  opt.t_typed_c.reset();
   if (k == "measured") {
     opt.tref_type = reference_temperature::measured;
   } else if (k == "quartz") {
@@ -92,7 +93,7 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
   return opt;
 }
 
-bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std::string& error) {
+bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error) {
   constexpr std::size_t max_steps = 10;
   constexpr double t_min_c = 0.0;
   constexpr double t_critical_c = 373.85;
@@ -120,9 +121,7 @@ bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std
     error = "at most 10 steps of each kind, not " + std::to_string(steps.size());
     return false;
   }
-  t_c.fill(0.0);
-  std::copy(steps.begin(), steps.end(), t_c.begin());
-  n = static_cast<int>(steps.size());
+  t_c = std::move(steps);
   return true;
 }
 
@@ -137,7 +136,7 @@ bool parse_degassing(std::string_view text, double& f, std::string& error) {
   return true;
 }
 
-bool parse_spring(std::string_view text, double& t_c, std::string& error) {
+bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error) {
   const auto x = parse_number(text);
   if (!x || !(*x > 1.0 && *x < 350.0)) {
     error = "boiling-spring temperature " + quoted(trim_blanks(text)) +
@@ -155,9 +154,9 @@ bool read_run_options(const run_option_texts& texts, run_options& opt, std::stri
     error = std::string(option) + ": " + why;
     return false;
   };
-  if (!parse_steps(texts.boil, opt.n_boil, opt.t_boil_c, why)) return fail("--boil");
+  if (!parse_steps(texts.boil, opt.boil_c, why)) return fail("--boil");
   if (!parse_degassing(texts.degassing, opt.boil_degas, why)) return fail("--degassing");
-  if (!parse_steps(texts.cool, opt.n_cool, opt.t_cool_c, why)) return fail("--cool");
+  if (!parse_steps(texts.cool, opt.cool_c, why)) return fail("--cool");
   const auto t = parse_temperature(texts.temperature, opt, why);
   if (!t) return fail("--temperature");
   opt = *t;
@@ -174,9 +173,8 @@ namespace {
 
 /// One temperature of the saturation grid, °C.
 bool grid_value(std::string_view text, const char* option, double& x, std::string& error) {
-  int n = 0;
-  std::array<double, 10> t{};
-  if (!parse_steps(text, n, t, error) || n != 1) {
+  std::vector<double> t;
+  if (!parse_steps(text, t, error) || t.size() != 1) {
     error = std::string(option) + ": " + quoted(text) +
             " is not one temperature from 0 to 373.85 \xC2\xB0"
             "C";
@@ -230,9 +228,7 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
     if (!j) {
       std::string valid;
       for (int k = 1; k <= mineral_vector::size; ++k) {
-        std::string n(minnam(k));
-        n.erase(n.find_last_not_of(' ') + 1);
-        valid += (k > 1 ? ", " : "") + n;
+        valid += (k > 1 ? ", " : "") + std::string(mineral_name(k));
       }
       error = "--minerals: unknown mineral " + quoted(name) + "; the minerals are " + valid +
               " (case, blanks and punctuation free)";
@@ -305,13 +301,13 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
           ok = parse_degassing(cell, opt.spring_degas, why);
           break;
         case boil:
-          ok = parse_steps(cell, opt.n_boil, opt.t_boil_c, why);
+          ok = parse_steps(cell, opt.boil_c, why);
           break;
         case boil_degas:
           ok = parse_degassing(cell, opt.boil_degas, why);
           break;
         case cool:
-          ok = parse_steps(cell, opt.n_cool, opt.t_cool_c, why);
+          ok = parse_steps(cell, opt.cool_c, why);
           break;
         case unknown:
           break;

@@ -25,13 +25,13 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
 
 /// A list of step temperatures, °C, separated by commas, semicolons or blanks: at most ten,
 /// each from 0 to 373.85 °C, as the options dialog takes them. False, with why in `error`.
-bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std::string& error);
+bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error);
 
 /// A degassing coefficient, 0.01 to 1. False, with why in `error`.
 bool parse_degassing(std::string_view text, double& f, std::string& error);
 
 /// A boiling-spring temperature, °C, above 1 and below 350. False, with why in `error`.
-bool parse_spring(std::string_view text, double& t_c, std::string& error);
+bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error);
 
 /// The calculation options of `morva run` as texts, as the command line takes them.
 struct run_option_texts {

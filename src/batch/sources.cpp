@@ -26,9 +26,9 @@ class sample_file_source : public sample_source {
         is_sample = true;
         return got::entry;
       case read_result::kind::end:
-        if (r.dropped.empty()) return got::end;
-        e.notes.push_back(reader_.name() + ": the file ends inside sample " + file_name(r.dropped) +
-                          "; it is not used");
+        if (!r.dropped) return got::end;
+        e.notes.push_back(reader_.name() + ": the file ends inside sample " +
+                          file_name(*r.dropped) + "; it is not used");
         e.bad = true;
         return got::entry;
       case read_result::kind::error:

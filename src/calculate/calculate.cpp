@@ -34,7 +34,7 @@ step_result finish_step(step_kind kind, double t_c, double y, const component_ve
     ws = before;
     r.skipped = skip_reason::not_finite;
   } else {
-    r.state = snapshot(ws, t_c + zero_celsius_k, y, ws.degas, totals);
+    r.state = snapshot(ws, kelvin(t_c), y, ws.degas, totals);
   }
   return r;
 }
@@ -53,7 +53,7 @@ void cool(work_state& ws, double t) {
 
 step_result cooling_step(work_state& ws, double t_c) {
   const work_state before = ws;
-  cool(ws, t_c + zero_celsius_k);
+  cool(ws, kelvin(t_c));
   return finish_step(step_kind::cooling, t_c, 0.0, ws.cd, ws, before);
 }
 
@@ -62,23 +62,21 @@ namespace {
 /// The cooling steps and then the boiling steps of opt, each starting from the last state
 /// calculated before it (ws, solved at the reference temperature on entry).
 void process_steps(const run_options& opt, work_state& ws, std::vector<step_result>& steps) {
-  // The options hold ten temperatures of each kind.
-  constexpr int max_steps = 10;
+  // At most ten steps of each kind are calculated.
+  constexpr std::size_t max_steps = 10;
   constexpr double epp = 1e-30;  // a steam fraction above this counts as steam
-  const int n_cool = std::min(opt.n_cool, max_steps);
-  const int n_boil = std::min(opt.n_boil, max_steps);
+  const std::size_t n_cool = std::min(opt.cool_c.size(), max_steps);
+  const std::size_t n_boil = std::min(opt.boil_c.size(), max_steps);
 
   // Conductive cooling: the discharge of the reference state, unchanged, at each temperature;
   // the previous step only gives the starting values.
-  for (int j = 0; j < n_cool; ++j) {
-    steps.push_back(cooling_step(ws, opt.t_cool_c[static_cast<std::size_t>(j)]));
-  }
+  for (std::size_t j = 0; j < n_cool; ++j) steps.push_back(cooling_step(ws, opt.cool_c[j]));
 
   // Adiabatic boiling in one stage from the reference enthalpy down to each temperature.
   double y_old = ws.ya;
-  for (int j = 0; j < n_boil; ++j) {
-    const double t_c = opt.t_boil_c[static_cast<std::size_t>(j)];
-    const double t = t_c + zero_celsius_k;
+  for (std::size_t j = 0; j < n_boil; ++j) {
+    const double t_c = opt.boil_c[j];
+    const double t = kelvin(t_c);
     double y = (ws.href - entwat(t)) / entlat(t);
     if (y < 0.0) y = 0.0;
     if (!(y < 1.0)) {
@@ -134,7 +132,7 @@ sample_result calculate_reference(const sample_record& s, const run_options& opt
   ref.h_origin = ws.h_origin;
   ref.href = ws.href;
   ref.tc = ws.tc;
-  ref.tb = ws.tb;
+  if (ws.tb > 0.0) ref.tb = ws.tb;  // 0 inside: no boiling spring
   ref.yc = ws.yc;
   ref.ya = ws.ya;
   ref.yb = ws.yb;

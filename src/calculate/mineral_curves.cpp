@@ -126,7 +126,7 @@ std::optional<int> mineral_by_name(std::string_view name) {
   const std::string b = bare(name);
   if (b.empty()) return std::nullopt;
   for (int j = 1; j <= mineral_vector::size; ++j) {
-    if (bare(minnam(j)) == b) return j;
+    if (bare(mineral_name(j)) == b) return j;
   }
   return std::nullopt;
 }

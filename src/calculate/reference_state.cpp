@@ -27,15 +27,15 @@ constexpr double epp = 1e-30;
 
 /// The sampled water at the temperature of its pH measurement, with the measured pH fixed:
 /// its species, ionic strength and ion balance, and the proton balance it hands on.
-void speciate_sampled_water(const sample_record& s, work_state& ws) {
+void speciate_sampled_water(const sample_record& s, const sample_totals& tot, work_state& ws) {
   constexpr int ionic_passes = 5;
-  const component_vector& c = s.water;
+  const component_vector& c = tot.water;
   // A first ionic strength from the major cations alone.
   ws.ionic = c[comp::na] + c[comp::k] + 4.0 * (c[comp::mg] + c[comp::ca]);
   ws.ah = std::pow(10.0, -s.ph);
   ws.est = setini(c);
   // At the pH temperature and the ionic strength of the pass.
-  solver_factors fac = make_factors(s.ph_t, ws.ionic);
+  solver_factors fac = make_factors(tot.ph_t, ws.ionic);
   const mass_balance_solution first = masbal(c, ws.ah, fac, ws.est);
   ws.log.note(first.outcome);
   ws.m = spemol(first.x, ws.ah, fac);
@@ -54,9 +54,9 @@ void speciate_sampled_water(const sample_record& s, work_state& ws) {
 
 /// The sampled water of a boiling spring at its boiling temperature, and the steam it lost
 /// there (mol per kg of steam).
-void lose_spring_steam(const sample_record& s, const run_options& opt, work_state& ws) {
+void lose_spring_steam(const sample_totals& tot, const run_options& opt, work_state& ws) {
   const spring_steam r =
-      springs(s.water, ws.m, ws.a, ws.tb, ws.ah0, ws.ya, opt.spring_degas, ws.log);
+      springs(tot.water, ws.m, ws.a, ws.tb, ws.ah0, ws.ya, opt.spring_degas, ws.log);
   ws.m = r.sp;
   ws.ionic = r.ionic;
   ws.cs_spring = r.cs;
@@ -82,26 +82,27 @@ void speciate_aquifer(work_state& ws, double t) {
 
 /// True when the discharge of sample s would be hotter at the separator (K) than in the aquifer
 /// at the Tref of ws: only a sample with steam data has a separator.
-bool separator_above_aquifer(const sample_record& s, const work_state& ws) {
-  return ws.tc > ws.tref && s.type == steam_data_sample;
+bool separator_above_aquifer(const sample_totals& tot, const work_state& ws) {
+  return ws.tc > ws.tref && tot.type == sample_type::two_phase;
 }
 
 /// Aquifer fluid at a measured or arbitrary reference temperature; the reason of a refusal.
 std::optional<refusal_reason> solve_at_given_temperature(const sample_record& s,
+                                                         const sample_totals& tot,
                                                          const run_options& opt, work_state& ws) {
   if (ws.yb > epp) {
     // The spring lost steam at Tb: put that steam back before speciating at Tref.
-    lose_spring_steam(s, opt, ws);
-    store(ws, conflo(s.water, ws.cs_spring, ws.m, ws.a, s.tds, ws.yb, 0.0, ws.ya, 0.0));
+    lose_spring_steam(tot, opt, ws);
+    store(ws, conflo(tot.water, ws.cs_spring, ws.m, ws.a, s.tds, ws.yb, 0.0, ws.ya, 0.0));
     ws.ionic = ws.ionic * (1.0 - ws.yb);
     speciate_liquid(ws, ws.tref);
     return std::nullopt;
   }
-  if (separator_above_aquifer(s, ws)) {
+  if (separator_above_aquifer(tot, ws)) {
     // The discharge cannot have been hotter at the separator than in the aquifer.
     return refusal_reason::separator_above_reference;
   }
-  store(ws, conflo(s.water, s.steam, ws.m, ws.a, s.tds, ws.yc, 0.0, ws.ya, 0.0));
+  store(ws, conflo(tot.water, tot.steam, ws.m, ws.a, s.tds, ws.yc, 0.0, ws.ya, 0.0));
   ws.ionic = ws.ionic * (1.0 - ws.yc) / (1.0 - ws.ya);
   speciate_aquifer(ws, ws.tref);
   return std::nullopt;
@@ -116,13 +117,14 @@ constexpr double geo_tol = 0.01;     // K, the change of Tref taken as settled
 /// Tref of ws; the species of the previous pass are rescaled from the fractions they were
 /// solved with. A boiling spring (spring) puts back the steam it lost instead of separator
 /// steam, and its aquifer is liquid.
-void recombine_at_reference(const sample_record& s, bool spring, work_state& w) {
+void recombine_at_reference(const sample_record& s, const sample_totals& tot, bool spring,
+                            work_state& w) {
   if (spring) {
-    store(w, conflo(s.water, w.cs_spring, w.m, w.a, s.tds, w.yb, w.yb_old, w.ya, w.ya_old));
+    store(w, conflo(tot.water, w.cs_spring, w.m, w.a, s.tds, w.yb, w.yb_old, w.ya, w.ya_old));
     w.ionic = (1.0 - w.yb) * w.ionic / (1.0 - w.yb_old);
     speciate_liquid(w, w.tref);
   } else {
-    store(w, conflo(s.water, s.steam, w.m, w.a, s.tds, w.yc, w.yc_old, w.ya, w.ya_old));
+    store(w, conflo(tot.water, tot.steam, w.m, w.a, s.tds, w.yc, w.yc_old, w.ya, w.ya_old));
     w.ionic = (1.0 - w.yc) * (1.0 - w.ya_old) * w.ionic / ((1.0 - w.ya) * (1.0 - w.yc_old));
     speciate_aquifer(w, w.tref);
   }
@@ -131,6 +133,7 @@ void recombine_at_reference(const sample_record& s, bool spring, work_state& w) 
 /// The temperature (K) the geothermometer of opt gives for the aquifer species of w, or the
 /// reason it is refused; the Na/K thermometer leaves w with the ionic strength of its species.
 std::variant<double, refusal_reason> geothermometer_temperature(const sample_record& s,
+                                                                const sample_totals& tot,
                                                                 const run_options& opt,
                                                                 work_state& w) {
   using enum refusal_reason;
@@ -150,7 +153,7 @@ std::variant<double, refusal_reason> geothermometer_temperature(const sample_rec
   } else {
     t_new = opt.tref_type == reference_temperature::chalcedony
                 ? hcha(w.m[sp::h4sio4])
-                : tqsolv(w.tc, s.water[comp::sio2], s.enthalpy, w.m);
+                : tqsolv(w.tc, tot.water[comp::sio2], s.enthalpy, w.m);
     // Near the critical point the steam properties end; below 0 °C there is no liquid.
     if (t_new > t_cap) t_new = t_cap;
     if (t_new < zero_celsius_k) {
@@ -167,7 +170,8 @@ std::variant<double, refusal_reason> geothermometer_temperature(const sample_rec
 /// Reference enthalpy (kJ/kg) and steam fractions of w at the new temperature t_new (K) from
 /// the discharge enthalpy of sample s, the fractions before them kept as the old ones; the
 /// reason of a refusal when one of them reaches saturated steam.
-std::optional<refusal_reason> update_steam_fractions(const sample_record& s, double t_new,
+std::optional<refusal_reason> update_steam_fractions(const sample_record& s,
+                                                     const sample_totals& tot, double t_new,
                                                      work_state& w) {
   w.href = entwat(t_new);
   if (s.enthalpy > w.href) {
@@ -177,7 +181,7 @@ std::optional<refusal_reason> update_steam_fractions(const sample_record& s, dou
     w.h_origin = enthalpy_origin::calculated;
   }
   bool saturated_steam = false;
-  if (s.type == steam_data_sample) {
+  if (tot.type == sample_type::two_phase) {
     w.yc_old = w.yc;
     const double hc = entwat(w.tc);
     w.yc = w.href > hc ? (w.href - hc) / entlat(w.tc) : 0.0;
@@ -206,23 +210,25 @@ std::optional<refusal_reason> update_steam_fractions(const sample_record& s, dou
 /// geothermometer, then the enthalpy and steam fractions at the temperature found. Gives that
 /// temperature (K), or the reason of a refusal.
 std::variant<double, refusal_reason> geothermometer_pass(const sample_record& s,
+                                                         const sample_totals& tot,
                                                          const run_options& opt, bool spring,
                                                          work_state& w) {
-  recombine_at_reference(s, spring, w);
-  const std::variant<double, refusal_reason> t_new = geothermometer_temperature(s, opt, w);
+  recombine_at_reference(s, tot, spring, w);
+  const std::variant<double, refusal_reason> t_new = geothermometer_temperature(s, tot, opt, w);
   if (const auto* t = std::get_if<double>(&t_new)) {
-    if (const auto refused = update_steam_fractions(s, *t, w)) return *refused;
+    if (const auto refused = update_steam_fractions(s, tot, *t, w)) return *refused;
   }
   return t_new;
 }
 
 /// How far (K) a plain pass from the temperature t (K), started from the state base, moves
 /// it, with w left at the state of that pass; nothing when the pass refuses the sample.
-std::optional<double> pass_moves(const sample_record& s, const run_options& opt, bool spring,
-                                 const work_state& base, double t, work_state& w) {
+std::optional<double> pass_moves(const sample_record& s, const sample_totals& tot,
+                                 const run_options& opt, bool spring, const work_state& base,
+                                 double t, work_state& w) {
   w = base;
   w.tref = t;
-  const std::variant<double, refusal_reason> next = geothermometer_pass(s, opt, spring, w);
+  const std::variant<double, refusal_reason> next = geothermometer_pass(s, tot, opt, spring, w);
   if (const auto* t_next = std::get_if<double>(&next)) return *t_next - t;
   return std::nullopt;
 }
@@ -238,8 +244,9 @@ struct cycle_bracket {
 /// The bracket of the fixed point of the pass map from base: the last two temperatures
 /// visited (K), else two neighbours among the last few between which the pass changes
 /// direction; nothing when a pass refuses the sample or none changes direction.
-std::optional<cycle_bracket> bracket_cycle(const sample_record& s, const run_options& opt,
-                                           bool spring, const work_state& base,
+std::optional<cycle_bracket> bracket_cycle(const sample_record& s, const sample_totals& tot,
+                                           const run_options& opt, bool spring,
+                                           const work_state& base,
                                            const std::vector<double>& visited) {
   std::vector<double> near(visited.end() - std::min<std::ptrdiff_t>(8, std::ssize(visited)),
                            visited.end());
@@ -248,7 +255,7 @@ std::optional<cycle_bracket> bracket_cycle(const sample_record& s, const run_opt
   std::vector<double> moved(near.size());
   work_state w;
   for (std::size_t i = 0; i < near.size(); ++i) {
-    const std::optional<double> h = pass_moves(s, opt, spring, base, near[i], w);
+    const std::optional<double> h = pass_moves(s, tot, opt, spring, base, near[i], w);
     if (!h) return std::nullopt;
     moved[i] = *h;
   }
@@ -264,24 +271,24 @@ std::optional<cycle_bracket> bracket_cycle(const sample_record& s, const run_opt
 /// bracket of the temperatures visited (K), found by bisection and accepted only if a plain
 /// pass from it moves it by less than the tolerance; ws is then left at the state of that pass.
 /// The reason of a refusal otherwise: a jump in the pass map leaves no such point.
-std::optional<refusal_reason> settle_cycle(const sample_record& s, const run_options& opt,
-                                           bool spring, const std::vector<double>& visited,
-                                           work_state& ws) {
+std::optional<refusal_reason> settle_cycle(const sample_record& s, const sample_totals& tot,
+                                           const run_options& opt, bool spring,
+                                           const std::vector<double>& visited, work_state& ws) {
   using enum refusal_reason;
   constexpr int max_halvings = 60;
   const work_state base = ws;
-  const std::optional<cycle_bracket> bracket = bracket_cycle(s, opt, spring, base, visited);
+  const std::optional<cycle_bracket> bracket = bracket_cycle(s, tot, opt, spring, base, visited);
   if (!bracket) return geothermometer_not_converged;
   double lo = bracket->lo, hi = bracket->hi, h_lo = bracket->h_lo;
   work_state w;
   for (int i = 0; i < max_halvings; ++i) {
     const double mid = 0.5 * (lo + hi);
-    const std::optional<double> h = pass_moves(s, opt, spring, base, mid, w);
+    const std::optional<double> h = pass_moves(s, tot, opt, spring, base, mid, w);
     if (!h) return geothermometer_not_converged;
     const double h_mid = *h;
     if (std::abs(h_mid) < geo_tol) {
       ws = w;  // the state of that one pass: species at mid, fractions updated
-      if (separator_above_aquifer(s, ws)) return separator_above_reference;
+      if (separator_above_aquifer(tot, ws)) return separator_above_reference;
       return std::nullopt;
     }
     if ((h_mid < 0.0) == (h_lo < 0.0)) {
@@ -297,6 +304,7 @@ std::optional<refusal_reason> settle_cycle(const sample_record& s, const run_opt
 /// Aquifer fluid at a geothermometer temperature: recombination, speciation and
 /// geothermometer are repeated until the temperature settles; the reason of a refusal.
 std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_record& s,
+                                                                  const sample_totals& tot,
                                                                   const run_options& opt,
                                                                   work_state& ws) {
   using enum refusal_reason;
@@ -304,28 +312,28 @@ std::optional<refusal_reason> solve_at_geothermometer_temperature(const sample_r
   constexpr int separator_patience = 20;  // passes before a too cold aquifer is given up
 
   const bool spring = ws.yb > epp;
-  if (spring) lose_spring_steam(s, opt, ws);
+  if (spring) lose_spring_steam(tot, opt, ws);
 
   std::vector<double> visited;  // the temperatures the passes started from
   for (int k = 1;; ++k) {
     visited.push_back(ws.tref);
-    const std::variant<double, refusal_reason> pass = geothermometer_pass(s, opt, spring, ws);
+    const std::variant<double, refusal_reason> pass = geothermometer_pass(s, tot, opt, spring, ws);
     if (const auto* refused = std::get_if<refusal_reason>(&pass)) return *refused;
     const double t_new = std::get<double>(pass);
     if (std::abs(ws.tref - t_new) < geo_tol) {
       // Converged; Tref keeps the value the species were solved at.
-      if (separator_above_aquifer(s, ws)) return separator_above_reference;
+      if (separator_above_aquifer(tot, ws)) return separator_above_reference;
       return std::nullopt;
     }
     ws.tref = t_new;
-    if (k > separator_patience && separator_above_aquifer(s, ws)) {
+    if (k > separator_patience && separator_above_aquifer(tot, ws)) {
       return separator_above_reference;
     }
     if (k >= max_passes) {
       // The passes cycle between two temperatures. When one pass is continuous between them,
       // they bracket its fixed point, and the sample is taken as settled there.
       visited.push_back(t_new);
-      return settle_cycle(s, opt, spring, visited, ws);
+      return settle_cycle(s, tot, opt, spring, visited, ws);
     }
   }
 }
@@ -386,22 +394,24 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
   // A total below zero has no species to hold it: a slip in the analysis, or a condensate
   // richer in CO2, H2S or NH3 than the steam it was taken from, which makes the gas volume
   // derived from them negative. Only a sample with steam-phase data uses its steam totals.
+  const sample_totals tot = derive(s);
   bool negative = false;
   for (int i = 1; i <= component_vector::size; ++i) {
-    negative = negative || s.water[i] < 0.0 || (s.type == steam_data_sample && s.steam[i] < 0.0);
+    negative = negative || tot.water[i] < 0.0 ||
+               (tot.type == sample_type::two_phase && tot.steam[i] < 0.0);
   }
   if (negative) return refusal_reason::negative_concentration;
-  speciate_sampled_water(s, ws);
+  speciate_sampled_water(s, tot, ws);
 
   const std::variant<reference_conditions, refusal_reason> conditions =
       param({.pc_gauge = s.pressure_bar_g,
              .h = s.enthalpy,
              .ref_type = opt.tref_type,
-             .t_typed_c = opt.t_typed_c,
-             .t_measured_c = s.collection[2],
-             .sample_type = s.type,
-             .t_boil_c = opt.t_spring_c,
-             .c = s.water});
+             .t_typed_c = opt.t_typed_c.value_or(0.0),
+             .t_measured_c = s.collection.t_c,
+             .type = tot.type,
+             .t_boil_c = opt.t_spring_c.value_or(0.0),
+             .c = tot.water});
   if (const auto* refused = std::get_if<refusal_reason>(&conditions)) return *refused;
   const reference_conditions& rc = std::get<reference_conditions>(conditions);
   ws.yc = rc.yc;
@@ -422,8 +432,8 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
 
   const bool given = opt.tref_type == reference_temperature::measured ||
                      opt.tref_type == reference_temperature::arbitrary;
-  if (const auto refused = given ? solve_at_given_temperature(s, opt, ws)
-                                 : solve_at_geothermometer_temperature(s, opt, ws)) {
+  if (const auto refused = given ? solve_at_given_temperature(s, tot, opt, ws)
+                                 : solve_at_geothermometer_temperature(s, tot, opt, ws)) {
     return refused;
   }
 
@@ -446,7 +456,8 @@ fluid_state snapshot(const work_state& ws, double t, double y, double f,
   st.m = ws.m;
   st.totals = totals;
   st.gamma = gamma_all(t, ws.ionic);
-  st.p = ws.p;
+  st.p_h2o = ws.p[0];
+  for (int g = 1; g <= gas_vector::size; ++g) st.p_gas[g] = ws.p[static_cast<std::size_t>(g)];
   st.ptotal = ws.ptotal;
   st.liquid_mgkg = ws.liquid_mgkg;
   st.steam_mgkg = ws.steam_mgkg;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "morva/result.h"
+#include "text/encoding.h"
 #include "text/fields.h"
 
 namespace morva {
@@ -102,8 +103,10 @@ std::string refusal_text(refusal_reason why) {
 }
 
 std::string refusal_message(refusal_reason why) {
+  // The reason without its leading blank, in UTF-8: the terminal's Latin-1 degree sign 0xB0
+  // becomes C2 B0.
   const std::string_view reason = words(why).reason;
-  return std::string(reason.substr(reason.find_first_not_of(' ')));
+  return latin1_to_utf8(reason.substr(reason.find_first_not_of(' ')));
 }
 
 }  // namespace morva

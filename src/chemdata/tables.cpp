@@ -1,4 +1,7 @@
-#include "morva/tables.h"
+#include <cstddef>
+#include <optional>
+
+#include "chemdata/names.h"
 
 namespace morva {
 
@@ -34,7 +37,7 @@ constexpr double component_weights[18] = {
 };
 
 // Species names, 12 characters each.
-constexpr const char* species_names[69] = {
+constexpr const char* padded_species_names[69] = {
     "H+          ",  // 1
     "OH-         ",  // 2
     "H4SiO4      ",  // 3
@@ -107,7 +110,7 @@ constexpr const char* species_names[69] = {
 };
 
 // Mineral names, 12 characters each.
-constexpr const char* mineral_names[29] = {
+constexpr const char* padded_mineral_names[29] = {
     "Adularia    ",  // 1
     "Albite, low ",  // 2
     "Analcime    ",  // 3
@@ -178,8 +181,40 @@ const species_vector species_weight{{
 // clang-format on
 
 std::string_view nam(int k) { return component_names[k - 1]; }
-std::string_view spenam(int i) { return species_names[i - 1]; }
-std::string_view minnam(int j) { return mineral_names[j - 1]; }
+std::string_view spenam(int i) { return padded_species_names[i - 1]; }
+std::string_view minnam(int j) { return padded_mineral_names[j - 1]; }
 double w(int k) { return component_weights[k - 1]; }
+
+namespace {
+
+/// A blank-padded table name without its trailing blanks (the names are ASCII, so UTF-8).
+std::string_view trimmed(std::string_view padded) {
+  return padded.substr(0, padded.find_last_not_of(' ') + 1);
+}
+
+/// Position 1..n of the entry of names whose trimmed name is name; empty if none.
+template <std::size_t N>
+std::optional<int> position(const char* const (&names)[N], std::string_view name) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (trimmed(names[i]) == name) return static_cast<int>(i + 1);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string_view component_name(int k) { return trimmed(nam(k)); }
+std::string_view species_name(int i) { return trimmed(spenam(i)); }
+std::string_view mineral_name(int j) { return trimmed(minnam(j)); }
+
+std::optional<int> component_index(std::string_view name) {
+  return position(component_names, name);
+}
+std::optional<int> species_index(std::string_view name) {
+  return position(padded_species_names, name);
+}
+std::optional<int> mineral_index(std::string_view name) {
+  return position(padded_mineral_names, name);
+}
 
 }  // namespace morva

@@ -1,11 +1,11 @@
 #pragma once
 // Conversions at the edges: dialogs, files and the report use °C and bar gauge,
-// every calculation uses kelvin and bar absolute.
+// every calculation uses kelvin and bar absolute (zero_celsius_k and atmosphere_bar in
+// morva/units.h).
+
+#include "morva/units.h"  // IWYU pragma: export
 
 namespace morva {
-
-inline constexpr double zero_celsius_k = 273.15;   ///< K at 0 °C
-inline constexpr double atmosphere_bar = 1.01325;  ///< bar, to turn gauge into absolute pressure
 
 /// Moles of water in a kilogram of liquid water, mol/kg: the solvent's share in the mole sums
 /// of the gas distribution.

@@ -28,14 +28,6 @@ namespace morva {
 
 namespace {
 
-constexpr double celsius = 273.15;  // K at 0 °C
-
-/// A temperature of a geothermometer, °C, when it has one.
-std::optional<double> celsius_of(const geotemperature& g) {
-  const auto t = g.kelvin();
-  return t ? std::optional<double>(*t - celsius) : std::nullopt;
-}
-
 /// The analysis of a sample for the classification diagrams: Na, K, Mg, Cl and SO4 as
 /// analysed, and HCO3 from the speciation of the sampled water at its pH temperature
 /// (HCO3- and CO3-- counted as HCO3), mg/kg.
@@ -55,18 +47,17 @@ ternary_sample ternary_of(const sample_record& s, const sample_result& r) {
 /// multicomponent estimates.
 std::string summary_line(const sample_record& s, const saturation_result& r) {
   const std::string id = table_text(s.number);
-  if (r.calculation.refused)
-    return id + ": refused: " + table_text(refusal_message(*r.calculation.refused));
+  if (r.calculation.refused) return id + ": refused: " + refusal_message(*r.calculation.refused);
   const reference_result& ref = r.calculation.reference;
   const derived_results& d = ref.state.derived;
   const std::string deg =
       "\xC2\xB0"
       "C";
   const auto t = [&](const std::optional<double>& x) { return x ? fixed_text(*x, 1) : "-"; };
-  std::string line = id + ": Tref " + fixed_text(ref.state.t - celsius, 1) + " " + deg + " (" +
-                     std::string(table_name(ref.t_origin)) + "); quartz " +
-                     t(celsius_of(d.quartz)) + ", chalcedony " + t(celsius_of(d.chalcedony)) +
-                     ", Na/K " + t(celsius_of(d.na_k)) + " " + deg + "; least RMS ";
+  std::string line = id + ": Tref " + fixed_text(ref.state.t_c(), 1) + " " + deg + " (" +
+                     std::string(table_name(ref.t_origin)) + "); quartz " + t(d.quartz.t_c()) +
+                     ", chalcedony " + t(d.chalcedony.t_c()) + ", Na/K " + t(d.na_k.t_c()) + " " +
+                     deg + "; least RMS ";
   line += r.min_rms ? fixed_text(*r.min_rms, 2) + " at " + t(r.t_min_rms_c) + " " + deg : "-";
   line += "; median SI zero at " + t(r.t_median_zero_c) + " " + deg;
   line += "; equilibrium " + t(r.t_equilibrium_median_c) + " " + deg;
@@ -146,8 +137,7 @@ class curve_outputs {
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
     out_ << summary_line(s, r) << '\n';
-    if (r.calculation.refused)
-      say(id + ": refused: " + table_text(refusal_message(*r.calculation.refused)));
+    if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
     if (table_.is_open()) {
       std::string text;
       append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_);
@@ -198,15 +188,14 @@ class curve_outputs {
     page_row p;
     p.id = table_text(s.number);
     p.location = table_text(s.location);
-    p.status =
-        ok ? "calculated" : "refused: " + table_text(refusal_message(*r.calculation.refused));
+    p.status = ok ? "calculated" : "refused: " + refusal_message(*r.calculation.refused);
     if (ok) {
       p.t_ref_origin = std::string(table_name(ref.t_origin));
-      p.t_ref_c = ref.state.t - celsius;
+      p.t_ref_c = ref.state.t_c();
       p.ph = ref.state.ph;
-      p.quartz_c = celsius_of(d.quartz);
-      p.chalcedony_c = celsius_of(d.chalcedony);
-      p.nak_c = celsius_of(d.na_k);
+      p.quartz_c = d.quartz.t_c();
+      p.chalcedony_c = d.chalcedony.t_c();
+      p.nak_c = d.na_k.t_c();
       p.multicomponent_c = r.t_min_rms_c;
     }
     page_rows_.push_back(std::move(p));

@@ -144,7 +144,7 @@ class batch_outputs {
           " solution" + (unconverged > 1 ? "s" : "") + " (see the report)");
     }
     if (r.refused) {
-      say(id + ": refused: " + table_text(refusal_message(*r.refused)));
+      say(id + ": refused: " + refusal_message(*r.refused));
     } else {
       if (wanted_.report) {
         if (!rs_.make_report_ready(err_)) return false;

@@ -28,8 +28,12 @@ derived_results derive(const fluid_state& st) {
   d.balance = balion(m);
   for (redox_couple couple : {redox_couple::sulfate_sulfide, redox_couple::carbon_dioxide_methane,
                               redox_couple::hydrogen, redox_couple::nitrogen_ammonia}) {
-    d.eh[static_cast<std::size_t>(couple)] =
-        oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
+    std::optional<double>& eh = couple == redox_couple::sulfate_sulfide ? d.eh_sulfate_sulfide
+                                : couple == redox_couple::carbon_dioxide_methane
+                                    ? d.eh_carbon_dioxide_methane
+                                : couple == redox_couple::hydrogen ? d.eh_hydrogen
+                                                                   : d.eh_nitrogen_ammonia;
+    eh = oxpot(couple, m, st.liquid_mgkg, st.ah, st.t, st.ionic);
   }
 
   // Silica temperatures from the neutral H4SiO4 alone, Na/K from the free ions' activities.

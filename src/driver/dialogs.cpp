@@ -1,11 +1,13 @@
 #include "driver/dialogs.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <istream>
 #include <ostream>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "batch/output_files.h"
 #include "report/run_files.h"
@@ -102,11 +104,15 @@ answer ask_degassing(double& degas, std::istream& keys, std::ostream& term) {
 /// (" ADIABATIC BOILING" or " CONDUCTIVE COOLING" line) and the open line `none`. More than
 /// ten steps, or a step temperature off the liquid-water range 0 to 373.85 °C (the critical
 /// point), is refused and the question asked again.
-answer ask_steps(std::string_view kind, std::string_view none, int& n, std::array<double, 10>& t_c,
+answer ask_steps(std::string_view kind, std::string_view none, std::vector<double>& steps_c,
                  std::istream& keys, std::ostream& term) {
   constexpr int max_steps = 10;
   constexpr double t_min_c = 0.0;
   constexpr double t_critical_c = 373.85;
+  // The answer as typed: a count (0 or less for none) and up to ten temperatures, °C.
+  int n = 0;
+  std::array<double, 10> t_c{};
+  steps_c.clear();
   for (;;) {
     empty_lines(4, term);
     put(term, record{}.A(kind));
@@ -134,6 +140,7 @@ answer ask_steps(std::string_view kind, std::string_view none, int& n, std::arra
           term);
       continue;
     }
+    steps_c.assign(t_c.begin(), t_c.begin() + std::max(n, 0));
     return answer::ok;
   }
 }
@@ -182,13 +189,14 @@ bool askme1(std::string& user, std::string& heading, std::string& sample_file,
   }
 }
 
-bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys,
+bool askme2(sample_type type, double t_collect_c, run_options& opt, std::istream& keys,
             std::ostream& term) {
   // Reference temperature.
   for (;;) {
     int type_number = 0;  // the types in the order of reference_temperature
     opt.tref_type = reference_temperature::measured;
-    opt.t_typed_c = 0.0;
+    opt.t_typed_c.reset();
+    double t_typed_c = 0.0;  // as typed; a blank answer reads as 0
     empty_lines(3, term);
     put(term, record{}.A(" Valid reference temperature types are"));
     put(term, record{});
@@ -215,20 +223,22 @@ bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys,
       put(term, record{}.A(" Read measured temperature (\xB0"
                            "C) from the data file ( = <RETURN>),"));
       prompt(term, record{}.A(" or input temperature ...... :  "));
-      a = read_real(10, opt.t_typed_c, keys);
+      a = read_real(10, t_typed_c, keys);
+      // A measured temperature typed as 0 or below means none was typed.
+      if (t_typed_c > 0.0) opt.t_typed_c = t_typed_c;
     } else if (opt.tref_type == reference_temperature::arbitrary) {
       put(term, record{});
       prompt(term, record{}.A(" Input temperature (\xB0"
                               "C) .... :  "));
-      a = read_real(10, opt.t_typed_c, keys);
+      a = read_real(10, t_typed_c, keys);
+      opt.t_typed_c = t_typed_c;
     }
     if (a == answer::ended) return false;
     if (a == answer::error) {
       input_error(term);
       continue;
     }
-    if (opt.tref_type == reference_temperature::measured && opt.t_typed_c <= 0.0 &&
-        t_collect_c <= 0.0) {
+    if (opt.tref_type == reference_temperature::measured && !opt.t_typed_c && t_collect_c <= 0.0) {
       refuse(" NO MEASURED TEMPERATURE IN DATA FILE.", term);
       continue;
     }
@@ -236,44 +246,40 @@ bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys,
   }
 
   // Boiling spring: only a water-only sample may have lost steam before it was taken.
-  if (type == 1) {
+  if (type == sample_type::water) {
+    double t_spring_c = 0.0;  // as typed; a blank answer reads as 0, no boiling
     for (;;) {
-      opt.t_spring_c = 0.0;
+      t_spring_c = 0.0;
       empty_lines(4, term);
       put(term, record{}.A(" BOILING SPRINGS MODEL: If the fluid is assumed to have boiled and"));
       put(term, record{}.A(" lost steam before sampling, input assumed BOILING TEMPERATURE (\xB0"
                            "C)."));
       prompt(term, record{}.A(" No boiling = <RETURN> ..... :  "));
-      const answer a = read_real(8, opt.t_spring_c, keys);
+      const answer a = read_real(8, t_spring_c, keys);
       if (a == answer::ended) return false;
       if (a == answer::ok) break;
       input_error(term);
     }
     opt.spring_degas = 1.0;
-    if (opt.t_spring_c > 0.0) {
+    opt.t_spring_c.reset();
+    if (t_spring_c > 0.0) {
+      opt.t_spring_c = t_spring_c;
       if (ask_degassing(opt.spring_degas, keys, term) == answer::ended) return false;
-    } else if (opt.t_spring_c < 0.0) {
-      opt.t_spring_c = 0.0;
     }
   }
 
   // Boiling and cooling steps.
-  opt.n_boil = 0;
-  opt.n_cool = 0;
-  opt.t_boil_c.fill(0.0);
-  opt.t_cool_c.fill(0.0);
+  opt.cool_c.clear();
   if (ask_steps(" To compute the fluid composition after single-stage ADIABATIC BOILING",
-                " No boiling = <RETURN> ..... :  ", opt.n_boil, opt.t_boil_c, keys,
-                term) == answer::ended) {
+                " No boiling = <RETURN> ..... :  ", opt.boil_c, keys, term) == answer::ended) {
     return false;
   }
   opt.boil_degas = 1.0;
-  if (opt.n_boil > 0 && ask_degassing(opt.boil_degas, keys, term) == answer::ended) {
+  if (!opt.boil_c.empty() && ask_degassing(opt.boil_degas, keys, term) == answer::ended) {
     return false;
   }
   return ask_steps(" To compute the fluid composition after CONDUCTIVE COOLING",
-                   " No cooling = <RETURN> ..... :  ", opt.n_cool, opt.t_cool_c, keys,
-                   term) != answer::ended;
+                   " No cooling = <RETURN> ..... :  ", opt.cool_c, keys, term) != answer::ended;
 }
 
 }  // namespace morva

@@ -17,10 +17,11 @@ namespace morva {
 bool askme1(std::string& user, std::string& heading, std::string& sample_file,
             std::string& report_file, std::istream& keys, std::ostream& term);
 
-/// Calculation-options dialog for one sample of the given type (1 water only, 2 with steam
-/// data) and collection temperature (°C): reference temperature, boiling spring (type 1
-/// only; a type-2 sample keeps its boiling-spring fields untouched), boiling and cooling
-/// steps. False when the keyboard input ends before the last answer.
-bool askme2(int type, double t_collect_c, run_options& opt, std::istream& keys, std::ostream& term);
+/// Calculation-options dialog for one sample of the given type and collection temperature
+/// (°C): reference temperature, boiling spring (water-only samples; a two-phase sample keeps
+/// its boiling-spring fields untouched), boiling and cooling steps. False when the keyboard
+/// input ends before the last answer.
+bool askme2(sample_type type, double t_collect_c, run_options& opt, std::istream& keys,
+            std::ostream& term);
 
 }  // namespace morva

@@ -81,9 +81,11 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     }
     if (got.what == read_result::kind::end) {
       // A last sample cut short after its water data is named rather than dropped silently.
-      if (!got.dropped.empty()) {
-        put(out,
-            record{}.A(" Sample file ends inside sample ").A(got.dropped).A("; it is not used."));
+      if (got.dropped) {
+        put(out, record{}
+                     .A(" Sample file ends inside sample ")
+                     .A(padded(*got.dropped, 16))
+                     .A("; it is not used."));
       }
       break;
     }
@@ -94,7 +96,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
     if (choice == 'q' || choice == 'Q') break;
     if (choice == 'n' || choice == 'N') continue;
 
-    if (!askme2(s.type, s.collection[2], opt, in, out)) {
+    if (!askme2(derive(s).type, s.collection.t_c, opt, in, out)) {
       return end_run(rs, input_ended(err, out), err);
     }
     // Both process-step files exist from here on, even if the calculation then refuses

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "chemdata/names.h"
 #include "chemdata/units.h"
 #include "morva/tables.h"
 #include "text/fields.h"
@@ -12,19 +13,21 @@
 namespace morva {
 
 bool screen(const sample_record& s, char& choice, std::istream& keys, std::ostream& term) {
-  // Water analyses back in mg/kg: molal total times molecular weight (mg/mol).
+  // Water analyses back in mg/kg: molal total times molecular weight (mg/mol), as the
+  // calculation sees them.
+  const sample_totals tot = derive(s);
   component_vector c;
-  for (int i = 1; i <= component_vector::size; ++i) c[i] = s.water[i] * w(i);
+  for (int i = 1; i <= component_vector::size; ++i) c[i] = tot.water[i] * w(i);
   const std::string rule = " " + std::string(79, '-');
 
   for (int i = 0; i < 3; ++i) put(term, record{});
-  put(term, record{}.A(" Sample id. :  ").A(s.number));
-  put(term, record{}.A(" Location   :  ").A(63, s.location));
+  put(term, record{}.A(" Sample id. :  ").A(padded(s.number, 16)));
+  put(term, record{}.A(" Location   :  ").A(63, padded(s.location, 80)));
   put(term, record{});
   put(term, record{}
                 .A(" Collection temperature (\xB0"
                    "C) : ")
-                .F(6, 1, s.collection[2])
+                .F(6, 1, s.collection.t_c)
                 .X(6)
                 .A("Fluid enthalpy (kJ/kg) : ")
                 .F(6, 0, s.enthalpy));
@@ -33,7 +36,7 @@ bool screen(const sample_record& s, char& choice, std::istream& keys, std::ostre
                 .F(6, 1, s.pressure_bar_g)
                 .X(6)
                 .A("Discharge (kg/s)       : ")
-                .F(6, 1, s.collection[1]));
+                .F(6, 1, s.collection.discharge_kg_s));
   put(term, record{});
   put(term, record{}.A(rule));
   put(term,
@@ -54,14 +57,14 @@ bool screen(const sample_record& s, char& choice, std::istream& keys, std::ostre
 
   put(term, gas(right(record{}.A(" pH    ").F(10, 2, s.ph), 10), 1)
                 .A("pH    ")
-                .F(10, 2, s.collection[3]));
-  put(term, gas(right(record{}.A(" pH-temp").F(9, 2, s.ph_t - zero_celsius_k), 11), 2)
+                .F(10, 2, s.collection.condensate_ph));
+  put(term, gas(right(record{}.A(" pH-temp").F(9, 2, celsius(tot.ph_t)), 11), 2)
                 .A("pH-temp")
-                .F(9, 2, s.collection[4]));
-  put(term, cond(gas(right(left(9), 12), 3), 1, s.condensate[0]));
-  put(term, cond(gas(right(left(8), 13), 4), 2, s.condensate[1]));
-  put(term, cond(gas(right(left(1), 17), 5), 3, s.condensate[2]));
-  put(term, cond(gas(right(left(2), 18), 6), 10, s.condensate[3]));
+                .F(9, 2, s.collection.condensate_ph_t_c));
+  put(term, cond(gas(right(left(9), 12), 3), 1, s.condensate.co2_mgkg));
+  put(term, cond(gas(right(left(8), 13), 4), 2, s.condensate.h2s_mgkg));
+  put(term, cond(gas(right(left(1), 17), 5), 3, s.condensate.nh3_mgkg));
+  put(term, cond(gas(right(left(2), 18), 6), 10, s.condensate.na_mgkg));
   put(term, gas(right(left(3), 14), 7));
   put(term, right(left(4), 15).X(17).A("||  ").A("Steam phase"));
   put(term, left(5)
@@ -76,13 +79,14 @@ bool screen(const sample_record& s, char& choice, std::istream& keys, std::ostre
                      .F(10, 2, s.tds)
                      .A("  || ")
                      .A("condensate ")
-                     .F(6, 2, s.collection[5])
+                     .F(6, 2, s.collection.gas_l_per_kg)
                      .A(" ||  "),
-                 1, s.steam_mgkg[0]));
+                 1, s.steam.co2_mgkg));
   put(term, cond(left(7).A("  |  ").X(15).A("  || ").A("Gas collection  ").A("  ||  "), 2,
-                 s.steam_mgkg[1]));
-  put(term, cond(record{}.X(19).A("|").X(18).A(" || temp. ").F(11, 2, s.collection[6]).A(" ||  "),
-                 3, s.steam_mgkg[2]));
+                 s.steam.h2s_mgkg));
+  put(term,
+      cond(record{}.X(19).A("|").X(18).A(" || temp. ").F(11, 2, s.collection.gas_t_c).A(" ||  "), 3,
+           s.steam.nh3_mgkg));
   put(term, record{}.A(rule));
   prompt(term,
          record{}.A("    Do calculation = <RETURN>   //   Next sample = n   //   Quit = q  :  "));

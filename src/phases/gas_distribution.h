@@ -8,6 +8,10 @@
 
 namespace morva {
 
+/// Partial pressures, bar absolute: water vapour in slot 0, then the seven gases in slots 1..7
+/// (the order of the report's pressure column).
+using gas_pressures = std::array<double, 8>;
+
 /// The seven gases of a fluid shared between its steam and its water.
 struct gas_split {
   gas_vector v;  ///< gases of the steam, mol per kg of steam

@@ -90,7 +90,7 @@ std::variant<reference_conditions, refusal_reason> param(const reference_inputs&
   }
 
   const double hc = entwat(rc.tc);
-  if (rc.href > hc && in.sample_type == steam_data_sample) {
+  if (rc.href > hc && in.type == sample_type::two_phase) {
     rc.yc = (rc.href - hc) / entlat(rc.tc);
   } else {
     rc.yc = 0.0;
@@ -100,8 +100,7 @@ std::variant<reference_conditions, refusal_reason> param(const reference_inputs&
     return enthalpy_above_steam_at_separator;
   }
 
-  if (in.sample_type == water_only_sample && t_boil_min_c < in.t_boil_c &&
-      in.t_boil_c < t_boil_max_c) {
+  if (in.type == sample_type::water && t_boil_min_c < in.t_boil_c && in.t_boil_c < t_boil_max_c) {
     rc.tb = zero_celsius_k + in.t_boil_c;
   } else {
     rc.tb = 0.0;

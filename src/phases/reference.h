@@ -10,20 +10,16 @@
 
 namespace morva {
 
-/// sample_record::type of a sample analysed as water only, and of one with steam-phase data.
-inline constexpr int water_only_sample = 1;
-inline constexpr int steam_data_sample = 2;
-
 /// What the reference conditions of a sample are worked out from.
 struct reference_inputs {
   double pc_gauge = 0.0;  ///< collection pressure, bar gauge
   double h = 0.0;         ///< discharge enthalpy, kJ/kg, 0 when not measured
   reference_temperature ref_type = reference_temperature::measured;  ///< kind of Tref
-  double t_typed_c = 0.0;               ///< typed reference temperature, °C
-  double t_measured_c = 0.0;            ///< measured temperature of the sample, °C
-  int sample_type = water_only_sample;  ///< water only, or with steam data
-  double t_boil_c = 0.0;                ///< boiling-spring temperature, °C, 0 for none
-  component_vector c;                   ///< water totals, mol/kg
+  double t_typed_c = 0.0;                 ///< typed reference temperature, °C
+  double t_measured_c = 0.0;              ///< measured temperature of the sample, °C
+  sample_type type = sample_type::water;  ///< water only, or with steam data
+  double t_boil_c = 0.0;                  ///< boiling-spring temperature, °C, 0 for none
+  component_vector c;                     ///< water totals, mol/kg
 };
 
 /// The sample's physical conditions before any speciation.

@@ -312,7 +312,7 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   }
 
   // Reference temperature of the calculation, where the curves start from.
-  const double t_ref_c = r.calculation.reference.state.t - zero_celsius_k;
+  const double t_ref_c = r.calculation.reference.state.t_c();
   if (t_ref_c >= fm.x0 && t_ref_c <= fm.x1) {
     const double xr = fm.x(t_ref_c);
     x.leaf("line", {{"x1", xr},

@@ -1,5 +1,7 @@
 #include "report/pages.h"
 
+#include <array>
+#include <cstddef>
 #include <ostream>
 
 #include "chemdata/units.h"
@@ -17,7 +19,7 @@ record step_heading(const sample_record& s, const step_result& step) {
   const char* what =
       step.kind == step_kind::cooling ? "Aquifer liquid cooled to" : "Aquifer liquid boiled to";
   r.X(5)
-      .A(s.number)
+      .A(padded(s.number, 16))
       .X(12)
       .A(what)
       .F(6, 1, step.t_c)
@@ -29,6 +31,14 @@ record step_heading(const sample_record& s, const step_result& step) {
   return r;
 }
 
+/// Partial pressures of state st, bar absolute, in the order of the report's pressure column:
+/// water vapour, then the seven gases.
+std::array<double, 8> pressures(const fluid_state& st) {
+  std::array<double, 8> p{st.p_h2o};
+  for (int g = 1; g <= gas_vector::size; ++g) p[static_cast<std::size_t>(g)] = st.p_gas[g];
+  return p;
+}
+
 }  // namespace
 
 void reference_pages(const sample_record& s, const run_options& opt, const sample_result& r,
@@ -38,7 +48,7 @@ void reference_pages(const sample_record& s, const run_options& opt, const sampl
   const fluid_state& st = ref.state;
   put(rep, record{}.A(std::string(1, page_separator)));
   out1(s, opt, r, user, heading, rep);
-  out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, st.p, st.ptotal, ref.ya, rep);
+  out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, pressures(st), st.ptotal, ref.ya, rep);
   out3(st, ph_texts(st.ph_later), mass_balance_text(st.mass_balance), rep);
   if (ref.quartz_capped) {
     put(rep, record{});
@@ -65,7 +75,8 @@ void step_pages(const sample_record& s, const step_result& step, char page_separ
   put(rep, separator);
   put(rep, heading);
   put(rep, record{}.X(5).A(std::string(110, '=')));
-  out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, st.p, st.ptotal, st.steam_fraction, rep);
+  out2(st.steam_mgkg, st.liquid_mgkg, st.tds_liquid, pressures(st), st.ptotal, st.steam_fraction,
+       rep);
   out3(st, ph_texts(st.ph_later), mass_balance_text(st.mass_balance), rep);
   put(rep, record{});
   put(rep, record{}.X(5).A("Activity coefficients in water"));

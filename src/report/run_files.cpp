@@ -38,8 +38,8 @@ bool open_step_file(bool wanted, const char* name, bool& open, std::ofstream& fi
 }  // namespace
 
 bool open_step_files(run_state& rs, const run_options& opt, std::ostream& err) {
-  return open_step_file(opt.n_boil > 0, boil_file_name, rs.boil_open, rs.boil, err) &&
-         open_step_file(opt.n_cool > 0, cool_file_name, rs.cool_open, rs.cool, err);
+  return open_step_file(!opt.boil_c.empty(), boil_file_name, rs.boil_open, rs.boil, err) &&
+         open_step_file(!opt.cool_c.empty(), cool_file_name, rs.cool_open, rs.cool, err);
 }
 
 void sample_pages(const sample_record& s, const run_options& opt, const sample_result& r,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "chemdata/names.h"
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
 #include "morva/tables.h"
@@ -49,11 +50,12 @@ void put_ion_balance(double cations, double anions, double diff, std::ostream& r
 void out1(const sample_record& s, const run_options& opt, const sample_result& r,
           const std::string& user, const std::string& heading, std::ostream& rep) {
   const reference_result& ref = r.reference;
+  const sample_totals tot = derive(s);
   const fluid_state& st = ref.state;
-  put_sample_section({.c = s.water,
+  put_sample_section({.c = tot.water,
                       .gas = s.gas,
                       .cond = s.condensate,
-                      .steam = s.steam_mgkg,
+                      .steam = s.steam,
                       .s = s.collection,
                       .t_label = t_origin_label(ref.t_origin),
                       .h_label = h_origin_label(ref.h_origin),
@@ -63,7 +65,7 @@ void out1(const sample_record& s, const run_options& opt, const sample_result& r
                       .location = s.location,
                       .tref = st.t,
                       .ph = s.ph,
-                      .ph_t = s.ph_t,
+                      .ph_t = tot.ph_t,
                       .p_gauge_bar = s.pressure_bar_g,
                       .href = ref.href,
                       .tds = s.tds,
@@ -71,7 +73,7 @@ void out1(const sample_record& s, const run_options& opt, const sample_result& r
                       .balance = r.sampled.balance,
                       .yc = ref.yc,
                       .yb = ref.yb,
-                      .t_spring_c = opt.t_spring_c,
+                      .t_spring_c = opt.t_spring_c.value_or(0.0),
                       .spring_degas = opt.spring_degas,
                       .msg = ph_texts(st.ph_first)},
                      rep);
@@ -80,8 +82,8 @@ void out1(const sample_record& s, const run_options& opt, const sample_result& r
 void put_sample_section(const sample_section_values& v, std::ostream& rep) {
   const component_vector& c = v.c;
   const gas_vector& gas = v.gas;
-  const std::array<double, 4>& cond = v.cond;
-  const std::array<double, 3>& steam = v.steam;
+  const condensate_analysis& cond = v.cond;
+  const steam_analysis& steam = v.steam;
   const collection_data& s = v.s;
   // The report turns gauge into absolute pressure with the atmosphere rounded to 1.013 bar.
   constexpr double atmosphere_report_bar = 1.013;
@@ -176,7 +178,7 @@ void put_sample_section(const sample_section_values& v, std::ostream& rep) {
                .F(13, 2, gas[comp::h2])
                .X(8)
                .A("Discharge                 kg/s :")
-               .F(7, 1, s[1]));
+               .F(7, 1, s.discharge_kg_s));
   put(rep, water(5)
                .X(8)
                .A(nam(comp::o2))
@@ -191,31 +193,44 @@ void put_sample_section(const sample_section_values& v, std::ostream& rep) {
                .F(13, 2, gas[comp::n2])
                .X(8)
                .A("Measured temperature     deg.C :")
-               .F(7, 1, s[2]));
+               .F(7, 1, s.t_c));
   put(rep, water(8));
   put(rep, water(9).X(8).A("Liters gas per kg").X(13));
   put(rep, water(10)
                .X(8)
                .A("condensate/deg.C ")
-               .F(5, 2, s[5])
+               .F(5, 2, s.gas_l_per_kg)
                .A("/")
-               .F(4, 1, s[6])
+               .F(4, 1, s.gas_t_c)
                .X(3)
                .A("Condensate (mg/kg)"));
-  put(rep, water(11).X(38).A("pH/deg.C ").F(13, 2, s[3]).A("/").F(4, 1, s[4]));
-  put(rep, water(12).X(8).A("Total steam (mg/kg)").X(11).A(nam(1)).F(13, 2, cond[0]));
-  put(rep, water(13).X(8).A(nam(1)).F(13, 2, steam[0]).X(8).A(nam(2)).F(13, 2, cond[1]));
-  put(rep, water(14).X(8).A(nam(2)).F(13, 2, steam[1]).X(8).A(nam(3)).F(13, 2, cond[2]));
+  put(rep,
+      water(11).X(38).A("pH/deg.C ").F(13, 2, s.condensate_ph).A("/").F(4, 1, s.condensate_ph_t_c));
+  put(rep, water(12).X(8).A("Total steam (mg/kg)").X(11).A(nam(comp::co2)).F(13, 2, cond.co2_mgkg));
+  put(rep, water(13)
+               .X(8)
+               .A(nam(comp::co2))
+               .F(13, 2, steam.co2_mgkg)
+               .X(8)
+               .A(nam(comp::h2s))
+               .F(13, 2, cond.h2s_mgkg));
+  put(rep, water(14)
+               .X(8)
+               .A(nam(comp::h2s))
+               .F(13, 2, steam.h2s_mgkg)
+               .X(8)
+               .A(nam(comp::nh3))
+               .F(13, 2, cond.nh3_mgkg));
   put(rep, record{}
                .X(5)
                .A("TDS      ")
                .F(13, 2, v.tds)
                .X(8)
-               .A(nam(3))
-               .F(13, 2, steam[2])
+               .A(nam(comp::nh3))
+               .F(13, 2, steam.nh3_mgkg)
                .X(8)
                .A(nam(comp::na))
-               .F(13, 2, cond[3]));
+               .F(13, 2, cond.na_mgkg));
 
   put(rep, record{});
   put(rep, record{}.X(5).A("Ionic strength = ").F(8, 5, v.ionic).X(15).A(padded(v.msg[0], 60)));
@@ -274,9 +289,7 @@ void out3(const fluid_state& st, const ph_messages& ph_msg, const std::string& m
                .F(6, 2, 1000.0 / st.t));
   put_ion_balance(d.balance.cations, d.balance.anions, d.balance.difference_pct, rep);
 
-  const auto eh = [&](redox_couple c) {
-    return d.eh[static_cast<std::size_t>(c)].value_or(eh_missing);
-  };
+  const auto eh = [&](redox_couple c) { return d.eh(c).value_or(eh_missing); };
   put(rep, record{});
   put(rep, record{}
                .X(5)

@@ -19,30 +19,30 @@ using ph_messages = std::array<std::string, 2>;
 
 /// What the heading and sampled-fluid section prints, each value as it is printed from.
 struct sample_section_values {
-  component_vector c;             ///< water totals, mol/kg
-  gas_vector gas;                 ///< dry gas, volume %
-  std::array<double, 4> cond{};   ///< condensate CO2, H2S, NH3, Na, mg/kg
-  std::array<double, 3> steam{};  ///< total-steam CO2, H2S, NH3, mg/kg
-  collection_data s;              ///< sampling data
-  std::string t_label;            ///< origin of Tref, 14 characters
-  std::string h_label;            ///< origin of Href, 14 characters
-  std::string user;               ///< the run's user, 20 characters
-  std::string heading;            ///< the run's heading, 80 characters
-  std::string number;             ///< sample number, 16 characters
-  std::string location;           ///< sample location, 80 characters
-  double tref = 0.0;              ///< reference temperature, K
-  double ph = 0.0;                ///< water pH
-  double ph_t = 0.0;              ///< temperature of the pH measurement, K
-  double p_gauge_bar = 0.0;       ///< sampling pressure, bar gauge
-  double href = 0.0;              ///< reference enthalpy, kJ/kg
-  double tds = 0.0;               ///< total dissolved solids, mg/kg
-  double ionic = 0.0;             ///< ionic strength of the sampled water, mol/kg
-  ion_balance balance;            ///< ion balance of the sampled water
-  double yc = 0.0;                ///< steam fraction at collection
-  double yb = 0.0;                ///< steam fraction lost by a boiling spring
-  double t_spring_c = 0.0;        ///< boiling-spring temperature, °C
-  double spring_degas = 0.0;      ///< degassing coefficient of the spring's steam loss
-  ph_messages msg;                ///< the pH-solver messages of the first solution
+  component_vector c;         ///< water totals, mol/kg
+  gas_vector gas;             ///< dry gas, volume %
+  condensate_analysis cond;   ///< condensate CO2, H2S, NH3, Na, mg/kg
+  steam_analysis steam;       ///< total-steam CO2, H2S, NH3, mg/kg
+  collection_data s;          ///< sampling data
+  std::string t_label;        ///< origin of Tref, 14 characters
+  std::string h_label;        ///< origin of Href, 14 characters
+  std::string user;           ///< the run's user, 20 characters
+  std::string heading;        ///< the run's heading, 80 characters
+  std::string number;         ///< sample number, 16 characters
+  std::string location;       ///< sample location, 80 characters
+  double tref = 0.0;          ///< reference temperature, K
+  double ph = 0.0;            ///< water pH
+  double ph_t = 0.0;          ///< temperature of the pH measurement, K
+  double p_gauge_bar = 0.0;   ///< sampling pressure, bar gauge
+  double href = 0.0;          ///< reference enthalpy, kJ/kg
+  double tds = 0.0;           ///< total dissolved solids, mg/kg
+  double ionic = 0.0;         ///< ionic strength of the sampled water, mol/kg
+  ion_balance balance;        ///< ion balance of the sampled water
+  double yc = 0.0;            ///< steam fraction at collection
+  double yb = 0.0;            ///< steam fraction lost by a boiling spring
+  double t_spring_c = 0.0;    ///< boiling-spring temperature, °C
+  double spring_degas = 0.0;  ///< degassing coefficient of the spring's steam loss
+  ph_messages msg;            ///< the pH-solver messages of the first solution
 };
 
 /// Heading and sampled-fluid section of sample s calculated with opt into r (not refused),

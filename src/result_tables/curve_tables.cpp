@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "chemdata/units.h"
 #include "morva/tables.h"
 
 namespace morva {
@@ -12,16 +11,13 @@ namespace {
 cell optional_cell(const std::optional<double>& x) { return x ? cell(*x) : cell(); }
 
 /// A temperature of a geothermometer, °C, when it has one.
-std::optional<double> celsius_of(const geotemperature& g) {
-  const auto t = g.kelvin();
-  return t ? std::optional<double>(*t - zero_celsius_k) : std::nullopt;
-}
+std::optional<double> celsius_of(const geotemperature& g) { return g.t_c(); }
 
 }  // namespace
 
 std::string mineral_column_name(int mineral) {
   std::string name;
-  for (char c : table_text(minnam(mineral))) {
+  for (char c : mineral_name(mineral)) {
     const auto u = static_cast<unsigned char>(c);
     if (std::isalnum(u)) {
       name += static_cast<char>(std::tolower(u));
@@ -90,9 +86,9 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
   row line = {table_text(s.number),
               table_text(s.location),
               std::string(ok ? "ok" : "refused"),
-              ok ? cell() : cell(table_text(refusal_message(*r.calculation.refused))),
+              ok ? cell() : cell(refusal_message(*r.calculation.refused)),
               std::string(table_name(opt.tref_type)),
-              when_ok(ref.state.t - zero_celsius_k),
+              when_ok(ref.state.t_c()),
               when_ok(celsius_of(d.quartz)),
               when_ok(celsius_of(d.chalcedony)),
               when_ok(celsius_of(d.na_k)),

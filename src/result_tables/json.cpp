@@ -72,31 +72,33 @@ class json_text {
   number_memo& memo_;
 };
 
-/// The first n (at most 10) temperatures of a step list, °C.
-void temperatures(json_text& j, int n, const std::array<double, 10>& t_c) {
+/// The first ten temperatures of a step list, °C: those the calculation takes.
+void temperatures(json_text& j, const std::vector<double>& t_c) {
+  constexpr std::size_t max_steps = 10;
   j.open('[');
-  const int count = std::clamp(n, 0, static_cast<int>(t_c.size()));
-  for (int i = 0; i < count; ++i) j.number(t_c[static_cast<std::size_t>(i)]);
+  for (std::size_t i = 0; i < std::min(t_c.size(), max_steps); ++i) j.number(t_c[i]);
   j.close(']');
 }
 
-/// The options as given; the typed temperature only where the temperature type reads it (a
-/// measured temperature typed as 0 means none was typed).
+/// The options as given; the typed temperature only where the temperature type reads it (the
+/// measured type reads a typed temperature above 0 °C only).
 void options_object(json_text& j, const run_options& opt) {
+  const double t_typed_c = opt.t_typed_c.value_or(0.0);
   const bool typed = opt.tref_type == reference_temperature::arbitrary ||
-                     (opt.tref_type == reference_temperature::measured && opt.t_typed_c > 0.0);
-  const bool spring = opt.t_spring_c > 0.0;
+                     (opt.tref_type == reference_temperature::measured && t_typed_c > 0.0);
+  const double t_spring_c = opt.t_spring_c.value_or(0.0);
+  const bool spring = t_spring_c > 0.0;
   const auto given = [](bool has, double x) { return has ? std::optional(x) : std::nullopt; };
   j.open('{');
   j.key("t_ref_type").text(table_name(opt.tref_type));
-  j.key("t_typed_C").number(given(typed, opt.t_typed_c));
-  j.key("t_spring_C").number(given(spring, opt.t_spring_c));
+  j.key("t_typed_C").number(given(typed, t_typed_c));
+  j.key("t_spring_C").number(given(spring, t_spring_c));
   j.key("spring_degassing").number(given(spring, opt.spring_degas));
   j.key("cool_C");
-  temperatures(j, opt.n_cool, opt.t_cool_c);
+  temperatures(j, opt.cool_c);
   j.key("boil_C");
-  temperatures(j, opt.n_boil, opt.t_boil_c);
-  j.key("boil_degassing").number(given(opt.n_boil > 0, opt.boil_degas));
+  temperatures(j, opt.boil_c);
+  j.key("boil_degassing").number(given(!opt.boil_c.empty(), opt.boil_degas));
   j.close('}');
 }
 
@@ -134,7 +136,7 @@ void state_object(json_text& j, const row& cells, const fluid_state& st) {
     j.key(minerals[static_cast<std::size_t>(k - 1)]).open('{');
     j.key("log_k").number(st.derived.log_k[k]);
     j.key("log_q").number(st.derived.log_q[k]);
-    j.key("si").number(saturation_index(st.derived, k));
+    j.key("si").number(st.saturation_index(k));
     j.close('}');
   }
   j.close('}');

@@ -30,14 +30,14 @@ cell optional_cell(const std::optional<double>& x) { return x ? cell(*x) : cell(
 /// A geothermometer temperature, °C; empty unless the geothermometer gives a value (the
 /// report's out-of-range markers have no place in a table).
 cell geotemperature_c(const geotemperature& g) {
-  const std::optional<double> t = g.kelvin();
-  return t ? cell(*t - zero_celsius_k) : cell();
+  const std::optional<double> t = g.t_c();
+  return t ? cell(*t) : cell();
 }
 
 /// Temperature of the state of a row, °C: the step temperature as given, or the reference
 /// temperature.
 double state_t_c(const sample_result& r, const step_result* step) {
-  return step ? step->t_c : r.reference.state.t - zero_celsius_k;
+  return step ? step->t_c : r.reference.state.t_c();
 }
 
 /// One state-table column: its name, scope and how a row gives its value (k is the
@@ -73,14 +73,14 @@ std::vector<column> make_state_table() {
     return cell(std::string(v.r.refused ? "refused" : v.st ? "ok" : "skipped"));
   });
   add("reason", column_scope::status, [](const row_view& v, int) {
-    if (v.r.refused) return cell(table_text(refusal_message(*v.r.refused)));
+    if (v.r.refused) return cell(refusal_message(*v.r.refused));
     if (v.step && v.step->skipped) return cell(std::string(skip_message(*v.step->skipped)));
     return cell();
   });
   add("t_ref_type", column_scope::options,
       [](const row_view& v, int) { return cell(std::string(table_name(v.opt.tref_type))); });
   add("t_ref_C", column_scope::reference,
-      [](const row_view& v, int) { return cell(v.r.reference.state.t - zero_celsius_k); });
+      [](const row_view& v, int) { return cell(v.r.reference.state.t_c()); });
   add("quartz_capped", column_scope::reference,
       [](const row_view& v, int) { return cell(long{v.r.reference.quartz_capped}); });
   add("t_C", column_scope::step,
@@ -92,15 +92,13 @@ std::vector<column> make_state_table() {
                                                                                 : "calculated"));
   });
   add("t_separator_C", column_scope::reference,
-      [](const row_view& v, int) { return cell(v.r.reference.tc - zero_celsius_k); });
-  // The spring temperature as typed; the result holds it in kelvin, 0 when the sample is
-  // not taken to have boiled.
-  add("t_spring_C", column_scope::reference, [](const row_view& v, int) {
-    return v.r.reference.tb > 0.0 ? cell(v.opt.t_spring_c) : cell();
-  });
-  add("spring_degassing", column_scope::reference, [](const row_view& v, int) {
-    return v.r.reference.tb > 0.0 ? cell(v.opt.spring_degas) : cell();
-  });
+      [](const row_view& v, int) { return cell(v.r.reference.tc_c()); });
+  // The spring temperature as typed; the result holds it in kelvin when the sample is taken to
+  // have boiled.
+  add("t_spring_C", column_scope::reference,
+      [](const row_view& v, int) { return v.r.reference.tb ? cell(*v.opt.t_spring_c) : cell(); });
+  add("spring_degassing", column_scope::reference,
+      [](const row_view& v, int) { return v.r.reference.tb ? cell(v.opt.spring_degas) : cell(); });
   add("y_collection", column_scope::reference,
       [](const row_view& v, int) { return cell(v.r.reference.yc); });
   add("y_spring", column_scope::reference,
@@ -133,7 +131,7 @@ std::vector<column> make_state_table() {
     add(
         name, column_scope::state,
         [](const row_view& v, int k) {
-          return optional_cell(v.st->derived.eh[static_cast<std::size_t>(k)]);
+          return optional_cell(v.st->derived.eh(static_cast<redox_couple>(k)));
         },
         couple++);
   }
@@ -143,25 +141,25 @@ std::vector<column> make_state_table() {
       [](const row_view& v, int) { return geotemperature_c(v.st->derived.chalcedony); });
   add("nak_C", column_scope::state,
       [](const row_view& v, int) { return geotemperature_c(v.st->derived.na_k); });
-  // Partial pressures: water vapour in slot 0, the seven gases after it.
-  add("p_h2o_bar", column_scope::state, [](const row_view& v, int) { return cell(v.st->p[0]); });
+  // Partial pressures: water vapour, then the seven gases.
+  add("p_h2o_bar", column_scope::state, [](const row_view& v, int) { return cell(v.st->p_h2o); });
   for (int g = 1; g <= gas_vector::size; ++g) {
     add(
-        "p_" + lower(nam(g)) + "_bar", column_scope::state,
-        [](const row_view& v, int k) { return cell(v.st->p[static_cast<std::size_t>(k)]); }, g);
+        "p_" + lower(component_name(g)) + "_bar", column_scope::state,
+        [](const row_view& v, int k) { return cell(v.st->p_gas[k]); }, g);
   }
   add("p_total_bar", column_scope::state,
       [](const row_view& v, int) { return cell(v.st->ptotal); });
   for (int k = 1; k <= component_vector::size; ++k) {
     add(
-        "liquid_" + lower(nam(k)) + "_mg_kg", column_scope::state,
+        "liquid_" + lower(component_name(k)) + "_mg_kg", column_scope::state,
         [](const row_view& v, int i) { return cell(v.st->liquid_mgkg[i]); }, k);
   }
   add("liquid_tds_mg_kg", column_scope::state,
       [](const row_view& v, int) { return cell(v.st->tds_liquid); });
   for (int g = 1; g <= gas_vector::size; ++g) {
     add(
-        "steam_" + lower(nam(g)) + "_mg_kg", column_scope::state,
+        "steam_" + lower(component_name(g)) + "_mg_kg", column_scope::state,
         [](const row_view& v, int i) { return cell(v.st->steam_mgkg[i]); }, g);
   }
   add("mass_balance_converged", column_scope::state,
@@ -308,11 +306,6 @@ const std::vector<std::string>& mineral_columns() {
   return names;
 }
 
-std::optional<double> saturation_index(const derived_results& d, int j) {
-  const std::optional<double>& q = d.log_q[j];
-  return q ? std::optional<double>(*q - d.log_k[j]) : std::nullopt;
-}
-
 std::vector<row> mineral_rows(const sample_record& s, const run_options&, const sample_result& r) {
   std::vector<row> rows;
   if (r.refused) return rows;
@@ -333,7 +326,7 @@ std::vector<row> mineral_rows(const sample_record& s, const run_options&, const 
           cells.emplace_back(names[static_cast<std::size_t>(j - 1)]);
           cells.emplace_back(d.log_k[j]);
           cells.push_back(optional_cell(d.log_q[j]));
-          cells.push_back(optional_cell(saturation_index(d, j)));
+          cells.push_back(optional_cell(st.saturation_index(j)));
         }
       });
   return rows;

@@ -57,10 +57,6 @@ const std::vector<std::string>& mineral_columns();
 std::vector<row> mineral_rows(const sample_record& s, const run_options& opt,
                               const sample_result& r);
 
-/// Saturation index log Q - log K of mineral j (1..29) in derived results d; empty where
-/// log Q cannot be formed.
-std::optional<double> saturation_index(const derived_results& d, int j);
-
 /// Names of the choices as the tables write them: `measured`, `arbitrary`, `chalcedony`,
 /// `quartz`, `na_k`; `cooling`, `boiling`; `solved`, `above_range`, `below_range`,
 /// `not_converged`.

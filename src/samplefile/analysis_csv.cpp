@@ -107,20 +107,51 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
+/// Sampling datum i of d (a collection_data, const or not) in the order of the sample file:
+/// 1 discharge, 2 collection temperature, 3 condensate pH, 4 its temperature, 5 gas volume,
+/// 6 gas temperature.
+template <class D>
+auto& collection_field(D& d, int i) {
+  switch (i) {
+    case 1:
+      return d.discharge_kg_s;
+    case 2:
+      return d.t_c;
+    case 3:
+      return d.condensate_ph;
+    case 4:
+      return d.condensate_ph_t_c;
+    case 5:
+      return d.gas_l_per_kg;
+    default:
+      assert(i == 6);
+      return d.gas_t_c;
+  }
+}
+
+/// CO2, H2S, NH3 (0, 1, 2) and, of the condensate, Na (3) of a steam or condensate analysis a.
+template <class A>
+auto& volatile_field(A& a, int i) {
+  if constexpr (requires { a.na_mgkg; }) {
+    if (i == 3) return a.na_mgkg;
+  }
+  return i == 0 ? a.co2_mgkg : i == 1 ? a.h2s_mgkg : a.nh3_mgkg;
+}
+
 /// The value of numeric column c in sample s (a sample_record, const or not).
 template <class S>
 auto& value(S& s, const column& c) {
   switch (c.where) {
     case place::collection:
-      return s.collection[c.i];
+      return collection_field(s.collection, c.i);
     case place::water:
       return s.water_mgkg[c.i];
     case place::gas:
       return s.gas[c.i];
     case place::steam:
-      return s.steam_mgkg[static_cast<std::size_t>(c.i)];
+      return volatile_field(s.steam, c.i);
     case place::condensate:
-      return s.condensate[static_cast<std::size_t>(c.i)];
+      return volatile_field(s.condensate, c.i);
     default:
       assert(c.where == place::scalar);
       return s.*c.x;
@@ -132,7 +163,7 @@ std::string column_name(const column& c) {
   std::string n(c.label);
   if (c.k > 0) {
     if (!n.empty()) n += ' ';
-    n += trimmed(nam(c.k));
+    n += component_name(c.k);
   }
   return n;
 }
@@ -388,9 +419,10 @@ csv_read_result analysis_csv_reader::next() {
       const column& col = table[columns_[c]];
       const std::string where = at + ", column " + labels_[c] + ": ";
       if (col.where == place::sample_number) {
-        s.number = text_field(cells[c], number_length, where, r.warnings);
+        s.number = without_trailing_blanks(text_field(cells[c], number_length, where, r.warnings));
       } else if (col.where == place::location) {
-        s.location = text_field(cells[c], location_length, where, r.warnings);
+        s.location =
+            without_trailing_blanks(text_field(cells[c], location_length, where, r.warnings));
       } else {
         const number_status got = parse_number(cells[c], sep_ == ';', value(s, col));
         if (got != number_status::ok) {
@@ -402,7 +434,6 @@ csv_read_result analysis_csv_reader::next() {
     }
     // A row with nothing in the columns read is an empty row, as a spreadsheet leaves them.
     if (nothing_given(s)) continue;
-    complete_sample(s);
     return give(std::move(r), kind::sample);
   }
 }

@@ -95,16 +95,17 @@ void write_sample_block(const sample_record& s, std::ostream& out) {
   // The layout of the process-step blocks, with every field of the sample.
   write_block(
       s.number, s.location,
-      {data_line({s.collection[2], s.pressure_bar_g, s.enthalpy, s.collection[1]}),
+      {data_line({s.collection.t_c, s.pressure_bar_g, s.enthalpy, s.collection.discharge_kg_s}),
        data_line({s.ph, s.ph_t_c, c[co2], c[h2s]}),
        data_line({c[nh3], c[h2], c[o2], c[ch4], c[n2]}),
        data_line({c[sio2], c[b], c[comp::al], c[fe]}), data_line({c[na], c[k], c[mg], c[ca]}),
        data_line({c[comp::f], c[cl], c[so4], s.tds}),
        data_line({s.gas[1], s.gas[2], s.gas[3], s.gas[4], s.gas[5]}),
-       data_line({s.gas[6], s.gas[7], s.collection[5], s.collection[6]}),
-       data_line(
-           {s.steam_mgkg[0], s.steam_mgkg[1], s.steam_mgkg[2], s.collection[3], s.collection[4]}),
-       data_line({s.condensate[0], s.condensate[1], s.condensate[2], s.condensate[3]})},
+       data_line({s.gas[6], s.gas[7], s.collection.gas_l_per_kg, s.collection.gas_t_c}),
+       data_line({s.steam.co2_mgkg, s.steam.h2s_mgkg, s.steam.nh3_mgkg, s.collection.condensate_ph,
+                  s.collection.condensate_ph_t_c}),
+       data_line({s.condensate.co2_mgkg, s.condensate.h2s_mgkg, s.condensate.nh3_mgkg,
+                  s.condensate.na_mgkg})},
       out);
 }
 

@@ -2,7 +2,6 @@
 #include <istream>
 #include <string>
 
-#include "chemdata/units.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
 #include "text/fields.h"
@@ -19,6 +18,11 @@ bool read_fields(field_reader& r, std::initializer_list<double*> xs) {
   return true;
 }
 
+/// Text of a fixed-length field without its trailing blanks.
+std::string without_trailing_blanks(const std::string& field) {
+  return field.substr(0, field.find_last_not_of(' ') + 1);
+}
+
 read_result fault_at(long line, const char* fault) {
   read_result o;
   o.what = read_result::kind::error;
@@ -28,47 +32,6 @@ read_result fault_at(long line, const char* fault) {
 }
 
 }  // namespace
-
-void complete_sample(sample_record& s) {
-  s.ph_t = s.ph_t_c + zero_celsius_k;
-  for (int i = 1; i <= component_vector::size; ++i) s.water[i] = s.water_mgkg[i] / w(i);
-
-  // Steam-phase data: gas volume, steam or condensate volatiles. Gas percentages and
-  // condensate Na alone do not describe a steam phase.
-  const double gas_l_per_kg = s.collection[5];
-  const bool steam_phase = gas_l_per_kg > 0.0 || s.steam_mgkg[0] > 0.0 || s.steam_mgkg[1] > 0.0 ||
-                           s.steam_mgkg[2] > 0.0 || s.condensate[0] > 0.0 ||
-                           s.condensate[1] > 0.0 || s.condensate[2] > 0.0;
-  s.type = steam_phase ? 2 : 1;
-
-  // Molar volume of the dry gas, L/mol, at its collection temperature (25 °C when not given).
-  constexpr double molar_volume_25c = 24.465;
-  const double tg_c = s.collection[6];
-  const double v =
-      tg_c <= 0.0 ? molar_volume_25c : molar_volume_25c + molar_volume_25c * (tg_c - 25.0) / 298.15;
-
-  // Litres of gas per kg of condensate: measured, or from the first of CO2, H2S, NH3 whose
-  // steam concentration and gas share are both known (steam minus condensate is in the gas).
-  double g = gas_l_per_kg;
-  if (!(g > 0.0)) {
-    for (int i = 1; i <= 3; ++i) {
-      const double steam_i = s.steam_mgkg[static_cast<std::size_t>(i - 1)];
-      if (steam_i > 0.0 && s.gas[i] > 0.0) {
-        g = (steam_i - s.condensate[static_cast<std::size_t>(i - 1)]) * v /
-            (w(i) * s.gas[i] / 100.0);
-        break;
-      }
-    }
-  }
-
-  for (int i = 1; i <= 3; ++i) {
-    const auto j = static_cast<std::size_t>(i - 1);
-    s.steam[i] = s.steam_mgkg[j] > 0.0 ? s.steam_mgkg[j] / w(i)
-                                       : s.condensate[j] / w(i) + (g / v) * (s.gas[i] / 100.0);
-  }
-  for (int i = 4; i <= 7; ++i) s.steam[i] = (g / v) * (s.gas[i] / 100.0);
-  for (int i = 8; i <= component_vector::size; ++i) s.steam[i] = 0.0;
-}
 
 void sample_reader::skip_rest_of_block() {
   constexpr long block_lines = 34;
@@ -96,7 +59,7 @@ read_result sample_reader::next() {
       read_result end;
       end.what = read_result::kind::end;
       // An analysis cut short after its water data is named, not dropped silently.
-      if (n > last_droppable_line) end.dropped = padded(s.number, 16);
+      if (n > last_droppable_line) end.dropped = s.number;
       return end;
     }
     ++lines_;
@@ -104,11 +67,12 @@ read_result sample_reader::next() {
     bool ok = true;
     switch (n) {
       case 4:
-        s.number = r.A(16);
-        s.location = r.A(80);
+        s.number = without_trailing_blanks(r.A(16));
+        s.location = without_trailing_blanks(r.A(80));
         break;
       case 7:
-        ok = read_fields(r, {&s.collection[2], &s.pressure_bar_g, &s.enthalpy, &s.collection[1]});
+        ok = read_fields(
+            r, {&s.collection.t_c, &s.pressure_bar_g, &s.enthalpy, &s.collection.discharge_kg_s});
         break;
       case 10:
         ok = read_fields(r, {&s.ph, &ph_t_c, &water_mgkg[co2], &water_mgkg[h2s]});
@@ -131,15 +95,16 @@ read_result sample_reader::next() {
         ok = read_fields(r, {&s.gas[1], &s.gas[2], &s.gas[3], &s.gas[4], &s.gas[5]});
         break;
       case 28:
-        ok = read_fields(r, {&s.gas[6], &s.gas[7], &s.collection[5], &s.collection[6]});
+        ok = read_fields(r,
+                         {&s.gas[6], &s.gas[7], &s.collection.gas_l_per_kg, &s.collection.gas_t_c});
         break;
       case 31:
-        ok = read_fields(r, {&s.steam_mgkg[0], &s.steam_mgkg[1], &s.steam_mgkg[2], &s.collection[3],
-                             &s.collection[4]});
+        ok = read_fields(r, {&s.steam.co2_mgkg, &s.steam.h2s_mgkg, &s.steam.nh3_mgkg,
+                             &s.collection.condensate_ph, &s.collection.condensate_ph_t_c});
         break;
       case 34:
-        ok = read_fields(r,
-                         {&s.condensate[0], &s.condensate[1], &s.condensate[2], &s.condensate[3]});
+        ok = read_fields(r, {&s.condensate.co2_mgkg, &s.condensate.h2s_mgkg, &s.condensate.nh3_mgkg,
+                             &s.condensate.na_mgkg});
         break;
       default:
         break;  // title, header and empty lines: not looked at
@@ -147,7 +112,6 @@ read_result sample_reader::next() {
     if (!ok) return fault_at(lines_, "read unexpected character");
   }
 
-  complete_sample(s);
   return got;
 }
 

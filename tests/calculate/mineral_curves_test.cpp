@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "chemdata/names.h"
 #include "morva/calculate.h"
 #include "morva/sample_file.h"
-#include "morva/tables.h"
 #include "robust/water_generator.h"
 
 namespace morva {
@@ -58,9 +58,8 @@ TEST(SaturationCurve, EachGridPointIsTheCoolingStepToItsTemperature) {
     ASSERT_EQ(sat.points.size(), 9u);
     for (const saturation_point& p : sat.points) {
       run_options one = opt;
-      one.n_boil = 0;
-      one.n_cool = 1;
-      one.t_cool_c = {p.t_c};
+      one.boil_c.clear();
+      one.cool_c = {p.t_c};
       const step_result step = calculate(s, one).steps.at(0);
       ASSERT_EQ(p.solved, step.state.has_value()) << p.t_c;
       if (!p.solved) continue;
@@ -78,7 +77,7 @@ sample_record equilibrium_water(double t_c, run_options& opt) {
   s.number = "EQ              ";
   s.ph = 7.0;
   s.ph_t_c = 20.0;
-  s.collection[2] = t_c;
+  s.collection.t_c = t_c;
   s.water_mgkg[comp::na] = 400.0;
   s.water_mgkg[comp::cl] = 620.0;
   s.water_mgkg[comp::co2] = 40.0;
@@ -91,7 +90,6 @@ sample_record equilibrium_water(double t_c, run_options& opt) {
   opt.t_typed_c = t_c;
   const std::vector<int> trio = {min::quartz, min::albite, min::microcline};
   for (int it = 0; it < 60; ++it) {
-    complete_sample(s);
     const saturation_result r = saturation(s, opt, {t_c, t_c, 1.0}, trio);
     const mineral_logs& si = r.points.at(0).si;
     const double q = *si[min::quartz], ab = *si[min::albite], mc = *si[min::microcline];
@@ -102,7 +100,6 @@ sample_record equilibrium_water(double t_c, run_options& opt) {
     s.water_mgkg[comp::al] *= std::pow(10.0, -(ab - 3.0 * q));
     s.water_mgkg[comp::k] *= std::pow(10.0, -(mc - ab));
   }
-  complete_sample(s);
   return s;
 }
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "chemdata/activity.h"
+#include "chemdata/names.h"
 #include "morva/indexed.h"
-#include "morva/tables.h"
 
 namespace morva {
 

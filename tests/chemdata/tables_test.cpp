@@ -1,6 +1,6 @@
-#include "morva/tables.h"
-
 #include <gtest/gtest.h>
+
+#include "chemdata/names.h"
 
 namespace morva {
 
@@ -50,6 +50,34 @@ TEST(Tables, ChargesBalanceNamesAndNeutralsHaveNoSize) {
     for (char ch : n) plus += ch == '+', minus += ch == '-';
     EXPECT_EQ(species_charge[i], plus - minus) << n;
     EXPECT_EQ(species_charge[i] == 0.0, species_ion_size[i] == 0.0) << n;
+  }
+}
+
+TEST(Tables, NamesLookUpBothWaysWithoutTheirPadding) {
+  // Each name is its padded report name less the trailing blanks, and finds its position.
+  for (int k = 1; k <= component_vector::size; ++k) {
+    EXPECT_EQ(component_name(k), nam(k).substr(0, component_name(k).size())) << k;
+    EXPECT_FALSE(component_name(k).empty() || component_name(k).ends_with(' ')) << k;
+    EXPECT_EQ(component_index(component_name(k)), k);
+  }
+  for (int i = 1; i <= species_vector::size; ++i) {
+    EXPECT_EQ(species_name(i), spenam(i).substr(0, species_name(i).size())) << i;
+    EXPECT_FALSE(species_name(i).empty() || species_name(i).ends_with(' ')) << i;
+    EXPECT_EQ(species_index(species_name(i)), i);
+  }
+  for (int j = 1; j <= mineral_vector::size; ++j) {
+    EXPECT_EQ(mineral_name(j), minnam(j).substr(0, mineral_name(j).size())) << j;
+    EXPECT_FALSE(mineral_name(j).empty() || mineral_name(j).ends_with(' ')) << j;
+    EXPECT_EQ(mineral_index(mineral_name(j)), j);
+  }
+  EXPECT_EQ(species_index("HCO3-"), sp::hco3);
+  EXPECT_EQ(component_index("SiO2"), comp::sio2);
+  EXPECT_EQ(mineral_index("Albite, low"), min::albite);
+  // Only the exact name: no padding, no other case, nothing unknown.
+  for (std::string_view bad : {"HCO3- ", "hco3-", "", "H2O", "Quartz "}) {
+    EXPECT_FALSE(species_index(bad)) << bad;
+    EXPECT_FALSE(mineral_index(bad)) << bad;
+    EXPECT_FALSE(component_index(bad)) << bad;
   }
 }
 

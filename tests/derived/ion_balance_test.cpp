@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "morva/tables.h"
+#include "chemdata/names.h"
 
 namespace morva {
 

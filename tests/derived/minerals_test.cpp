@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "morva/tables.h"
+#include "chemdata/names.h"
 
 namespace morva {
 

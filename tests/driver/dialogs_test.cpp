@@ -101,7 +101,9 @@ run_options ask(int type, double t_collect_c, const std::string& keys, bool& ans
                 run_options opt = {}) {
   std::istringstream in(keys);
   std::ostringstream term;
-  answered = askme2(type, t_collect_c, opt, in, term);
+  // Type 1 is a water-only sample, type 2 one with steam-phase data.
+  answered =
+      askme2(type == 2 ? sample_type::two_phase : sample_type::water, t_collect_c, opt, in, term);
   return opt;
 }
 
@@ -111,13 +113,12 @@ TEST(OptionsValues, StepsAndTemperaturesAsTyped) {
   ASSERT_TRUE(answered);
   EXPECT_EQ(o.tref_type, reference_temperature::arbitrary);
   EXPECT_EQ(o.t_typed_c, 150.0);
-  EXPECT_EQ(o.t_spring_c, 0.0);
+  EXPECT_EQ(o.t_spring_c.value_or(0.0), 0.0);
   EXPECT_EQ(o.spring_degas, 1.0);
-  EXPECT_EQ(o.n_boil, 3);
-  EXPECT_EQ(o.t_boil_c, (std::array<double, 10>{200, 180, 160, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(o.boil_c, (std::vector<double>{200, 180, 160}));
   EXPECT_EQ(o.boil_degas, 0.05);
-  EXPECT_EQ(o.n_cool, 2);
-  EXPECT_EQ(o.t_cool_c, (std::array<double, 10>{150, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  // "2,150": two steps with one temperature typed; the second is 0 °C.
+  EXPECT_EQ(o.cool_c, (std::vector<double>{150, 0}));
 }
 
 TEST(OptionsValues, DegassingCoefficientsOutsideTheirRangeMeanEquilibrium) {
@@ -151,10 +152,10 @@ TEST(OptionsValues, TypedTemperaturesAndTheBoilingSpringOfATypeTwoSample) {
   EXPECT_EQ(o.t_typed_c, 125.0);
   EXPECT_EQ(o.t_spring_c, 99.0);
   EXPECT_EQ(o.spring_degas, 0.5);
-  EXPECT_EQ(o.n_boil, 0);
-  EXPECT_EQ(o.n_cool, 0);
+  EXPECT_TRUE(o.boil_c.empty());
+  EXPECT_TRUE(o.cool_c.empty());
   // A negative spring temperature means no boiling.
-  EXPECT_EQ(ask(1, 97.2, "\n\n-3\n\n\n", answered).t_spring_c, 0.0);
+  EXPECT_FALSE(ask(1, 97.2, "\n\n-3\n\n\n", answered).t_spring_c);
   EXPECT_TRUE(answered);
   // Arbitrary type 1 accepts 0 °C.
   EXPECT_EQ(ask(1, 97.2, "1\n0\n\n\n\n", answered).tref_type, reference_temperature::arbitrary);

@@ -16,7 +16,7 @@ struct sample {
   double pc_gauge = 0.0, h = 0.0;
   int ref_type = 0;
   double t_typed_c = 0.0, t_measured_c = 0.0;
-  int sample_type = 1;
+  int sample_type = 1;  // 1 water only, 2 with steam-phase data
   double t_boil_c = 0.0;
   component_vector c{};
 };
@@ -40,7 +40,7 @@ conditions run(const sample& s) {
              .ref_type = type,
              .t_typed_c = s.t_typed_c,
              .t_measured_c = s.t_measured_c,
-             .sample_type = s.sample_type,
+             .type = s.sample_type == 2 ? sample_type::two_phase : sample_type::water,
              .t_boil_c = s.t_boil_c,
              .c = s.c});
   const refusal_reason* refused = std::get_if<refusal_reason>(&out);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chemdata/activity.h"
+#include "chemdata/names.h"
 #include "derived/results.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
@@ -43,8 +44,9 @@ std::vector<std::string> sample_section(double yb) {
   c[comp::f] = 5e-5;    // 0.95 mg/kg
   gas_vector gas;
   gas[2] = 1.5;
-  collection_data s;
-  for (int i = 1; i <= 6; ++i) s[i] = 0.5 * i;
+  // Discharge, collection temperature, condensate pH and its temperature, gas volume and its
+  // temperature: 0.5, 1.0, ... 3.0 in the order of the sample file.
+  const collection_data s{0.5, 1.0, 1.5, 2.0, 2.5, 3.0};
   const ph_messages msg{padded("first pH text", 60), padded("second pH text", 60)};
   std::ostringstream rep;
   put_sample_section({.c = c,
@@ -135,7 +137,7 @@ TEST(SampleSection, TakesEachValueFromItsPlaceInTheResult) {
   // Every value distinct, so that a value taken from a neighbouring field shows.
   sample_record rec;
   rec.ph = 7.25;
-  rec.ph_t = 293.15;
+  rec.ph_t_c = 20.0;
   run_options opt;
   opt.t_spring_c = 98.5;
   opt.spring_degas = 0.5;
@@ -353,6 +355,33 @@ TEST(SolverMessages, OutcomesInTheWordsOfTheReportAndTheTerminal) {
   std::ostringstream term;
   say_mass_balance(term);
   EXPECT_EQ(term.str(), "     Mass balance calculation does not converge\n");
+}
+
+TEST(RefusalWords, TerminalTextIsLatin1AndTheMessageUtf8) {
+  // The terminal keeps its 8-bit degree sign; the one-line message is UTF-8 for tables,
+  // JSON and library callers. Every reason gives the same words either way.
+  for (int k = 0; k <= static_cast<int>(refusal_reason::not_finite); ++k) {
+    const auto why = static_cast<refusal_reason>(k);
+    SCOPED_TRACE(k);
+    const std::string text = refusal_text(why);
+    const std::string message = refusal_message(why);
+    EXPECT_FALSE(message.empty());
+    EXPECT_NE(message.front(), ' ');
+    std::string latin1;  // the message read back from UTF-8
+    for (std::size_t i = 0; i < message.size(); ++i) {
+      const auto b = static_cast<unsigned char>(message[i]);
+      if (b < 0x80) {
+        latin1 += message[i];
+      } else {
+        ASSERT_TRUE((b == 0xC2 || b == 0xC3) && i + 1 < message.size()) << "not Latin-1 in UTF-8";
+        latin1 += static_cast<char>(((b & 0x03) << 6) | (message[++i] & 0x3F));
+      }
+    }
+    EXPECT_NE(text.find(latin1), std::string::npos) << text;
+  }
+  EXPECT_EQ(refusal_message(refusal_reason::reference_below_0),
+            "Reference temperature below 0 \xC2\xB0"
+            "C.");
 }
 
 }  // namespace morva

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "chemdata/names.h"
 #include "chemdata/units.h"
 #include "morva/calculate.h"
 #include "morva/sample_file.h"
@@ -155,10 +156,8 @@ struct run_case {
 };
 
 run_options steps(run_options o, std::vector<double> cool, std::vector<double> boil) {
-  o.n_cool = static_cast<int>(cool.size());
-  std::copy(cool.begin(), cool.end(), o.t_cool_c.begin());
-  o.n_boil = static_cast<int>(boil.size());
-  std::copy(boil.begin(), boil.end(), o.t_boil_c.begin());
+  o.cool_c = std::move(cool);
+  o.boil_c = std::move(boil);
   return o;
 }
 
@@ -198,7 +197,7 @@ std::vector<calculated> calculate_cases() {
   std::vector<calculated> out;
   for (const run_case& c : cases()) {
     sample_record s = samples.at(static_cast<std::size_t>(c.sample));
-    for (const int k : c.absent) s.water[k] = 0.0;
+    for (const int k : c.absent) s.water_mgkg[k] = 0.0;
     if (c.enthalpy >= 0.0) s.enthalpy = c.enthalpy;
     out.push_back({s, c.opt, calculate(s, c.opt)});
   }
@@ -270,7 +269,7 @@ std::map<std::string, std::optional<double>> expected_numbers(const calculated& 
   put("t_C", step ? step->t_c : ref.state.t - zero_celsius_k, calc);
   put("h_ref_kJ_kg", ref.href, calc);
   put("t_separator_C", ref.tc - zero_celsius_k, calc);
-  put("t_spring_C", c.opt.t_spring_c, spring);
+  put("t_spring_C", c.opt.t_spring_c.value_or(0.0), spring);
   put("spring_degassing", c.opt.spring_degas, spring);
   put("y_collection", ref.yc, calc);
   put("y_spring", ref.yb, calc);
@@ -293,14 +292,19 @@ std::map<std::string, std::optional<double>> expected_numbers(const calculated& 
   put("cations_eq_kg", d.balance.cations, has);
   put("anions_eq_kg", d.balance.anions, has);
   put("ion_balance_pct", d.balance.difference_pct, has);
-  const char* eh[] = {"eh_h2s_V", "eh_ch4_V", "eh_h2_V", "eh_nh3_V"};
-  for (std::size_t i = 0; i < 4; ++i) put(eh[i], d.eh[i].value_or(0.0), has && d.eh[i]);
+  const std::pair<const char*, redox_couple> eh[] = {
+      {"eh_h2s_V", redox_couple::sulfate_sulfide},
+      {"eh_ch4_V", redox_couple::carbon_dioxide_methane},
+      {"eh_h2_V", redox_couple::hydrogen},
+      {"eh_nh3_V", redox_couple::nitrogen_ammonia}};
+  for (const auto& [name, couple] : eh) put(name, d.eh(couple).value_or(0.0), has && d.eh(couple));
   const std::pair<const char*, geotemperature> geo[] = {
       {"quartz_C", d.quartz}, {"chalcedony_C", d.chalcedony}, {"nak_C", d.na_k}};
   for (const auto& [name, g] : geo)
     put(name, g.t - zero_celsius_k, has && g.state == geotemperature::status::value);
-  const char* gas[] = {"h2o", "co2", "h2s", "nh3", "h2", "o2", "ch4", "n2"};
-  for (std::size_t i = 0; i < 8; ++i) put(std::string("p_") + gas[i] + "_bar", f.p[i], has);
+  const char* gas[] = {"co2", "h2s", "nh3", "h2", "o2", "ch4", "n2"};
+  put("p_h2o_bar", f.p_h2o, has);
+  for (int g = 1; g <= 7; ++g) put(std::string("p_") + gas[g - 1] + "_bar", f.p_gas[g], has);
   put("p_total_bar", f.ptotal, has);
   const char* comps[] = {"co2", "h2s", "nh3", "h2", "o2", "ch4", "n2",  "b",  "sio2",
                          "na",  "k",   "mg",  "ca", "f",  "cl",  "so4", "al", "fe"};
@@ -312,6 +316,28 @@ std::map<std::string, std::optional<double>> expected_numbers(const calculated& 
   put("mass_balance_converged", f.mass_balance.converged, has);
   put("mass_balance_sweeps", f.mass_balance.sweeps, has);
   return v;
+}
+
+TEST(PublicResult, OptionalTemperaturesAndNamedPressures) {
+  for (const calculated& c : calculate_cases()) {
+    SCOPED_TRACE(c.s.number);
+    if (c.r.refused) continue;
+    const reference_result& ref = c.r.reference;
+    // A boiling-spring temperature only where one was given, in kelvin, from the °C typed.
+    if (ref.tb) {
+      ASSERT_TRUE(c.opt.t_spring_c);
+      EXPECT_EQ(*ref.tb, kelvin(*c.opt.t_spring_c));
+      EXPECT_GT(ref.yb, 0.0);
+    } else {
+      EXPECT_EQ(ref.yb, 0.0);
+    }
+    // Water vapour and the seven gases make up the total pressure (Dalton), to rounding.
+    const fluid_state& st = ref.state;
+    double sum = st.p_h2o;
+    for (int g = 1; g <= gas_vector::size; ++g) sum += st.p_gas[g];
+    EXPECT_NEAR(sum, st.ptotal, 1e-12 * st.ptotal);
+    EXPECT_GT(st.p_h2o, 0.0);
+  }
 }
 
 TEST(StateTable, OneRowPerStateWithTheResultsNumbersBitForBit) {

@@ -86,7 +86,7 @@ void expect_complete_step_file(const std::string& text, std::size_t n) {
   for (;;) {
     const read_result got = f.next();
     ASSERT_NE(got.what, read_result::kind::error);
-    EXPECT_EQ(got.dropped, "");
+    EXPECT_EQ(got.dropped.value_or(""), "");
     if (got.what != read_result::kind::sample) break;
     ++blocks;
   }

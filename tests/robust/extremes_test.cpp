@@ -61,10 +61,8 @@ run_options options(int type, double t_c, std::initializer_list<double> boil = {
   run_options o;
   o.tref_type = static_cast<reference_temperature>(type);
   o.t_typed_c = t_c;
-  o.n_boil = static_cast<int>(boil.size());
-  std::copy(boil.begin(), boil.end(), o.t_boil_c.begin());
-  o.n_cool = static_cast<int>(cool.size());
-  std::copy(cool.begin(), cool.end(), o.t_cool_c.begin());
+  o.boil_c = boil;
+  o.cool_c = cool;
   return o;
 }
 

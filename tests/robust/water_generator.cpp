@@ -408,25 +408,27 @@ std::string options_answers(water_generator& g, const water_analysis& a, int typ
         answer("");
         t_ref_c = a.t_c;
       } else {
-        opt.t_typed_c = t_aq;
-        answer(typed(opt.t_typed_c, 1));
-        t_ref_c = opt.t_typed_c;
+        double t_c = t_aq;
+        answer(typed(t_c, 1));
+        if (t_c > 0.0) opt.t_typed_c = t_c;  // the dialog reads 0 or below as none typed
+        t_ref_c = t_c;
       }
       break;
     case 1:
       answer("1");
-      opt.t_typed_c = t_aq;
-      answer(typed(opt.t_typed_c, 2));
-      t_ref_c = opt.t_typed_c;
+      t_ref_c = t_aq;
+      answer(typed(t_ref_c, 2));
+      opt.t_typed_c = t_ref_c;
       break;
     default:
       answer(std::to_string(ref_type));
       break;
   }
   if (type == 1) {
-    opt.t_spring_c = spring_c;
     if (spring_c > 0.0) {
-      answer(typed(opt.t_spring_c, 1));
+      double t_c = spring_c;
+      answer(typed(t_c, 1));
+      if (t_c > 0.0) opt.t_spring_c = t_c;
       answer(degassing_answer(g, opt.spring_degas));
     } else {
       answer("");
@@ -435,25 +437,27 @@ std::string options_answers(water_generator& g, const water_analysis& a, int typ
   if (at_limits) {
     // Boiling to the normal boiling point and to the critical point, cooling to 0 °C and to
     // the critical point.
-    opt.n_boil = 2;
-    opt.t_boil_c = {100.0, 373.85};
+    opt.boil_c = {100.0, 373.85};
     answer("2,100,373.85");
     answer("");
-    opt.n_cool = 2;
-    opt.t_cool_c = {0.0, 373.85};
+    opt.cool_c = {0.0, 373.85};
     answer("2,0,373.85");
     return keys;
   }
   if (g.chance(0.3)) {
-    opt.n_boil = step_temperatures(g, t_ref_c, 100.0, opt.t_boil_c);
-    answer(steps_answer(opt.n_boil, opt.t_boil_c));
+    std::array<double, 10> t_c{};
+    const int n = step_temperatures(g, t_ref_c, 100.0, t_c);
+    answer(steps_answer(n, t_c));
+    opt.boil_c.assign(t_c.begin(), t_c.begin() + n);
     answer(degassing_answer(g, opt.boil_degas));
   } else {
     answer("");
   }
   if (g.chance(0.3)) {
-    opt.n_cool = step_temperatures(g, t_ref_c, 0.0, opt.t_cool_c);
-    answer(steps_answer(opt.n_cool, opt.t_cool_c));
+    std::array<double, 10> t_c{};
+    const int n = step_temperatures(g, t_ref_c, 0.0, t_c);
+    answer(steps_answer(n, t_c));
+    opt.cool_c.assign(t_c.begin(), t_c.begin() + n);
   } else {
     answer("");
   }
@@ -725,11 +729,11 @@ std::string dialog_answers(int type, const run_options& opt) {
     static_cast<void>(width);
     return t;
   };
-  const auto steps = [&number](int n, const std::array<double, 10>& t_c) {
-    std::string s = std::to_string(n);
-    for (int i = 0; i < n && i < 10; ++i) {
+  const auto steps = [&number](const std::vector<double>& t_c) {
+    std::string s = std::to_string(t_c.size());
+    for (std::size_t i = 0; i < t_c.size() && i < 10; ++i) {
       s += ',';
-      s += number(t_c[static_cast<std::size_t>(i)], 8);
+      s += number(t_c[i], 8);
     }
     return s;
   };
@@ -737,15 +741,16 @@ std::string dialog_answers(int type, const run_options& opt) {
   keys += std::to_string(static_cast<int>(opt.tref_type)) + "\n";
   if (opt.tref_type == reference_temperature::measured ||
       opt.tref_type == reference_temperature::arbitrary) {
-    keys += number(opt.t_typed_c, 10) + "\n";
+    keys += number(opt.t_typed_c.value_or(0.0), 10) + "\n";
   }
   if (type == 1) {
-    keys += (opt.t_spring_c != 0.0 ? number(opt.t_spring_c, 8) : std::string()) + "\n";
-    if (opt.t_spring_c > 0.0) keys += number(opt.spring_degas, 8) + "\n";
+    const double t_spring_c = opt.t_spring_c.value_or(0.0);
+    keys += (t_spring_c != 0.0 ? number(t_spring_c, 8) : std::string()) + "\n";
+    if (t_spring_c > 0.0) keys += number(opt.spring_degas, 8) + "\n";
   }
-  keys += (opt.n_boil != 0 ? steps(opt.n_boil, opt.t_boil_c) : std::string()) + "\n";
-  if (opt.n_boil > 0) keys += number(opt.boil_degas, 8) + "\n";
-  keys += (opt.n_cool != 0 ? steps(opt.n_cool, opt.t_cool_c) : std::string()) + "\n";
+  keys += (!opt.boil_c.empty() ? steps(opt.boil_c) : std::string()) + "\n";
+  if (!opt.boil_c.empty()) keys += number(opt.boil_degas, 8) + "\n";
+  keys += (!opt.cool_c.empty() ? steps(opt.cool_c) : std::string()) + "\n";
   return keys;
 }
 

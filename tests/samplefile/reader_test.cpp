@@ -10,6 +10,7 @@
 
 #include "morva/sample_file.h"
 #include "morva/tables.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {
@@ -71,50 +72,53 @@ TEST(SampleReader, WaterOnlySampleConvertedToMolal) {
   const read_run run = read_all(test_file("two_samples.in"));
   ASSERT_EQ(run.samples.size(), 2u);
   const sample_record& s = run.samples[0];
-  EXPECT_EQ(s.number, "HV-07           ");
-  EXPECT_EQ(s.location.size(), 80u);
+  // The record keeps the texts without trailing blanks; the file holds them padded.
+  EXPECT_EQ(s.number, "HV-07");
+  EXPECT_EQ(padded(s.number, 16), "HV-07           ");
+  EXPECT_EQ(padded(s.location, 80).size(), 80u);
   EXPECT_EQ(s.location.substr(0, 20), "Hot spring, north po");
-  EXPECT_EQ(s.collection[2], 98.5);
-  EXPECT_EQ(s.collection[1], 0.8);
+  EXPECT_EQ(s.collection.t_c, 98.5);
+  EXPECT_EQ(s.collection.discharge_kg_s, 0.8);
   EXPECT_EQ(s.pressure_bar_g, 0.0);
   EXPECT_EQ(s.enthalpy, 0.0);
   EXPECT_EQ(s.ph, 8.92);
-  EXPECT_EQ(s.ph_t, 21.3 + 273.15);
+  EXPECT_EQ(derive(s).ph_t, 21.3 + 273.15);
   // Same arithmetic as the reader: mg/kg over mg/mol, exactly.
-  EXPECT_EQ(s.water[comp::co2], 45.2 / 44010.0);
-  EXPECT_EQ(s.water[comp::na], 212.5 / 22990.0);
-  EXPECT_EQ(s.water[comp::al], 0.31 / 26980.0);
-  EXPECT_EQ(s.water[comp::h2], 0.0);
+  EXPECT_EQ(derive(s).water[comp::co2], 45.2 / 44010.0);
+  EXPECT_EQ(derive(s).water[comp::na], 212.5 / 22990.0);
+  EXPECT_EQ(derive(s).water[comp::al], 0.31 / 26980.0);
+  EXPECT_EQ(derive(s).water[comp::h2], 0.0);
   EXPECT_EQ(s.tds, 925.0);
-  EXPECT_EQ(s.type, 1);
-  expect_all_zero(s.steam);
+  EXPECT_EQ(derive(s).type, sample_type::water);
+  expect_all_zero(derive(s).steam);
   EXPECT_EQ(run.last.what, read_result::kind::end);
-  EXPECT_EQ(run.last.dropped, "");
+  EXPECT_EQ(run.last.dropped.value_or(""), "");
 }
 
 TEST(SampleReader, WellDischargeWithSteamData) {
   const read_run run = read_all(test_file("two_samples.in"));
   ASSERT_EQ(run.samples.size(), 2u);
   const sample_record& s = run.samples[1];
-  EXPECT_EQ(s.number, "W-14 1994-0312  ");
+  EXPECT_EQ(padded(s.number, 16), "W-14 1994-0312  ");
+  EXPECT_EQ(s.number, "W-14 1994-0312");  // inner blanks kept
   EXPECT_EQ(s.pressure_bar_g, 7.8);
   EXPECT_EQ(s.enthalpy, 1350.0);
-  EXPECT_EQ(s.collection[1], 12.4);
-  EXPECT_EQ(s.collection[3], 4.62);
-  EXPECT_EQ(s.collection[4], 19.5);
-  EXPECT_EQ(s.collection[6], 18.0);
+  EXPECT_EQ(s.collection.discharge_kg_s, 12.4);
+  EXPECT_EQ(s.collection.condensate_ph, 4.62);
+  EXPECT_EQ(s.collection.condensate_ph_t_c, 19.5);
+  EXPECT_EQ(s.collection.gas_t_c, 18.0);
   EXPECT_EQ(s.gas[7], 5.4);
-  EXPECT_EQ((std::array<double, 3>{1240.0, 168.0, 6.2}), s.steam_mgkg);
-  EXPECT_EQ((std::array<double, 4>{105.0, 38.5, 3.1, 0.15}), s.condensate);
-  EXPECT_EQ(s.type, 2);
+  EXPECT_EQ((steam_analysis{1240.0, 168.0, 6.2}), s.steam);
+  EXPECT_EQ((condensate_analysis{105.0, 38.5, 3.1, 0.15}), s.condensate);
+  EXPECT_EQ(derive(s).type, sample_type::two_phase);
   // Gas volume from steam CO2 less condensate CO2 at 18 °C; the measured steam
   // concentrations give the steam totals of the three volatiles directly.
   const double v = 24.465 + 24.465 * (18.0 - 25.0) / 298.15;
   const double g = (1240.0 - 105.0) * v / (44010.0 * 82.4 / 100.0);
-  EXPECT_EQ(s.steam[comp::co2], 1240.0 / 44010.0);
-  EXPECT_EQ(s.steam[comp::nh3], 6.2 / 17030.0);
-  EXPECT_EQ(s.steam[comp::h2], (g / v) * (2.1 / 100.0));
-  EXPECT_EQ(s.steam[comp::n2], (g / v) * (5.4 / 100.0));
+  EXPECT_EQ(derive(s).steam[comp::co2], 1240.0 / 44010.0);
+  EXPECT_EQ(derive(s).steam[comp::nh3], 6.2 / 17030.0);
+  EXPECT_EQ(derive(s).steam[comp::h2], (g / v) * (2.1 / 100.0));
+  EXPECT_EQ(derive(s).steam[comp::n2], (g / v) * (5.4 / 100.0));
   // The steam CO2 is all in the gas: moles of CO2 in G litres at 82.4 % match the analysis
   // less the condensate, to rounding.
   EXPECT_NEAR(g / v * 0.824 * 44010.0, 1240.0 - 105.0, 1e-9);
@@ -126,15 +130,15 @@ TEST(SampleReader, SampleTypeFollowsSteamPhaseData) {
                                          {28, fields({"0.5", "2.9", "", "20.0"})},
                                          {34, fields({"", "", "", "0.4"})}}));
   ASSERT_EQ(alone.samples.size(), 1u);
-  EXPECT_EQ(alone.samples[0].type, 1);
-  expect_all_zero(alone.samples[0].steam);
+  EXPECT_EQ(derive(alone.samples[0]).type, sample_type::water);
+  expect_all_zero(derive(alone.samples[0]).steam);
   // Litres of gas, a steam or a condensate volatile each make a steam phase.
   for (const auto& [line, text] : std::map<int, std::string>{{28, fields({"", "", "1.2"})},
                                                              {31, fields({"", "", "3.0"})},
                                                              {34, fields({"", "20.0"})}}) {
     const read_run run = read_all(block({{line, text}}));
     ASSERT_EQ(run.samples.size(), 1u);
-    EXPECT_EQ(run.samples[0].type, 2) << text;
+    EXPECT_EQ(derive(run.samples[0]).type, sample_type::two_phase) << text;
   }
 }
 
@@ -149,11 +153,11 @@ TEST(SampleReader, GasVolumeFromSteamCarbonDioxide) {
         {{25, fields({"80.0"})}, {28, fields({"", "20.0", "", tg})}, {31, fields({"880.2"})}}));
     ASSERT_EQ(run.samples.size(), 1u);
     const sample_record& s = run.samples[0];
-    EXPECT_EQ(s.steam[comp::co2], s_co2 / 44010.0);
+    EXPECT_EQ(derive(s).steam[comp::co2], s_co2 / 44010.0);
     // N2 rides in the same gas: a quarter of the CO2 moles, to rounding.
-    EXPECT_NEAR(s.steam[comp::n2], (g / 24.465) * 0.2, 1e-15);
-    EXPECT_NEAR(s.steam[comp::n2], 0.25 * s.steam[comp::co2], 1e-15);
-    EXPECT_EQ(s.collection[5], 0.0);  // the record keeps the value read
+    EXPECT_NEAR(derive(s).steam[comp::n2], (g / 24.465) * 0.2, 1e-15);
+    EXPECT_NEAR(derive(s).steam[comp::n2], 0.25 * derive(s).steam[comp::co2], 1e-15);
+    EXPECT_EQ(s.collection.gas_l_per_kg, 0.0);  // the record keeps the value read
   }
 }
 
@@ -166,10 +170,10 @@ TEST(SampleReader, GasVolumeFromHydrogenSulphideWhenNoSteamCarbonDioxide) {
   ASSERT_EQ(run.samples.size(), 1u);
   const sample_record& s = run.samples[0];
   const double g = (340.8 - 40.8) * 24.465 / (34080.0 * 25.0 / 100.0);
-  EXPECT_EQ(s.steam[comp::h2s], 340.8 / 34080.0);
+  EXPECT_EQ(derive(s).steam[comp::h2s], 340.8 / 34080.0);
   // Without steam CO2 the CO2 total is the condensate share plus the gas share.
-  EXPECT_EQ(s.steam[comp::co2], 12.0 / 44010.0 + (g / 24.465) * (70.0 / 100.0));
-  EXPECT_EQ(s.steam[comp::n2], (g / 24.465) * (5.0 / 100.0));
+  EXPECT_EQ(derive(s).steam[comp::co2], 12.0 / 44010.0 + (g / 24.465) * (70.0 / 100.0));
+  EXPECT_EQ(derive(s).steam[comp::n2], (g / 24.465) * (5.0 / 100.0));
 }
 
 TEST(SampleReader, MolarGasVolumeFollowsTheIdealGasLaw) {
@@ -182,8 +186,8 @@ TEST(SampleReader, MolarGasVolumeFollowsTheIdealGasLaw) {
         {{25, fields({"", "", "", "", "10.0"})}, {28, fields({"", "", "2.0", tg.str().c_str()})}}));
     ASSERT_EQ(run.samples.size(), 1u);
     const double v_ideal = 24.465 * (tg_c + 273.15) / 298.15;
-    EXPECT_NEAR(run.samples[0].steam[comp::o2], 2.0 / v_ideal * 0.1, 1e-15);
-    EXPECT_EQ(run.samples[0].type, 2);
+    EXPECT_NEAR(derive(run.samples[0]).steam[comp::o2], 2.0 / v_ideal * 0.1, 1e-15);
+    EXPECT_EQ(derive(run.samples[0]).type, sample_type::two_phase);
   }
 }
 
@@ -191,12 +195,13 @@ TEST(SampleReader, ShortAndEmptyDataLinesReadAsZero) {
   const read_run run = read_all(block({{4, "A-1"}, {10, "7.05"}, {19, fields({"150.0"})}}));
   ASSERT_EQ(run.samples.size(), 1u);
   const sample_record& s = run.samples[0];
-  EXPECT_EQ(s.number, "A-1             ");
-  EXPECT_EQ(s.location, std::string(80, ' '));
+  EXPECT_EQ(padded(s.number, 16), "A-1             ");
+  EXPECT_EQ(padded(s.location, 80), std::string(80, ' '));
+  EXPECT_EQ(s.location, "");
   EXPECT_EQ(s.ph, 7.05);
-  EXPECT_EQ(s.ph_t, 273.15);
-  EXPECT_EQ(s.water[comp::na], 150.0 / 22990.0);
-  EXPECT_EQ(s.water[comp::k], 0.0);
+  EXPECT_EQ(derive(s).ph_t, 273.15);
+  EXPECT_EQ(derive(s).water[comp::na], 150.0 / 22990.0);
+  EXPECT_EQ(derive(s).water[comp::k], 0.0);
 }
 
 TEST(SampleReader, MissingLastLineGivesZeroCondensate) {
@@ -204,20 +209,20 @@ TEST(SampleReader, MissingLastLineGivesZeroCondensate) {
   const read_run run = read_all(block({{34, fields({"50.0", "10.0", "1.0", "0.5"})}}) +
                                 block({{4, "LAST"}, {10, fields({"6.5", "22.0"})}}, 33));
   ASSERT_EQ(run.samples.size(), 2u);
-  EXPECT_EQ(run.samples[0].condensate[0], 50.0);
-  EXPECT_EQ(run.samples[1].number, "LAST            ");
-  EXPECT_EQ(run.samples[1].ph_t, 22.0 + 273.15);
-  EXPECT_EQ((std::array<double, 4>{}), run.samples[1].condensate);
-  EXPECT_EQ(run.samples[1].type, 1);
+  EXPECT_EQ(run.samples[0].condensate.co2_mgkg, 50.0);
+  EXPECT_EQ(padded(run.samples[1].number, 16), "LAST            ");
+  EXPECT_EQ(derive(run.samples[1]).ph_t, 22.0 + 273.15);
+  EXPECT_EQ((condensate_analysis{}), run.samples[1].condensate);
+  EXPECT_EQ(derive(run.samples[1]).type, sample_type::water);
   EXPECT_EQ(run.last.what, read_result::kind::end);
-  EXPECT_EQ(run.last.dropped, "");
+  EXPECT_EQ(run.last.dropped.value_or(""), "");
 }
 
 TEST(SampleReader, TrailingEmptyLineIsHarmless) {
   const read_run run = read_all(test_file("two_samples.in") + "\n");
   EXPECT_EQ(run.samples.size(), 2u);
   EXPECT_EQ(run.last.what, read_result::kind::end);
-  EXPECT_EQ(run.last.dropped, "");
+  EXPECT_EQ(run.last.dropped.value_or(""), "");
 }
 
 TEST(SampleReader, EveryTruncationEndsCleanly) {
@@ -234,9 +239,9 @@ TEST(SampleReader, EveryTruncationEndsCleanly) {
     EXPECT_EQ(run.last.what, read_result::kind::end);
     const char* number = lines > 34 ? "W-14 1994-0312  " : "HV-07           ";
     if (in_block >= 24 && in_block <= 32) {
-      EXPECT_EQ(run.last.dropped, number);
+      EXPECT_EQ(padded(run.last.dropped.value_or(""), 16), number);
     } else {
-      EXPECT_EQ(run.last.dropped, "");
+      EXPECT_EQ(run.last.dropped.value_or(""), "");
     }
     pos = full.find('\n', pos) + 1;
   }
@@ -252,6 +257,23 @@ TEST(SampleReader, EveryByteTruncationEndsWithoutFault) {
   }
 }
 
+TEST(SampleReader, ASampleCutShortIsNamedEvenWithABlankNumber) {
+  // Cut after its water data: the number as the record keeps it, without the padding; a
+  // blank number is still a sample that is not used, not the absence of one.
+  struct cut {
+    const char* number_line;
+    const char* number;
+  };
+  for (const cut& c : {cut{"KV-12  ", "KV-12"}, cut{"", ""}, cut{"   A B          x", "   A B"}}) {
+    SCOPED_TRACE(c.number_line);
+    const read_run run = read_all(block({{4, c.number_line}}, 30));
+    EXPECT_TRUE(run.samples.empty());
+    ASSERT_TRUE(run.last.dropped.has_value());
+    EXPECT_EQ(*run.last.dropped, c.number);
+  }
+  EXPECT_FALSE(read_all(block({{4, "KV-12"}}, 20)).last.dropped);  // cut before: nothing to name
+}
+
 TEST(SampleReader, CarriageReturnsAndMissingLastLineFeed) {
   const std::string lf = test_file("two_samples.in");
   std::string crlf;
@@ -263,11 +285,11 @@ TEST(SampleReader, CarriageReturnsAndMissingLastLineFeed) {
   EXPECT_EQ(b.last.what, read_result::kind::end);
   for (std::size_t k = 0; k < 2; ++k) {
     EXPECT_EQ(b.samples[k].location, a.samples[k].location);
-    EXPECT_EQ(b.samples[k].water, a.samples[k].water);
+    EXPECT_EQ(b.samples[k].water_mgkg, a.samples[k].water_mgkg);
     EXPECT_EQ(b.samples[k].steam, a.samples[k].steam);
     EXPECT_EQ(b.samples[k].condensate, a.samples[k].condensate);  // the last line counts
   }
-  EXPECT_EQ(b.samples[1].condensate[3], 0.15);
+  EXPECT_EQ(b.samples[1].condensate.na_mgkg, 0.15);
 }
 
 TEST(SampleReader, InvalidNumberNamesFileAndLine) {
@@ -281,7 +303,7 @@ TEST(SampleReader, InvalidNumberNamesFileAndLine) {
   EXPECT_EQ(run.last.what, read_result::kind::error);
   EXPECT_EQ(run.last.line, 53);
   EXPECT_EQ(run.last.fault, "read unexpected character");
-  EXPECT_EQ(run.last.dropped, "");
+  EXPECT_EQ(run.last.dropped.value_or(""), "");
 }
 
 TEST(SampleReader, ExtraOrMissingLineShiftsTextIntoNumbers) {
