@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -34,19 +35,58 @@ std::string option_text(py::handle x) {
   return py::str(x).cast<std::string>();
 }
 
+namespace {
+
+/// One Python value of an option: a number as itself (shown in a message by its repr, which
+/// is what the command line would have been given), anything else as the text it spells.
+option_item option_value(py::handle x) {
+  // True and False are ints to Python, but no temperature or coefficient.
+  if (!py::isinstance<py::bool_>(x) &&
+      (py::isinstance<py::float_>(x) || py::isinstance<py::int_>(x))) {
+    double v = 0.0;
+    try {
+      v = x.cast<double>();
+    } catch (const py::cast_error&) {
+      v = std::nan("");  // an int beyond a double: no number the calculation takes
+    }
+    return {v, py::repr(x).cast<std::string>()};
+  }
+  return {std::nullopt, option_text(x)};
+}
+
+/// A single option value, or none when the argument is None.
+std::optional<option_item> single_value(py::handle x) {
+  if (x.is_none()) return std::nullopt;
+  return option_value(x);
+}
+
+/// The items of a step list: a number, a text, or an iterable of either.
+std::vector<option_item> step_values(py::handle x) {
+  if (x.is_none()) return {};
+  if (py::isinstance<py::str>(x) || py::isinstance<py::float_>(x) || py::isinstance<py::int_>(x) ||
+      !py::isinstance<py::iterable>(x) || py::isinstance<py::bytes>(x)) {
+    return {option_value(x)};
+  }
+  std::vector<option_item> items;
+  for (py::handle item : x) items.push_back(option_value(item));
+  return items;
+}
+
+}  // namespace
+
 run_options calculation_options(py::handle temperature, py::handle boil, py::handle degassing,
                                 py::handle cool, py::handle boiling_spring,
                                 py::handle spring_degassing) {
-  run_option_texts texts;
-  if (!temperature.is_none()) texts.temperature = option_text(temperature);
-  texts.boil = option_text(boil);
-  if (!degassing.is_none()) texts.degassing = option_text(degassing);
-  texts.cool = option_text(cool);
-  texts.boiling_spring = option_text(boiling_spring);
-  if (!spring_degassing.is_none()) texts.spring_degassing = option_text(spring_degassing);
+  run_option_values values;
+  values.temperature = single_value(temperature);
+  values.boil = step_values(boil);
+  values.degassing = single_value(degassing);
+  values.cool = step_values(cool);
+  values.boiling_spring = single_value(boiling_spring);
+  values.spring_degassing = single_value(spring_degassing);
   run_options opt;
   std::string why;
-  if (!read_run_options(texts, opt, why)) throw py::value_error(why);
+  if (!read_run_options(values, opt, why)) throw py::value_error(why);
   return opt;
 }
 

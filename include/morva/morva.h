@@ -4,6 +4,7 @@
 
 #include "morva/analysis_csv.h"    // IWYU pragma: export
 #include "morva/calculate.h"       // IWYU pragma: export
+#include "morva/checks.h"          // IWYU pragma: export
 #include "morva/indexed.h"         // IWYU pragma: export
 #include "morva/mineral_curves.h"  // IWYU pragma: export
 #include "morva/result.h"          // IWYU pragma: export

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "morva/checks.h"
 #include "morva/tables.h"
 #include "text/csv.h"
 #include "text/numbers.h"
@@ -93,80 +94,169 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
   return opt;
 }
 
-bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error) {
-  constexpr std::size_t max_steps = 10;
-  constexpr double t_min_c = 0.0;
-  constexpr double t_critical_c = 373.85;
-  std::vector<double> steps;
+bool take_step(double t_c, std::string_view shown, std::vector<double>& steps, std::string& error) {
+  if (!std::isfinite(t_c)) {
+    error = "step temperature " + quoted(shown) + " is not a number";
+    return false;
+  }
+  if (!valid_step_temperature(t_c)) {
+    error = "step temperature " + std::string(shown) +
+            " lies outside 0 to 373.85 \xC2\xB0"
+            "C";
+    return false;
+  }
+  steps.push_back(t_c);
+  return true;
+}
+
+namespace {
+
+/// Appends the step temperatures of a list text (commas, semicolons or blanks between them).
+bool take_steps(std::string_view text, std::vector<double>& steps, std::string& error) {
   std::string_view rest = text;
   while (!trim_blanks(rest).empty()) {
     const std::size_t cut = rest.find_first_of(",; \t");
-    const std::string_view item = rest.substr(0, cut);
+    const std::string_view item = trim_blanks(rest.substr(0, cut));
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
-    if (trim_blanks(item).empty()) continue;
+    if (item.empty()) continue;
     const auto t = parse_number(item);
     if (!t) {
-      error = "step temperature " + quoted(trim_blanks(item)) + " is not a number";
+      error = "step temperature " + quoted(item) + " is not a number";
       return false;
     }
-    if (*t < t_min_c || *t > t_critical_c) {
-      error = "step temperature " + std::string(trim_blanks(item)) +
-              " lies outside 0 to 373.85 \xC2\xB0"
-              "C";
-      return false;
-    }
-    steps.push_back(*t);
+    if (!take_step(*t, item, steps, error)) return false;
   }
-  if (steps.size() > max_steps) {
-    error = "at most 10 steps of each kind, not " + std::to_string(steps.size());
-    return false;
-  }
+  return true;
+}
+
+/// False, with why in error, when there are more steps than the calculation follows.
+bool within_max_steps(const std::vector<double>& steps, std::string& error) {
+  if (steps.size() <= max_steps) return true;
+  error = "at most 10 steps of each kind, not " + std::to_string(steps.size());
+  return false;
+}
+
+}  // namespace
+
+bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error) {
+  std::vector<double> steps;
+  if (!take_steps(text, steps, error) || !within_max_steps(steps, error)) return false;
   t_c = std::move(steps);
   return true;
 }
 
-bool parse_degassing(std::string_view text, double& f, std::string& error) {
-  const auto x = parse_number(text);
-  if (!x || *x < 0.01 || *x > 1.0) {
-    error =
-        "degassing coefficient " + quoted(trim_blanks(text)) + " is not a number from 0.01 to 1";
+bool take_degassing(double f, std::string_view shown, double& out, std::string& error) {
+  if (!valid_degassing(f)) {
+    error = "degassing coefficient " + quoted(shown) + " is not a number from 0.01 to 1";
     return false;
   }
-  f = *x;
+  out = f;
   return true;
 }
 
-bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error) {
+bool parse_degassing(std::string_view text, double& f, std::string& error) {
+  const std::string_view shown = trim_blanks(text);
   const auto x = parse_number(text);
-  if (!x || !(*x > 1.0 && *x < 350.0)) {
-    error = "boiling-spring temperature " + quoted(trim_blanks(text)) +
+  return take_degassing(x ? *x : std::nan(""), shown, f, error);
+}
+
+bool take_spring(double t_c, std::string_view shown, std::optional<double>& out,
+                 std::string& error) {
+  if (!valid_spring_temperature(t_c)) {
+    error = "boiling-spring temperature " + quoted(shown) +
             " is not a temperature above 1 and below 350 \xC2\xB0"
             "C";
     return false;
   }
-  t_c = *x;
+  out = t_c;
   return true;
 }
 
-bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error) {
+bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error) {
+  const std::string_view shown = trim_blanks(text);
+  const auto x = parse_number(text);
+  return take_spring(x ? *x : std::nan(""), shown, t_c, error);
+}
+
+namespace {
+
+/// The reference temperature of one item: a name or a number in a text, or a number.
+std::optional<run_options> take_temperature(const option_item& item, const run_options& opt,
+                                            std::string& error) {
+  if (!item.x) return parse_temperature(item.text, opt, error);
+  if (!std::isfinite(*item.x)) {
+    // As the command line says it of a text that is no number.
+    return parse_temperature(item.text, opt, error);
+  }
+  run_options o = opt;
+  o.tref_type = reference_temperature::arbitrary;
+  o.t_typed_c = *item.x;
+  return o;
+}
+
+/// The steps of a list of items, each a number or a list text.
+bool take_step_items(const std::vector<option_item>& items, std::vector<double>& t_c,
+                     std::string& error) {
+  std::vector<double> steps;
+  for (const option_item& item : items) {
+    const bool ok =
+        item.x ? take_step(*item.x, item.text, steps, error) : take_steps(item.text, steps, error);
+    if (!ok) return false;
+  }
+  if (!within_max_steps(steps, error)) return false;
+  t_c = std::move(steps);
+  return true;
+}
+
+/// A single value given as a number or a text: its number (NaN when the text is none) and how
+/// a message shows it.
+std::pair<double, std::string_view> single(const option_item& item) {
+  if (item.x) return {*item.x, item.text};
+  const auto x = parse_number(item.text);
+  return {x ? *x : std::nan(""), trim_blanks(item.text)};
+}
+
+}  // namespace
+
+bool read_run_options(const run_option_values& values, run_options& opt, std::string& error) {
   std::string why;
   const auto fail = [&](const char* option) {
     error = std::string(option) + ": " + why;
     return false;
   };
-  if (!parse_steps(texts.boil, opt.boil_c, why)) return fail("--boil");
-  if (!parse_degassing(texts.degassing, opt.boil_degas, why)) return fail("--degassing");
-  if (!parse_steps(texts.cool, opt.cool_c, why)) return fail("--cool");
-  const auto t = parse_temperature(texts.temperature, opt, why);
-  if (!t) return fail("--temperature");
-  opt = *t;
-  if (!texts.boiling_spring.empty() && !parse_spring(texts.boiling_spring, opt.t_spring_c, why)) {
-    return fail("--boiling-spring");
+  if (!take_step_items(values.boil, opt.boil_c, why)) return fail("--boil");
+  if (values.degassing) {
+    const auto [f, shown] = single(*values.degassing);
+    if (!take_degassing(f, shown, opt.boil_degas, why)) return fail("--degassing");
   }
-  if (!parse_degassing(texts.spring_degassing, opt.spring_degas, why)) {
-    return fail("--spring-degassing");
+  if (!take_step_items(values.cool, opt.cool_c, why)) return fail("--cool");
+  if (values.temperature) {
+    const auto t = take_temperature(*values.temperature, opt, why);
+    if (!t) return fail("--temperature");
+    opt = *t;
   }
-  return true;
+  if (values.boiling_spring) {
+    const auto [t, shown] = single(*values.boiling_spring);
+    if (!take_spring(t, shown, opt.t_spring_c, why)) return fail("--boiling-spring");
+  }
+  if (values.spring_degassing) {
+    const auto [f, shown] = single(*values.spring_degassing);
+    if (!take_degassing(f, shown, opt.spring_degas, why)) return fail("--spring-degassing");
+  }
+  // The library's own check of the whole: every value above has passed it already.
+  return !check_options(opt) || fail("--options");
+}
+
+bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error) {
+  const auto text = [](const std::string& s) { return option_item{std::nullopt, s}; };
+  run_option_values values;
+  values.temperature = text(texts.temperature);
+  if (!texts.boiling_spring.empty()) values.boiling_spring = text(texts.boiling_spring);
+  values.spring_degassing = text(texts.spring_degassing);
+  values.boil = {text(texts.boil)};
+  values.degassing = text(texts.degassing);
+  values.cool = {text(texts.cool)};
+  return read_run_options(values, opt, error);
 }
 
 namespace {

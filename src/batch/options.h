@@ -27,6 +27,19 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
 /// each from 0 to 373.85 °C, as the options dialog takes them. False, with why in `error`.
 bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error);
 
+/// A step temperature given as a value, shown in a message as `shown`: appended to steps when
+/// it is a finite temperature from 0 to 373.85 °C; false, with why in `error`, when not.
+bool take_step(double t_c, std::string_view shown, std::vector<double>& steps, std::string& error);
+
+/// A degassing coefficient given as a value (shown as `shown`), 0.01 to 1. False, with why in
+/// `error`.
+bool take_degassing(double f, std::string_view shown, double& out, std::string& error);
+
+/// A boiling-spring temperature given as a value (shown as `shown`), °C, above 1 and below
+/// 350. False, with why in `error`.
+bool take_spring(double t_c, std::string_view shown, std::optional<double>& out,
+                 std::string& error);
+
 /// A degassing coefficient, 0.01 to 1. False, with why in `error`.
 bool parse_degassing(std::string_view text, double& f, std::string& error);
 
@@ -46,6 +59,28 @@ struct run_option_texts {
 /// Reads the option texts into opt, the steps first (as an options table starts from them).
 /// False, with the command line's message naming the option ("--boil: ...") in `error`.
 bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error);
+
+/// One value of an option as a front end holds it: a number, with the text a message shows it
+/// by, or (x empty) a text for the command line's reader of that option.
+struct option_item {
+  std::optional<double> x;
+  std::string text;
+};
+
+/// The calculation options given as values (the Python module's arguments); an option not
+/// given keeps the value opt has. Steps may be several items, each a number or a list text.
+struct run_option_values {
+  std::optional<option_item> temperature;
+  std::optional<option_item> boiling_spring;
+  std::optional<option_item> spring_degassing;
+  std::vector<option_item> boil;
+  std::optional<option_item> degassing;
+  std::vector<option_item> cool;
+};
+
+/// Reads option values into opt in the order and with the messages of the command line, each
+/// value checked by the library's ranges. False, with the message in `error`.
+bool read_run_options(const run_option_values& values, run_options& opt, std::string& error);
 
 /// The temperature grid of `morva saturation` from the texts of --from, --to and --step.
 /// False, with the command line's message in `error`.

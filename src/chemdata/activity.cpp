@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "morva/tables.h"
+#include "morva/units.h"
 
 namespace morva {
 
@@ -19,7 +20,7 @@ struct debye_huckel {
 
 debye_huckel parameters(double t) {
   // A and B as polynomials in the Celsius temperature in hundreds of degrees.
-  const double tc = 0.01 * (t - 273.15);
+  const double tc = 0.01 * (t - zero_celsius_k);
   const double t2 = tc * tc;
   const double t4 = t2 * t2;
   const double t6 = t4 * t2;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "morva/tables.h"
+#include "morva/units.h"
 #include "steam/saturation.h"
 
 namespace morva {
@@ -25,7 +26,7 @@ double hqtz(double sio2) {
   if (!(s > 1e-30)) return t_marker_high_k;
   const double s2 = s * s;
   const double s3 = s2 * s;
-  return 273.15 +
+  return zero_celsius_k +
          (-42.198 + 0.28831 * s - 0.00036686 * s2 + 3.1665e-07 * s3 + 77.034 * std::log10(s));
 }
 
@@ -43,12 +44,12 @@ double hnak(double na, double k, double gamma_na, double gamma_k) {
   // The activity ratio has no logarithm without both ions.
   if (!(na > 0.0) || !(k > 0.0)) return t_marker_high_k;
   const double r = std::log10((na * gamma_na) / (k * gamma_k));
-  if (r > f(273.15)) return t_marker_low_k;
+  if (r > f(zero_celsius_k)) return t_marker_low_k;
   if (r < f(623.149)) return t_marker_high_k;
   // Bisection on f(T) = r over 0 to 350 °C; f is monotonic, so 18 halvings always suffice.
   constexpr int maxit = 100;
   constexpr double tol = 0.002;  // K
-  double lo = 273.15;
+  double lo = zero_celsius_k;
   double hi = 623.15;
   double flo = f(lo) - r;
   for (int it = 0; it < maxit; ++it) {
@@ -72,7 +73,7 @@ double quasol(double t) {
   constexpr int maxit = 100;
   constexpr double tol = 0.001;  // mg/kg, width of the bracket
   const double wsio2 = w(comp::sio2);
-  const double tc = t - 273.15;
+  const double tc = t - zero_celsius_k;
   double a = 800.0;
   double fa = 339.4 - tc;  // 339.4 °C: quartz temperature of 800 mg/kg
   double b = 3.5;
@@ -82,9 +83,9 @@ double quasol(double t) {
   double x = b;
   for (int it = 0; it < maxit && std::abs(a - b) > tol && std::abs(fx) > 0.0; ++it) {
     x = (fa * b - fb * a) / (fa - fb);
-    fx = hqtz(x / wsio2) - 273.15 - tc;
+    fx = hqtz(x / wsio2) - zero_celsius_k - tc;
     // fb may have been halved; the side is decided with the true value at b.
-    const double fbtrue = hqtz(b / wsio2) - 273.15 - tc;
+    const double fbtrue = hqtz(b / wsio2) - zero_celsius_k - tc;
     if (fbtrue * fx <= 0.0) {
       a = x;
       fa = fx;

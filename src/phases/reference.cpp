@@ -8,11 +8,11 @@ namespace morva {
 
 std::variant<reference_conditions, refusal_reason> param(const reference_inputs& in) {
   using enum refusal_reason;
-  constexpr double t_nak_high = 623.15;     // K, 350 °C
-  constexpr double t_nak_low = 273.15;      // K, 0 °C
-  constexpr double t_ref_cap = 647.0;       // K, just below the critical point
-  constexpr double h_measured_min = 1e-25;  // kJ/kg; below it the enthalpy was not measured
-  constexpr double t_boil_min_c = 1.0;      // °C, open limits of a boiling spring
+  constexpr double t_nak_high = 623.15;         // K, 350 °C
+  constexpr double t_nak_low = zero_celsius_k;  // K, 0 °C
+  constexpr double t_ref_cap = 647.0;           // K, just below the critical point
+  constexpr double h_measured_min = 1e-25;      // kJ/kg; below it the enthalpy was not measured
+  constexpr double t_boil_min_c = 1.0;          // °C, open limits of a boiling spring
   constexpr double t_boil_max_c = 350.0;
   const double h = in.h;
   const component_vector& c = in.c;

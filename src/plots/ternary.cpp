@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "morva/units.h"
 #include "plots/plots.h"
 #include "plots/svg.h"
 
@@ -167,9 +168,9 @@ void sample_points(xml_writer& x, const std::vector<std::pair<std::string, share
 
 // Na-K-Mg: the Na-K and K-Mg geothermometers as Giggenbach (1988) paired them, T in °C.
 /// log10(Na/K) of water in equilibrium with albite and K-feldspar at t_c.
-double log_na_k(double t_c) { return 1390.0 / (t_c + 273.15) - 1.75; }
+double log_na_k(double t_c) { return 1390.0 / (t_c + zero_celsius_k) - 1.75; }
 /// log10(K²/Mg) of water in equilibrium with K-feldspar, K-mica and chlorite at t_c.
-double log_k2_mg(double t_c) { return 14.0 - 4410.0 / (t_c + 273.15); }
+double log_k2_mg(double t_c) { return 14.0 - 4410.0 / (t_c + zero_celsius_k); }
 
 /// Na-K-Mg shares of a water with the given log10(Na/K) and log10(K²/Mg). The corners,
 /// Na/1000, K/100 and √Mg, are all proportional to K at a fixed pair of ratios, so the pair

@@ -1,0 +1,37 @@
+#pragma once
+// The ranges in which the calculation takes its choices, checked where values enter the
+// library, so that every front end refuses the same values.
+
+#include <cstddef>
+#include <optional>
+
+#include "morva/sample.h"
+
+namespace morva {
+
+/// Cooling or boiling steps of each kind the calculation follows at most.
+inline constexpr std::size_t max_steps = 10;
+
+/// True for a step temperature, °C, from 0 to the critical point of water, 373.85 °C.
+bool valid_step_temperature(double t_c);
+/// True for a degassing coefficient from 0.01 to 1 (the share of the gases that leaves with
+/// the steam's equilibrium amount).
+bool valid_degassing(double f);
+/// True for a boiling-spring temperature, °C, above 1 and below 350.
+bool valid_spring_temperature(double t_c);
+
+/// A choice of run_options outside what the calculation takes.
+enum class option_fault {
+  boil_steps,         ///< a boiling step outside 0 to 373.85 °C, or more than max_steps
+  boil_degassing,     ///< the degassing coefficient of the boiling steps
+  cool_steps,         ///< a cooling step outside 0 to 373.85 °C, or more than max_steps
+  typed_temperature,  ///< a typed reference temperature that is not a finite number
+  spring_temperature,
+  spring_degassing,
+};
+
+/// The first choice of opt, in the order of option_fault, that the calculation does not take;
+/// empty when it takes them all.
+std::optional<option_fault> check_options(const run_options& opt);
+
+}  // namespace morva
