@@ -98,6 +98,11 @@ bool write_file(const std::string& name, const std::string& text, std::ostream& 
 struct saturation_item : sample_entry {
   saturation_result r;
   std::string svg;
+  /// Bytes the entry holds once worked on: its curves and its picture.
+  std::size_t held_bytes() const {
+    return sizeof(*this) + r.points.capacity() * sizeof(saturation_point) +
+           r.equilibrium.capacity() * sizeof(mineral_equilibrium) + svg.capacity();
+  }
 };
 
 /// The outputs of one `morva saturation`: the curve and summary tables, the pictures and the
@@ -129,6 +134,12 @@ class curve_outputs {
         say("cannot create folder " + req_.plots);
         return false;
       }
+    }
+    // The pictures of the page wait on disk beside it until the table and the diagrams, which
+    // come before them on the page, are known. A page that cannot be made is said at the end,
+    // where the page would have been written.
+    if (!req_.html.empty()) {
+      figures_.open(figures_name(), std::ios::binary | std::ios::trunc);
     }
     return true;
   }
@@ -172,12 +183,12 @@ class curve_outputs {
   /// failed write) and every file closed whole. False, with a message, when one could not be
   /// written in full.
   bool close(bool whole) {
-    bool ok =
-        whole && (req_.html.empty() || write_file(req_.html,
-                                                  html_page("Saturation curves of " + req_.samples,
-                                                            page_rows_, giggenbach_svg(ternary_),
-                                                            cl_so4_hco3_svg(ternary_), page_svgs_),
-                                                  err_));
+    bool ok = whole && (req_.html.empty() || write_page());
+    if (!whole && !req_.html.empty()) {
+      figures_.close();
+      std::error_code e;
+      std::filesystem::remove(figures_name(), e);
+    }
     ok = closed(table_, req_.table, err_) && ok;
     return closed(summary_, req_.summary, err_) && ok;
   }
@@ -187,6 +198,45 @@ class curve_outputs {
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  /// The file that holds the page's pictures until the page is written.
+  std::string figures_name() const { return req_.html + ".figures.part"; }
+
+  /// Writes the page whole into a file beside it (its start from the compact rows, then the
+  /// pictures kept on disk, then its end) and puts it in the place of the page, so that a
+  /// reader never sees a part of it. False, with a message, when it cannot be written.
+  bool write_page() {
+    namespace fs = std::filesystem;
+    std::error_code e;
+    const bool kept = figures_.is_open() && figures_.good();
+    const bool opened = figures_.is_open();
+    figures_.close();
+    const std::string part = req_.html + ".part";
+    std::ofstream page;
+    if (opened && !fs::is_directory(req_.html, e)) {
+      page.open(part, std::ios::binary | std::ios::trunc);
+    }
+    if (!page.is_open()) {
+      fs::remove(figures_name(), e);
+      say("cannot create file " + req_.html);
+      return false;
+    }
+    if (kept) {
+      page << html_page_start("Saturation curves of " + req_.samples, page_rows_,
+                              giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), ternary_);
+      std::ifstream figures(figures_name(), std::ios::binary);
+      if (figures.peek() != std::ifstream::traits_type::eof()) page << figures.rdbuf();
+      page << html_page_end();
+    }
+    page.close();
+    fs::remove(figures_name(), e);
+    if (!kept || page.fail()) {
+      fs::remove(part, e);
+      say("cannot write file " + req_.html);
+      return false;
+    }
+    return replace_atomically(part, req_.html, err_);
+  }
 
   /// The sample's line of the page's table, its point in the diagrams and its picture.
   void keep_for_page(saturation_item& item) {
@@ -211,7 +261,8 @@ class curve_outputs {
     }
     page_rows_.push_back(std::move(p));
     ternary_.push_back(ternary_of(s, r.calculation));
-    page_svgs_.push_back(std::move(item.svg));
+    if (figures_.is_open()) figures_ << html_page_figure(item.svg);
+    std::string().swap(item.svg);
   }
 
   const saturation_request& req_;
@@ -223,7 +274,7 @@ class curve_outputs {
   number_memo numbers_;
   std::vector<page_row> page_rows_;
   std::vector<ternary_sample> ternary_;
-  std::vector<std::string> page_svgs_;
+  std::ofstream figures_;
   int status_ = exit_done;
 };
 
