@@ -9,8 +9,11 @@ examples/morva.in, numbered KV-00000, KV-00001, ... Cases:
   saturation --html   every sample's saturation curves (the default grid) and the page
   run, 20 steps       the first 2,000 copies with ten cooling and ten boiling steps, the report
                       and all four tables, at --jobs 1, 8 and 32
+  diagram             the Na-K-Mg triangle of 100,000 waters: the example waters in turn, as
+                      a CSV table of analyses
 Each line ends with "ok" when the peak is under 64 MB, "OVER" when not."""
 
+import csv
 import os
 import subprocess
 import sys
@@ -29,6 +32,22 @@ def wells(path, n):
             lines = list(block)
             lines[3] = ("KV-%05d" % i).ljust(16) + lines[3][16:]
             out.write("\n".join(lines) + "\n")
+
+
+def waters_csv(morva, scratch, n):
+    """A CSV table of n analyses, the example waters in turn, numbered W-000000, W-000001, ..."""
+    examples = os.path.join(scratch, "examples.csv")
+    subprocess.run([morva, "convert", os.path.join(ROOT, "examples", "morva.in"), examples],
+                   check=True)
+    with open(examples, encoding="utf-8", newline="") as f:
+        rows = list(csv.reader(f))
+    with open(os.path.join(scratch, "waters.csv"), "w", encoding="utf-8", newline="") as f:
+        out = csv.writer(f, lineterminator="\n")
+        out.writerow(rows[0])
+        for i in range(n):
+            row = list(rows[1 + i % (len(rows) - 1)])
+            row[0] = "W-%06d" % i
+            out.writerow(row)
 
 
 def peak(args, cwd):
@@ -58,6 +77,9 @@ def main():
         cases.append(("run, %d samples, 20 steps, report and all tables, --jobs %d"
                       % (min(n, 2000), jobs),
                       [morva, "run", "wells2000.in", "--jobs", str(jobs)] + steps + tables))
+    waters_csv(morva, scratch, 100000)
+    cases.append(("diagram, 100000 waters",
+                  [morva, "diagram", "waters.csv", "--out", "diagram.svg"]))
     for name, args in cases:
         seconds, kb, status = peak(args, scratch)
         verdict = "ok" if kb < LIMIT_KB else "OVER"

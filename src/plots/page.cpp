@@ -38,12 +38,12 @@ std::string cell_text(const std::optional<double>& x, int decimals) {
   return x ? table_number(*x, decimals) : "\u2013";
 }
 
-/// A water's shares of a triangle's corners, % with one decimal, or a dash where it has no
-/// point.
+/// A water's shares of a triangle's corners, whole % (a dot of the diagrams spans about
+/// 2 %), or a dash where it has no point.
 std::string shares_text(const std::optional<corner_shares>& s) {
   if (!s) return "\u2013";
-  return table_number(s->left, 1) + " : " + table_number(s->right, 1) + " : " +
-         table_number(s->top, 1);
+  return table_number(s->left, 0) + "\u2009:\u2009" + table_number(s->right, 0) + "\u2009:\u2009" +
+         table_number(s->top, 0);
 }
 
 }  // namespace

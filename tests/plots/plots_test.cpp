@@ -618,14 +618,19 @@ TEST(Page, InPartsEqualsWholeAndListsSharesPastTheLabelLimit) {
       std::size_t at = cells.size();
       for (std::size_t k = 0; k < back; ++k) at = cells.rfind("<td class=\"n\">", at - 1);
       const std::size_t from = cells.find('>', at) + 1;
-      std::istringstream in(cells.substr(from, cells.find("</td>", from) - from));
+      std::string shares = cells.substr(from, cells.find("</td>", from) - from);
+      for (std::size_t thin = shares.find("\u2009"); thin != std::string::npos;
+           thin = shares.find("\u2009")) {
+        shares.replace(thin, 3, " ");
+      }
+      std::istringstream in(shares);
       double a = 0, b = 0, c = 0;
       char colon1 = 0, colon2 = 0;
       in >> a >> colon1 >> b >> colon2 >> c;
       EXPECT_TRUE(in && colon1 == ':' && colon2 == ':') << cells;
       sums.push_back(a + b + c);
     }
-    for (const double sum : sums) EXPECT_NEAR(sum, 100.0, 0.15);  // three values rounded to 0.1
+    for (const double sum : sums) EXPECT_NEAR(sum, 100.0, 1.5);  // three values rounded to whole %
   }
 }
 
