@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <random>
 #include <sstream>
 
 #include "batch/output_files.h"
@@ -138,7 +139,19 @@ class curve_outputs {
     // The pictures of the page wait on disk beside it until the table and the diagrams, which
     // come before them on the page, are known. A page that cannot be made is said at the end,
     // where the page would have been written.
+    // A page sent to a device or a pipe has no folder to write beside it: its parts go to
+    // the folder of temporary files.
     if (!req_.html.empty()) {
+      namespace fs = std::filesystem;
+      std::error_code e;
+      const fs::file_status st = fs::status(req_.html, e);
+      part_base_ = req_.html;
+      if (fs::is_character_file(st) || fs::is_block_file(st) || fs::is_fifo(st) ||
+          fs::is_socket(st)) {
+        part_base_ =
+            (fs::temp_directory_path(e) / ("morva-page-" + std::to_string(std::random_device{}())))
+                .string();
+      }
       figures_.open(figures_name(), std::ios::binary | std::ios::trunc);
     }
     return true;
@@ -200,7 +213,7 @@ class curve_outputs {
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
 
   /// The file that holds the page's pictures until the page is written.
-  std::string figures_name() const { return req_.html + ".figures.part"; }
+  std::string figures_name() const { return part_base_ + ".figures.part"; }
 
   /// Writes the page whole into a file beside it (its start from the compact rows, then the
   /// pictures kept on disk, then its end) and puts it in the place of the page, so that a
@@ -208,10 +221,10 @@ class curve_outputs {
   bool write_page() {
     namespace fs = std::filesystem;
     std::error_code e;
-    const bool kept = figures_.is_open() && figures_.good();
+    bool kept = figures_.is_open() && figures_.good();
     const bool opened = figures_.is_open();
     figures_.close();
-    const std::string part = req_.html + ".part";
+    const std::string part = part_base_ + ".part";
     std::ofstream page;
     if (opened && !fs::is_directory(req_.html, e)) {
       page.open(part, std::ios::binary | std::ios::trunc);
@@ -227,6 +240,7 @@ class curve_outputs {
       std::ifstream figures(figures_name(), std::ios::binary);
       if (figures.peek() != std::ifstream::traits_type::eof()) page << figures.rdbuf();
       page << html_page_end();
+      kept = figures.is_open();
     }
     page.close();
     fs::remove(figures_name(), e);
@@ -275,6 +289,7 @@ class curve_outputs {
   std::vector<page_row> page_rows_;
   std::vector<ternary_sample> ternary_;
   std::ofstream figures_;
+  std::string part_base_;  // the page's name, or a temporary one beside no device
   int status_ = exit_done;
 };
 
