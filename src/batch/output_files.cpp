@@ -1,6 +1,7 @@
 #include "batch/output_files.h"
 
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <system_error>
 
@@ -51,6 +52,27 @@ bool replace_file(const std::string& name, std::ofstream& file, std::ostream& er
   if (file.is_open()) return true;
   put(err, record{}.A("morva: cannot create file ").A(name));
   return false;
+}
+
+bool replace_atomically(const std::string& temporary, const std::string& name, std::ostream& err) {
+  namespace fs = std::filesystem;
+  std::error_code e;
+  const fs::file_status st = fs::status(name, e);
+  bool ok = false;
+  if (fs::is_character_file(st) || fs::is_block_file(st) || fs::is_fifo(st) || fs::is_socket(st)) {
+    std::ifstream in(temporary, std::ios::binary);
+    std::ofstream out(name, std::ios::binary);
+    // Copying nothing would set the failure bit of out: an empty file is no failure.
+    if (in.is_open() && in.peek() != std::ifstream::traits_type::eof()) out << in.rdbuf();
+    out.close();
+    ok = in.is_open() && !out.fail();
+  } else {
+    fs::rename(temporary, name, e);
+    ok = !e;
+  }
+  fs::remove(temporary, e);
+  if (!ok) put(err, record{}.A("morva: cannot write file ").A(name));
+  return ok;
 }
 
 bool written(const std::ofstream& file, const std::string& name, std::ostream& err) {

@@ -27,4 +27,10 @@ std::string file_name(const std::string& field);
 /// naming the file on `err`, when the file cannot be created.
 bool replace_file(const std::string& name, std::ofstream& file, std::ostream& err);
 
+/// Puts the whole file `temporary` in the place of the file `name` by renaming it, so that a
+/// reader sees the old file or the new one, never a part; a device or a pipe is written to
+/// instead. The temporary file is gone afterwards either way. False, with "morva: cannot
+/// write file NAME" on err, when it cannot be done.
+bool replace_atomically(const std::string& temporary, const std::string& name, std::ostream& err);
+
 }  // namespace morva

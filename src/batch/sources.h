@@ -4,6 +4,8 @@
 // order, so that what a command writes does not depend on the number of jobs and its memory
 // only on the window.
 
+#include <algorithm>
+#include <cstddef>
 #include <fstream>
 #include <functional>
 #include <iosfwd>
@@ -26,6 +28,8 @@ struct sample_entry {
   bool selected = false;           ///< a sample to work on, with its options in opt
   sample_record s;
   run_options opt;
+  /// Bytes the entry holds: itself (an entry type with results adds theirs).
+  std::size_t held_bytes() const { return sizeof(*this); }
 };
 
 /// What reading the next entry gave.
@@ -70,13 +74,29 @@ bool selected(const selection& sel, const std::string& id);
 /// The options of the sample id.
 const run_options& options_for(const selection& sel, const std::string& id);
 
+/// Bytes of worked entries (results and the texts made of them) one window may hold: the
+/// window takes as many entries as this holds at the largest entry seen so far, so that
+/// memory stays bounded whatever an entry holds and however many jobs there are.
+inline constexpr std::size_t window_bytes = std::size_t{16} << 20;
+
+/// Entries of the next window: as many as window_bytes holds when each holds `largest` bytes,
+/// at least one and at most `most`.
+inline std::size_t window_entries(std::size_t largest, std::size_t most) {
+  return std::clamp<std::size_t>(window_bytes / std::max<std::size_t>(largest, 1), 1, most);
+}
+
 /// Reads the entries of source a window at a time; work(entry, thread) runs on the selected
-/// entries of the window with `jobs` threads (thread numbers 0..jobs-1), then emit(entry) on
-/// every entry in file order. Stops early when emit returns false, and after the entry in hand
-/// when the process is interrupted; returns false when emit stopped it.
+/// entries of the window with up to `jobs` threads (thread numbers 0..jobs-1), then
+/// emit(entry) on every entry in file order. A window holds at most jobs·32 entries, and
+/// fewer when its entries would hold more than window_bytes (Entry::held_bytes() after the
+/// work; the first window, of at most 8 entries, measures them). Stops early when emit
+/// returns false, and after the entry in hand when the process is interrupted; returns false
+/// when emit stopped it.
 template <class Entry, class Work, class Emit>
 bool in_windows(sample_source& source, const selection& sel, int jobs, Work work, Emit emit) {
-  const std::size_t window = static_cast<std::size_t>(jobs) * 32;
+  const std::size_t most = static_cast<std::size_t>(jobs) * 32;
+  std::size_t window = std::min<std::size_t>(static_cast<std::size_t>(jobs), 8);
+  std::size_t largest = 0;  // bytes of the largest entry worked on so far
   std::vector<Entry> entries;
   for (bool more = true; more && interrupt_status() == 0;) {
     entries.clear();
@@ -95,9 +115,12 @@ bool in_windows(sample_source& source, const selection& sel, int jobs, Work work
       if (g == got::end) more = false;
     }
     if (entries.empty()) break;
-    parallel_for(entries.size(), jobs, [&](std::size_t i, int thread) {
+    const int threads = static_cast<int>(std::min(entries.size(), static_cast<std::size_t>(jobs)));
+    parallel_for(entries.size(), threads, [&](std::size_t i, int thread) {
       if (entries[i].selected) work(entries[i], thread);
     });
+    for (const Entry& e : entries) largest = std::max(largest, e.held_bytes());
+    window = window_entries(largest, most);
     for (Entry& e : entries) {
       if (!emit(e)) return false;
       if (interrupt_status() != 0) return true;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <random>
 #include <sstream>
 
 #include "batch/output_files.h"
@@ -89,6 +90,11 @@ bool write_file(const std::string& name, const std::string& text, std::ostream& 
 struct saturation_item : sample_entry {
   saturation_result r;
   std::string svg;
+  /// Bytes the entry holds once worked on: its curves and its picture.
+  std::size_t held_bytes() const {
+    return sizeof(*this) + r.points.capacity() * sizeof(saturation_point) +
+           r.equilibrium.capacity() * sizeof(mineral_equilibrium) + svg.capacity();
+  }
 };
 
 /// The outputs of one `morva saturation`: the curve and summary tables, the pictures and the
@@ -120,6 +126,24 @@ class curve_outputs {
         say("cannot create folder " + req_.plots);
         return false;
       }
+    }
+    // The pictures of the page wait on disk beside it until the table and the diagrams, which
+    // come before them on the page, are known. A page that cannot be made is said at the end,
+    // where the page would have been written.
+    // A page sent to a device or a pipe has no folder to write beside it: its parts go to
+    // the folder of temporary files.
+    if (!req_.html.empty()) {
+      namespace fs = std::filesystem;
+      std::error_code e;
+      const fs::file_status st = fs::status(req_.html, e);
+      part_base_ = req_.html;
+      if (fs::is_character_file(st) || fs::is_block_file(st) || fs::is_fifo(st) ||
+          fs::is_socket(st)) {
+        part_base_ =
+            (fs::temp_directory_path(e) / ("morva-page-" + std::to_string(std::random_device{}())))
+                .string();
+      }
+      figures_.open(figures_name(), std::ios::binary | std::ios::trunc);
     }
     return true;
   }
@@ -162,12 +186,12 @@ class curve_outputs {
   /// failed write) and every file closed whole. False, with a message, when one could not be
   /// written in full.
   bool close(bool whole) {
-    bool ok =
-        whole && (req_.html.empty() || write_file(req_.html,
-                                                  html_page("Saturation curves of " + req_.samples,
-                                                            page_rows_, giggenbach_svg(ternary_),
-                                                            cl_so4_hco3_svg(ternary_), page_svgs_),
-                                                  err_));
+    bool ok = whole && (req_.html.empty() || write_page());
+    if (!whole && !req_.html.empty()) {
+      figures_.close();
+      std::error_code e;
+      std::filesystem::remove(figures_name(), e);
+    }
     ok = closed(table_, req_.table, err_) && ok;
     return closed(summary_, req_.summary, err_) && ok;
   }
@@ -177,6 +201,46 @@ class curve_outputs {
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  /// The file that holds the page's pictures until the page is written.
+  std::string figures_name() const { return part_base_ + ".figures.part"; }
+
+  /// Writes the page whole into a file beside it (its start from the compact rows, then the
+  /// pictures kept on disk, then its end) and puts it in the place of the page, so that a
+  /// reader never sees a part of it. False, with a message, when it cannot be written.
+  bool write_page() {
+    namespace fs = std::filesystem;
+    std::error_code e;
+    bool kept = figures_.is_open() && figures_.good();
+    const bool opened = figures_.is_open();
+    figures_.close();
+    const std::string part = part_base_ + ".part";
+    std::ofstream page;
+    if (opened && !fs::is_directory(req_.html, e)) {
+      page.open(part, std::ios::binary | std::ios::trunc);
+    }
+    if (!page.is_open()) {
+      fs::remove(figures_name(), e);
+      say("cannot create file " + req_.html);
+      return false;
+    }
+    if (kept) {
+      page << html_page_start("Saturation curves of " + req_.samples, page_rows_,
+                              giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), ternary_);
+      std::ifstream figures(figures_name(), std::ios::binary);
+      if (figures.peek() != std::ifstream::traits_type::eof()) page << figures.rdbuf();
+      page << html_page_end();
+      kept = figures.is_open();
+    }
+    page.close();
+    fs::remove(figures_name(), e);
+    if (!kept || page.fail()) {
+      fs::remove(part, e);
+      say("cannot write file " + req_.html);
+      return false;
+    }
+    return replace_atomically(part, req_.html, err_);
+  }
 
   /// The sample's line of the page's table, its point in the diagrams and its picture.
   void keep_for_page(saturation_item& item) {
@@ -200,7 +264,8 @@ class curve_outputs {
     }
     page_rows_.push_back(std::move(p));
     ternary_.push_back(ternary_of(s, r.calculation));
-    page_svgs_.push_back(std::move(item.svg));
+    if (figures_.is_open()) figures_ << html_page_figure(item.svg);
+    std::string().swap(item.svg);
   }
 
   const saturation_request& req_;
@@ -212,7 +277,8 @@ class curve_outputs {
   number_memo numbers_;
   std::vector<page_row> page_rows_;
   std::vector<ternary_sample> ternary_;
-  std::vector<std::string> page_svgs_;
+  std::ofstream figures_;
+  std::string part_base_;  // the page's name, or a temporary one beside no device
   int status_ = exit_done;
 };
 

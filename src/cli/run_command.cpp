@@ -38,6 +38,14 @@ namespace {
 struct batch_item : sample_entry {
   sample_result r;
   std::string report, cool, boil, table, species, minerals, json;
+  /// Bytes the entry holds once worked on: its result and its texts.
+  std::size_t held_bytes() const {
+    std::size_t n = sizeof(*this) + r.steps.capacity() * sizeof(step_result);
+    for (const std::string* t : {&report, &cool, &boil, &table, &species, &minerals, &json}) {
+      n += t->capacity();
+    }
+    return n;
+  }
 };
 
 /// Which outputs a run writes.

@@ -1,6 +1,8 @@
 // The page of a run: one self-contained HTML5 file that opens offline, written as
 // well-formed XML so that the same writer makes it and any XML reader can check it.
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,11 +38,33 @@ std::string cell_text(const std::optional<double>& x, int decimals) {
   return x ? table_number(*x, decimals) : "\u2013";
 }
 
+/// A water's shares of a triangle's corners, whole % (a dot of the diagrams spans about
+/// 2 %), or a dash where it has no point.
+std::string shares_text(const std::optional<corner_shares>& s) {
+  if (!s) return "\u2013";
+  return table_number(s->left, 0) + "\u2009:\u2009" + table_number(s->right, 0) + "\u2009:\u2009" +
+         table_number(s->top, 0);
+}
+
 }  // namespace
 
-std::string html_page(const std::string& title, const std::vector<page_row>& rows,
-                      const std::string& giggenbach, const std::string& cl_so4_hco3,
-                      const std::vector<std::string>& saturation_svgs) {
+std::string html_page_start(const std::string& title, const std::vector<page_row>& rows,
+                            const std::string& giggenbach, const std::string& cl_so4_hco3,
+                            const std::vector<ternary_sample>& points) {
+  // With more dots than can be labelled, the table says where each water stands.
+  std::vector<std::optional<corner_shares>> nakmg, anions;
+  if (points.size() == rows.size()) {
+    for (const ternary_sample& p : points) {
+      nakmg.push_back(giggenbach_shares(p));
+      anions.push_back(cl_so4_hco3_shares(p));
+    }
+  }
+  const auto drawn = [](const std::vector<std::optional<corner_shares>>& v) {
+    return static_cast<std::size_t>(
+        std::count_if(v.begin(), v.end(), [](const auto& s) { return s.has_value(); }));
+  };
+  const bool listed = drawn(nakmg) > ternary_label_limit || drawn(anions) > ternary_label_limit;
+
   xml_writer x;
   x.markup("<!DOCTYPE html>\n");
   x.open("html", {{"xmlns", "http://www.w3.org/1999/xhtml"}, {"lang", "en"}});
@@ -62,8 +86,13 @@ std::string html_page(const std::string& title, const std::vector<page_row>& row
         "chalcedony (\u00B0C)", "Na/K (\u00B0C)", "multicomponent (\u00B0C)", "status"}) {
     x.text("th", {}, h);
   }
+  if (listed) {
+    x.text("th", {}, "Na/1000 : K/100 : \u221AMg (%)");
+    x.text("th", {}, "SO\u2084 : HCO\u2083 : Cl (%)");
+  }
   x.close();
-  for (const page_row& r : rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const page_row& r = rows[i];
     x.open("tr");
     x.text("td", {}, r.id);
     x.text("td", {}, r.location);
@@ -74,6 +103,9 @@ std::string html_page(const std::string& title, const std::vector<page_row>& row
       x.text("td", {{"class", "n"}}, cell_text(t, 1));
     }
     x.text("td", {}, r.status);
+    if (listed) {
+      for (const auto& s : {nakmg[i], anions[i]}) x.text("td", {{"class", "n"}}, shares_text(s));
+    }
     x.close();
   }
   x.close().close();
@@ -84,10 +116,29 @@ std::string html_page(const std::string& title, const std::vector<page_row>& row
     x.open("figure").markup(*svg).close();
   }
   x.close();
+  if (listed) {
+    x.text("p", {},
+           "Too many waters to label their points: the table of the samples gives each "
+           "water's shares of the corners of both triangles.");
+  }
 
   x.text("h2", {}, "Saturation indices of the minerals");
-  for (const std::string& svg : saturation_svgs) x.open("figure").markup(svg).close();
-  return x.str();
+  return x.partial();
+}
+
+std::string html_page_figure(const std::string& saturation_svg) {
+  xml_writer x;
+  return x.open("figure").markup(saturation_svg).str();
+}
+
+std::string html_page_end() { return "</body>\n</html>\n"; }
+
+std::string html_page(const std::string& title, const std::vector<page_row>& rows,
+                      const std::string& giggenbach, const std::string& cl_so4_hco3,
+                      const std::vector<std::string>& saturation_svgs) {
+  std::string page = html_page_start(title, rows, giggenbach, cl_so4_hco3);
+  for (const std::string& svg : saturation_svgs) page += html_page_figure(svg);
+  return page + html_page_end();
 }
 
 }  // namespace morva

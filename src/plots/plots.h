@@ -3,6 +3,7 @@
 // of one sample, the two ternary diagrams that classify geothermal waters, and a
 // self-contained HTML page with the samples' table and every picture inline.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,23 @@ struct ternary_sample {
   double so4_mgkg = 0.0;
   double hco3_mgkg = 0.0;
 };
+
+/// Dots a triangle labels with their samples' ids: past this many the labels could not be
+/// read, so the dots are drawn alone and the page's table gives each sample's shares.
+inline constexpr std::size_t ternary_label_limit = 200;
+
+/// A water's place in a triangle: the shares of its corners, %, summing to 100.
+struct corner_shares {
+  double left, right, top;
+};
+
+/// The shares of Na/1000, K/100 and √Mg of sample s; empty when the Na-K-Mg triangle leaves
+/// it out.
+std::optional<corner_shares> giggenbach_shares(const ternary_sample& s);
+
+/// The shares of SO4, HCO3 and Cl of sample s; empty when the Cl-SO4-HCO3 triangle leaves it
+/// out.
+std::optional<corner_shares> cl_so4_hco3_shares(const ternary_sample& s);
 
 /// The Na-K-Mg triangle (Giggenbach 1988): corners Na/1000, K/100 and √Mg (mg/kg), with the
 /// full-equilibrium curve, the boundary of immature waters and the Na-K and K-Mg isotherms;
@@ -61,5 +79,18 @@ struct page_row {
 std::string html_page(const std::string& title, const std::vector<page_row>& rows,
                       const std::string& giggenbach, const std::string& cl_so4_hco3,
                       const std::vector<std::string>& saturation_svgs);
+
+/// The page of html_page written in three parts, so that the saturation pictures can be kept
+/// on disk as they are made: html_page_start, then html_page_figure of each picture, then
+/// html_page_end. The start holds the table and the diagrams; points[i] is the water of
+/// rows[i] (or points is empty), and when a triangle holds too many dots to label, the table
+/// gives each water's shares in both triangles.
+std::string html_page_start(const std::string& title, const std::vector<page_row>& rows,
+                            const std::string& giggenbach, const std::string& cl_so4_hco3,
+                            const std::vector<ternary_sample>& points = {});
+/// One saturation picture of the page.
+std::string html_page_figure(const std::string& saturation_svg);
+/// The end of the page, after the last picture.
+std::string html_page_end();
 
 }  // namespace morva

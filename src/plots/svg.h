@@ -64,6 +64,8 @@ class xml_writer {
   xml_writer& markup(std::string_view m);
   /// The document, every element still open closed.
   std::string str();
+  /// The text written so far, the elements still open left open: a document in parts.
+  const std::string& partial() const { return out_; }
 
  private:
   void start_tag(std::string_view tag, attrs a);

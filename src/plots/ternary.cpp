@@ -1,7 +1,6 @@
 // The two triangles that classify geothermal waters: Na-K-Mg, for the approach of the water
 // to equilibrium with the rock, and Cl-SO4-HCO3, for its origin.
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "morva/units.h"
+#include "plots/labels.h"
 #include "plots/plots.h"
 #include "plots/svg.h"
 
@@ -40,6 +40,23 @@ std::optional<shares> normalised(double a, double b, double c) {
   const double sum = a + b + c;
   if (!(sum > 0) || !std::isfinite(sum)) return std::nullopt;
   return shares{a / sum, b / sum, c / sum};
+}
+
+/// Shares of Na/1000, K/100 and √Mg of water s (mg/kg); empty as normalised is.
+std::optional<shares> nakmg_of(const ternary_sample& s) {
+  return normalised(s.na_mgkg / 1000.0, s.k_mgkg / 100.0,
+                    s.mg_mgkg >= 0 ? std::sqrt(s.mg_mgkg) : -1.0);
+}
+
+/// Shares of SO4, HCO3 and Cl of water s (mg/kg); empty as normalised is.
+std::optional<shares> anions_of(const ternary_sample& s) {
+  return normalised(s.so4_mgkg, s.hco3_mgkg, s.cl_mgkg);
+}
+
+/// The shares of sh in %.
+std::optional<corner_shares> percent(const std::optional<shares>& sh) {
+  if (!sh) return std::nullopt;
+  return corner_shares{100 * sh->left, 100 * sh->right, 100 * sh->top};
 }
 
 /// Position, px, of the point of shares s.
@@ -106,15 +123,17 @@ void corner_names(xml_writer& x, const std::string& l, const std::string& r, con
 }
 
 /// One dot per sample at its shares, labelled with its id; a label goes to the first side of
-/// its dot where it covers no dot and no label placed before.
+/// its dot where it covers no dot and no label placed before. Past ternary_label_limit dots
+/// the labels could not be read: the dots stand alone and a note says how many there are.
 void sample_points(xml_writer& x, const std::vector<std::pair<std::string, shares>>& samples) {
-  struct box {
-    double x0, y0, x1, y1;
-  };
-  std::vector<box> taken;
-  x.open("g", {{"class", "samples"}});
+  std::vector<px_point> dots;
+  dots.reserve(samples.size());
   for (const auto& [id, s] : samples) {
     const point p = at(s);
+    dots.push_back({p.x, p.y});
+  }
+  x.open("g", {{"class", "samples"}});
+  for (const px_point& p : dots) {
     x.leaf("circle", {{"cx", p.x},
                       {"cy", p.y},
                       {"r", 4.5},
@@ -122,46 +141,30 @@ void sample_points(xml_writer& x, const std::vector<std::pair<std::string, share
                       {"stroke", "white"},
                       {"stroke-width", "1.2"},
                       {"class", "sample"}});
-    taken.push_back({p.x - 6, p.y - 6, p.x + 6, p.y + 6});
   }
-  for (const auto& [id, s] : samples) {
-    const point p = at(s);
-    // Width of the label in bold 12 px with its halo: about 8.5 px a character.
-    const double w = 8.5 * static_cast<double>(id.find_last_not_of(' ') + 1);
-    struct side_of {
-      double dx, dy;
-      const char* anchor;
-    };
-    const side_of sides[] = {{8, 4, "start"},   {-8, 4, "end"},   {0, -9, "middle"},
-                             {0, 17, "middle"}, {8, -8, "start"}, {8, 16, "start"},
-                             {-8, -8, "end"},   {-8, 16, "end"}};
-    auto box_of = [&](const side_of& sd) {
-      const double x0 = p.x + sd.dx - (sd.anchor[0] == 'e' ? w : sd.anchor[0] == 'm' ? w / 2 : 0);
-      return box{x0, p.y + sd.dy - 11, x0 + w, p.y + sd.dy + 2};
-    };
-    side_of chosen = sides[0];
-    for (const side_of& sd : sides) {
-      const box b = box_of(sd);
-      const bool free = std::none_of(taken.begin(), taken.end(), [&](const box& o) {
-        return b.x0 < o.x1 && o.x0 < b.x1 && b.y0 < o.y1 && o.y0 < b.y1;
-      });
-      if (free) {
-        chosen = sd;
-        break;
-      }
-    }
-    const box b = box_of(chosen);
-    taken.push_back(b);
+  if (samples.size() > ternary_label_limit) {
+    x.close();
+    x.text("text", {{"x", 20}, {"y", 60}, {"fill", "#444"}, {"class", "note"}},
+           std::to_string(samples.size()) + " waters, too many to label");
+    return;
+  }
+  std::vector<std::size_t> chars;
+  chars.reserve(samples.size());
+  for (const auto& [id, s] : samples) chars.push_back(id.find_last_not_of(' ') + 1);
+  const std::vector<label_place> places = place_labels(dots, chars);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const px_point& p = dots[i];
+    const label_place& pl = places[i];
     x.text("text",
-           {{"x", p.x + chosen.dx},
-            {"y", p.y + chosen.dy},
-            {"text-anchor", chosen.anchor},
+           {{"x", p.x + pl.dx},
+            {"y", p.y + pl.dy},
+            {"text-anchor", anchor_name(pl.anchor)},
             {"font-weight", "bold"},
             {"paint-order", "stroke"},
             {"stroke", "white"},
             {"stroke-width", "3"},
             {"class", "sample-label"}},
-           id);
+           samples[i].first);
   }
   x.close();
 }
@@ -227,6 +230,14 @@ void region_label(xml_writer& x, const std::vector<shares>& c, double top, doubl
 }
 
 }  // namespace
+
+std::optional<corner_shares> giggenbach_shares(const ternary_sample& s) {
+  return percent(nakmg_of(s));
+}
+
+std::optional<corner_shares> cl_so4_hco3_shares(const ternary_sample& s) {
+  return percent(anions_of(s));
+}
 
 std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
   xml_writer x;
@@ -335,9 +346,7 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
 
   std::vector<std::pair<std::string, shares>> drawn;
   for (const ternary_sample& s : samples) {
-    const auto sh = normalised(s.na_mgkg / 1000.0, s.k_mgkg / 100.0,
-                               s.mg_mgkg >= 0 ? std::sqrt(s.mg_mgkg) : -1.0);
-    if (sh) drawn.emplace_back(s.id, *sh);
+    if (const auto sh = nakmg_of(s)) drawn.emplace_back(s.id, *sh);
   }
   sample_points(x, drawn);
   corner_names(x, "Na/1000", "K/100", "\u221AMg");
@@ -440,8 +449,7 @@ std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples) {
 
   std::vector<std::pair<std::string, shares>> drawn;
   for (const ternary_sample& s : samples) {
-    if (const auto sh = normalised(s.so4_mgkg, s.hco3_mgkg, s.cl_mgkg))
-      drawn.emplace_back(s.id, *sh);
+    if (const auto sh = anions_of(s)) drawn.emplace_back(s.id, *sh);
   }
   sample_points(x, drawn);
   corner_names(x, "SO\u2084", "HCO\u2083", "Cl");

@@ -495,5 +495,66 @@ TEST(Reliability, AnInterruptedRunLeavesWholeBlocksAndRows) {
   EXPECT_GT(interrupted, 0);
 }
 
+/// n copies of the well discharge KV-12 of the examples, numbered KV-00000, KV-00001, ...
+std::string wells(int n) {
+  std::istringstream in(example_samples());
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    std::string id = std::to_string(i);
+    id = "KV-" + std::string(5 - id.size(), '0') + id;
+    for (std::size_t k = 34; k < 68; ++k) {
+      text += k == 37 ? id + std::string(16 - id.size(), ' ') + lines[k].substr(16) : lines[k];
+      text += '\n';
+    }
+  }
+  return text;
+}
+
+TEST(SaturationCommand, PageIsPutInPlaceWholeOrNotAtAll) {
+  // A run that ends replaces the old page and leaves no part behind; past the label limit the
+  // diagrams' dots stand alone and the table gives the shares. A run stopped by a picture that
+  // cannot be written leaves the old page as it was.
+  struct page_case {
+    int samples;
+    bool picture_blocked;
+  };
+  for (const page_case& c : {page_case{3, false}, page_case{201, false}, page_case{3, true}}) {
+    SCOPED_TRACE(std::to_string(c.samples) + (c.picture_blocked ? " blocked" : ""));
+    scratch_dir dir;
+    dir.write("wells.in", wells(c.samples));
+    dir.write("page.html", "old page");
+    if (c.picture_blocked) std::filesystem::create_directories(dir / "plots" / "KV-00001.svg");
+    const session s = run_command(dir,
+                                  "saturation wells.in --from 100 --to 110 --step 10 --minerals "
+                                  "quartz --plots plots --html page.html --jobs 2");
+    const std::vector<std::string> names = {"page.html.part", "page.html.figures.part"};
+    for (const std::string& name : names) EXPECT_FALSE(dir.exists(name)) << name;
+    const std::string page = dir.read("page.html");
+    if (c.picture_blocked) {
+      EXPECT_EQ(s.status, 2);
+      EXPECT_EQ(page, "old page");
+      continue;
+    }
+    ASSERT_EQ(s.status, 0) << s.err;
+    EXPECT_TRUE(page.starts_with("<!DOCTYPE html>"));
+    EXPECT_TRUE(page.ends_with("</body>\n</html>\n"));
+    EXPECT_EQ(std::count(page.begin(), page.end(), '\0'), 0);
+    const auto count = [&](const std::string& what) {
+      std::size_t n = 0;
+      for (std::size_t at = page.find(what); at != std::string::npos; at = page.find(what, at + 1))
+        ++n;
+      return n;
+    };
+    const bool listed = c.samples > 200;
+    EXPECT_EQ(count("<svg xmlns="), static_cast<std::size_t>(c.samples) + 2);
+    EXPECT_EQ(count("class=\"sample-label\""),
+              listed ? 0 : 2 * static_cast<std::size_t>(c.samples));
+    EXPECT_EQ(count("<th>"), listed ? 12u : 10u);
+    EXPECT_EQ(count(" waters, too many to label</text>"), listed ? 2u : 0u);
+  }
+}
+
 }  // namespace
 }  // namespace morva

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <limits>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,6 +16,7 @@
 
 #include "chemdata/units.h"
 #include "morva/sample_file.h"
+#include "plots/labels.h"
 #include "plots/svg.h"
 #include "result_tables/result_tables.h"
 
@@ -481,6 +484,155 @@ TEST(Page, HoldsTableAndEveryPictureOffline) {
   EXPECT_EQ(count(page, "<title>Survey &lt;2024&gt;</title>"), 1);
   for (const char* fetch : {"<script", "src=", "href=", "url(", "@import"}) {
     EXPECT_EQ(count(page, fetch), 0) << fetch;
+  }
+}
+
+/// The places of the labels as a comparison of each candidate box with every box taken
+/// before would choose them: the search the grid must reproduce exactly.
+std::vector<label_place> places_by_comparing_all(const std::vector<px_point>& dots,
+                                                 const std::vector<std::size_t>& chars) {
+  struct box {
+    double x0, y0, x1, y1;
+  };
+  const label_place sides[] = {{8, 4, text_anchor::start},   {-8, 4, text_anchor::end},
+                               {0, -9, text_anchor::middle}, {0, 17, text_anchor::middle},
+                               {8, -8, text_anchor::start},  {8, 16, text_anchor::start},
+                               {-8, -8, text_anchor::end},   {-8, 16, text_anchor::end}};
+  std::vector<box> taken;
+  for (const px_point& p : dots) taken.push_back({p.x - 6, p.y - 6, p.x + 6, p.y + 6});
+  std::vector<label_place> places;
+  for (std::size_t i = 0; i < dots.size(); ++i) {
+    const double w = 8.5 * static_cast<double>(chars[i]);
+    const auto box_of = [&](const label_place& sd) {
+      const double x0 = dots[i].x + sd.dx -
+                        (sd.anchor == text_anchor::end      ? w
+                         : sd.anchor == text_anchor::middle ? w / 2
+                                                            : 0);
+      return box{x0, dots[i].y + sd.dy - 11, x0 + w, dots[i].y + sd.dy + 2};
+    };
+    label_place chosen = sides[0];
+    for (const label_place& sd : sides) {
+      const box b = box_of(sd);
+      if (std::none_of(taken.begin(), taken.end(), [&](const box& o) {
+            return b.x0 < o.x1 && o.x0 < b.x1 && b.y0 < o.y1 && o.y0 < b.y1;
+          })) {
+        chosen = sd;
+        break;
+      }
+    }
+    taken.push_back(box_of(chosen));
+    places.push_back(chosen);
+  }
+  return places;
+}
+
+TEST(LabelPlacement, GridChoosesAsComparingEveryBox) {
+  // Sparse and crowded dots, repeated dots, dots on cell edges (multiples of 16 px), far
+  // outside the picture, and labels long enough to span many cells.
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> wide(60, 580), tight(300, 330), far(-5000, 5000);
+  std::uniform_int_distribution<std::size_t> length(0, 20);
+  std::uniform_int_distribution<int> cell(0, 20);
+  const auto sparse = [&] { return px_point{wide(random), wide(random)}; };
+  const auto crowded = [&] { return px_point{tight(random), tight(random)}; };
+  const auto repeated = [&] { return px_point{std::round(tight(random) / 8) * 8, 320}; };
+  const auto edges = [&] { return px_point{16.0 * cell(random), 16.0 * cell(random)}; };
+  const auto apart = [&] { return px_point{far(random), far(random)}; };
+  struct spread {
+    const char* name;
+    std::function<px_point()> dot;
+  };
+  for (const spread& sp :
+       {spread{"sparse", sparse}, spread{"crowded", crowded}, spread{"repeated", repeated},
+        spread{"cell edges", edges}, spread{"far apart", apart}}) {
+    SCOPED_TRACE(sp.name);
+    std::vector<px_point> dots;
+    std::vector<std::size_t> chars;
+    for (int i = 0; i < 400; ++i) {
+      dots.push_back(sp.dot());
+      chars.push_back(length(random));
+    }
+    const std::vector<label_place> got = place_labels(dots, chars);
+    const std::vector<label_place> want = places_by_comparing_all(dots, chars);
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].dx, want[i].dx) << i;
+      EXPECT_EQ(got[i].dy, want[i].dy) << i;
+      EXPECT_EQ(got[i].anchor, want[i].anchor) << i;
+    }
+  }
+}
+
+TEST(Ternary, TooManyDotsAreDrawnWithoutLabels) {
+  // Up to the limit every dot has its label; past it none has, and a note gives the count.
+  for (const std::size_t n : {ternary_label_limit, ternary_label_limit + 1}) {
+    SCOPED_TRACE(n);
+    std::vector<ternary_sample> w;
+    for (std::size_t i = 0; i < n; ++i) {
+      std::string id = "W";  // appended, not "W" + ...: GCC 12 -O2 warns falsely on the latter
+      id += std::to_string(i);
+      w.push_back(
+          {id, 100.0 + static_cast<double>(i), 20, 1, 50, 40, 30.0 + static_cast<double>(i % 7)});
+    }
+    for (const std::string& svg : {giggenbach_svg(w), cl_so4_hco3_svg(w)}) {
+      expect_good(svg);
+      EXPECT_EQ(count(svg, "class=\"sample\""), static_cast<int>(n));
+      const bool labelled = n <= ternary_label_limit;
+      EXPECT_EQ(texts(svg, "sample-label").size(), labelled ? n : 0);
+      EXPECT_EQ(texts(svg, "note"),
+                labelled
+                    ? std::vector<std::string>{}
+                    : std::vector<std::string>{std::to_string(n) + " waters, too many to label"});
+    }
+  }
+}
+
+TEST(Page, InPartsEqualsWholeAndListsSharesPastTheLabelLimit) {
+  // A page of as many waters as can be labelled has the columns of every page; one more and
+  // the table gives each water's shares, which sum to 100 % in each triangle.
+  const sample_record s = well_sample();
+  const std::string sat = saturation_svg(s, synthetic(assemblage));
+  for (const std::size_t n : {ternary_label_limit, ternary_label_limit + 1}) {
+    SCOPED_TRACE(n);
+    std::vector<ternary_sample> w;
+    std::vector<page_row> rows(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      w.push_back({"W" + std::to_string(i), 187.5, 14.6 + static_cast<double>(i), 0.01, 112.0,
+                   105.0, 95.0});
+      rows[i].id = w.back().id;
+    }
+    const std::string g = giggenbach_svg(w), cl = cl_so4_hco3_svg(w);
+    const std::string page =
+        html_page_start("Survey", rows, g, cl, w) + html_page_figure(sat) + html_page_end();
+    expect_good(page);
+    const bool listed = n > ternary_label_limit;
+    EXPECT_EQ(count(page, "<th>"), listed ? 12 : 10);
+    if (!listed) {
+      EXPECT_EQ(page, html_page("Survey", rows, g, cl, {sat}));
+      continue;
+    }
+    // The shares of the last water in the last two cells of its row.
+    const std::size_t row = page.rfind("<td>W" + std::to_string(n - 1) + "</td>");
+    ASSERT_NE(row, std::string::npos);
+    const std::string cells = page.substr(row, page.find("</tr>", row) - row);
+    std::vector<double> sums;
+    for (const std::size_t back : {2, 1}) {
+      std::size_t at = cells.size();
+      for (std::size_t k = 0; k < back; ++k) at = cells.rfind("<td class=\"n\">", at - 1);
+      const std::size_t from = cells.find('>', at) + 1;
+      std::string shares = cells.substr(from, cells.find("</td>", from) - from);
+      for (std::size_t thin = shares.find("\u2009"); thin != std::string::npos;
+           thin = shares.find("\u2009")) {
+        shares.replace(thin, 3, " ");
+      }
+      std::istringstream in(shares);
+      double a = 0, b = 0, c = 0;
+      char colon1 = 0, colon2 = 0;
+      in >> a >> colon1 >> b >> colon2 >> c;
+      EXPECT_TRUE(in && colon1 == ':' && colon2 == ':') << cells;
+      sums.push_back(a + b + c);
+    }
+    for (const double sum : sums) EXPECT_NEAR(sum, 100.0, 1.5);  // three values rounded to whole %
   }
 }
 

@@ -1,0 +1,168 @@
+// Label placement on a grid of the picture: a box is filed under every cell it covers, and a
+// candidate box is compared only with the boxes filed under its own cells. Two boxes that
+// overlap share at least one cell, so the grid finds exactly the overlaps a comparison with
+// every box would find, and the labels stand where that comparison would put them.
+
+#include "plots/labels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_set>
+
+namespace morva {
+namespace {
+
+/// An axis-aligned box of the picture, px.
+struct box {
+  double x0, y0, x1, y1;
+  bool operator==(const box&) const = default;
+};
+
+/// True when a and b share some area (touching edges do not count).
+bool overlap(const box& a, const box& b) {
+  return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+/// The same box filed twice answers every question alike: a hash lets the grid keep one.
+struct box_hash {
+  std::size_t operator()(const box& b) const {
+    std::size_t h = 0;
+    for (const double v : {b.x0, b.y0, b.x1, b.y1}) {
+      h = h * 1000003u ^ std::hash<double>{}(v);
+    }
+    return h;
+  }
+};
+
+/// The boxes taken so far, filed by the cells of a grid over the bounds of the dots; a box
+/// beyond the bounds is filed under the edge cells, which keeps the search exact.
+class box_grid {
+ public:
+  box_grid(const box& bounds, double cell) : x0_(bounds.x0), y0_(bounds.y0), cell_(cell) {
+    nx_ = cells_along(bounds.x1 - bounds.x0);
+    ny_ = cells_along(bounds.y1 - bounds.y0);
+    cells_.resize(static_cast<std::size_t>(nx_) * static_cast<std::size_t>(ny_));
+  }
+
+  /// True when b overlaps no box taken.
+  bool free(const box& b) const {
+    const auto [i0, i1] = span(b.x0, b.x1, x0_, nx_);
+    const auto [j0, j1] = span(b.y0, b.y1, y0_, ny_);
+    for (int j = j0; j <= j1; ++j) {
+      for (int i = i0; i <= i1; ++i) {
+        for (const std::uint32_t k : cells_[index(i, j)]) {
+          if (overlap(b, boxes_[k])) return false;
+        }
+      }
+    }
+    return true;
+  }
+
+  /// Takes box b.
+  void take(const box& b) {
+    if (!seen_.insert(b).second) return;
+    const auto k = static_cast<std::uint32_t>(boxes_.size());
+    boxes_.push_back(b);
+    const auto [i0, i1] = span(b.x0, b.x1, x0_, nx_);
+    const auto [j0, j1] = span(b.y0, b.y1, y0_, ny_);
+    for (int j = j0; j <= j1; ++j) {
+      for (int i = i0; i <= i1; ++i) cells_[index(i, j)].push_back(k);
+    }
+  }
+
+ private:
+  /// Cells over a length of len px; at most 1024, so that a wide spread costs no memory.
+  int cells_along(double len) const {
+    const double n = std::ceil(len / cell_);
+    return std::isfinite(n) ? static_cast<int>(std::clamp(n, 1.0, 1024.0)) : 1;
+  }
+
+  /// Cell of coordinate v, px, on an axis from origin with n cells; edge cells beyond it.
+  int cell_of(double v, double origin, int n) const {
+    const double c = std::floor((v - origin) / cell_);
+    if (!(c >= 0)) return 0;  // also a coordinate that is not a number
+    return c >= n - 1 ? n - 1 : static_cast<int>(c);
+  }
+
+  std::pair<int, int> span(double lo, double hi, double origin, int n) const {
+    return {cell_of(lo, origin, n), cell_of(hi, origin, n)};
+  }
+
+  std::size_t index(int i, int j) const {
+    return static_cast<std::size_t>(j) * static_cast<std::size_t>(nx_) +
+           static_cast<std::size_t>(i);
+  }
+
+  double x0_, y0_, cell_;
+  int nx_ = 1, ny_ = 1;
+  std::vector<std::vector<std::uint32_t>> cells_;
+  std::vector<box> boxes_;
+  std::unordered_set<box, box_hash> seen_;
+};
+
+/// The box a dot covers, px: its circle of radius 4.5 with its white rim and a margin.
+box dot_box(const px_point& p) { return {p.x - 6, p.y - 6, p.x + 6, p.y + 6}; }
+
+}  // namespace
+
+const char* anchor_name(text_anchor a) {
+  switch (a) {
+    case text_anchor::start:
+      return "start";
+    case text_anchor::middle:
+      return "middle";
+    case text_anchor::end:
+      return "end";
+  }
+  return "start";
+}
+
+std::vector<label_place> place_labels(const std::vector<px_point>& dots,
+                                      const std::vector<std::size_t>& chars) {
+  // The sides in the order they are tried: right, left, above, below, then the diagonals.
+  static constexpr label_place sides[] = {
+      {8, 4, text_anchor::start},   {-8, 4, text_anchor::end},   {0, -9, text_anchor::middle},
+      {0, 17, text_anchor::middle}, {8, -8, text_anchor::start}, {8, 16, text_anchor::start},
+      {-8, -8, text_anchor::end},   {-8, 16, text_anchor::end}};
+  // Labels reach at most this far beyond the dots' bounds in the usual case; the grid covers
+  // the bounds with that margin, and anything beyond falls in its edge cells.
+  constexpr double margin = 40.0;
+  // Cell side, px: about a dot's box, so that a cell holds few boxes where dots are sparse.
+  constexpr double cell = 16.0;
+
+  box bounds{0, 0, 0, 0};
+  for (std::size_t i = 0; i < dots.size(); ++i) {
+    const px_point& p = dots[i];
+    bounds = i == 0 ? box{p.x, p.y, p.x, p.y}
+                    : box{std::min(bounds.x0, p.x), std::min(bounds.y0, p.y),
+                          std::max(bounds.x1, p.x), std::max(bounds.y1, p.y)};
+  }
+  box_grid taken({bounds.x0 - margin, bounds.y0 - margin, bounds.x1 + margin, bounds.y1 + margin},
+                 cell);
+  for (const px_point& p : dots) taken.take(dot_box(p));
+
+  std::vector<label_place> places;
+  places.reserve(dots.size());
+  for (std::size_t i = 0; i < dots.size(); ++i) {
+    const px_point& p = dots[i];
+    // Width of the label in bold 12 px with its halo: about 8.5 px a character.
+    const double w = 8.5 * static_cast<double>(chars[i]);
+    const auto box_of = [&](const label_place& sd) {
+      const double x0 = p.x + sd.dx -
+                        (sd.anchor == text_anchor::end      ? w
+                         : sd.anchor == text_anchor::middle ? w / 2
+                                                            : 0);
+      return box{x0, p.y + sd.dy - 11, x0 + w, p.y + sd.dy + 2};
+    };
+    const label_place* chosen =
+        std::find_if(std::begin(sides), std::end(sides),
+                     [&](const label_place& sd) { return taken.free(box_of(sd)); });
+    if (chosen == std::end(sides)) chosen = &sides[0];
+    taken.take(box_of(*chosen));
+    places.push_back(*chosen);
+  }
+  return places;
+}
+
+}  // namespace morva

@@ -1,0 +1,119 @@
+// The plumbing of the batch commands: the window of samples in flight and the output file
+// put in place whole.
+
+#include "batch/sources.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/output_files.h"
+#include "driver/session.h"
+
+namespace morva {
+namespace {
+
+/// n samples numbered 0, 1, ... in file order.
+class numbered_source : public sample_source {
+ public:
+  explicit numbered_source(int n) : n_(n) {}
+  got next(sample_entry& e, bool& is_sample) override {
+    if (i_ == n_) return got::end;
+    e.s.number = std::to_string(i_++);
+    is_sample = true;
+    return got::entry;
+  }
+
+ private:
+  int n_, i_ = 0;
+};
+
+/// An entry whose work renders `bytes` of text, as a report or a picture is rendered.
+struct rendered_entry : sample_entry {
+  std::string text;
+  std::size_t held_bytes() const { return sizeof(*this) + text.capacity(); }
+};
+
+TEST(SampleWindows, KeepFileOrderAndBoundTheBytesInFlight) {
+  // Small entries fill windows of jobs·32; large ones close the window once it holds
+  // window_bytes (the first window, of at most 8, measures them); an entry larger than
+  // window_bytes is worked on alone.
+  struct window_case {
+    int jobs;
+    std::size_t bytes;
+    int n;
+  };
+  for (const window_case& c :
+       {window_case{1, 100, 300}, window_case{4, 100, 300}, window_case{4, 1 << 20, 100},
+        window_case{32, 1 << 20, 100}, window_case{32, 17 << 20, 20}}) {
+    SCOPED_TRACE(std::to_string(c.jobs) + " jobs, " + std::to_string(c.bytes) + " bytes");
+    const int n = c.n;
+    numbered_source source(n);
+    std::atomic<std::size_t> worked{0};
+    std::atomic<int> highest_thread{0};
+    std::size_t emitted = 0, most_in_flight = 0, most_after_first = 0;
+    std::vector<std::string> order;
+    const auto work = [&](rendered_entry& e, int thread) {
+      e.text.assign(c.bytes, 'x');
+      ++worked;
+      int seen = highest_thread.load();
+      while (thread > seen && !highest_thread.compare_exchange_weak(seen, thread)) {
+      }
+    };
+    const auto emit = [&](rendered_entry& e) {
+      const std::size_t in_flight = worked - emitted;
+      most_in_flight = std::max(most_in_flight, in_flight);
+      if (emitted >= 8) most_after_first = std::max(most_after_first, in_flight);
+      ++emitted;
+      order.push_back(e.s.number);
+      return true;
+    };
+    ASSERT_TRUE(in_windows<rendered_entry>(source, selection{}, c.jobs, work, emit));
+    ASSERT_EQ(order.size(), static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], std::to_string(i));
+    EXPECT_LT(highest_thread.load(), c.jobs);
+    const std::size_t most = static_cast<std::size_t>(c.jobs) * 32;
+    const std::size_t fit =
+        std::max<std::size_t>(1, window_bytes / (c.bytes + sizeof(rendered_entry)));
+    EXPECT_LE(most_in_flight,
+              std::max<std::size_t>(std::min<std::size_t>(c.jobs, 8), std::min(fit, most)));
+    EXPECT_EQ(most_after_first, std::min(fit, most));
+  }
+}
+
+TEST(OutputFiles, ReplaceAtomicallyPutsTheWholeFileInPlace) {
+  // A file is replaced by a rename, a device is written to; a folder cannot be replaced. The
+  // temporary file is gone in every case.
+  struct replace_case {
+    const char* target;
+    bool folder;
+    bool ok;
+  };
+  for (const replace_case& c :
+       {replace_case{"page.html", false, true}, replace_case{"/dev/null", false, true},
+        replace_case{"pictures", true, false}}) {
+    SCOPED_TRACE(c.target);
+    scratch_dir dir;
+    const std::string target =
+        c.target[0] == '/' ? std::string(c.target) : (dir / c.target).string();
+    if (c.folder) std::filesystem::create_directory(target);
+    if (!c.folder && c.target[0] != '/') dir.write(c.target, "old page");
+    dir.write("page.part", "new page");
+    std::ostringstream err;
+    EXPECT_EQ(replace_atomically((dir / "page.part").string(), target, err), c.ok);
+    EXPECT_FALSE(dir.exists("page.part"));
+    EXPECT_EQ(err.str(), c.ok ? "" : "morva: cannot write file " + target + "\n");
+    if (c.ok && c.target[0] != '/') {
+      EXPECT_EQ(dir.read(c.target), "new page");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morva
