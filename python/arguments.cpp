@@ -6,13 +6,11 @@
 #include <cctype>
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include "batch/options.h"
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
-#include "text/format.h"
 
 namespace morva::python {
 
@@ -142,13 +140,6 @@ std::string without_unit(const std::string& column) {
   return open == std::string::npos ? column : column.substr(0, open);
 }
 
-/// A CSV field holding text exactly.
-std::string csv_field(const std::string& text) {
-  std::string f;
-  append_csv_text(f, text);
-  return f;
-}
-
 }  // namespace
 
 const std::vector<std::string>& field_columns() {
@@ -174,10 +165,9 @@ const std::vector<std::string>& field_names() {
 
 sample_record make_sample(const std::string& id, const std::string& location,
                           const py::kwargs& fields, py::handle warning) {
-  // One header line and one row of an analysis table, read by the table reader: its rules
-  // for every value hold for a sample made in Python too.
-  std::string header = "sample,location";
-  std::string line = csv_field(id) + ',' + csv_field(location);
+  // The values go to the library as values; the table reader's rules and words for a row of
+  // analyses hold for a sample made in Python too.
+  std::vector<analysis_value> values;
   const std::vector<std::string>& names = field_names();
   for (const auto& [key, value] : fields) {
     const std::string name = py::str(key).cast<std::string>();
@@ -185,14 +175,13 @@ sample_record make_sample(const std::string& id, const std::string& location,
     if (it == names.end()) {
       throw py::type_error("Sample() got an unexpected keyword argument '" + name + "'");
     }
-    header +=
-        ',' +
-        csv_field(without_unit(field_columns()[static_cast<std::size_t>(it - names.begin())]));
-    line += ',' + csv_field(option_text(value));
+    const std::string column =
+        without_unit(field_columns()[static_cast<std::size_t>(it - names.begin())]);
+    if (value.is_none()) continue;  // not analysed
+    const option_item item = option_value(value);
+    values.push_back({column, item.x, item.text});
   }
-  std::istringstream in(header + '\n' + line + '\n');
-  analysis_csv_reader reader(in, "Sample()");
-  csv_read_result r = reader.next();
+  const csv_read_result r = analysis_from_values("Sample()", id, location, values);
   const py::object warn = py::module_::import("warnings").attr("warn");
   for (const std::string& w : r.warnings) warn(table_text(w), warning, 2);
   switch (r.what) {

@@ -5,7 +5,9 @@
 // converts to the other without loss.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "morva/sample.h"
@@ -69,6 +71,23 @@ class analysis_csv_reader {
   std::vector<std::string> labels_;   // each header cell without its unit, for messages
   std::vector<std::string> pending_;  // header warnings, handed out with the first row
 };
+
+/// One analysis given as a value by a program: the column (a name of analysis_csv_columns()
+/// without its unit, such as "SiO2" or "gas CO2"), and a number (x) with the text a message
+/// shows it by, or (x empty) a text that a table cell would hold.
+struct analysis_value {
+  std::string column;
+  std::optional<double> x;
+  std::string text;
+};
+
+/// A sample made from values by the rules of one row of an analysis table named `name`: the id
+/// and location (UTF-8) as its sample and location cells, each value as its column's cell. The
+/// result is kind::sample, kind::end when nothing at all is given, or kind::bad_row with the
+/// message a table reader gives for such a row (row 2 of `name`).
+csv_read_result analysis_from_values(const std::string& name, std::string_view id,
+                                     std::string_view location,
+                                     const std::vector<analysis_value>& values);
 
 /// Writes the header row of the analysis table: the columns of analysis_csv_columns().
 void write_analysis_csv_header(std::ostream& out);

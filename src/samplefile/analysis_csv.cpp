@@ -438,6 +438,53 @@ csv_read_result analysis_csv_reader::next() {
   }
 }
 
+csv_read_result analysis_from_values(const std::string& name, std::string_view id,
+                                     std::string_view location,
+                                     const std::vector<analysis_value>& values) {
+  using kind = csv_read_result::kind;
+  csv_read_result r;
+  r.row = 2;  // the values stand as the first row under a header
+  const std::string at = name + ", row 2";
+  sample_record& s = r.sample;
+  s.number =
+      without_trailing_blanks(text_field(id, number_length, at + ", column sample: ", r.warnings));
+  s.location = without_trailing_blanks(
+      text_field(location, location_length, at + ", column location: ", r.warnings));
+  for (const analysis_value& v : values) {
+    const column* col = nullptr;
+    for (const column& c : table) {
+      if (c.where != place::sample_number && c.where != place::location &&
+          column_name(c) == v.column) {
+        col = &c;
+      }
+    }
+    if (col == nullptr) {
+      r.what = kind::bad_row;
+      r.error = at + ": no column " + quoted(v.column);
+      return r;
+    }
+    const std::string where = at + ", column " + v.column + ": ";
+    double& x = value(s, *col);
+    number_status got = number_status::ok;
+    if (v.x) {
+      // A number given as a value: taken as it is, every zero as +0 as a table cell reads it.
+      got = std::isfinite(*v.x) ? number_status::ok : number_status::not_a_number;
+      x = got == number_status::ok && *v.x != 0.0 ? *v.x : 0.0;
+    } else {
+      got = parse_number(v.text, false, x);
+    }
+    if (got != number_status::ok) {
+      const char* what = got == number_status::too_large ? " is too large" : " is not a number";
+      r.sample = sample_record{};
+      r.what = kind::bad_row;
+      r.error = where + quoted(trimmed(v.text)) + what;
+      return r;
+    }
+  }
+  r.what = nothing_given(s) ? kind::end : kind::sample;
+  return r;
+}
+
 std::vector<double> analysis_values(const sample_record& s) {
   std::vector<double> values;
   values.reserve(std::size(table) - 2);
