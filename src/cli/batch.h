@@ -48,6 +48,9 @@ struct diagram_request {
   std::string kind = "giggenbach";  ///< or "cl-so4-hco3"
 };
 
+/// The header line of a CSV table of columns, with its line end.
+std::string csv_header(const std::vector<std::string>& columns);
+
 /// Runs `morva run`: messages on err. Returns the exit status.
 int run_batch(const batch_request& req, std::ostream& err);
 

@@ -2,7 +2,9 @@
 
 #include <fstream>
 #include <ostream>
+#include <sstream>
 
+#include "batch/interrupt.h"
 #include "batch/output_files.h"
 #include "batch/sources.h"
 #include "cli/batch.h"
@@ -22,21 +24,31 @@ int convert(const std::string& input, const std::string& output, std::ostream& e
     say("the output " + output + " would overwrite the input");
     return exit_usage;
   }
-  std::ofstream out;
-  if (!replace_file(output, out, err)) return exit_usage;
+  // The output is made in a temporary file and replaces the target only when complete.
+  output_file out;
+  if (!out.open(output, err)) return exit_usage;
 
   // Entries that cannot be read are named and left out; the others are converted.
   const bool to_csv = is_csv_name(output);
-  if (to_csv) write_analysis_csv_header(out);
+  std::ostringstream text;
+  if (to_csv) write_analysis_csv_header(text);
+  out.put(text.str());
   const std::unique_ptr<sample_source> source = open_source(in, input);
+  bool ok = true;
   const int status = for_each_sample(*source, err, [&](const sample_record& s) {
+    if (!ok || interrupt_status() != 0) return;
+    text.str("");
     if (to_csv) {
-      write_analysis_csv_row(s, out);
+      write_analysis_csv_row(s, text);
     } else {
-      write_sample_block(s, out);
+      write_sample_block(s, text);
     }
+    out.put(text.str());
+    ok = out.written(err);
   });
-  return closed(out, output, err) ? status : exit_usage;
+  if (!ok) return exit_usage;
+  if (!out.commit(err)) return exit_usage;
+  return interrupt_status() != 0 ? interrupt_status() : status;
 }
 
 }  // namespace morva

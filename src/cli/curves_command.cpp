@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <set>
 #include <sstream>
 
 #include "batch/output_files.h"
@@ -86,14 +87,6 @@ std::string picture_name(const sample_record& s, long n) {
   return name + ".svg";
 }
 
-/// Writes text to the file name, replacing an old one. False, with a message, when it cannot.
-bool write_file(const std::string& name, const std::string& text, std::ostream& err) {
-  std::ofstream f;
-  if (!replace_file(name, f, err)) return false;
-  f << text;
-  return closed(f, name, err);
-}
-
 /// One sample's saturation curves and what is made of them.
 struct saturation_item : sample_entry {
   saturation_result r;
@@ -109,22 +102,23 @@ class curve_outputs {
         out_(out),
         err_(err),
         table_columns_(saturation_columns(req.minerals)),
-        summary_columns_(saturation_summary_columns(req.minerals)) {}
+        summary_columns_(summary_columns(req)) {}
 
-  /// Creates the tables with their header lines and the folder of the pictures. False, with a
+  /// Opens the tables with their header lines, each into a temporary file beside its target,
+  /// and makes the folder of the pictures (its parent was checked to exist). False, with a
   /// message, when one cannot be created.
   bool open() {
     if (!req_.table.empty()) {
-      if (!replace_file(req_.table, table_, err_)) return false;
-      csv_table_writer header(table_, table_columns_);
+      if (!table_.open(req_.table, err_)) return false;
+      table_.put(csv_header(table_columns_));
     }
     if (!req_.summary.empty()) {
-      if (!replace_file(req_.summary, summary_, err_)) return false;
-      csv_table_writer header(summary_, summary_columns_);
+      if (!summary_.open(req_.summary, err_)) return false;
+      summary_.put(csv_header(summary_columns_));
     }
     if (!req_.plots.empty()) {
       std::error_code e;
-      std::filesystem::create_directories(req_.plots, e);
+      std::filesystem::create_directory(req_.plots, e);
       if (e) {
         say("cannot create folder " + req_.plots);
         return false;
@@ -146,40 +140,53 @@ class curve_outputs {
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
     out_ << summary_line(s, r) << '\n';
+    if (!standard_output_written(out_, err_)) return false;
     if (r.calculation.refused)
       say(id + ": refused: " + table_text(refusal_message(*r.calculation.refused)));
+    std::string picture;
+    if (!req_.plots.empty()) picture = unique_picture_name(s, count);
     if (table_.is_open()) {
       std::string text;
       append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_);
-      table_ << text;
+      table_.put(text);
     }
     if (summary_.is_open()) {
       std::string text;
-      append_csv_rows(text, {saturation_summary_row(s, item.opt, r, numbers_)},
-                      summary_columns_.size(), numbers_);
-      summary_ << text;
+      row line = saturation_summary_row(s, item.opt, r, numbers_);
+      if (!req_.plots.empty()) line.emplace_back(picture);
+      append_csv_rows(text, {line}, summary_columns_.size(), numbers_);
+      summary_.put(text);
     }
     if (!req_.plots.empty() &&
-        !write_file((std::filesystem::path(req_.plots) / picture_name(s, count)).string(), item.svg,
-                    err_)) {
+        !write_whole_file((std::filesystem::path(req_.plots) / picture).string(), item.svg, err_)) {
       return false;
     }
     if (!req_.html.empty()) keep_for_page(item);
-    return written(table_, req_.table, err_) && written(summary_, req_.summary, err_);
+    return table_.written(err_) && summary_.written(err_);
   }
 
-  /// The page of the samples done (also after an interruption, unless the run stopped on a
-  /// failed write) and every file closed whole. False, with a message, when one could not be
-  /// written in full.
+  /// After a whole run, also an interrupted one, the page of the samples done is written and
+  /// each table replaces its target whole; after a failed write they are dropped and the
+  /// targets stay as they were. False, with a message, when one could not be written in full.
   bool close(bool whole) {
+    if (!whole) {
+      table_.discard();
+      summary_.discard();
+      return false;
+    }
     bool ok =
-        whole && (req_.html.empty() || write_file(req_.html,
-                                                  html_page("Saturation curves of " + req_.samples,
-                                                            page_rows_, giggenbach_svg(ternary_),
-                                                            cl_so4_hco3_svg(ternary_), page_svgs_),
-                                                  err_));
-    ok = closed(table_, req_.table, err_) && ok;
-    return closed(summary_, req_.summary, err_) && ok;
+        req_.html.empty() ||
+        write_whole_file(req_.html,
+                         html_page("Saturation curves of " + req_.samples, page_rows_,
+                                   giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), page_svgs_),
+                         err_);
+    if (!ok) {
+      table_.discard();
+      summary_.discard();
+      return false;
+    }
+    ok = table_.commit(err_);
+    return summary_.commit(err_) && ok;
   }
 
   /// exit_bad_input when an entry could not be read, else exit_done.
@@ -187,6 +194,26 @@ class curve_outputs {
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  /// The summary table's columns: a `picture` column last, naming each sample's picture, when
+  /// the pictures are written.
+  static std::vector<std::string> summary_columns(const saturation_request& req) {
+    std::vector<std::string> columns = saturation_summary_columns(req.minerals);
+    if (!req.plots.empty()) columns.emplace_back("picture");
+    return columns;
+  }
+
+  /// The file name of the sample's picture, made unique within the run: ids that differ only
+  /// in characters a file name cannot hold, or repeated ids, get "-2", "-3" before ".svg".
+  std::string unique_picture_name(const sample_record& s, long count) {
+    const std::string name = picture_name(s, count);
+    const std::string stem = name.substr(0, name.size() - 4);
+    std::string unique = name;
+    for (int k = 2; !pictures_.insert(unique).second; ++k) {
+      unique = stem + "-" + std::to_string(k) + ".svg";
+    }
+    return unique;
+  }
 
   /// The sample's line of the page's table, its point in the diagrams and its picture.
   void keep_for_page(saturation_item& item) {
@@ -219,7 +246,8 @@ class curve_outputs {
   std::ostream& err_;
   const std::vector<std::string> table_columns_;
   const std::vector<std::string> summary_columns_;
-  std::ofstream table_, summary_;
+  output_file table_, summary_;
+  std::set<std::string> pictures_;  // the picture file names given so far
   number_memo numbers_;
   std::vector<page_row> page_rows_;
   std::vector<ternary_sample> ternary_;
@@ -266,7 +294,7 @@ int run_diagram(const diagram_request& req, std::ostream& err) {
   });
   const std::string svg =
       req.kind == "cl-so4-hco3" ? cl_so4_hco3_svg(points) : giggenbach_svg(points);
-  return write_file(req.out, svg, err) ? status : exit_usage;
+  return write_whole_file(req.out, svg, err) ? status : exit_usage;
 }
 
 }  // namespace morva
