@@ -214,6 +214,32 @@ bool standard_output_written(std::ostream& out, std::ostream& err) {
   return false;
 }
 
+namespace {
+
+/// True for a byte a terminal would act on rather than show.
+bool control_byte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return (b < 0x20 && c != '\n' && c != '\t') || b == 0x7F;
+}
+
+}  // namespace
+
+control_free_buf::int_type control_free_buf::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  const char ch = traits_type::to_char_type(c);
+  return to_->sputc(control_byte(ch) ? '?' : ch);
+}
+
+std::streamsize control_free_buf::xsputn(const char* s, std::streamsize n) {
+  std::string text(s, static_cast<std::size_t>(n));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (control_byte(text[i]) && !(i == 0 && text[i] == '\r')) text[i] = '?';
+  }
+  return to_->sputn(text.data(), n);
+}
+
+int control_free_buf::sync() { return to_->pubsync(); }
+
 std::string same_output_problem(const std::vector<std::string>& names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     for (std::size_t j = i + 1; j < names.size(); ++j) {

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iosfwd>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,25 @@ bool write_whole_file(const std::string& name, std::string_view text, std::ostre
 /// standard output `out` could not all be written (a full disk, a closed pipe); it is flushed
 /// first so that the failure is seen at once.
 bool standard_output_written(std::ostream& out, std::ostream& err);
+
+/// A stream buffer that passes what is written on to another with every control character
+/// but the line feed and the tab shown as '?', so that a text from a sample file (an id with
+/// ESC or NUL) cannot move a terminal's cursor, change its colours or hide what follows. A
+/// carriage return is passed only as the first character of a write, as the running count
+/// rewrites its line.
+class control_free_buf : public std::streambuf {
+ public:
+  /// Passes text on to `to`, which must outlive this buffer.
+  explicit control_free_buf(std::streambuf* to) : to_(to) {}
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* s, std::streamsize n) override;
+  int sync() override;
+
+ private:
+  std::streambuf* to_;
+};
 
 /// The first pair of outputs among `names` that are one file (by identity after resolving
 /// links and relative paths, not by spelling), as "output files A and B are the same file";

@@ -213,6 +213,12 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   run->add_option("--species", req.species, "CSV table: one row per sample, state and species");
   run->add_option("--minerals", req.minerals, "CSV table: one row per sample, state and mineral");
   run->add_option("--json", req.json, "JSON file with all results, nested per sample");
+  bool raw_text = false;
+  const char* raw_help =
+      "Write texts into the CSV tables as they stand (by default a text that begins with =, +, "
+      "-, @, a tab or a carriage return gets a leading ' so that spreadsheets do not evaluate "
+      "it, and control characters become ?)";
+  run->add_flag("--raw-text", raw_text, raw_help);
 
   // morva saturation
   CLI::App* sat = app.add_subcommand(
@@ -234,6 +240,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   sat->add_option("--summary", sreq.summary, "CSV table: one row per sample with the estimates");
   sat->add_option("--plots", sreq.plots, "Folder for one SVG picture per sample");
   sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+  sat->add_flag("--raw-text", raw_text, raw_help);
 
   // morva diagram
   CLI::App* dia = app.add_subcommand("diagram", "Ternary classification diagram of the samples");
@@ -325,6 +332,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     sreq.samples = sat_args.samples;
     sreq.jobs = sat_args.jobs;
     sreq.progress = tty;
+    if (raw_text) sreq.texts = csv_texts::raw;
     return run_saturation(sreq, out, err);
   }
 
@@ -343,6 +351,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   req.samples = run_args.samples;
   req.jobs = run_args.jobs;
   req.progress = tty;
+  if (raw_text) req.texts = csv_texts::raw;
   return run_batch(req, err);
 }
 
@@ -353,15 +362,27 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   // Signals are caught from the start, so that an interruption while the inputs are opened
   // (a FIFO without a writer) ends the command promptly with its status.
   catch_interrupts();
+  // No control character of a sample file's text reaches the terminal.
+  control_free_buf out_buf(out.rdbuf());
+  control_free_buf err_buf(err.rdbuf());
+  std::ostream safe_out(&out_buf);
+  std::ostream safe_err(&err_buf);
+  int status = exit_usage;
   // Whatever a library throws ends the command with a message, never an abort.
   try {
-    return commands(argc, argv, out, err, tty);
+    status = commands(argc, argv, safe_out, safe_err, tty);
   } catch (const std::exception& e) {
-    err << "morva: " << table_text(e.what()) << '\n';
+    safe_err << "morva: " << table_text(e.what()) << '\n';
   } catch (...) {
-    err << "morva: an unexpected failure\n";
+    safe_err << "morva: an unexpected failure\n";
   }
-  return exit_usage;
+  safe_err.flush();
+  safe_out.flush();
+  if (!safe_out.good() && status == exit_done) {
+    safe_err << "morva: cannot write standard output\n";
+    status = exit_usage;
+  }
+  return status;
 }
 
 }  // namespace morva

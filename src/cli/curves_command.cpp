@@ -19,6 +19,7 @@
 #include "morva/mineral_curves.h"
 #include "morva/tables.h"
 #include "plots/plots.h"
+#include "plots/svg.h"
 #include "report/messages.h"
 #include "result_tables/csv.h"
 #include "result_tables/curve_tables.h"
@@ -30,6 +31,11 @@ namespace morva {
 namespace {
 
 constexpr double celsius = 273.15;  // K at 0 °C
+
+/// The warning for an id that holds characters XML forbids.
+constexpr const char* xml_replaced =
+    "the id holds characters the pictures cannot hold (control characters, U+FFFE, U+FFFF); "
+    "they are replaced there";
 
 /// A temperature of a geothermometer, °C, when it has one.
 std::optional<double> celsius_of(const geotemperature& g) {
@@ -143,18 +149,19 @@ class curve_outputs {
     if (!standard_output_written(out_, err_)) return false;
     if (r.calculation.refused)
       say(id + ": refused: " + table_text(refusal_message(*r.calculation.refused)));
+    if (pictures() && !xml_admits(s.number)) say(id + ": " + xml_replaced);
     std::string picture;
     if (!req_.plots.empty()) picture = unique_picture_name(s, count);
     if (table_.is_open()) {
       std::string text;
-      append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_);
+      append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_, req_.texts);
       table_.put(text);
     }
     if (summary_.is_open()) {
       std::string text;
       row line = saturation_summary_row(s, item.opt, r, numbers_);
       if (!req_.plots.empty()) line.emplace_back(picture);
-      append_csv_rows(text, {line}, summary_columns_.size(), numbers_);
+      append_csv_rows(text, {line}, summary_columns_.size(), numbers_, req_.texts);
       summary_.put(text);
     }
     if (!req_.plots.empty() &&
@@ -289,7 +296,9 @@ int run_diagram(const diagram_request& req, std::ostream& err) {
   if (!source) return exit_usage;
   std::vector<ternary_sample> points;
   // Only the sampled water's speciation is needed; the reference state does not matter.
-  const int status = for_each_sample(*source, err, [&points](const sample_record& s) {
+  const int status = for_each_sample(*source, err, [&points, &err](const sample_record& s) {
+    if (!xml_admits(s.number))
+      err << "morva: " << table_text(s.number) << ": " << xml_replaced << '\n';
     points.push_back(ternary_of(s, calculate(s, run_options{})));
   });
   const std::string svg =

@@ -43,6 +43,7 @@ struct batch_item : sample_entry {
 /// Which outputs a run writes.
 struct outputs {
   bool report = false, table = false, species = false, minerals = false, json = false;
+  csv_texts texts = csv_texts::guarded;
   const std::string* user = nullptr;     // 20 characters
   const std::string* heading = nullptr;  // 80 characters
 };
@@ -79,13 +80,17 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
       (step == last.cooled ? item.cool : item.boil) = block.str();
     }
   }
-  if (out.table)
-    append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers);
+  if (out.table) {
+    append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers,
+                    out.texts);
+  }
   if (out.species) {
-    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers);
+    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers,
+                    out.texts);
   }
   if (out.minerals) {
-    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers);
+    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers,
+                    out.texts);
   }
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
 }
@@ -99,6 +104,7 @@ class batch_outputs {
     rs_.heading = padded(req.heading, 80);
     rs_.report_file = req.report;
     wanted_.report = !req.report.empty();
+    wanted_.texts = req.texts;
     wanted_.user = &rs_.user;
     wanted_.heading = &rs_.heading;
   }

@@ -359,7 +359,7 @@ TEST(SaturationCommand, SummaryTablesPicturesPageAndDiagrams) {
   EXPECT_EQ(s.status, 2);
   EXPECT_TRUE(
       s.err.starts_with("morva: --minerals: unknown mineral \"albite\"; the minerals are "
-                        "Adularia, Albite, low, Analcime,"))
+                        "Adularia; Albite, low; Analcime;"))
       << s.err;
   EXPECT_EQ(run_command(dir, "saturation morva.in --step 0").status, 2);
   EXPECT_EQ(run_command(dir, "saturation morva.in --to 400").status, 2);
