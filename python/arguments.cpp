@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -55,6 +56,10 @@ std::string path_text(py::handle path) {
 }
 
 std::map<std::string, run_options> options_table(const std::string& name, const run_options& base) {
+  std::error_code e;
+  if (std::filesystem::is_directory(name, e)) {
+    throw py::value_error("cannot open options file " + name + ": it is a folder");
+  }
   std::ifstream in(name, std::ios::binary);
   if (!in) {
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open options file " + name).c_str());
@@ -102,10 +107,15 @@ std::string without_unit(const std::string& column) {
   return open == std::string::npos ? column : column.substr(0, open);
 }
 
-/// A CSV field holding text exactly.
+/// A CSV field holding text exactly, or its first 4096 bytes (whole characters) when longer:
+/// the reader keeps far fewer (16 for an id, 80 for a location) and says so, and a row must stay
+/// within the reader's 65536 characters.
 std::string csv_field(const std::string& text) {
+  constexpr std::size_t longest = 4096;
+  std::size_t n = std::min(text.size(), longest);
+  while (n < text.size() && n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
   std::string f;
-  append_csv_text(f, text);
+  append_csv_text(f, std::string_view(text).substr(0, n));
   return f;
 }
 
