@@ -151,11 +151,14 @@ struct sample_args {
     std::string why;
     if (!read_run_options(texts, opt, why)) return usage_error(why, err);
     if (!options_file.empty()) {
-      if (!readable_input(options_file)) {
+      // Opened once: a pipe's writer may not outlive a first look.
+      std::error_code e;
+      const blocking_section wait;  // a FIFO or pipe may hold the table back
+      std::ifstream in;
+      if (!std::filesystem::is_directory(options_file, e)) in.open(options_file, std::ios::binary);
+      if (!in.is_open() || !in) {
         return usage_error("cannot open options file " + options_file, err);
       }
-      const blocking_section wait;  // a pipe may hold the table back
-      std::ifstream in(options_file, std::ios::binary);
       if (!read_options_table(in, options_file, opt, table, why)) return usage_error(why, err);
     }
     ids = item_list(only);
