@@ -168,7 +168,7 @@ class curve_outputs {
         !write_whole_file((std::filesystem::path(req_.plots) / picture).string(), item.svg, err_)) {
       return false;
     }
-    if (!req_.html.empty()) keep_for_page(item);
+    if (!req_.html.empty()) keep_for_page(item, picture);
     return table_.written(err_) && summary_.written(err_);
   }
 
@@ -222,8 +222,9 @@ class curve_outputs {
     return unique;
   }
 
-  /// The sample's line of the page's table, its point in the diagrams and its picture.
-  void keep_for_page(saturation_item& item) {
+  /// The sample's line of the page's table (naming its picture file, when the pictures are
+  /// written too), its point in the diagrams and its picture.
+  void keep_for_page(saturation_item& item, const std::string& picture) {
     const sample_record& s = item.s;
     const saturation_result& r = item.r;
     const reference_result& ref = r.calculation.reference;
@@ -243,6 +244,7 @@ class curve_outputs {
       p.nak_c = celsius_of(d.na_k);
       p.multicomponent_c = r.t_min_rms_c;
     }
+    if (!picture.empty()) p.status += " (picture " + picture + ")";
     page_rows_.push_back(std::move(p));
     ternary_.push_back(ternary_of(s, r.calculation));
     page_svgs_.push_back(std::move(item.svg));
