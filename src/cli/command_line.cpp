@@ -381,7 +381,7 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   }
   safe_err.flush();
   safe_out.flush();
-  if (!safe_out.good() && status == exit_done) {
+  if (!safe_out.good() && (status == exit_done || status == exit_bad_input)) {
     safe_err << "morva: cannot write standard output\n";
     status = exit_usage;
   }
