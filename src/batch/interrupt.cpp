@@ -16,8 +16,10 @@ namespace {
 
 // The signal side of a run is process-wide by nature: what a handler may read is here.
 
-// Which signal came (0 for none).
-volatile std::sig_atomic_t caught = 0;
+// Which signal came (0 for none); lock-free, so that the handler and the watching thread may
+// both touch it.
+std::atomic<int> caught{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 // Temporary files of outputs not yet committed, removed when a signal ends the process. A slot
 // is written before it is marked in use, and a handler reads only slots in use.
@@ -42,8 +44,8 @@ std::atomic<long> blocking_entered{0};
 }
 
 extern "C" void on_interrupt(int signal) {
-  if (caught != 0) end_now(caught);  // the second signal: the user insists
-  caught = signal;
+  const int first = caught.exchange(signal);
+  if (first != 0) end_now(first);  // the second signal: the user insists
 }
 
 /// Watches for an interruption that finds the command blocked: when a signal came and the
@@ -54,14 +56,14 @@ void watch_blocked() {
   int polls = 0;
   for (;;) {
     std::this_thread::sleep_for(50ms);
-    if (caught == 0 || blocking.load() == 0) {
+    if (caught.load() == 0 || blocking.load() == 0) {
       polls = 0;
       continue;
     }
     const long entered = blocking_entered.load();
     polls = entered == seen ? polls + 1 : 0;
     seen = entered;
-    if (polls >= 4) end_now(caught);
+    if (polls >= 4) end_now(caught.load());
   }
 }
 
@@ -77,8 +79,9 @@ void catch_interrupts() {
 }
 
 int interrupt_status() {
-  if (caught == 0) return 0;
-  return 128 + caught;  // the shell's status of a process ended by that signal
+  const int signal = caught.load();
+  if (signal == 0) return 0;
+  return 128 + signal;  // the shell's status of a process ended by that signal
 }
 
 int register_temporary(const std::string& path) {
