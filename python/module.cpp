@@ -256,10 +256,12 @@ PYBIND11_MODULE(morva, m) {
         saturation_grid grid;
         std::vector<int> chosen;
         std::string why;
+        std::string repeated;
         if (!parse_grid(option_text(t_from), option_text(t_to), option_text(step), grid, why) ||
-            !parse_minerals(option_text(minerals), chosen, why)) {
+            !parse_minerals(option_text(minerals), chosen, why, &repeated)) {
           throw py::value_error(why);
         }
+        if (!repeated.empty()) py::module_::import("warnings").attr("warn")(repeated);
         return saturation_curves(s.s, opt, grid, chosen);
       },
       py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured", py::arg("t_from") = 25,
