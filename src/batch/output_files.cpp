@@ -80,7 +80,7 @@ namespace {
 namespace fs = std::filesystem;
 
 /// True for a device, a pipe or a socket: written to as it stands, never replaced.
-bool special_file(const std::string& name) {
+bool device_or_pipe(const std::string& name) {
   std::error_code e;
   const fs::file_status st = fs::status(name, e);
   return !e && (fs::is_character_file(st) || fs::is_block_file(st) || fs::is_fifo(st) ||
@@ -101,7 +101,7 @@ void say_cannot_write(const std::string& name, std::ostream& err) {
 
 std::string output_place_problem(const std::string& name) {
   const std::string head = "cannot create file " + name + ": ";
-  if (special_file(name)) return {};
+  if (device_or_pipe(name)) return {};
   std::error_code e;
   if (fs::is_directory(name, e)) return head + "it is a folder";
   const fs::path folder = folder_of(name);
@@ -119,7 +119,7 @@ bool output_file::open(const std::string& name, std::ostream& err) {
   static std::atomic<long> serial{0};
   name_ = name;
   failure_said_ = false;
-  const bool direct = special_file(name);
+  const bool direct = device_or_pipe(name);
   if (direct) {
     temp_.clear();
     const blocking_section wait;  // a FIFO opens when its reader comes
@@ -244,7 +244,7 @@ std::string same_output_problem(const std::vector<std::string>& names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     for (std::size_t j = i + 1; j < names.size(); ++j) {
       // Two outputs to one device (/dev/null) destroy nothing.
-      if (names[i].empty() || names[j].empty() || special_file(names[i])) continue;
+      if (names[i].empty() || names[j].empty() || device_or_pipe(names[i])) continue;
       if (same_file(names[i], names[j])) {
         return "output files " + names[i] + " and " + names[j] + " are the same file";
       }
