@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "batch/options.h"
@@ -93,6 +94,10 @@ std::string path_text(py::handle path) {
 }
 
 std::map<std::string, run_options> options_table(const std::string& name, const run_options& base) {
+  std::error_code e;
+  if (std::filesystem::is_directory(name, e)) {
+    throw py::value_error("cannot open options file " + name + ": it is a folder");
+  }
   std::ifstream in(name, std::ios::binary);
   if (!in) {
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open options file " + name).c_str());

@@ -5,8 +5,10 @@
 #include <pybind11/stl.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "batch/options.h"
+#include "batch/output_files.h"
 #include "batch/parallel.h"
 #include "batch/sources.h"
 #include "bindings.h"
@@ -36,25 +38,46 @@ std::vector<py_sample> samples_of(py::handle samples, py::handle warning) {
   if (py::isinstance<py::str>(samples) || py::hasattr(samples, "__fspath__")) {
     return read_samples(path_text(samples), warning);
   }
-  return samples.cast<std::vector<py_sample>>();
+  if (!py::isinstance<py::iterable>(samples)) {
+    throw py::type_error("samples: a list of morva.Sample or a file name, not " +
+                         std::string(py::str(py::type::handle_of(samples).attr("__name__"))));
+  }
+  std::vector<py_sample> all;
+  long k = 0;
+  for (py::handle item : samples) {
+    if (!py::isinstance<py_sample>(item)) {
+      throw py::type_error("samples: item " + std::to_string(k) + " (" +
+                           std::string(py::str(py::type::handle_of(item).attr("__name__"))) +
+                           ") is not a morva.Sample");
+    }
+    all.push_back(item.cast<py_sample>());
+    ++k;
+  }
+  return all;
 }
 
 /// Writes the samples to a sample file, or to an analysis table when the name ends in .csv.
 void write_samples(const std::vector<py_sample>& samples, py::handle path) {
+  // Written whole into a temporary file beside the target, which it then replaces: a failure
+  // leaves an older file as it was.
   const std::string name = path_text(path);
-  std::ofstream out(name, std::ios::binary);
-  if (out) {
-    if (is_csv_name(name)) write_analysis_csv_header(out);
+  std::ostringstream why;
+  output_file out;
+  bool ok = out.open(name, why);
+  if (ok) {
+    std::ostringstream text;
+    if (is_csv_name(name)) write_analysis_csv_header(text);
     for (const py_sample& v : samples) {
       if (is_csv_name(name)) {
-        write_analysis_csv_row(v.s, out);
+        write_analysis_csv_row(v.s, text);
       } else {
-        write_sample_block(v.s, out);
+        write_sample_block(v.s, text);
       }
     }
-    out.close();
+    out.put(text.str());
+    ok = out.commit(why);
   }
-  if (!out) {
+  if (!ok) {
     PyErr_SetString(PyExc_OSError, ("cannot write " + name).c_str());
     throw py::error_already_set();
   }
@@ -128,6 +151,15 @@ PYBIND11_MODULE(morva, m) {
       "tables of many samples as pandas DataFrames. Options, names and units are those of\n"
       "`morva run` and its tables.";
   m.attr("__version__") = "2.4.0";
+  // A file that cannot be read as it should (a folder, a device) is a bad argument, said in
+  // the module's words rather than the library's.
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const std::ios_base::failure&) {
+      PyErr_SetString(PyExc_ValueError, "a file could not be read (a folder, or a device?)");
+    }
+  });
 
   const py::object warning = py::reinterpret_steal<py::object>(
       PyErr_NewExceptionWithDoc("morva.SampleWarning",
@@ -224,10 +256,12 @@ PYBIND11_MODULE(morva, m) {
         saturation_grid grid;
         std::vector<int> chosen;
         std::string why;
+        std::string repeated;
         if (!parse_grid(option_text(t_from), option_text(t_to), option_text(step), grid, why) ||
-            !parse_minerals(option_text(minerals), chosen, why)) {
+            !parse_minerals(option_text(minerals), chosen, why, &repeated)) {
           throw py::value_error(why);
         }
+        if (!repeated.empty()) py::module_::import("warnings").attr("warn")(repeated);
         return saturation_curves(s.s, opt, grid, chosen);
       },
       py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured", py::arg("t_from") = 25,

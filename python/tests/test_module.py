@@ -207,6 +207,14 @@ def test_bad_arguments_raise_the_command_line_message(example_file, tmp_path):
         morva.run_table(example_file, "sites")
     with pytest.raises(TypeError):
         morva.calculate(sample, tempreature="quartz")
+    # A folder where a file is wanted, and a list item that is no Sample, are named.
+    with pytest.raises(ValueError, match="cannot open options file .*: it is a folder"):
+        morva.run_table(example_file, options=str(tmp_path))
+    with pytest.raises(TypeError, match=r"samples: item 1 \(int\) is not a morva.Sample"):
+        morva.run_table([sample, 5])
+    # A text far longer than a table row holds is cut with a warning, not refused.
+    with pytest.warns(morva.SampleWarning):
+        assert morva.Sample("L-1", location="L" * 70000, temperature=90).id == "L-1"
 
 
 def test_samples_read_written_and_made(example_file, tmp_path):

@@ -282,6 +282,10 @@ bool parse_grid(std::string_view from, std::string_view to, std::string_view ste
       !grid_value(to, "--to", grid.to_c, error)) {
     return false;
   }
+  if (grid.to_c < grid.from_c) {
+    error = "--to: " + quoted(to) + " lies below --from " + quoted(from);
+    return false;
+  }
   const auto step_c = parse_number(step);
   if (!step_c || !(*step_c > 0.0) || grid.to_c < grid.from_c ||
       (grid.to_c - grid.from_c) / *step_c > 1000.0) {
@@ -307,24 +311,46 @@ std::vector<std::string> item_list(std::string_view text) {
   return items;
 }
 
-bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error) {
+bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error,
+                    std::string* note) {
   minerals.clear();
   if (trim_blanks(text).empty()) {
     minerals = default_saturation_minerals();
     return true;
   }
-  for (const std::string& name : item_list(text)) {
-    const auto j = mineral_by_name(name);
+  const std::vector<std::string> items = item_list(text);
+  std::string repeated;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::string name = items[i];
+    auto j = mineral_by_name(name);
+    // A name that holds a comma itself, as the report writes "Albite, low".
+    if (i + 1 < items.size()) {
+      const std::string joined = name + ", " + items[i + 1];
+      if (const auto both = mineral_by_name(joined);
+          both && (!j || !mineral_by_name(items[i + 1]))) {
+        j = both;
+        name = joined;
+        ++i;
+      }
+    }
     if (!j) {
       std::string valid;
       for (int k = 1; k <= mineral_vector::size; ++k) {
-        valid += (k > 1 ? ", " : "") + std::string(mineral_name(k));
+        valid += (k > 1 ? "; " : "") + std::string(mineral_name(k));
       }
       error = "--minerals: unknown mineral " + quoted(name) + "; the minerals are " + valid +
               " (case, blanks and punctuation free)";
       return false;
     }
+    // A mineral named twice is one column and counts once in the statistics.
+    if (std::find(minerals.begin(), minerals.end(), *j) != minerals.end()) {
+      repeated += (repeated.empty() ? "" : ", ") + quoted(name);
+      continue;
+    }
     minerals.push_back(*j);
+  }
+  if (!repeated.empty() && note != nullptr) {
+    *note = "--minerals: " + repeated + " given more than once; taken once";
   }
   return true;
 }

@@ -88,9 +88,11 @@ bool parse_grid(std::string_view from, std::string_view to, std::string_view ste
                 saturation_grid& grid, std::string& error);
 
 /// The minerals of --minerals: names as the report writes them, comma-separated, compared
-/// without case, blanks or punctuation; an empty text gives the default assemblage. False,
-/// with the command line's message in `error`.
-bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error);
+/// without case, blanks or punctuation (a name that holds a comma, as "Albite, low", is
+/// recognised whole); an empty text gives the default assemblage; a mineral named twice is
+/// taken once, with a warning in *note. False, with the command line's message in `error`.
+bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error,
+                    std::string* note = nullptr);
 
 /// Comma-separated items without surrounding blanks.
 std::vector<std::string> item_list(std::string_view text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <istream>
 #include <ostream>
 
@@ -93,8 +94,12 @@ std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& 
 
 std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
                                             std::ostream& err) {
-  in.open(name, std::ios::binary);
-  if (in) return open_source(in, name);
+  {
+    const blocking_section wait;  // a FIFO opens when its writer comes
+    std::error_code e;
+    if (!std::filesystem::is_directory(name, e)) in.open(name, std::ios::binary);
+  }
+  if (in.is_open() && in) return open_source(in, name);
   err << "morva: cannot open sample file " << name << '\n';
   return nullptr;
 }
@@ -105,7 +110,11 @@ int for_each_sample(sample_source& source, std::ostream& err,
   for (;;) {
     sample_entry e;
     bool is_sample = false;
-    const got g = source.next(e, is_sample);
+    got g = got::end;
+    {
+      const blocking_section wait;  // a pipe may hold the next entry back
+      g = source.next(e, is_sample);
+    }
     if (g == got::end) break;
     for (const std::string& note : e.notes) err << "morva: " << note << '\n';
     if (e.bad) status = exit_bad_input;

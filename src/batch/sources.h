@@ -103,7 +103,11 @@ bool in_windows(sample_source& source, const selection& sel, int jobs, Work work
     while (more && entries.size() < window) {
       Entry e;
       bool is_sample = false;
-      const got g = source.next(e, is_sample);
+      got g = got::end;
+      {
+        const blocking_section wait;  // a pipe may hold the next entry back
+        g = source.next(e, is_sample);
+      }
       if (g == got::end) break;
       more = g != got::fatal;
       if (is_sample) {

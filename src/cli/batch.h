@@ -11,6 +11,7 @@
 #include "batch/exit_status.h"
 #include "morva/mineral_curves.h"
 #include "morva/sample.h"
+#include "text/format.h"
 
 namespace morva {
 
@@ -25,7 +26,8 @@ struct batch_request {
   std::string heading;
   std::string table, species, minerals, json;  ///< result tables; empty: not written
   int jobs = 1;                                ///< samples calculated at once
-  bool progress = false;  ///< a running count on err (standard error is a terminal)
+  bool progress = false;                 ///< a running count on err (standard error is a terminal)
+  csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables
 };
 
 /// Everything `morva saturation` was asked to do.
@@ -39,6 +41,7 @@ struct saturation_request {
   std::string table, summary, plots, html;  ///< outputs; empty: not written
   int jobs = 1;
   bool progress = false;
+  csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables
 };
 
 /// Everything `morva diagram` was asked to do.
@@ -47,6 +50,9 @@ struct diagram_request {
   std::string out;                  ///< the SVG file
   std::string kind = "giggenbach";  ///< or "cl-so4-hco3"
 };
+
+/// The header line of a CSV table of columns, with its line end.
+std::string csv_header(const std::vector<std::string>& columns);
 
 /// Runs `morva run`: messages on err. Returns the exit status.
 int run_batch(const batch_request& req, std::ostream& err);

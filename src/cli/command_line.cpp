@@ -1,9 +1,14 @@
 // The command line: `morva run`, `morva saturation`, `morva diagram` and `morva convert`, their
 // options checked before anything is written.
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <string_view>
 
 #include "batch/interrupt.h"
 #include "batch/options.h"
@@ -11,6 +16,7 @@
 #include "cli/batch.h"
 #include "morva/tables.h"
 #include "report/run_files.h"
+#include "text/encoding.h"
 
 namespace morva {
 
@@ -25,6 +31,88 @@ const char* const deg_c =
 int usage_error(const std::string& text, std::ostream& err) {
   err << "morva: " << text << '\n' << help_hint << '\n';
   return exit_usage;
+}
+
+/// The number of single-character insertions, deletions and substitutions that turn a into b.
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> d(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) d[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = d[0];
+    d[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = d[j];
+      d[j] = std::min({d[j] + 1, d[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return d[b.size()];
+}
+
+/// The name among names nearest to word, when it is near enough to be a slip of the keyboard
+/// (at most 2 edits, and fewer than a third of the word); empty else.
+std::string nearest(const std::string& word, const std::vector<std::string>& names) {
+  std::string best;
+  std::size_t best_d = 3;
+  for (const std::string& n : names) {
+    const std::size_t dist = edit_distance(word, n);
+    if (dist < best_d && 3 * dist < word.size()) {
+      best = n;
+      best_d = dist;
+    }
+  }
+  return best;
+}
+
+/// "unknown option --X; did you mean --Y?" for the first option of args the command does not
+/// know and that is near one it knows; empty when there is none.
+std::string unknown_option_message(const CLI::App& cmd, int argc, const char* const* argv) {
+  std::vector<std::string> known = {"--help"};
+  for (const CLI::Option* opt : cmd.get_options()) {
+    for (const std::string& n : opt->get_lnames()) known.push_back("--" + n);
+  }
+  for (int i = 2; i < argc; ++i) {
+    std::string word(argv[i]);
+    if (!word.starts_with("--")) continue;
+    word = word.substr(0, word.find('='));
+    if (std::find(known.begin(), known.end(), word) != known.end()) continue;
+    const std::string near = nearest(word, known);
+    if (!near.empty()) return "unknown option " + word + "; did you mean " + near + "?";
+  }
+  return {};
+}
+
+/// A usage problem of the outputs, before anything is written: two outputs that are one file,
+/// or an output whose folder is missing or cannot be written (no folder is made for a file).
+/// `pictures` is a folder of pictures, made when missing inside a folder that exists.
+std::string outputs_problem(const std::vector<std::string>& files, const std::string& pictures) {
+  if (std::string why = same_output_problem(files); !why.empty()) return why;
+  for (const std::string& name : files) {
+    if (name.empty()) continue;
+    if (std::string why = output_place_problem(name); !why.empty()) return why;
+  }
+  if (pictures.empty()) return {};
+  std::error_code e;
+  if (std::filesystem::is_directory(pictures, e)) {
+    if (::access(pictures.c_str(), W_OK | X_OK) == 0) return {};
+    return "cannot create file in folder " + pictures + ": it cannot be written";
+  }
+  if (std::filesystem::exists(pictures, e)) {
+    return "cannot create folder " + pictures + ": a file of that name is in the way";
+  }
+  std::string why = output_place_problem(pictures);
+  if (!why.empty())
+    why.replace(0, std::string("cannot create file").size(), "cannot create folder");
+  return why;
+}
+
+/// True when the input name can be opened for reading as a file (not a folder).
+bool readable_input(const std::string& name) {
+  std::error_code e;
+  if (std::filesystem::is_directory(name, e)) return false;
+  const blocking_section wait;  // a FIFO opens when its writer comes
+  const std::ifstream probe(name, std::ios::binary);
+  return probe.is_open() && probe.good();
 }
 
 /// The options `run` and `saturation` share: which samples, and how each reaches its
@@ -63,13 +151,18 @@ struct sample_args {
     std::string why;
     if (!read_run_options(texts, opt, why)) return usage_error(why, err);
     if (!options_file.empty()) {
-      std::ifstream in(options_file, std::ios::binary);
-      if (!in) return usage_error("cannot open options file " + options_file, err);
+      // Opened once: a pipe's writer may not outlive a first look.
+      std::error_code e;
+      const blocking_section wait;  // a FIFO or pipe may hold the table back
+      std::ifstream in;
+      if (!std::filesystem::is_directory(options_file, e)) in.open(options_file, std::ios::binary);
+      if (!in.is_open() || !in) {
+        return usage_error("cannot open options file " + options_file, err);
+      }
       if (!read_options_table(in, options_file, opt, table, why)) return usage_error(why, err);
     }
     ids = item_list(only);
-    std::ifstream probe(samples, std::ios::binary);
-    if (!probe) return usage_error("cannot open sample file " + samples, err);
+    if (!readable_input(samples)) return usage_error("cannot open sample file " + samples, err);
     return 0;
   }
 
@@ -91,10 +184,8 @@ struct sample_args {
   }
 };
 
-}  // namespace
-
-int command_line(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                 bool tty) {
+/// The command line, its exceptions left to the caller.
+int commands(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool tty) {
   CLI::App app{
       "MORVA: chemistry of geothermal and other natural waters. Without arguments the "
       "interactive program; with a command it works without questions.",
@@ -125,6 +216,12 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   run->add_option("--species", req.species, "CSV table: one row per sample, state and species");
   run->add_option("--minerals", req.minerals, "CSV table: one row per sample, state and mineral");
   run->add_option("--json", req.json, "JSON file with all results, nested per sample");
+  bool raw_text = false;
+  const char* raw_help =
+      "Write texts into the CSV tables as they stand (by default a text that begins with =, +, "
+      "-, @, a tab or a carriage return gets a leading ' so that spreadsheets do not evaluate "
+      "it, and control characters become ?)";
+  run->add_flag("--raw-text", raw_text, raw_help);
 
   // morva saturation
   CLI::App* sat = app.add_subcommand(
@@ -146,6 +243,7 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   sat->add_option("--summary", sreq.summary, "CSV table: one row per sample with the estimates");
   sat->add_option("--plots", sreq.plots, "Folder for one SVG picture per sample");
   sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+  sat->add_flag("--raw-text", raw_text, raw_help);
 
   // morva diagram
   CLI::App* dia = app.add_subcommand("diagram", "Ternary classification diagram of the samples");
@@ -164,6 +262,19 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   conv->add_option("OUTPUT", output, "Output; a .csv name makes a table, any other a sample file")
       ->required();
 
+  // A first word that is no command and no option is a command mistyped.
+  if (argc > 1 && argv[1][0] != '-') {
+    const std::string word(argv[1]);
+    std::vector<std::string> names;
+    for (const CLI::App* sub : app.get_subcommands({})) names.push_back(sub->get_name());
+    if (std::find(names.begin(), names.end(), word) == names.end()) {
+      const std::string near = nearest(word, names);
+      return usage_error("unknown command " + table_text(word) +
+                             (near.empty() ? "" : "; did you mean " + near + "?"),
+                         err);
+    }
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -171,17 +282,35 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e, out, err);
   } catch (const CLI::ParseError& e) {
+    for (const CLI::App* sub : app.get_subcommands({})) {
+      if (argc > 1 && sub->get_name() == argv[1]) {
+        if (std::string why = unknown_option_message(*sub, argc, argv); !why.empty()) {
+          return usage_error(why, err);
+        }
+      }
+    }
     return usage_error(e.what(), err);
   }
 
-  if (*conv) return convert(input, output, err);
+  if (*conv) {
+    if (!readable_input(input)) return usage_error("cannot open " + input, err);
+    if (!same_file(output, input)) {
+      if (std::string why = outputs_problem({output}, ""); !why.empty()) {
+        return usage_error(why, err);
+      }
+    }
+    return convert(input, output, err);
+  }
 
   if (*dia) {
-    if (std::ifstream probe(dreq.samples, std::ios::binary); !probe) {
+    if (!readable_input(dreq.samples)) {
       return usage_error("cannot open sample file " + dreq.samples, err);
     }
     if (same_file(dreq.out, dreq.samples)) {
       return usage_error("output file " + dreq.out + " would overwrite the sample file", err);
+    }
+    if (std::string why = outputs_problem({dreq.out}, ""); !why.empty()) {
+      return usage_error(why, err);
     }
     return run_diagram(dreq, err);
   }
@@ -190,17 +319,23 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
     // Every option is checked before any file is written.
     if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, err)) return bad;
     std::string why;
+    std::string repeated;
     if (!parse_grid(from, to, step, sreq.grid, why) ||
-        !parse_minerals(minerals, sreq.minerals, why)) {
+        !parse_minerals(minerals, sreq.minerals, why, &repeated)) {
       return usage_error(why, err);
     }
     if (const int bad = sat_args.check_outputs({&sreq.table, &sreq.summary, &sreq.html}, err)) {
       return bad;
     }
+    if (std::string problem = outputs_problem({sreq.table, sreq.summary, sreq.html}, sreq.plots);
+        !problem.empty()) {
+      return usage_error(problem, err);
+    }
+    if (!repeated.empty()) err << "morva: " << repeated << '\n';
     sreq.samples = sat_args.samples;
     sreq.jobs = sat_args.jobs;
     sreq.progress = tty;
-    catch_interrupts();
+    if (raw_text) sreq.texts = csv_texts::raw;
     return run_saturation(sreq, out, err);
   }
 
@@ -211,11 +346,46 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
           {&req.report, &req.table, &req.species, &req.minerals, &req.json}, err)) {
     return bad;
   }
+  if (std::string problem =
+          outputs_problem({req.report, req.table, req.species, req.minerals, req.json}, "");
+      !problem.empty()) {
+    return usage_error(problem, err);
+  }
   req.samples = run_args.samples;
   req.jobs = run_args.jobs;
   req.progress = tty;
-  catch_interrupts();
+  if (raw_text) req.texts = csv_texts::raw;
   return run_batch(req, err);
+}
+
+}  // namespace
+
+int command_line(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                 bool tty) {
+  // Signals are caught from the start, so that an interruption while the inputs are opened
+  // (a FIFO without a writer) ends the command promptly with its status.
+  catch_interrupts();
+  // No control character of a sample file's text reaches the terminal.
+  control_free_buf out_buf(out.rdbuf());
+  control_free_buf err_buf(err.rdbuf());
+  std::ostream safe_out(&out_buf);
+  std::ostream safe_err(&err_buf);
+  int status = exit_usage;
+  // Whatever a library throws ends the command with a message, never an abort.
+  try {
+    status = commands(argc, argv, safe_out, safe_err, tty);
+  } catch (const std::exception& e) {
+    safe_err << "morva: " << table_text(e.what()) << '\n';
+  } catch (...) {
+    safe_err << "morva: an unexpected failure\n";
+  }
+  safe_err.flush();
+  safe_out.flush();
+  if (!safe_out.good() && (status == exit_done || status == exit_bad_input)) {
+    safe_err << "morva: cannot write standard output\n";
+    status = exit_usage;
+  }
+  return status;
 }
 
 }  // namespace morva

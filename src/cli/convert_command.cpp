@@ -1,15 +1,67 @@
 // morva convert: the fixed-column sample file and the CSV table of analyses, one into the other.
 
+#include <charconv>
+#include <cmath>
 #include <fstream>
 #include <ostream>
+#include <sstream>
 
+#include "batch/interrupt.h"
 #include "batch/output_files.h"
 #include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/analysis_csv.h"
+#include "morva/sample_file.h"
 #include "samplefile/writer.h"
+#include "text/encoding.h"
 
 namespace morva {
+
+namespace {
+
+/// The shortest text of x that reads back to the same double.
+std::string shortest(double x) {
+  char chars[32];
+  const auto [end, ec] = std::to_chars(chars, chars + sizeof chars, x);
+  return ec == std::errc{} ? std::string(chars, end) : std::string("?");
+}
+
+/// What a sample-file block gives back of sample s: a warning for each value the 16
+/// characters of its field cannot hold exactly (naming the sample, the field, the value and
+/// what is read back), and false when a value cannot be written at all (it would read back as
+/// no finite number, or the block would not read back).
+bool block_round_trip(const sample_record& s, const std::string& block,
+                      std::vector<std::string>& warnings) {
+  std::istringstream in(block);
+  sample_reader reader(in, "converted");
+  const read_result back = reader.next();
+  const std::string id = table_text(s.number);
+  if (back.what != read_result::kind::sample) {
+    warnings.push_back(id +
+                       ": a value does not fit the fixed columns of a sample file; sample "
+                       "left out");
+    return false;
+  }
+  const std::vector<double> want = analysis_values(s);
+  const std::vector<double> got = analysis_values(back.sample);
+  const std::vector<std::string>& columns = analysis_csv_columns();
+  bool whole = true;
+  for (std::size_t k = 0; k < want.size() && k < got.size(); ++k) {
+    if (want[k] == got[k]) continue;
+    const std::string& column = columns[k + 2];
+    if (!std::isfinite(got[k])) {
+      warnings.push_back(id + ", " + column + ": " + shortest(want[k]) +
+                         " lies beyond what a sample-file field holds; sample left out");
+      whole = false;
+    } else {
+      warnings.push_back(id + ", " + column + ": " + shortest(want[k]) + " is written as " +
+                         shortest(got[k]) + " (16 characters per field)");
+    }
+  }
+  return whole;
+}
+
+}  // namespace
 
 int convert(const std::string& input, const std::string& output, std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
@@ -22,21 +74,41 @@ int convert(const std::string& input, const std::string& output, std::ostream& e
     say("the output " + output + " would overwrite the input");
     return exit_usage;
   }
-  std::ofstream out;
-  if (!replace_file(output, out, err)) return exit_usage;
+  // The output is made in a temporary file and replaces the target only when complete.
+  output_file out;
+  if (!out.open(output, err)) return exit_usage;
 
   // Entries that cannot be read are named and left out; the others are converted.
   const bool to_csv = is_csv_name(output);
-  if (to_csv) write_analysis_csv_header(out);
+  std::ostringstream text;
+  if (to_csv) write_analysis_csv_header(text);
+  out.put(text.str());
   const std::unique_ptr<sample_source> source = open_source(in, input);
+  bool ok = true;
+  bool all_fit = true;
   const int status = for_each_sample(*source, err, [&](const sample_record& s) {
+    if (!ok || interrupt_status() != 0) return;
+    text.str("");
     if (to_csv) {
-      write_analysis_csv_row(s, out);
+      write_analysis_csv_row(s, text);
     } else {
-      write_sample_block(s, out);
+      // The fixed fields round what the table held: each value that changes is said.
+      write_sample_block(s, text);
+      std::vector<std::string> warnings;
+      const bool fits = block_round_trip(s, text.str(), warnings);
+      for (const std::string& w : warnings) say(w);
+      if (!fits) {
+        all_fit = false;
+        return;
+      }
     }
+    out.put(text.str());
+    ok = out.written(err);
   });
-  return closed(out, output, err) ? status : exit_usage;
+  if (!ok) return exit_usage;
+  if (!out.commit(err)) return exit_usage;
+  if (interrupt_status() != 0) return interrupt_status();
+  return all_fit ? status : exit_bad_input;
 }
 
 }  // namespace morva

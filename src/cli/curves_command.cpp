@@ -9,6 +9,7 @@
 #include <fstream>
 #include <ostream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "batch/output_files.h"
@@ -19,6 +20,7 @@
 #include "morva/mineral_curves.h"
 #include "morva/tables.h"
 #include "plots/plots.h"
+#include "plots/svg.h"
 #include "report/messages.h"
 #include "result_tables/csv.h"
 #include "result_tables/curve_tables.h"
@@ -28,6 +30,11 @@
 namespace morva {
 
 namespace {
+
+/// The warning for an id that holds characters XML forbids.
+constexpr const char* xml_replaced =
+    "the id holds characters the pictures cannot hold (control characters, U+FFFE, U+FFFF); "
+    "they are replaced there";
 
 /// The analysis of a sample for the classification diagrams: Na, K, Mg, Cl and SO4 as
 /// analysed, and HCO3 from the speciation of the sampled water at its pH temperature
@@ -78,14 +85,6 @@ std::string picture_name(const sample_record& s, long n) {
   return name + ".svg";
 }
 
-/// Writes text to the file name, replacing an old one. False, with a message, when it cannot.
-bool write_file(const std::string& name, const std::string& text, std::ostream& err) {
-  std::ofstream f;
-  if (!replace_file(name, f, err)) return false;
-  f << text;
-  return closed(f, name, err);
-}
-
 /// One sample's saturation curves and what is made of them.
 struct saturation_item : sample_entry {
   saturation_result r;
@@ -106,22 +105,23 @@ class curve_outputs {
         out_(out),
         err_(err),
         table_columns_(saturation_columns(req.minerals)),
-        summary_columns_(saturation_summary_columns(req.minerals)) {}
+        summary_columns_(summary_columns(req)) {}
 
-  /// Creates the tables with their header lines and the folder of the pictures. False, with a
+  /// Opens the tables with their header lines, each into a temporary file beside its target,
+  /// and makes the folder of the pictures (its parent was checked to exist). False, with a
   /// message, when one cannot be created.
   bool open() {
     if (!req_.table.empty()) {
-      if (!replace_file(req_.table, table_, err_)) return false;
-      csv_table_writer header(table_, table_columns_);
+      if (!table_.open(req_.table, err_)) return false;
+      table_.put(csv_header(table_columns_));
     }
     if (!req_.summary.empty()) {
-      if (!replace_file(req_.summary, summary_, err_)) return false;
-      csv_table_writer header(summary_, summary_columns_);
+      if (!summary_.open(req_.summary, err_)) return false;
+      summary_.put(csv_header(summary_columns_));
     }
     if (!req_.plots.empty()) {
       std::error_code e;
-      std::filesystem::create_directories(req_.plots, e);
+      std::filesystem::create_directory(req_.plots, e);
       if (e) {
         say("cannot create folder " + req_.plots);
         return false;
@@ -161,39 +161,43 @@ class curve_outputs {
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
     out_ << summary_line(s, r) << '\n';
+    if (!standard_output_written(out_, err_)) return false;
     if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
+    if (pictures() && !xml_admits(s.number)) say(id + ": " + xml_replaced);
+    std::string picture;
+    if (!req_.plots.empty()) picture = unique_picture_name(s, count);
     if (table_.is_open()) {
       std::string text;
-      append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_);
-      table_ << text;
+      append_csv_rows(text, saturation_rows(s, r), table_columns_.size(), numbers_, req_.texts);
+      table_.put(text);
     }
     if (summary_.is_open()) {
       std::string text;
-      append_csv_rows(text, {saturation_summary_row(s, item.opt, r, numbers_)},
-                      summary_columns_.size(), numbers_);
-      summary_ << text;
+      row line = saturation_summary_row(s, item.opt, r, numbers_);
+      if (!req_.plots.empty()) line.emplace_back(picture);
+      append_csv_rows(text, {line}, summary_columns_.size(), numbers_, req_.texts);
+      summary_.put(text);
     }
     if (!req_.plots.empty() &&
-        !write_file((std::filesystem::path(req_.plots) / picture_name(s, count)).string(), item.svg,
-                    err_)) {
+        !write_whole_file((std::filesystem::path(req_.plots) / picture).string(), item.svg, err_)) {
       return false;
     }
-    if (!req_.html.empty()) keep_for_page(item);
-    return written(table_, req_.table, err_) && written(summary_, req_.summary, err_);
+    if (!req_.html.empty()) keep_for_page(item, picture);
+    return table_.written(err_) && summary_.written(err_);
   }
 
-  /// The page of the samples done (also after an interruption, unless the run stopped on a
-  /// failed write) and every file closed whole. False, with a message, when one could not be
-  /// written in full.
+  /// After a whole run, also an interrupted one, the page of the samples done is written and
+  /// each table replaces its target whole; after a failed write they are dropped and the
+  /// targets stay as they were. False, with a message, when one could not be written in full.
   bool close(bool whole) {
-    bool ok = whole && (req_.html.empty() || write_page());
-    if (!whole && !req_.html.empty()) {
-      figures_.close();
-      std::error_code e;
-      std::filesystem::remove(figures_name(), e);
+    if (!whole || (!req_.html.empty() && !write_page())) {
+      if (!whole) drop_page();
+      table_.discard();
+      summary_.discard();
+      return false;
     }
-    ok = closed(table_, req_.table, err_) && ok;
-    return closed(summary_, req_.summary, err_) && ok;
+    bool ok = table_.commit(err_);
+    return summary_.commit(err_) && ok;
   }
 
   /// exit_bad_input when an entry could not be read, else exit_done.
@@ -205,45 +209,63 @@ class curve_outputs {
   /// The file that holds the page's pictures until the page is written.
   std::string figures_name() const { return part_base_ + ".figures.part"; }
 
-  /// Writes the page whole into a file beside it (its start from the compact rows, then the
-  /// pictures kept on disk, then its end) and puts it in the place of the page, so that a
-  /// reader never sees a part of it. False, with a message, when it cannot be written.
-  bool write_page() {
-    namespace fs = std::filesystem;
-    std::error_code e;
-    bool kept = figures_.is_open() && figures_.good();
-    const bool opened = figures_.is_open();
+  /// Drops the pictures kept for a page that is not written.
+  void drop_page() {
+    if (req_.html.empty()) return;
     figures_.close();
-    const std::string part = part_base_ + ".part";
-    std::ofstream page;
-    if (opened && !fs::is_directory(req_.html, e)) {
-      page.open(part, std::ios::binary | std::ios::trunc);
-    }
-    if (!page.is_open()) {
-      fs::remove(figures_name(), e);
-      say("cannot create file " + req_.html);
-      return false;
-    }
-    if (kept) {
-      page << html_page_start("Saturation curves of " + req_.samples, page_rows_,
-                              giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), ternary_);
-      std::ifstream figures(figures_name(), std::ios::binary);
-      if (figures.peek() != std::ifstream::traits_type::eof()) page << figures.rdbuf();
-      page << html_page_end();
-      kept = figures.is_open();
-    }
-    page.close();
-    fs::remove(figures_name(), e);
-    if (!kept || page.fail()) {
-      fs::remove(part, e);
-      say("cannot write file " + req_.html);
-      return false;
-    }
-    return replace_atomically(part, req_.html, err_);
+    std::error_code e;
+    std::filesystem::remove(figures_name(), e);
   }
 
-  /// The sample's line of the page's table, its point in the diagrams and its picture.
-  void keep_for_page(saturation_item& item) {
+  /// Writes the page whole (its start from the compact rows, then the pictures kept on disk,
+  /// then its end) through a temporary file that replaces the page only when complete, so that
+  /// a reader never sees a part of it. False, with a message, when it cannot be written.
+  bool write_page() {
+    const bool kept = figures_.is_open() && figures_.good();
+    figures_.close();
+    output_file page;
+    bool ok = kept && page.open(req_.html, err_);
+    if (ok) {
+      page.put(html_page_start("Saturation curves of " + req_.samples, page_rows_,
+                               giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), ternary_));
+      std::ifstream figures(figures_name(), std::ios::binary);
+      char buf[1 << 16];
+      while (figures.read(buf, sizeof buf) || figures.gcount() > 0) {
+        page.put(std::string_view(buf, static_cast<std::size_t>(figures.gcount())));
+      }
+      page.put(html_page_end());
+      ok = !figures.bad() && page.commit(err_);
+    } else if (!kept) {
+      say("cannot write file " + req_.html);
+    }
+    std::error_code e;
+    std::filesystem::remove(figures_name(), e);
+    return ok;
+  }
+
+  /// The summary table's columns: a `picture` column last, naming each sample's picture, when
+  /// the pictures are written.
+  static std::vector<std::string> summary_columns(const saturation_request& req) {
+    std::vector<std::string> columns = saturation_summary_columns(req.minerals);
+    if (!req.plots.empty()) columns.emplace_back("picture");
+    return columns;
+  }
+
+  /// The file name of the sample's picture, made unique within the run: ids that differ only
+  /// in characters a file name cannot hold, or repeated ids, get "-2", "-3" before ".svg".
+  std::string unique_picture_name(const sample_record& s, long count) {
+    const std::string name = picture_name(s, count);
+    const std::string stem = name.substr(0, name.size() - 4);
+    std::string unique = name;
+    for (int k = 2; !pictures_.insert(unique).second; ++k) {
+      unique = stem + "-" + std::to_string(k) + ".svg";
+    }
+    return unique;
+  }
+
+  /// The sample's line of the page's table (naming its picture file, when the pictures are
+  /// written too), its point in the diagrams and its picture.
+  void keep_for_page(saturation_item& item, const std::string& picture) {
     const sample_record& s = item.s;
     const saturation_result& r = item.r;
     const reference_result& ref = r.calculation.reference;
@@ -262,6 +284,7 @@ class curve_outputs {
       p.nak_c = d.na_k.t_c();
       p.multicomponent_c = r.t_min_rms_c;
     }
+    if (!picture.empty()) p.status += " (picture " + picture + ")";
     page_rows_.push_back(std::move(p));
     ternary_.push_back(ternary_of(s, r.calculation));
     if (figures_.is_open()) figures_ << html_page_figure(item.svg);
@@ -273,7 +296,8 @@ class curve_outputs {
   std::ostream& err_;
   const std::vector<std::string> table_columns_;
   const std::vector<std::string> summary_columns_;
-  std::ofstream table_, summary_;
+  output_file table_, summary_;
+  std::set<std::string> pictures_;  // the picture file names given so far
   number_memo numbers_;
   std::vector<page_row> page_rows_;
   std::vector<ternary_sample> ternary_;
@@ -316,12 +340,14 @@ int run_diagram(const diagram_request& req, std::ostream& err) {
   if (!source) return exit_usage;
   std::vector<ternary_sample> points;
   // Only the sampled water's speciation is needed; the reference state does not matter.
-  const int status = for_each_sample(*source, err, [&points](const sample_record& s) {
+  const int status = for_each_sample(*source, err, [&points, &err](const sample_record& s) {
+    if (!xml_admits(s.number))
+      err << "morva: " << table_text(s.number) << ": " << xml_replaced << '\n';
     points.push_back(ternary_of(s, calculate(s, run_options{})));
   });
   const std::string svg =
       req.kind == "cl-so4-hco3" ? cl_so4_hco3_svg(points) : giggenbach_svg(points);
-  return write_file(req.out, svg, err) ? status : exit_usage;
+  return write_whole_file(req.out, svg, err) ? status : exit_usage;
 }
 
 }  // namespace morva

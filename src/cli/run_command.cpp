@@ -51,6 +51,7 @@ struct batch_item : sample_entry {
 /// Which outputs a run writes.
 struct outputs {
   bool report = false, table = false, species = false, minerals = false, json = false;
+  csv_texts texts = csv_texts::guarded;
   const std::string* user = nullptr;     // 20 characters
   const std::string* heading = nullptr;  // 80 characters
 };
@@ -87,13 +88,17 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
       (step == last.cooled ? item.cool : item.boil) = block.str();
     }
   }
-  if (out.table)
-    append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers);
+  if (out.table) {
+    append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers,
+                    out.texts);
+  }
   if (out.species) {
-    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers);
+    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers,
+                    out.texts);
   }
   if (out.minerals) {
-    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers);
+    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers,
+                    out.texts);
   }
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
 }
@@ -107,12 +112,13 @@ class batch_outputs {
     rs_.heading = padded(req.heading, 80);
     rs_.report_file = req.report;
     wanted_.report = !req.report.empty();
+    wanted_.texts = req.texts;
     wanted_.user = &rs_.user;
     wanted_.heading = &rs_.heading;
   }
 
-  /// Creates the result tables with their header lines, so that a run that stops early leaves
-  /// them whole, and opens the JSON array. False, with a message, when one cannot be created.
+  /// Opens the result tables with their header lines and the JSON array, each into a temporary
+  /// file beside its target. False, with a message, when one cannot be created.
   bool open() {
     if (!open_table(req_.table, table_, state_columns()) ||
         !open_table(req_.species, species_, species_columns()) ||
@@ -120,8 +126,8 @@ class batch_outputs {
       return false;
     }
     if (!req_.json.empty()) {
-      if (!replace_file(req_.json, json_, err_)) return false;
-      json_ << '[';
+      if (!json_.open(req_.json, err_)) return false;
+      json_.put("[");
     }
     wanted_.table = table_.is_open();
     wanted_.species = species_.is_open();
@@ -167,28 +173,32 @@ class batch_outputs {
       rs_.cool << item.cool;
       rs_.boil << item.boil;
     }
-    table_ << item.table;
-    species_ << item.species;
-    minerals_ << item.minerals;
+    table_.put(item.table);
+    species_.put(item.species);
+    minerals_.put(item.minerals);
     if (wanted_.json) {
-      json_ << (first_json_ ? "\n" : ",\n") << item.json;
+      json_.put(first_json_ ? "\n" : ",\n");
+      json_.put(item.json);
       first_json_ = false;
     }
     // A write that failed (a full disk) stops the run at once.
-    return rs_.writes_ok(err_) && written(table_, req_.table, err_) &&
-           written(species_, req_.species, err_) && written(minerals_, req_.minerals, err_) &&
-           written(json_, req_.json, err_);
+    return rs_.writes_ok(err_) && table_.written(err_) && species_.written(err_) &&
+           minerals_.written(err_) && json_.written(err_);
   }
 
-  /// Closes every file whole, the JSON array too, also after an interruption. False, with a
-  /// message, when one could not be written in full.
-  bool close() {
-    if (wanted_.json) json_ << "\n]\n";
+  /// Closes every file. After a whole run, also an interrupted one, each table and the JSON
+  /// document (its array closed) replace their targets whole; after a failed write they are
+  /// dropped and the targets stay as they were. The report and process-step files keep what
+  /// they hold: whole blocks. False, with a message, when one could not be written in full.
+  bool close(bool whole) {
     bool ok = rs_.close_all(err_);
-    ok = closed(table_, req_.table, err_) && ok;
-    ok = closed(species_, req_.species, err_) && ok;
-    ok = closed(minerals_, req_.minerals, err_) && ok;
-    return closed(json_, req_.json, err_) && ok;
+    if (!whole || !ok) {
+      for (output_file* f : {&table_, &species_, &minerals_, &json_}) f->discard();
+      return false;
+    }
+    if (wanted_.json) json_.put("\n]\n");
+    for (output_file* f : {&table_, &species_, &minerals_, &json_}) ok = f->commit(err_) && ok;
+    return ok;
   }
 
   /// exit_bad_input when an entry could not be read, else exit_done.
@@ -197,11 +207,11 @@ class batch_outputs {
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
 
-  bool open_table(const std::string& name, std::ofstream& file,
+  bool open_table(const std::string& name, output_file& file,
                   const std::vector<std::string>& columns) {
     if (name.empty()) return true;
-    if (!replace_file(name, file, err_)) return false;
-    csv_table_writer header(file, columns);
+    if (!file.open(name, err_)) return false;
+    file.put(csv_header(columns));
     return true;
   }
 
@@ -209,12 +219,18 @@ class batch_outputs {
   std::ostream& err_;
   run_state rs_;
   outputs wanted_;
-  std::ofstream table_, species_, minerals_, json_;
+  output_file table_, species_, minerals_, json_;
   bool first_json_ = true;
   int status_ = exit_done;
 };
 
 }  // namespace
+
+std::string csv_header(const std::vector<std::string>& columns) {
+  std::ostringstream text;
+  const csv_table_writer header(text, columns);
+  return text.str();
+}
 
 int run_batch(const batch_request& req, std::ostream& err) {
   std::ifstream in;
@@ -239,8 +255,7 @@ int run_batch(const batch_request& req, std::ostream& err) {
   };
   const bool whole = in_windows<batch_item>(*source, sel, jobs, work, emit);
   progress.end();
-  const bool ok = files.close();
-  if (!whole || !ok) return exit_usage;
+  if (!files.close(whole)) return exit_usage;
   if (interrupt_status() != 0) return interrupt_status();
   return files.status();
 }

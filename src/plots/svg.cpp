@@ -41,8 +41,29 @@ std::string table_number(double x, int decimals) {
   return s;
 }
 
-std::string xml_text(std::string_view raw) {
+bool xml_admits(std::string_view raw) {
   const std::string utf8 = table_text(raw);
+  for (const char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && c != '\t' && c != '\n' && c != '\r') || b == 0x7F) return false;
+  }
+  return utf8.find("\xEF\xBF\xBE") == std::string::npos &&
+         utf8.find("\xEF\xBF\xBF") == std::string::npos;
+}
+
+std::string xml_text(std::string_view raw) {
+  std::string utf8 = table_text(raw);
+  // U+FFFE and U+FFFF are no characters to XML: each becomes U+FFFD.
+  for (std::size_t at = utf8.find("\xEF\xBF"); at != std::string::npos;
+       at = utf8.find("\xEF\xBF", at + 1)) {
+    if (at + 2 < utf8.size() && (utf8[at + 2] == '\xBE' || utf8[at + 2] == '\xBF')) {
+      utf8[at + 2] = '\xBD';
+    }
+  }
+  return xml_text_unchecked(utf8);
+}
+
+std::string xml_text_unchecked(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (const char c : utf8) {

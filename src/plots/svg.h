@@ -24,8 +24,15 @@ std::string table_number(double x, int decimals);
 
 /// raw as XML character data or attribute value: read as the tables read texts (valid UTF-8
 /// kept, every other byte taken as Latin-1, trailing blanks dropped), control characters as
-/// blanks, and & < > " ' as character entities.
+/// blanks, U+FFFE and U+FFFF (no characters to XML) as U+FFFD, and & < > " ' as character
+/// entities.
 std::string xml_text(std::string_view raw);
+/// The UTF-8 text with XML's five special characters escaped and control characters but tab
+/// and line feed made blanks (no other character replaced).
+std::string xml_text_unchecked(std::string_view utf8);
+/// True when xml_text keeps every character of raw: none of them is one XML forbids.
+/// (Control characters and U+FFFE, U+FFFF are replaced; a front end warns of them.)
+bool xml_admits(std::string_view raw);
 
 /// One attribute of an element: a text, or a number written by svg_number.
 struct attr {

@@ -20,7 +20,7 @@ csv_table_writer::csv_table_writer(std::ostream& out, const std::vector<std::str
 }
 
 void append_csv_rows(std::string& out, const std::vector<row>& rows, std::size_t columns,
-                     number_memo& memo) {
+                     number_memo& memo, csv_texts mode) {
   for (const row& r : rows) {
     assert(r.size() == columns);
     for (std::size_t c = 0; c < columns; ++c) {
@@ -32,7 +32,7 @@ void append_csv_rows(std::string& out, const std::vector<row>& rows, std::size_t
       } else if (const auto* n = std::get_if<long>(&x)) {
         append_integer(out, *n);
       } else if (const auto* s = std::get_if<std::string>(&x)) {
-        append_csv_text(out, *s);
+        append_csv_text(out, *s, mode);
       }
     }
     out += '\n';

@@ -14,9 +14,10 @@
 namespace morva {
 
 /// Appends rows of a table of `columns` columns to out as CSV lines (see csv_table_writer::add);
-/// memo keeps the texts of the numbers.
+/// memo keeps the texts of the numbers; texts guarded against spreadsheet formulas unless
+/// mode is raw (see append_csv_text).
 void append_csv_rows(std::string& out, const std::vector<row>& rows, std::size_t columns,
-                     number_memo& memo);
+                     number_memo& memo, csv_texts mode = csv_texts::guarded);
 
 /// Writes one table to a stream as its rows come, holding only the rows in hand.
 class csv_table_writer {

@@ -44,6 +44,25 @@ void append_csv_text(std::string& out, std::string_view text) {
   out += '"';
 }
 
+void append_csv_text(std::string& out, std::string_view text, csv_texts mode) {
+  if (mode == csv_texts::raw || text.empty()) {
+    append_csv_text(out, text);
+    return;
+  }
+  std::string safe;
+  const char first = text.front();
+  if (first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' ||
+      first == '\r') {
+    safe += '\'';
+  }
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool control = (b < 0x20 && c != '\t' && c != '\n' && c != '\r') || b == 0x7F;
+    safe += control ? '?' : c;
+  }
+  append_csv_text(out, safe);
+}
+
 void append_json_string(std::string& out, std::string_view text) {
   static constexpr char hex[] = "0123456789abcdef";
   const auto plain = [](char c) {

@@ -49,6 +49,17 @@ void append_integer(std::string& out, long n);
 /// Appends a text as one CSV field: between quotes, its quotes doubled, when it holds a
 /// comma, a quote or a line break.
 void append_csv_text(std::string& out, std::string_view text);
+
+/// How texts go into the cells of a CSV file bound for spreadsheets.
+enum class csv_texts {
+  guarded,  ///< a text a spreadsheet would take for a formula gets a leading "'"; no controls
+  raw,      ///< every text as it stands
+};
+
+/// Appends text as one CSV cell (see append_csv_text). Guarded, a text that begins with '=',
+/// '+', '-', '@', a tab or a carriage return is prefixed with "'", so that a spreadsheet shows
+/// it instead of evaluating it, and control characters other than tab and line ends become '?'.
+void append_csv_text(std::string& out, std::string_view text, csv_texts mode);
 /// Appends a UTF-8 text as a JSON string.
 void append_json_string(std::string& out, std::string_view text);
 

@@ -358,7 +358,7 @@ TEST(SaturationCommand, SummaryTablesPicturesPageAndDiagrams) {
   EXPECT_EQ(s.status, 2);
   EXPECT_TRUE(
       s.err.starts_with("morva: --minerals: unknown mineral \"albite\"; the minerals are "
-                        "Adularia, Albite, low, Analcime,"))
+                        "Adularia; Albite, low; Analcime;"))
       << s.err;
   EXPECT_EQ(run_command(dir, "saturation morva.in --step 0").status, 2);
   EXPECT_EQ(run_command(dir, "saturation morva.in --to 400").status, 2);
@@ -457,13 +457,15 @@ TEST(Reliability, AWriteThatFailsStopsTheRunWithItsMessage) {
 }
 
 TEST(Reliability, AnInterruptedRunLeavesWholeBlocksAndRows) {
-  scratch_dir dir;
-  dir.write("wells.in", many_wells(3000));
+  const std::string wells = many_wells(3000);
   const std::string all =
       "run wells.in --table t.csv --species s.csv --minerals m.csv --json r.json";
   std::mt19937 random(7);
   int interrupted = 0;
   for (int i = 0; i < 6; ++i) {
+    // A fresh folder for each try, so that no file of an earlier try is taken for this one's.
+    scratch_dir dir;
+    dir.write("wells.in", wells);
     const double seconds = std::uniform_real_distribution<double>(0.05, 0.9)(random);
     const char* signal = i % 2 == 0 ? "INT" : "TERM";
     SCOPED_TRACE(std::string(signal) + " after " + std::to_string(seconds) + " s");
@@ -476,9 +478,18 @@ TEST(Reliability, AnInterruptedRunLeavesWholeBlocksAndRows) {
     s.err = dir.read("err.txt");
     if (s.status == 0) continue;  // finished first
     ++interrupted;
+    // A signal that lands before the program has set up its handling (a slow start under a
+    // sanitizer) ends it at once: nothing written yet is a whole outcome too.
+    if (s.status == -1) {
+      for (const char* name : {"morva.out", "t.csv", "s.csv", "m.csv", "r.json"}) {
+        EXPECT_FALSE(dir.exists(name)) << name;
+      }
+      continue;
+    }
     EXPECT_EQ(s.status, i % 2 == 0 ? 130 : 143) << s.err;
     // Each file holds whole samples: as many report blocks as state rows, 69 species and 29
-    // minerals rows for each, and every file ends with its line end.
+    // minerals rows for each, and every file ends with its line end. The tables are renamed
+    // into place whole or not at all, so a table not there yet holds no samples.
     const std::string report = dir.read("morva.out");
     const std::string table = dir.read("t.csv");
     const std::size_t n = count_of(table, "\nW-");
@@ -487,7 +498,7 @@ TEST(Reliability, AnInterruptedRunLeavesWholeBlocksAndRows) {
     EXPECT_EQ(count_of(dir.read("m.csv"), "\nW-"), 29 * n);
     const std::string json = dir.read("r.json");
     EXPECT_EQ(count_of(json, "{\"sample\":"), n);
-    EXPECT_TRUE(json.ends_with("\n]\n"));
+    EXPECT_TRUE(json.empty() || json.ends_with("\n]\n"));
     for (const std::string* text : {&report, &table}) {
       EXPECT_TRUE(text->empty() || text->back() == '\n');
     }

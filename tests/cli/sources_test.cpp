@@ -87,33 +87,5 @@ TEST(SampleWindows, KeepFileOrderAndBoundTheBytesInFlight) {
   }
 }
 
-TEST(OutputFiles, ReplaceAtomicallyPutsTheWholeFileInPlace) {
-  // A file is replaced by a rename, a device is written to; a folder cannot be replaced. The
-  // temporary file is gone in every case.
-  struct replace_case {
-    const char* target;
-    bool folder;
-    bool ok;
-  };
-  for (const replace_case& c :
-       {replace_case{"page.html", false, true}, replace_case{"/dev/null", false, true},
-        replace_case{"pictures", true, false}}) {
-    SCOPED_TRACE(c.target);
-    scratch_dir dir;
-    const std::string target =
-        c.target[0] == '/' ? std::string(c.target) : (dir / c.target).string();
-    if (c.folder) std::filesystem::create_directory(target);
-    if (!c.folder && c.target[0] != '/') dir.write(c.target, "old page");
-    dir.write("page.part", "new page");
-    std::ostringstream err;
-    EXPECT_EQ(replace_atomically((dir / "page.part").string(), target, err), c.ok);
-    EXPECT_FALSE(dir.exists("page.part"));
-    EXPECT_EQ(err.str(), c.ok ? "" : "morva: cannot write file " + target + "\n");
-    if (c.ok && c.target[0] != '/') {
-      EXPECT_EQ(dir.read(c.target), "new page");
-    }
-  }
-}
-
 }  // namespace
 }  // namespace morva
