@@ -74,6 +74,11 @@ std::vector<std::string> id_list(py::handle only) {
 std::string sample_id(const sample_record& s) { return table_text(s.number); }
 
 std::vector<py_sample> read_samples(const std::string& name, py::handle warning) {
+  if (is_folder(name)) {
+    PyErr_SetString(PyExc_IsADirectoryError,
+                    (name + " is a folder, not a sample file or table").c_str());
+    throw py::error_already_set();
+  }
   std::ifstream in(name, std::ios::binary);
   if (!in) {
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open sample file " + name).c_str());
@@ -149,6 +154,12 @@ sample_record make_sample(const std::string& id, const std::string& location,
         ',' +
         csv_field(without_unit(field_columns()[static_cast<std::size_t>(it - names.begin())]));
     line += ',' + csv_field(option_text(value));
+  }
+  // A sample with no analysis yet: the table reader takes no table without a column of
+  // analyses, so one is named and left blank.
+  if (fields.empty()) {
+    header += ",pH";
+    line += ',';
   }
   std::istringstream in(header + '\n' + line + '\n');
   analysis_csv_reader reader(in, "Sample()");

@@ -13,7 +13,12 @@
 
 namespace morva {
 
-std::optional<double> parse_number(std::string_view text) {
+std::optional<double> parse_number(std::string_view text, number_form form) {
+  if (form.table_cell) {
+    const cell_number c = read_cell_number(text, form.mark);
+    if (c.what != cell_read::value) return std::nullopt;
+    return c.x;
+  }
   const number_reading r = read_number(trim_blanks(text));
   if (r.what != number_read::value) return std::nullopt;
   return r.x;
@@ -42,7 +47,7 @@ std::string key(std::string_view s) {
 /// The records of a small CSV table as spreadsheets write it: RFC 4180 quoting, a byte-order
 /// mark dropped, ';' as separator when the header has more of them than commas, the blanks
 /// around a cell that is not quoted dropped.
-std::vector<std::vector<std::string>> csv_records(std::istream& in) {
+std::vector<std::vector<std::string>> csv_records(std::istream& in, char& sep) {
   std::vector<std::vector<std::string>> records;
   std::string raw;
   if (in.peek() == 0xEF) {
@@ -53,7 +58,7 @@ std::vector<std::vector<std::string>> csv_records(std::istream& in) {
     }
     in.clear(in.rdstate() & ~std::ios::failbit);
   }
-  char sep = ',';
+  sep = ',';
   for (;;) {
     const row_status st =
         take_row(in, records.empty() ? ",;" : std::string_view(&sep, 1), raw, std::string::npos);
@@ -66,10 +71,31 @@ std::vector<std::vector<std::string>> csv_records(std::istream& in) {
   return records;
 }
 
+/// Why a cell of numbers in an options table gives no number by its table's rules: a number
+/// written with the other mark where it groups no thousands ("12.5" where the comma is the
+/// decimal mark). Empty when the cell is not ambiguous.
+std::string ambiguity(std::string_view cell, bool numbers, number_form form) {
+  if (!numbers) return {};
+  const bool comma_decimal = form.mark == decimal_mark::comma;
+  std::string_view rest = cell;
+  while (!rest.empty()) {
+    const std::size_t cut = rest.find_first_of(comma_decimal ? "; \t" : ",; \t");
+    const std::string_view item = trim_blanks(rest.substr(0, cut));
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    if (read_cell_number(item, form.mark).what == cell_read::ambiguous) {
+      return quoted(item) + (comma_decimal ? " is ambiguous: in a table separated by semicolons "
+                                             "the comma is the decimal mark and a point may "
+                                             "only group thousands (1.250,5)"
+                                           : " is ambiguous: a comma may only group thousands");
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<run_options> parse_temperature(std::string_view text, run_options opt,
-                                             std::string& error) {
+                                             std::string& error, number_form form) {
   const std::string k = key(text);
   opt.t_typed_c = 0.0;
   if (k == "measured") {
@@ -80,7 +106,7 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
     opt.tref_type = reference_temperature::chalcedony;
   } else if (k == "nak" || k == "na_k" || k == "na/k") {
     opt.tref_type = reference_temperature::na_k;
-  } else if (const auto t = parse_number(text)) {
+  } else if (const auto t = parse_number(text, form)) {
     opt.tref_type = reference_temperature::arbitrary;
     opt.t_typed_c = *t;
   } else {
@@ -92,18 +118,20 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
   return opt;
 }
 
-bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std::string& error) {
+bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std::string& error,
+                 number_form form) {
   constexpr std::size_t max_steps = 10;
   constexpr double t_min_c = 0.0;
   constexpr double t_critical_c = 373.85;
   std::vector<double> steps;
   std::string_view rest = text;
   while (!trim_blanks(rest).empty()) {
-    const std::size_t cut = rest.find_first_of(",; \t");
+    const bool comma_decimal = form.table_cell && form.mark == decimal_mark::comma;
+    const std::size_t cut = rest.find_first_of(comma_decimal ? "; \t" : ",; \t");
     const std::string_view item = rest.substr(0, cut);
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
     if (trim_blanks(item).empty()) continue;
-    const auto t = parse_number(item);
+    const auto t = parse_number(item, form);
     if (!t) {
       error = "step temperature " + quoted(trim_blanks(item)) + " is not a number";
       return false;
@@ -126,8 +154,8 @@ bool parse_steps(std::string_view text, int& n, std::array<double, 10>& t_c, std
   return true;
 }
 
-bool parse_degassing(std::string_view text, double& f, std::string& error) {
-  const auto x = parse_number(text);
+bool parse_degassing(std::string_view text, double& f, std::string& error, number_form form) {
+  const auto x = parse_number(text, form);
   if (!x || *x < 0.01 || *x > 1.0) {
     error =
         "degassing coefficient " + quoted(trim_blanks(text)) + " is not a number from 0.01 to 1";
@@ -137,8 +165,8 @@ bool parse_degassing(std::string_view text, double& f, std::string& error) {
   return true;
 }
 
-bool parse_spring(std::string_view text, double& t_c, std::string& error) {
-  const auto x = parse_number(text);
+bool parse_spring(std::string_view text, double& t_c, std::string& error, number_form form) {
+  const auto x = parse_number(text, form);
   if (!x || !(*x > 1.0 && *x < 350.0)) {
     error = "boiling-spring temperature " + quoted(trim_blanks(text)) +
             " is not a temperature above 1 and below 350 \xC2\xB0"
@@ -245,7 +273,10 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
 
 bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
                         std::map<std::string, run_options>& table, std::string& error) {
-  const std::vector<std::vector<std::string>> records = csv_records(in);
+  char sep = ',';
+  const std::vector<std::vector<std::string>> records = csv_records(in, sep);
+  const number_form form{.table_cell = true,
+                         .mark = sep == ';' ? decimal_mark::comma : decimal_mark::point};
   if (records.empty()) {
     error = name + ": no header line";
     return false;
@@ -285,33 +316,33 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
     for (std::size_t c = 0; c < rec.size() && c < columns.size(); ++c) {
       const std::string& cell = rec[c];
       if (trim_blanks(cell).empty()) continue;
-      std::string why;
-      bool ok = true;
-      switch (columns[c]) {
+      std::string why = ambiguity(cell, columns[c] != sample, form);
+      bool ok = why.empty();
+      switch (ok ? columns[c] : unknown) {
         case sample:
           id = std::string(trim_blanks(cell));
           break;
         case temperature:
-          if (const auto o = parse_temperature(cell, opt, why)) {
+          if (const auto o = parse_temperature(cell, opt, why, form)) {
             opt = *o;
           } else {
             ok = false;
           }
           break;
         case spring:
-          ok = parse_spring(cell, opt.t_spring_c, why);
+          ok = parse_spring(cell, opt.t_spring_c, why, form);
           break;
         case spring_degas:
-          ok = parse_degassing(cell, opt.spring_degas, why);
+          ok = parse_degassing(cell, opt.spring_degas, why, form);
           break;
         case boil:
-          ok = parse_steps(cell, opt.n_boil, opt.t_boil_c, why);
+          ok = parse_steps(cell, opt.n_boil, opt.t_boil_c, why, form);
           break;
         case boil_degas:
-          ok = parse_degassing(cell, opt.boil_degas, why);
+          ok = parse_degassing(cell, opt.boil_degas, why, form);
           break;
         case cool:
-          ok = parse_steps(cell, opt.n_cool, opt.t_cool_c, why);
+          ok = parse_steps(cell, opt.n_cool, opt.t_cool_c, why, form);
           break;
         case unknown:
           break;

@@ -69,7 +69,7 @@ TEST(BatchOptions, TableRowsOverrideTheCommandLineCellByCell) {
   std::istringstream csv(
       "\xEF\xBB\xBF"
       "Sample;Temperature;Boil;Degassing\n"
-      "HS-07;quartz;\"150,120\";0.5\n"
+      "HS-07;quartz;\"150;120\";0,5\n"
       "KV-12;;;\n");
   std::map<std::string, run_options> table;
   std::string why;
