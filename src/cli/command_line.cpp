@@ -8,6 +8,7 @@
 #include "batch/interrupt.h"
 #include "batch/options.h"
 #include "batch/output_files.h"
+#include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/tables.h"
 #include "report/run_files.h"
@@ -68,6 +69,8 @@ struct sample_args {
       if (!read_options_table(in, options_file, opt, table, why)) return usage_error(why, err);
     }
     ids = item_list(only);
+    if (is_folder(samples))
+      return usage_error(samples + " is a folder, not a sample file or table", err);
     std::ifstream probe(samples, std::ios::binary);
     if (!probe) return usage_error("cannot open sample file " + samples, err);
     return 0;
@@ -177,6 +180,9 @@ int command_line(int argc, const char* const* argv, std::ostream& out, std::ostr
   if (*conv) return convert(input, output, err);
 
   if (*dia) {
+    if (is_folder(dreq.samples)) {
+      return usage_error(dreq.samples + " is a folder, not a sample file or table", err);
+    }
     if (std::ifstream probe(dreq.samples, std::ios::binary); !probe) {
       return usage_error("cannot open sample file " + dreq.samples, err);
     }
