@@ -71,9 +71,11 @@ class analysis_csv_reader {
   std::vector<int> columns_;  // for each header cell, its column (0-based), or -1 when ignored
   std::vector<std::string> labels_;   // each header cell without its unit, for messages
   std::vector<std::string> pending_;  // header warnings, handed out with the first row
-  /// A cell of a column read in the header's unit: value = x * scale + shift in the column's.
+  /// A cell of a column read in the header's unit: value = x * scale / divisor + shift in the
+  /// column's.
   struct unit_conversion {
     double scale = 1.0;
+    double divisor = 1.0;
     double shift = 0.0;
   };
   std::vector<unit_conversion> conversions_;  // for each header cell

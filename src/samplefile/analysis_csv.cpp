@@ -309,11 +309,13 @@ enum class quantity {
 /// mass), or per equivalent (times the molar mass over the ion's charge).
 enum class amount { mass, moles, equivalents };
 
-/// A unit a column takes: its name as written, and value = x * scale + shift in the column's
-/// own unit (before the molar mass for amount::moles and amount::equivalents).
+/// A unit a column takes: its name as written, and value = x * scale / divisor + shift in the
+/// column's own unit (the molar mass, and the charge, joining scale and divisor for
+/// amount::moles and amount::equivalents). A divisor keeps 1/1000 exact.
 struct unit {
   std::string_view name;
   double scale;
+  double divisor;
   double shift;
   amount per;
 };
@@ -322,45 +324,65 @@ struct unit {
 /// Units of a dissolved component of the water, mg/kg its own; a litre is taken as a kilogram
 /// (density 1).
 constexpr unit solute_units[] = {
-    {"mg/kg", 1.0, 0.0, amount::mass},          {"ppm", 1.0, 0.0, amount::mass},
-    {"mg/L", 1.0, 0.0, amount::mass},           {"\xC2\xB5g/L", 1e-3, 0.0, amount::mass},
-    {"ug/L", 1e-3, 0.0, amount::mass},          {"ppb", 1e-3, 0.0, amount::mass},
-    {"\xC2\xB5g/kg", 1e-3, 0.0, amount::mass},  {"ug/kg", 1e-3, 0.0, amount::mass},
-    {"mmol/L", 1e-3, 0.0, amount::moles},       {"mmol/kg", 1e-3, 0.0, amount::moles},
-    {"mol/kg", 1.0, 0.0, amount::moles},        {"meq/L", 1e-3, 0.0, amount::equivalents},
-    {"meq/kg", 1e-3, 0.0, amount::equivalents},
+    {"mg/kg",        1.0, 1.0, 0.0, amount::mass},
+    {"ppm",          1.0, 1.0, 0.0, amount::mass},
+    {"mg/L",         1.0, 1.0, 0.0, amount::mass},
+    {"\xC2\xB5g/L",  1.0, 1000.0, 0.0, amount::mass},
+    {"ug/L",         1.0, 1000.0, 0.0, amount::mass},
+    {"ppb",          1.0, 1000.0, 0.0, amount::mass},
+    {"\xC2\xB5g/kg", 1.0, 1000.0, 0.0, amount::mass},
+    {"ug/kg",        1.0, 1000.0, 0.0, amount::mass},
+    {"mmol/L",       1.0, 1000.0, 0.0, amount::moles},
+    {"mmol/kg",      1.0, 1000.0, 0.0, amount::moles},
+    {"mol/kg",       1.0, 1.0, 0.0, amount::moles},
+    {"meq/L",        1.0, 1000.0, 0.0, amount::equivalents},
+    {"meq/kg",       1.0, 1000.0, 0.0, amount::equivalents},
 };
 /// Units of a component of the steam, mg/kg its own: per kilogram of steam only.
 constexpr unit steam_units[] = {
-    {"mg/kg", 1.0, 0.0, amount::mass},          {"ppm", 1.0, 0.0, amount::mass},
-    {"\xC2\xB5g/kg", 1e-3, 0.0, amount::mass},  {"ug/kg", 1e-3, 0.0, amount::mass},
-    {"ppb", 1e-3, 0.0, amount::mass},           {"mmol/kg", 1e-3, 0.0, amount::moles},
-    {"mol/kg", 1.0, 0.0, amount::moles},
+    {"mg/kg",        1.0, 1.0, 0.0, amount::mass},
+    {"ppm",          1.0, 1.0, 0.0, amount::mass},
+    {"\xC2\xB5g/kg", 1.0, 1000.0, 0.0, amount::mass},
+    {"ug/kg",        1.0, 1000.0, 0.0, amount::mass},
+    {"ppb",          1.0, 1000.0, 0.0, amount::mass},
+    {"mmol/kg",      1.0, 1000.0, 0.0, amount::moles},
+    {"mol/kg",       1.0, 1.0, 0.0, amount::moles},
 };
 /// Units of the total dissolved solids, mg/kg its own: masses only.
 constexpr unit solids_units[] = {
-    {"mg/kg", 1.0, 0.0, amount::mass},          {"ppm", 1.0, 0.0, amount::mass},
-    {"mg/L", 1.0, 0.0, amount::mass},           {"\xC2\xB5g/L", 1e-3, 0.0, amount::mass},
-    {"ug/L", 1e-3, 0.0, amount::mass},          {"ppb", 1e-3, 0.0, amount::mass},
-    {"\xC2\xB5g/kg", 1e-3, 0.0, amount::mass},  {"ug/kg", 1e-3, 0.0, amount::mass},
+    {"mg/kg",        1.0, 1.0, 0.0, amount::mass},
+    {"ppm",          1.0, 1.0, 0.0, amount::mass},
+    {"mg/L",         1.0, 1.0, 0.0, amount::mass},
+    {"\xC2\xB5g/L",  1.0, 1000.0, 0.0, amount::mass},
+    {"ug/L",         1.0, 1000.0, 0.0, amount::mass},
+    {"ppb",          1.0, 1000.0, 0.0, amount::mass},
+    {"\xC2\xB5g/kg", 1.0, 1000.0, 0.0, amount::mass},
+    {"ug/kg",        1.0, 1000.0, 0.0, amount::mass},
 };
 /// Units of the enthalpy, kJ/kg its own (the international table calorie, 4.1868 J).
 constexpr unit enthalpy_units[] = {
-    {"kJ/kg", 1.0, 0.0, amount::mass}, {"J/g", 1.0, 0.0, amount::mass},
-    {"kcal/kg", 4.1868, 0.0, amount::mass},
+    {"kJ/kg",   1.0, 1.0, 0.0, amount::mass},
+    {"J/g",     1.0, 1.0, 0.0, amount::mass},
+    {"kcal/kg", 4.1868, 1.0, 0.0, amount::mass},
 };
 /// Units of the pressure, bar gauge its own; absolute pressures less one atmosphere.
 constexpr unit pressure_units[] = {
-    {"bar-g", 1.0, 0.0, amount::mass},   {"barg", 1.0, 0.0, amount::mass},
-    {"bar", 1.0, -atmosphere_bar, amount::mass},  {"bar-a", 1.0, -atmosphere_bar, amount::mass},
-    {"bara", 1.0, -atmosphere_bar, amount::mass}, {"MPa", 10.0, -atmosphere_bar, amount::mass},
-    {"kPa", 0.01, -atmosphere_bar, amount::mass}, {"MPa-g", 10.0, 0.0, amount::mass},
-    {"kPa-g", 0.01, 0.0, amount::mass},
+    {"bar-g", 1.0, 1.0, 0.0, amount::mass},
+    {"barg",  1.0, 1.0, 0.0, amount::mass},
+    {"bar",   1.0, 1.0, -atmosphere_bar, amount::mass},
+    {"bar-a", 1.0, 1.0, -atmosphere_bar, amount::mass},
+    {"bara",  1.0, 1.0, -atmosphere_bar, amount::mass},
+    {"MPa",   10.0, 1.0, -atmosphere_bar, amount::mass},
+    {"kPa",   1.0, 100.0, -atmosphere_bar, amount::mass},
+    {"MPa-g", 10.0, 1.0, 0.0, amount::mass},
+    {"kPa-g", 1.0, 100.0, 0.0, amount::mass},
 };
 /// Units of a temperature, °C its own.
 constexpr unit temperature_units[] = {
-    {"\xC2\xB0" "C", 1.0, 0.0, amount::mass}, {"C", 1.0, 0.0, amount::mass},
-    {"degC", 1.0, 0.0, amount::mass},         {"K", 1.0, -zero_celsius_k, amount::mass},
+    {"\xC2\xB0" "C", 1.0, 1.0, 0.0, amount::mass},
+    {"C",            1.0, 1.0, 0.0, amount::mass},
+    {"degC",         1.0, 1.0, 0.0, amount::mass},
+    {"K",            1.0, 1.0, -zero_celsius_k, amount::mass},
 };
 // clang-format on
 
@@ -424,8 +446,8 @@ std::vector<unit> units_of(const column& c) {
       break;
   }
   if (c.unit.empty()) return {};
-  std::vector<unit> own = {{c.unit, 1.0, 0.0, amount::mass}};
-  if (c.unit == "vol %") own.push_back({"%", 1.0, 0.0, amount::mass});
+  std::vector<unit> own = {{c.unit, 1.0, 1.0, 0.0, amount::mass}};
+  if (c.unit == "vol %") own.push_back({"%", 1.0, 1.0, 0.0, amount::mass});
   return own;
 }
 
@@ -474,9 +496,11 @@ std::string unit_list(const column& c) {
   return list;
 }
 
-/// A cell of column c written in a unit: value in the column's own unit = x * scale + shift.
+/// A cell of column c written in a unit: value in the column's own unit
+/// = x * scale / divisor + shift.
 struct unit_choice {
   double scale = 1.0;
+  double divisor = 1.0;
   double shift = 0.0;
   std::string refusal;  // why the unit cannot be taken; empty when it can
 };
@@ -492,21 +516,22 @@ unit_choice choose_unit(const column& c, std::string_view u) {
     if (unit_key(known.name) != key) continue;
     switch (known.per) {
       case amount::mass:
-        return {known.scale, known.shift, {}};
+        return {known.scale, known.divisor, known.shift, {}};
       case amount::moles:
-        return {known.scale * w(c.k), 0.0, {}};
+        return {known.scale * w(c.k), known.divisor, 0.0, {}};
       case amount::equivalents:
         if (const double z = equivalent_charge(c.k); z > 0.0) {
-          return {known.scale * w(c.k) / z, 0.0, {}};
+          return {known.scale * w(c.k), known.divisor * z, 0.0, {}};
         }
-        return {1.0, 0.0,
+        return {1.0, 1.0, 0.0,
                 quoted(u) + " has no meaning for " + name + ", which is no single ion; " + name +
                     " takes " + unit_list(c) + " but not meq"};
     }
   }
   if (units.empty())
-    return {1.0, 0.0, quoted(u) + " is not a unit of " + name + ", which takes none"};
-  return {1.0, 0.0, "the unit " + quoted(u) + " is not known; " + name + " takes " + unit_list(c)};
+    return {1.0, 1.0, 0.0, quoted(u) + " is not a unit of " + name + ", which takes none"};
+  return {1.0, 1.0, 0.0,
+          "the unit " + quoted(u) + " is not known; " + name + " takes " + unit_list(c)};
 }
 
 /// True when the column holds an analysis of the water or the steam, not only the sample's
@@ -517,9 +542,10 @@ bool is_analysis(const column& c) {
 
 /// The value in the column's own unit of x read in the header's unit: +0 for a zero (as the
 /// sample file reads it), empty when it goes beyond a double.
-std::optional<double> converted(double x, double scale, double shift) {
-  if (scale == 1.0 && shift == 0.0) return x;
-  const double v = x * scale + shift;
+std::optional<double> converted(double x, double scale, double divisor, double shift) {
+  if (scale == 1.0 && divisor == 1.0 && shift == 0.0) return x;
+  // Multiplied before divided: whole molar masses and 1000 keep "10 mmol/L" Cl at 354.5.
+  const double v = x * scale / divisor + shift;
   if (!std::isfinite(v)) return std::nullopt;
   return v == 0.0 ? 0.0 : v;
 }
@@ -663,7 +689,7 @@ std::string analysis_csv_reader::read_header() {
         refused_ = true;
         return where + ": " + u.refusal;
       }
-      conversions_.back() = {u.scale, u.shift};
+      conversions_.back() = {u.scale, u.divisor, u.shift};
       taken[static_cast<std::size_t>(j)] = true;
       any = true;
       any_analysis = any_analysis || is_analysis(table[j]);
@@ -797,7 +823,8 @@ csv_read_result analysis_csv_reader::next() {
         double x = 0.0;
         number_status got = parse_number(cells[c], mark, x);
         if (got == number_status::ok && x != 0.0) {
-          const auto v = converted(x, conversions_[c].scale, conversions_[c].shift);
+          const auto v =
+              converted(x, conversions_[c].scale, conversions_[c].divisor, conversions_[c].shift);
           if (v) {
             x = *v;
           } else {
