@@ -22,7 +22,7 @@ for t in "${targets[@]}"; do
     sample_reader) opts=(-max_len=6000 -timeout=5) ;;
     fields) opts=(-max_len=1024 -timeout=5) ;;
     run) opts=(-max_len=8192 -timeout=1) ;;
-    csv) opts=(-max_len=4096 -timeout=5) ;;
+    csv) opts=(-max_len=4096 -timeout=5 -dict="$here/csv.dict") ;;
     options) opts=(-max_len=2048 -timeout=5) ;;
     *) echo "fuzz/run.sh: unknown target $t" >&2; exit 2 ;;
   esac

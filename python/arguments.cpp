@@ -117,6 +117,11 @@ std::vector<std::string> id_list(py::handle only) {
 std::string sample_id(const sample_record& s) { return table_text(s.number); }
 
 std::vector<py_sample> read_samples(const std::string& name, py::handle warning) {
+  if (is_folder(name)) {
+    PyErr_SetString(PyExc_IsADirectoryError,
+                    (name + " is a folder, not a sample file or table").c_str());
+    throw py::error_already_set();
+  }
   std::ifstream in(name, std::ios::binary);
   if (!in) {
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open sample file " + name).c_str());

@@ -43,6 +43,9 @@ struct csv_read_result {
   std::vector<std::string> warnings;
   /// kind::bad_row and kind::bad_file: what went wrong, with the file, row, column and text.
   std::string error;
+  /// kind::bad_file: the file is no table of analyses that can be read at all (not UTF-8 or
+  /// not text, no column of analyses, a unit not known): a usage error rather than bad data.
+  bool refuses_file = false;
 };
 
 /// An analysis table read row by row; only one row is held at a time. Rows with nothing in
@@ -70,6 +73,16 @@ class analysis_csv_reader {
   std::vector<int> columns_;  // for each header cell, its column (0-based), or -1 when ignored
   std::vector<std::string> labels_;   // each header cell without its unit, for messages
   std::vector<std::string> pending_;  // header warnings, handed out with the first row
+  /// A cell of a column read in the header's unit: value = x * scale / divisor + shift in the
+  /// column's.
+  struct unit_conversion {
+    double scale = 1.0;
+    double divisor = 1.0;
+    double shift = 0.0;
+  };
+  std::vector<unit_conversion> conversions_;  // for each header cell
+  bool refused_ = false;                      // the header refuses the whole file
+  long samples_ = 0;                          // samples handed out so far
 };
 
 /// One analysis given as a value by a program: the column (a name of analysis_csv_columns()

@@ -15,7 +15,12 @@
 
 namespace morva {
 
-std::optional<double> parse_number(std::string_view text) {
+std::optional<double> parse_number(std::string_view text, number_form form) {
+  if (form.table_cell) {
+    const cell_number c = read_cell_number(text, form.mark);
+    if (c.what != cell_read::value) return std::nullopt;
+    return c.x;
+  }
   const number_reading r = read_number(trim_blanks(text));
   if (r.what != number_read::value) return std::nullopt;
   return r.x;
@@ -44,7 +49,7 @@ std::string key(std::string_view s) {
 /// The records of a small CSV table as spreadsheets write it: RFC 4180 quoting, a byte-order
 /// mark dropped, ';' as separator when the header has more of them than commas, the blanks
 /// around a cell that is not quoted dropped.
-std::vector<std::vector<std::string>> csv_records(std::istream& in) {
+std::vector<std::vector<std::string>> csv_records(std::istream& in, char& sep) {
   std::vector<std::vector<std::string>> records;
   std::string raw;
   if (in.peek() == 0xEF) {
@@ -55,7 +60,7 @@ std::vector<std::vector<std::string>> csv_records(std::istream& in) {
     }
     in.clear(in.rdstate() & ~std::ios::failbit);
   }
-  char sep = ',';
+  sep = ',';
   for (;;) {
     const row_status st =
         take_row(in, records.empty() ? ",;" : std::string_view(&sep, 1), raw, std::string::npos);
@@ -68,10 +73,31 @@ std::vector<std::vector<std::string>> csv_records(std::istream& in) {
   return records;
 }
 
+/// Why a cell of numbers in an options table gives no number by its table's rules: a number
+/// written with the other mark where it groups no thousands ("12.5" where the comma is the
+/// decimal mark). Empty when the cell is not ambiguous.
+std::string ambiguity(std::string_view cell, bool numbers, number_form form) {
+  if (!numbers) return {};
+  const bool comma_decimal = form.mark == decimal_mark::comma;
+  std::string_view rest = cell;
+  while (!rest.empty()) {
+    const std::size_t cut = rest.find_first_of(comma_decimal ? "; \t" : ",; \t");
+    const std::string_view item = trim_blanks(rest.substr(0, cut));
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    if (read_cell_number(item, form.mark).what == cell_read::ambiguous) {
+      return quoted(item) + (comma_decimal ? " is ambiguous: in a table separated by semicolons "
+                                             "the comma is the decimal mark and a point may "
+                                             "only group thousands (1.250,5)"
+                                           : " is ambiguous: a comma may only group thousands");
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<run_options> parse_temperature(std::string_view text, run_options opt,
-                                             std::string& error) {
+                                             std::string& error, number_form form) {
   const std::string k = key(text);
   opt.t_typed_c.reset();
   if (k == "measured") {
@@ -82,7 +108,7 @@ std::optional<run_options> parse_temperature(std::string_view text, run_options 
     opt.tref_type = reference_temperature::chalcedony;
   } else if (k == "nak" || k == "na_k" || k == "na/k") {
     opt.tref_type = reference_temperature::na_k;
-  } else if (const auto t = parse_number(text)) {
+  } else if (const auto t = parse_number(text, form)) {
     opt.tref_type = reference_temperature::arbitrary;
     opt.t_typed_c = *t;
   } else {
@@ -112,14 +138,17 @@ bool take_step(double t_c, std::string_view shown, std::vector<double>& steps, s
 namespace {
 
 /// Appends the step temperatures of a list text (commas, semicolons or blanks between them).
-bool take_steps(std::string_view text, std::vector<double>& steps, std::string& error) {
+bool take_steps(std::string_view text, std::vector<double>& steps, std::string& error,
+                number_form form = {}) {
   std::string_view rest = text;
+  // Where the comma is the decimal mark, only blanks and semicolons separate the steps.
+  const bool comma_decimal = form.table_cell && form.mark == decimal_mark::comma;
   while (!trim_blanks(rest).empty()) {
-    const std::size_t cut = rest.find_first_of(",; \t");
+    const std::size_t cut = rest.find_first_of(comma_decimal ? "; \t" : ",; \t");
     const std::string_view item = trim_blanks(rest.substr(0, cut));
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
     if (item.empty()) continue;
-    const auto t = parse_number(item);
+    const auto t = parse_number(item, form);
     if (!t) {
       error = "step temperature " + quoted(item) + " is not a number";
       return false;
@@ -138,9 +167,10 @@ bool within_max_steps(const std::vector<double>& steps, std::string& error) {
 
 }  // namespace
 
-bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error) {
+bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error,
+                 number_form form) {
   std::vector<double> steps;
-  if (!take_steps(text, steps, error) || !within_max_steps(steps, error)) return false;
+  if (!take_steps(text, steps, error, form) || !within_max_steps(steps, error)) return false;
   t_c = std::move(steps);
   return true;
 }
@@ -154,9 +184,9 @@ bool take_degassing(double f, std::string_view shown, double& out, std::string& 
   return true;
 }
 
-bool parse_degassing(std::string_view text, double& f, std::string& error) {
+bool parse_degassing(std::string_view text, double& f, std::string& error, number_form form) {
   const std::string_view shown = trim_blanks(text);
-  const auto x = parse_number(text);
+  const auto x = parse_number(text, form);
   return take_degassing(x ? *x : std::nan(""), shown, f, error);
 }
 
@@ -172,9 +202,10 @@ bool take_spring(double t_c, std::string_view shown, std::optional<double>& out,
   return true;
 }
 
-bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error) {
+bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error,
+                  number_form form) {
   const std::string_view shown = trim_blanks(text);
-  const auto x = parse_number(text);
+  const auto x = parse_number(text, form);
   return take_spring(x ? *x : std::nan(""), shown, t_c, error);
 }
 
@@ -357,7 +388,10 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
 
 bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
                         std::map<std::string, run_options>& table, std::string& error) {
-  const std::vector<std::vector<std::string>> records = csv_records(in);
+  char sep = ',';
+  const std::vector<std::vector<std::string>> records = csv_records(in, sep);
+  const number_form form{.table_cell = true,
+                         .mark = sep == ';' ? decimal_mark::comma : decimal_mark::point};
   if (records.empty()) {
     error = name + ": no header line";
     return false;
@@ -397,33 +431,33 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
     for (std::size_t c = 0; c < rec.size() && c < columns.size(); ++c) {
       const std::string& cell = rec[c];
       if (trim_blanks(cell).empty()) continue;
-      std::string why;
-      bool ok = true;
-      switch (columns[c]) {
+      std::string why = ambiguity(cell, columns[c] != sample, form);
+      bool ok = why.empty();
+      switch (ok ? columns[c] : unknown) {
         case sample:
           id = std::string(trim_blanks(cell));
           break;
         case temperature:
-          if (const auto o = parse_temperature(cell, opt, why)) {
+          if (const auto o = parse_temperature(cell, opt, why, form)) {
             opt = *o;
           } else {
             ok = false;
           }
           break;
         case spring:
-          ok = parse_spring(cell, opt.t_spring_c, why);
+          ok = parse_spring(cell, opt.t_spring_c, why, form);
           break;
         case spring_degas:
-          ok = parse_degassing(cell, opt.spring_degas, why);
+          ok = parse_degassing(cell, opt.spring_degas, why, form);
           break;
         case boil:
-          ok = parse_steps(cell, opt.boil_c, why);
+          ok = parse_steps(cell, opt.boil_c, why, form);
           break;
         case boil_degas:
-          ok = parse_degassing(cell, opt.boil_degas, why);
+          ok = parse_degassing(cell, opt.boil_degas, why, form);
           break;
         case cool:
-          ok = parse_steps(cell, opt.cool_c, why);
+          ok = parse_steps(cell, opt.cool_c, why, form);
           break;
         case unknown:
           break;

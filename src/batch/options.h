@@ -11,21 +11,32 @@
 
 #include "morva/mineral_curves.h"
 #include "morva/sample.h"
+#include "text/numbers.h"
 
 namespace morva {
 
+/// How a number is written where an option comes from: on the command line (a decimal point,
+/// no grouping), or in a cell of an options table, by the spreadsheet rules of the table's
+/// decimal mark (a decimal comma in a table separated by semicolons).
+struct number_form {
+  bool table_cell = false;
+  decimal_mark mark = decimal_mark::point;
+};
+
 /// A text that is exactly one finite number (blanks around it allowed, a leading '+'), or
 /// empty.
-std::optional<double> parse_number(std::string_view text);
+std::optional<double> parse_number(std::string_view text, number_form form = {});
 
 /// The reference temperature named on the command line: measured, quartz, chalcedony, nak, or
 /// a temperature in °C (arbitrary). Empty, with why in `error`, when the text is none of them.
 std::optional<run_options> parse_temperature(std::string_view text, run_options opt,
-                                             std::string& error);
+                                             std::string& error, number_form form = {});
 
-/// A list of step temperatures, °C, separated by commas, semicolons or blanks: at most ten,
-/// each from 0 to 373.85 °C, as the options dialog takes them. False, with why in `error`.
-bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error);
+/// A list of step temperatures, °C, separated by commas, semicolons or blanks (blanks or
+/// semicolons where the comma is the decimal mark): at most ten, each from 0 to 373.85 °C, as
+/// the options dialog takes them. False, with why in `error`.
+bool parse_steps(std::string_view text, std::vector<double>& t_c, std::string& error,
+                 number_form form = {});
 
 /// A step temperature given as a value, shown in a message as `shown`: appended to steps when
 /// it is a finite temperature from 0 to 373.85 °C; false, with why in `error`, when not.
@@ -41,10 +52,11 @@ bool take_spring(double t_c, std::string_view shown, std::optional<double>& out,
                  std::string& error);
 
 /// A degassing coefficient, 0.01 to 1. False, with why in `error`.
-bool parse_degassing(std::string_view text, double& f, std::string& error);
+bool parse_degassing(std::string_view text, double& f, std::string& error, number_form form = {});
 
 /// A boiling-spring temperature, °C, above 1 and below 350. False, with why in `error`.
-bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error);
+bool parse_spring(std::string_view text, std::optional<double>& t_c, std::string& error,
+                  number_form form = {});
 
 /// The calculation options of `morva run` as texts, as the command line takes them.
 struct run_option_texts {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <system_error>
 
 #include "batch/exit_status.h"
 #include "batch/output_files.h"
@@ -68,6 +69,7 @@ class csv_source : public sample_source {
       case csv_read_result::kind::bad_file:
         e.notes.push_back(r.error);
         e.bad = true;
+        e.refuses_file = r.refuses_file;
         return got::fatal;
     }
     return got::end;
@@ -92,12 +94,20 @@ std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& 
   return std::make_unique<sample_file_source>(in, name);
 }
 
+bool is_folder(const std::string& name) {
+  std::error_code ec;
+  return std::filesystem::is_directory(name, ec);
+}
+
 std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
                                             std::ostream& err) {
+  if (is_folder(name)) {
+    err << "morva: " << name << " is a folder, not a sample file or table\n";
+    return nullptr;
+  }
   {
     const blocking_section wait;  // a FIFO opens when its writer comes
-    std::error_code e;
-    if (!std::filesystem::is_directory(name, e)) in.open(name, std::ios::binary);
+    in.open(name, std::ios::binary);
   }
   if (in.is_open() && in) return open_source(in, name);
   err << "morva: cannot open sample file " << name << '\n';
@@ -117,7 +127,7 @@ int for_each_sample(sample_source& source, std::ostream& err,
     }
     if (g == got::end) break;
     for (const std::string& note : e.notes) err << "morva: " << note << '\n';
-    if (e.bad) status = exit_bad_input;
+    if (e.bad) status = std::max(status, e.refuses_file ? exit_usage : exit_bad_input);
     if (is_sample) on_sample(e.s);
     if (g == got::fatal) break;
   }

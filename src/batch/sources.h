@@ -25,6 +25,7 @@ namespace morva {
 struct sample_entry {
   std::vector<std::string> notes;  ///< messages before the entry, in file order
   bool bad = false;                ///< the entry could not be read
+  bool refuses_file = false;       ///< the file is no table that can be read at all (status 2)
   bool selected = false;           ///< a sample to work on, with its options in opt
   sample_record s;
   run_options opt;
@@ -52,13 +53,18 @@ bool is_csv_name(const std::string& name);
 /// a note.
 std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name);
 
+/// True when name is a folder, which no reader can take.
+bool is_folder(const std::string& name);
+
 /// Opens the sample file or table `name` into in and a source over it; empty, with
-/// "morva: cannot open sample file NAME" on err, when it cannot be opened.
+/// "morva: cannot open sample file NAME" (or "morva: NAME is a folder, not a sample file or
+/// table") on err, when it cannot be opened.
 std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
                                             std::ostream& err);
 
 /// Every entry of source in file order, one at a time: its notes said on err, on_sample(s)
-/// for each sample. Returns exit_bad_input when an entry could not be read, else exit_done.
+/// for each sample. Returns exit_usage when the file is no table that can be read at all,
+/// exit_bad_input when an entry could not be read, else exit_done.
 int for_each_sample(sample_source& source, std::ostream& err,
                     const std::function<void(const sample_record&)>& on_sample);
 

@@ -13,6 +13,7 @@
 #include "batch/interrupt.h"
 #include "batch/options.h"
 #include "batch/output_files.h"
+#include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/tables.h"
 #include "report/run_files.h"
@@ -162,6 +163,8 @@ struct sample_args {
       if (!read_options_table(in, options_file, opt, table, why)) return usage_error(why, err);
     }
     ids = item_list(only);
+    if (is_folder(samples))
+      return usage_error(samples + " is a folder, not a sample file or table", err);
     if (!readable_input(samples)) return usage_error("cannot open sample file " + samples, err);
     return 0;
   }
@@ -293,6 +296,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   }
 
   if (*conv) {
+    if (is_folder(input)) {
+      return usage_error(input + " is a folder, not a sample file or table", err);
+    }
     if (!readable_input(input)) return usage_error("cannot open " + input, err);
     if (!same_file(output, input)) {
       if (std::string why = outputs_problem({output}, ""); !why.empty()) {
@@ -303,6 +309,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   }
 
   if (*dia) {
+    if (is_folder(dreq.samples)) {
+      return usage_error(dreq.samples + " is a folder, not a sample file or table", err);
+    }
     if (!readable_input(dreq.samples)) {
       return usage_error("cannot open sample file " + dreq.samples, err);
     }

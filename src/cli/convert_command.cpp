@@ -65,6 +65,10 @@ bool block_round_trip(const sample_record& s, const std::string& block,
 
 int convert(const std::string& input, const std::string& output, std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
+  if (is_folder(input)) {
+    say(input + " is a folder, not a sample file or table");
+    return exit_usage;
+  }
   std::ifstream in(input, std::ios::binary);
   if (!in) {
     say("cannot open " + input);

@@ -155,7 +155,7 @@ class curve_outputs {
   /// written. False when the run must stop (a file that cannot be written).
   bool write(saturation_item& item, long count) {
     for (const std::string& note : item.notes) say(note);
-    if (item.bad) status_ = exit_bad_input;
+    if (item.bad) status_ = std::max(status_, item.refuses_file ? exit_usage : exit_bad_input);
     if (!item.selected) return true;
     const sample_record& s = item.s;
     const saturation_result& r = item.r;

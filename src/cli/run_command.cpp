@@ -144,7 +144,7 @@ class batch_outputs {
   /// written).
   bool write(batch_item& item) {
     for (const std::string& note : item.notes) say(note);
-    if (item.bad) status_ = exit_bad_input;
+    if (item.bad) status_ = std::max(status_, item.refuses_file ? exit_usage : exit_bad_input);
     if (!item.selected) return true;
     const sample_record& s = item.s;
     const sample_result& r = item.r;

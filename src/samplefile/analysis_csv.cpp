@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <istream>
 #include <iterator>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "chemdata/units.h"
 #include "morva/indexed.h"
 #include "morva/tables.h"
 #include "text/csv.h"
@@ -94,10 +96,11 @@ constexpr int n_columns = static_cast<int>(std::size(table));
 
 constexpr std::size_t number_length = 16;
 constexpr std::size_t location_length = 80;
-/// Longest row taken: far beyond any row of analyses, so that a quote left open does not draw
-/// the rest of a large file into memory.
-constexpr std::size_t max_row_bytes = 65536;
-constexpr const char* too_long_row = ": longer than 65536 characters; is a quote not closed?";
+/// Longest row kept, bytes: far beyond any row of analyses, so that a quote left open does not
+/// draw the rest of a large file into memory. A longer row is passed over with a message.
+constexpr std::size_t max_row_bytes = 1 << 20;
+constexpr const char* too_long_row =
+    ": longer than 1048576 bytes, not read; is a quote not closed?";
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -168,13 +171,13 @@ std::string column_name(const column& c) {
   return n;
 }
 
-/// A header cell without blanks around it and without a trailing unit in parentheses.
+/// A header cell without blanks around it and without a trailing unit in parentheses or
+/// square brackets.
 std::string_view without_unit(std::string_view name) {
   name = trimmed(name);
-  const std::size_t open = name.rfind('(');
-  if (!name.empty() && name.back() == ')' && open != std::string_view::npos) {
-    name = trimmed(name.substr(0, open));
-  }
+  if (name.empty() || (name.back() != ')' && name.back() != ']')) return name;
+  const std::size_t open = name.rfind(name.back() == ')' ? '(' : '[');
+  if (open != std::string_view::npos) name = trimmed(name.substr(0, open));
   return name;
 }
 
@@ -195,24 +198,43 @@ std::string match_key(std::string_view name) {
 
 // ---- Numbers ----
 
-enum class number_status { ok, not_a_number, too_large };
+/// What a number cell gave: x in the header's unit, or why it gives none.
+enum class number_status { ok, not_a_number, ambiguous, too_large };
 
-/// The number in a cell: blanks around it, an optional sign, digits with at most one decimal
-/// mark (the point, and with decimal_comma also the comma), an optional exponent (e or E, an
-/// optional sign, digits). A blank cell is 0, not analysed; so is a number below the smallest
-/// double. No -0: every zero is +0, as the sample file reads it.
-number_status parse_number(std::string_view cell, bool decimal_comma, double& x) {
-  const number_reading r = read_number(trimmed(cell), {.decimal_comma = decimal_comma});
+/// The number in a cell by the spreadsheet rules of the table's decimal mark (text/numbers.h).
+/// A blank cell is 0, not analysed; so is a number below the smallest double. No -0: every
+/// zero is +0, as the sample file reads it.
+number_status parse_number(std::string_view cell, decimal_mark mark, double& x) {
+  const cell_number r = read_cell_number(cell, mark);
   x = r.x;
   switch (r.what) {
-    case number_read::value:
-    case number_read::empty:
-    case number_read::underflow:
+    case cell_read::value:
+    case cell_read::empty:
+    case cell_read::underflow:
       return number_status::ok;
-    case number_read::overflow:
+    case cell_read::overflow:
       return number_status::too_large;
+    case cell_read::ambiguous:
+      return number_status::ambiguous;
+    case cell_read::invalid:
+      break;
+  }
+  return number_status::not_a_number;
+}
+
+/// Why the text of a number cell gave no number, after the quoted cell.
+std::string number_fault(number_status st, decimal_mark mark) {
+  switch (st) {
+    case number_status::too_large:
+      return " is too large";
+    case number_status::ambiguous:
+      return mark == decimal_mark::comma
+                 ? " is ambiguous: in a table separated by semicolons the comma is the decimal "
+                   "mark and a point may only group thousands (1.250,5)"
+                 : " is ambiguous: in a table separated by commas the point is the decimal mark "
+                   "and a comma may only group thousands (\"1,234.5\")";
     default:
-      return number_status::not_a_number;
+      return " is not a number";
   }
 }
 
@@ -263,6 +285,324 @@ std::string text_field(std::string_view cell, std::size_t n, const std::string& 
                        " characters, cut to " + quoted(latin1_to_utf8(t.text.substr(0, n))));
   }
   return padded(t.text, n);
+}
+
+// ---- Other names and units of the columns ----
+
+/// Another name laboratories write for a column: the name as match_key gives it, and the
+/// column's own name (column_name).
+struct alias {
+  std::string_view name;
+  std::string_view column;
+};
+
+// clang-format off
+constexpr alias aliases[] = {
+    {"sample id", "sample"},      {"sample name", "sample"},   {"id", "sample"},
+    {"site", "location"},
+    {"t", "temperature"},         {"temp", "temperature"},     {"water temperature", "temperature"},
+    {"ph t", "pH temperature"},   {"ph temp", "pH temperature"},
+    {"t ph", "pH temperature"},   {"lab ph temperature", "pH temperature"},
+    {"lab ph t", "pH temperature"},
+    {"silica", "SiO2"},           {"boron", "B"},
+    {"aluminium", "Al"},          {"aluminum", "Al"},
+    {"iron", "Fe"},
+    {"na+", "Na"},                {"sodium", "Na"},
+    {"k+", "K"},                  {"potassium", "K"},
+    {"mg2+", "Mg"},               {"mg++", "Mg"},              {"magnesium", "Mg"},
+    {"ca2+", "Ca"},               {"ca++", "Ca"},              {"calcium", "Ca"},
+    {"f-", "F"},                  {"fluoride", "F"},
+    {"cl-", "Cl"},                {"chloride", "Cl"},
+    {"so4 2-", "SO4"},            {"so42-", "SO4"},            {"so4--", "SO4"},
+    {"sulfate", "SO4"},           {"sulphate", "SO4"},
+};
+// clang-format on
+
+/// Carbonate as laboratories report it (bicarbonate, carbonate, alkalinity), which the table
+/// does not take yet: the CO2 column is the total carbonate.
+constexpr std::string_view carbonate_forms[] = {
+    "hco3",        "hco3-",     "co3",        "co3 2-",           "co32-", "co3--",
+    "bicarbonate", "carbonate", "alkalinity", "total alkalinity", "alk",   "alk.",
+};
+
+/// What a number column holds, which decides the units it takes.
+enum class quantity {
+  solute,
+  steam_solute,
+  dissolved_solids,
+  enthalpy,
+  pressure,
+  temperature,
+  own_unit
+};
+
+/// How a unit turns into the column's own: per kilogram (mass), per mole (times the molar
+/// mass), or per equivalent (times the molar mass over the ion's charge).
+enum class amount { mass, moles, equivalents };
+
+/// A unit a column takes: its name as written, and value = x * scale / divisor + shift in the
+/// column's own unit (the molar mass, and the charge, joining scale and divisor for
+/// amount::moles and amount::equivalents). A divisor keeps 1/1000 exact.
+struct unit {
+  std::string_view name;
+  double scale;
+  double divisor;
+  double shift;
+  amount per;
+};
+
+// clang-format off
+/// Units of a dissolved component of the water, mg/kg its own; a litre is taken as a kilogram
+/// (density 1).
+constexpr unit solute_units[] = {
+    {"mg/kg",        1.0, 1.0, 0.0, amount::mass},
+    {"ppm",          1.0, 1.0, 0.0, amount::mass},
+    {"mg/L",         1.0, 1.0, 0.0, amount::mass},
+    {"\xC2\xB5g/L",  1.0, 1000.0, 0.0, amount::mass},
+    {"ug/L",         1.0, 1000.0, 0.0, amount::mass},
+    {"ppb",          1.0, 1000.0, 0.0, amount::mass},
+    {"\xC2\xB5g/kg", 1.0, 1000.0, 0.0, amount::mass},
+    {"ug/kg",        1.0, 1000.0, 0.0, amount::mass},
+    {"mmol/L",       1.0, 1000.0, 0.0, amount::moles},
+    {"mmol/kg",      1.0, 1000.0, 0.0, amount::moles},
+    {"mol/kg",       1.0, 1.0, 0.0, amount::moles},
+    {"meq/L",        1.0, 1000.0, 0.0, amount::equivalents},
+    {"meq/kg",       1.0, 1000.0, 0.0, amount::equivalents},
+};
+/// Units of a component of the steam, mg/kg its own: per kilogram of steam only.
+constexpr unit steam_units[] = {
+    {"mg/kg",        1.0, 1.0, 0.0, amount::mass},
+    {"ppm",          1.0, 1.0, 0.0, amount::mass},
+    {"\xC2\xB5g/kg", 1.0, 1000.0, 0.0, amount::mass},
+    {"ug/kg",        1.0, 1000.0, 0.0, amount::mass},
+    {"ppb",          1.0, 1000.0, 0.0, amount::mass},
+    {"mmol/kg",      1.0, 1000.0, 0.0, amount::moles},
+    {"mol/kg",       1.0, 1.0, 0.0, amount::moles},
+};
+/// Units of the total dissolved solids, mg/kg its own: masses only.
+constexpr unit solids_units[] = {
+    {"mg/kg",        1.0, 1.0, 0.0, amount::mass},
+    {"ppm",          1.0, 1.0, 0.0, amount::mass},
+    {"mg/L",         1.0, 1.0, 0.0, amount::mass},
+    {"\xC2\xB5g/L",  1.0, 1000.0, 0.0, amount::mass},
+    {"ug/L",         1.0, 1000.0, 0.0, amount::mass},
+    {"ppb",          1.0, 1000.0, 0.0, amount::mass},
+    {"\xC2\xB5g/kg", 1.0, 1000.0, 0.0, amount::mass},
+    {"ug/kg",        1.0, 1000.0, 0.0, amount::mass},
+};
+/// Units of the enthalpy, kJ/kg its own (the international table calorie, 4.1868 J).
+constexpr unit enthalpy_units[] = {
+    {"kJ/kg",   1.0, 1.0, 0.0, amount::mass},
+    {"J/g",     1.0, 1.0, 0.0, amount::mass},
+    {"kcal/kg", 4.1868, 1.0, 0.0, amount::mass},
+};
+/// Units of the pressure, bar gauge its own; absolute pressures less one atmosphere.
+constexpr unit pressure_units[] = {
+    {"bar-g", 1.0, 1.0, 0.0, amount::mass},
+    {"barg",  1.0, 1.0, 0.0, amount::mass},
+    {"bar",   1.0, 1.0, -atmosphere_bar, amount::mass},
+    {"bar-a", 1.0, 1.0, -atmosphere_bar, amount::mass},
+    {"bara",  1.0, 1.0, -atmosphere_bar, amount::mass},
+    {"MPa",   10.0, 1.0, -atmosphere_bar, amount::mass},
+    {"kPa",   1.0, 100.0, -atmosphere_bar, amount::mass},
+    {"MPa-g", 10.0, 1.0, 0.0, amount::mass},
+    {"kPa-g", 1.0, 100.0, 0.0, amount::mass},
+};
+/// Units of a temperature, °C its own.
+constexpr unit temperature_units[] = {
+    {"\xC2\xB0" "C", 1.0, 1.0, 0.0, amount::mass},
+    {"C",            1.0, 1.0, 0.0, amount::mass},
+    {"degC",         1.0, 1.0, 0.0, amount::mass},
+    {"K",            1.0, 1.0, -zero_celsius_k, amount::mass},
+};
+// clang-format on
+
+/// The ion a meq/L of a component counts, by component: its species name in the species
+/// table, whose charge is used. Components without one single ion take no meq.
+struct counted_ion {
+  int k;
+  std::string_view species;
+};
+constexpr counted_ion counted_ions[] = {
+    {comp::na, "Na+"}, {comp::k, "K+"},   {comp::mg, "Mg++"},   {comp::ca, "Ca++"},
+    {comp::f, "F-"},   {comp::cl, "Cl-"}, {comp::so4, "SO4--"},
+};
+
+/// Charge of the ion a meq of component k counts, or 0 when it has none.
+double equivalent_charge(int k) {
+  for (const counted_ion& ion : counted_ions) {
+    if (ion.k != k) continue;
+    if (const std::optional<int> i = species_index(ion.species)) {
+      return std::fabs(species_charge[*i]);
+    }
+  }
+  return 0.0;
+}
+
+/// What column c holds.
+quantity quantity_of(const column& c) {
+  if (c.unit == "mg/kg") {
+    if (c.where == place::steam) return quantity::steam_solute;
+    if (c.where == place::scalar) return quantity::dissolved_solids;
+    return quantity::solute;
+  }
+  if (c.unit == "kJ/kg") return quantity::enthalpy;
+  if (c.unit == "bar-g") return quantity::pressure;
+  if (c.unit ==
+      "\xC2\xB0"
+      "C")
+    return quantity::temperature;
+  return quantity::own_unit;
+}
+
+/// The units column c takes; for own_unit only its own, written in the table.
+std::vector<unit> units_of(const column& c) {
+  const auto list = [](const auto& units) {
+    return std::vector<unit>(std::begin(units), std::end(units));
+  };
+  switch (quantity_of(c)) {
+    case quantity::solute:
+      return list(solute_units);
+    case quantity::steam_solute:
+      return list(steam_units);
+    case quantity::dissolved_solids:
+      return list(solids_units);
+    case quantity::enthalpy:
+      return list(enthalpy_units);
+    case quantity::pressure:
+      return list(pressure_units);
+    case quantity::temperature:
+      return list(temperature_units);
+    case quantity::own_unit:
+      break;
+  }
+  if (c.unit.empty()) return {};
+  std::vector<unit> own = {{c.unit, 1.0, 1.0, 0.0, amount::mass}};
+  if (c.unit == "vol %") own.push_back({"%", 1.0, 1.0, 0.0, amount::mass});
+  return own;
+}
+
+/// A unit as the reader compares it: lower case, without blanks, the micro sign (and Greek mu)
+/// as u, a Latin-1 degree sign as the UTF-8 one.
+std::string unit_key(std::string_view u) {
+  std::string key;
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    const char c = u[i];
+    if (is_blank(c)) continue;
+    const std::string_view rest = u.substr(i);
+    if (rest.starts_with("\xC2\xB5") || rest.starts_with("\xCE\xBC")) {
+      key += 'u';
+      ++i;
+    } else if (c == '\xB0') {
+      key += "\xC2\xB0";
+    } else if (rest.starts_with("\xC2\xB0")) {
+      key += "\xC2\xB0";
+      ++i;
+    } else {
+      key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+  }
+  return key;
+}
+
+/// The unit at the end of a header cell, in parentheses or square brackets, blanks trimmed;
+/// empty when there is none.
+std::string_view unit_in(std::string_view name) {
+  name = trimmed(name);
+  if (name.empty()) return {};
+  const char close = name.back();
+  if (close != ')' && close != ']') return {};
+  const std::size_t open = name.rfind(close == ')' ? '(' : '[');
+  if (open == std::string_view::npos) return {};
+  return trimmed(name.substr(open + 1, name.size() - open - 2));
+}
+
+/// The units column c takes, as a message lists them.
+std::string unit_list(const column& c) {
+  std::string list;
+  for (const unit& u : units_of(c)) {
+    if (!list.empty()) list += ", ";
+    list += u.name;
+  }
+  return list;
+}
+
+/// A cell of column c written in a unit: value in the column's own unit
+/// = x * scale / divisor + shift.
+struct unit_choice {
+  double scale = 1.0;
+  double divisor = 1.0;
+  double shift = 0.0;
+  std::string refusal;  // why the unit cannot be taken; empty when it can
+};
+
+/// How cells of column c written in unit u (as the header gives it, empty for none) become
+/// values in the column's own unit, with the molar masses and the ion charges of the tables.
+unit_choice choose_unit(const column& c, std::string_view u) {
+  if (u.empty() || c.where == place::sample_number || c.where == place::location) return {};
+  const std::string name = column_name(c);
+  const std::vector<unit> units = units_of(c);
+  const std::string key = unit_key(u);
+  for (const unit& known : units) {
+    if (unit_key(known.name) != key) continue;
+    switch (known.per) {
+      case amount::mass:
+        return {known.scale, known.divisor, known.shift, {}};
+      case amount::moles:
+        return {known.scale * w(c.k), known.divisor, 0.0, {}};
+      case amount::equivalents:
+        if (const double z = equivalent_charge(c.k); z > 0.0) {
+          return {known.scale * w(c.k), known.divisor * z, 0.0, {}};
+        }
+        return {1.0, 1.0, 0.0,
+                quoted(u) + " has no meaning for " + name + ", which is no single ion; " + name +
+                    " takes " + unit_list(c) + " but not meq"};
+    }
+  }
+  if (units.empty())
+    return {1.0, 1.0, 0.0, quoted(u) + " is not a unit of " + name + ", which takes none"};
+  return {1.0, 1.0, 0.0,
+          "the unit " + quoted(u) + " is not known; " + name + " takes " + unit_list(c)};
+}
+
+/// True when the column holds an analysis of the water or the steam, not only the sample's
+/// name or place.
+bool is_analysis(const column& c) {
+  return c.where != place::sample_number && c.where != place::location;
+}
+
+/// The value in the column's own unit of x read in the header's unit: +0 for a zero (as the
+/// sample file reads it), empty when it goes beyond a double.
+std::optional<double> converted(double x, double scale, double divisor, double shift) {
+  if (scale == 1.0 && divisor == 1.0 && shift == 0.0) return x;
+  // Multiplied before divided: whole molar masses and 1000 keep "10 mmol/L" Cl at 354.5.
+  const double v = x * scale / divisor + shift;
+  if (!std::isfinite(v)) return std::nullopt;
+  return v == 0.0 ? 0.0 : v;
+}
+
+/// Why a table whose header row is raw is not UTF-8 or not text at all, or empty when it may
+/// be read: a byte-order mark or NUL bytes between the letters of UTF-16 or UTF-32, and other
+/// control characters of a binary file.
+std::string not_a_text_table(std::string_view raw) {
+  const auto starts = [&raw](std::string_view bom) { return raw.starts_with(bom); };
+  std::size_t nul = 0, control = 0;
+  for (char c : raw) {
+    if (c == '\0') {
+      ++nul;
+    } else if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
+      ++control;
+    }
+  }
+  const bool utf32 = starts(std::string_view("\xFF\xFE\0\0", 4)) ||
+                     starts(std::string_view("\0\0\xFE\xFF", 4)) ||
+                     (raw.size() >= 8 && nul * 4 >= raw.size() * 3 - 4);
+  if (utf32) return "the table is UTF-32 text; save the table as UTF-8";
+  if (starts("\xFF\xFE") || starts("\xFE\xFF") || (raw.size() >= 4 && nul * 2 >= raw.size() - 2)) {
+    return "the table is UTF-16 text; save the table as UTF-8";
+  }
+  if (nul > 0 || control > 0) return "the file holds binary bytes, not a table of text";
+  return {};
 }
 
 /// True when the sample holds no text and no number: a row that gives it is an empty row.
@@ -336,6 +676,10 @@ std::string analysis_csv_reader::read_header() {
     ++row_;
     const std::string at = name_ + ", row " + std::to_string(row_);
     if (st == row_status::read_error) return at + ": read error";
+    if (const std::string why = not_a_text_table(raw); !why.empty()) {
+      refused_ = true;
+      return name_ + ": " + why;
+    }
     if (st == row_status::too_long) return at + too_long_row;
     if (st == row_status::quote_open_at_end) return at + ": a quote in the header is not closed";
     sep_ = header_separator(raw);
@@ -351,27 +695,95 @@ std::string analysis_csv_reader::read_header() {
   std::vector<std::string> keys;
   for (const column& c : table) keys.push_back(match_key(column_name(c)));
   std::vector<bool> taken(n_columns, false);
-  bool any = false;
+  bool any = false, any_analysis = false;
+  // Columns not used, and carbonate in a form not read, each named once in one warning put
+  // where the first of them stands: "N "text"" of each.
+  std::vector<std::string> ignored, carbonate;
+  std::size_t ignored_at = 0, carbonate_at = 0;
   for (std::size_t c = 0; c < cells.size(); ++c) {
     const std::string_view text = trimmed(cells[c]);
     labels_.emplace_back(without_unit(text));
-    const auto found = std::find(keys.begin(), keys.end(), match_key(text));
+    std::string k = match_key(text);
+    for (const alias& a : aliases) {
+      if (a.name == k) k = match_key(a.column);
+    }
+    const auto found = std::find(keys.begin(), keys.end(), k);
     const int j = found == keys.end() ? -1 : static_cast<int>(found - keys.begin());
     const std::string where = at + ", column " + std::to_string(c + 1) + ": " + quoted(text);
+    conversions_.emplace_back();
     if (j >= 0 && taken[static_cast<std::size_t>(j)]) {
       pending_.push_back(where + " repeats column " + column_name(table[j]) + ", ignored");
       columns_.push_back(-1);
     } else if (j >= 0) {
+      const unit_choice u = choose_unit(table[j], unit_in(text));
+      if (!u.refusal.empty()) {
+        refused_ = true;
+        return where + ": " + u.refusal;
+      }
+      conversions_.back() = {u.scale, u.divisor, u.shift};
       taken[static_cast<std::size_t>(j)] = true;
       any = true;
+      any_analysis = any_analysis || is_analysis(table[j]);
       columns_.push_back(j);
     } else {
       // An unnamed column, as a spreadsheet leaves after the last one, is passed over quietly.
-      if (!text.empty()) pending_.push_back(where + " is not a known column, ignored");
+      const std::string cell = std::to_string(c + 1) + " " + quoted(text);
+      if (std::find(std::begin(carbonate_forms), std::end(carbonate_forms), k) !=
+          std::end(carbonate_forms)) {
+        if (carbonate.empty()) carbonate_at = pending_.size();
+        carbonate.push_back(cell);
+      } else if (!text.empty()) {
+        if (ignored.empty()) ignored_at = pending_.size();
+        ignored.push_back(cell);
+      }
       columns_.push_back(-1);
     }
   }
-  if (!any) return at + ": the header names no known column (such as sample, pH, SiO2)";
+  const auto list = [](const std::vector<std::string>& v) {
+    std::string s;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      s += i == 0 ? "" : i + 1 == v.size() ? " and " : ", ";
+      s += v[i];
+    }
+    return s;
+  };
+  // Each warning where its first column stands among the others, in the order of the columns.
+  struct placed {
+    std::size_t at;
+    std::size_t first;  // its first column
+    std::string text;
+  };
+  std::vector<placed> notes;
+  if (!carbonate.empty()) {
+    notes.push_back({carbonate_at, std::stoul(carbonate[0]),
+                     at + ", column" + (carbonate.size() > 1 ? "s " : " ") + list(carbonate) +
+                         ": carbonate as bicarbonate, carbonate or alkalinity is not read; give "
+                         "the total carbonate as CO2 (mg/kg); ignored"});
+  }
+  if (ignored.size() == 1) {
+    std::string one = ignored[0];
+    one.insert(one.find(' '), ":");  // "2: "Li"", as a single column is named elsewhere
+    notes.push_back(
+        {ignored_at, std::stoul(one), at + ", column " + one + " is not a known column, ignored"});
+  } else if (ignored.size() > 1) {
+    notes.push_back({ignored_at, std::stoul(ignored[0]),
+                     at + ", columns " + list(ignored) + " are not known columns, ignored"});
+  }
+  // The later first: an insertion leaves the places before it as they are.
+  std::sort(notes.begin(), notes.end(), [](const placed& x, const placed& y) {
+    return x.at != y.at ? x.at > y.at : x.first > y.first;
+  });
+  for (const placed& p : notes) {
+    pending_.insert(pending_.begin() + static_cast<std::ptrdiff_t>(p.at), p.text);
+  }
+  if (!any) {
+    refused_ = true;
+    return at + ": the header names no known column (such as sample, pH, SiO2)";
+  }
+  if (!any_analysis) {
+    refused_ = true;
+    return at + ": the header names no column of analyses (such as temperature, pH, SiO2, Na)";
+  }
   return {};
 }
 
@@ -380,12 +792,19 @@ csv_read_result analysis_csv_reader::next() {
   // The result of this call; the header's warnings go with the first.
   const auto give = [this](csv_read_result r, kind what, std::string error = {}) {
     if (what == kind::end || what == kind::bad_file) done_ = true;
+    if (what == kind::sample) ++samples_;
     r.what = what;
     r.row = row_;
     r.error = std::move(error);
+    r.refuses_file = what == kind::bad_file && refused_;
     r.warnings.insert(r.warnings.begin(), pending_.begin(), pending_.end());
     pending_.clear();
     return r;
+  };
+  // The end of the table: a message when not one sample could be read from it.
+  const auto at_end = [this, &give]() {
+    if (samples_ > 0) return give({}, kind::end);
+    return give({}, kind::bad_file, name_ + ": no sample could be read from the table");
   };
   if (done_) return give({}, kind::end);
   if (!header_read_) {
@@ -393,44 +812,69 @@ csv_read_result analysis_csv_reader::next() {
     std::string error = read_header();
     if (!error.empty()) return give({}, kind::bad_file, std::move(error));
   }
+  const decimal_mark mark = sep_ == ';' ? decimal_mark::comma : decimal_mark::point;
 
   for (;;) {
     std::string raw;
     const row_status st = take_row(in_, std::string_view(&sep_, 1), raw, max_row_bytes);
-    if (st == row_status::end) return give({}, kind::end);
+    if (st == row_status::end) return at_end();
     ++row_;
     const std::string at = name_ + ", row " + std::to_string(row_);
     if (st == row_status::read_error) return give({}, kind::bad_file, at + ": read error");
-    if (st == row_status::too_long) {
-      return give({}, kind::bad_file, at + too_long_row);
-    }
     if (st == row_status::quote_open_at_end) {
-      done_ = true;  // the rest of the file went into the open cell
+      // The rest of the file went into the open cell.
       return give({}, kind::bad_row,
                   at + ": a quote in this row is not closed before the end of the file");
     }
+    if (st == row_status::too_long) return give({}, kind::bad_row, at + too_long_row);
 
     const std::vector<std::string> cells = split_row(raw, sep_);
+    // A cell beyond the header's last column: the cells of the row do not line up with it.
+    for (std::size_t c = columns_.size(); c < cells.size(); ++c) {
+      if (trimmed(cells[c]).empty()) continue;
+      return give({}, kind::bad_row,
+                  at + ": cell " + std::to_string(c + 1) + " " + quoted(trimmed(cells[c])) +
+                      " lies beyond the " + std::to_string(columns_.size()) +
+                      " columns of the header; in a table separated by commas a number with a "
+                      "thousands comma must be quoted (\"1,234.5\")");
+    }
     csv_read_result r;
     sample_record& s = r.sample;
+    std::string faults;  // every cell that is not a number, each named
     const std::size_t n = std::min(cells.size(), columns_.size());
     for (std::size_t c = 0; c < n; ++c) {
       if (columns_[c] < 0) continue;
       const column& col = table[columns_[c]];
-      const std::string where = at + ", column " + labels_[c] + ": ";
+      const std::string where = "column " + labels_[c] + ": ";
       if (col.where == place::sample_number) {
-        s.number = without_trailing_blanks(text_field(cells[c], number_length, where, r.warnings));
+        s.number = without_trailing_blanks(
+            text_field(cells[c], number_length, at + ", " + where, r.warnings));
       } else if (col.where == place::location) {
-        s.location =
-            without_trailing_blanks(text_field(cells[c], location_length, where, r.warnings));
+        s.location = without_trailing_blanks(
+            text_field(cells[c], location_length, at + ", " + where, r.warnings));
       } else {
-        const number_status got = parse_number(cells[c], sep_ == ';', value(s, col));
+        double x = 0.0;
+        number_status got = parse_number(cells[c], mark, x);
+        if (got == number_status::ok && x != 0.0) {
+          const auto v =
+              converted(x, conversions_[c].scale, conversions_[c].divisor, conversions_[c].shift);
+          if (v) {
+            x = *v;
+          } else {
+            got = number_status::too_large;
+          }
+        }
         if (got != number_status::ok) {
-          const char* what = got == number_status::too_large ? " is too large" : " is not a number";
-          s = sample_record{};
-          return give(std::move(r), kind::bad_row, where + quoted(trimmed(cells[c])) + what);
+          faults += (faults.empty() ? at + ", " : std::string("; ")) + where +
+                    quoted(trimmed(cells[c])) + number_fault(got, mark);
+        } else {
+          value(s, col) = x;
         }
       }
+    }
+    if (!faults.empty()) {
+      r.sample = sample_record{};
+      return give(std::move(r), kind::bad_row, std::move(faults));
     }
     // A row with nothing in the columns read is an empty row, as a spreadsheet leaves them.
     if (nothing_given(s)) continue;
@@ -471,13 +915,12 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
       got = std::isfinite(*v.x) ? number_status::ok : number_status::not_a_number;
       x = got == number_status::ok && *v.x != 0.0 ? *v.x : 0.0;
     } else {
-      got = parse_number(v.text, false, x);
+      got = parse_number(v.text, decimal_mark::point, x);
     }
     if (got != number_status::ok) {
-      const char* what = got == number_status::too_large ? " is too large" : " is not a number";
       r.sample = sample_record{};
       r.what = kind::bad_row;
-      r.error = where + quoted(trimmed(v.text)) + what;
+      r.error = where + quoted(trimmed(v.text)) + number_fault(got, decimal_mark::point);
       return r;
     }
   }

@@ -32,21 +32,26 @@ row_status take_row(std::istream& in, std::string_view seps, std::string& raw,
                     std::size_t max_bytes) {
   scan st = raw.empty() ? scan::start : scan::plain;
   bool any = !raw.empty();
+  bool over = false;  // the row is longer than max_bytes: scanned to its end, not kept
   char c = 0;
   while (in.get(c)) {
     any = true;
     const bool inside = st == scan::quoted;
     if (!inside && (c == '\n' || c == '\r')) {
       if (c == '\r' && in.peek() == '\n') in.get();
-      return row_status::ok;
+      return over ? row_status::too_long : row_status::ok;
     }
-    raw += c;
-    if (raw.size() > max_bytes) return row_status::too_long;
+    if (raw.size() < max_bytes) {
+      raw += c;
+    } else {
+      over = true;
+    }
     st = !inside && seps.find(c) != std::string_view::npos ? scan::start : step(st, c);
   }
   if (in.bad()) return row_status::read_error;
   if (!any) return row_status::end;
-  return st == scan::quoted ? row_status::quote_open_at_end : row_status::ok;
+  if (st == scan::quoted) return row_status::quote_open_at_end;
+  return over ? row_status::too_long : row_status::ok;
 }
 
 std::vector<std::string> split_row(std::string_view raw, char sep, bool trim_plain) {

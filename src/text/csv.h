@@ -16,7 +16,8 @@ enum class row_status { ok, end, quote_open_at_end, too_long, read_error };
 /// Takes the characters of the next row from in into raw, without its line end; line breaks
 /// inside quoted cells belong to the row. seps are the characters that may separate cells,
 /// which decides where a quoted cell may begin. raw may hold characters already taken. A row
-/// longer than max_bytes stops the taking with too_long.
+/// longer than max_bytes is taken to its end, its first max_bytes kept, with too_long; the
+/// next row follows it. A quote still open at the end of the stream gives quote_open_at_end.
 row_status take_row(std::istream& in, std::string_view seps, std::string& raw,
                     std::size_t max_bytes);
 

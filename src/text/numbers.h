@@ -31,6 +31,32 @@ struct number_reading {
 };
 number_reading read_number(std::string_view text, number_syntax syntax = {});
 
+/// How a spreadsheet cell writes its decimal mark: a table separated by ';' writes decimal
+/// commas (and may group thousands with points), a table separated by ',' decimal points (and
+/// may group thousands with commas inside a quoted cell).
+enum class decimal_mark { point, comma };
+
+/// What reading a spreadsheet cell found, beyond what read_number tells.
+enum class cell_read {
+  value,      ///< a number; x holds it
+  empty,      ///< nothing in the cell
+  ambiguous,  ///< the other mark where it does not group thousands exactly ("10.45" with
+              ///< decimal commas): another number may be meant, so none is taken
+  invalid,    ///< not a number
+  overflow,   ///< beyond the largest double
+  underflow,  ///< a non-zero number below the smallest double; x is 0
+};
+
+/// The number in a spreadsheet cell (blanks around it dropped): digits with the decimal mark
+/// of the table, the other mark allowed only between exact groups of three digits
+/// ("1.250,5" is 1250.5 with decimal commas, "1,234.5" is 1234.5 with decimal points), an E
+/// exponent only without such groups. x is 0 unless what is value.
+struct cell_number {
+  cell_read what = cell_read::empty;
+  double x = 0.0;
+};
+cell_number read_cell_number(std::string_view cell, decimal_mark mark);
+
 /// The text without the blanks, tabs and line ends around it.
 std::string_view trim_blanks(std::string_view text);
 

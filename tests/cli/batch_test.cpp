@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <sstream>
 #include <string>
@@ -276,6 +277,44 @@ TEST(BatchRun, BadInputIsNamedAndSkippedAndTheRestCalculated) {
   s = run_command(dir, "run morva.in --temperature 150 --boiling-spring 200");
   EXPECT_EQ(s.status, 0);
   EXPECT_NE(s.err.find("morva: HS-07: refused: "), std::string::npos) << s.err;
+}
+
+TEST(BatchRun, ATableThatCannotBeReadAtAllIsNamedWithItsStatus) {
+  // A file that is no table of analyses at all is a usage error (2); a table of which no
+  // sample could be read is bad data (1); a folder is named as one.
+  struct file_case {
+    const char* args;
+    std::string table;  // written as survey.csv; empty: a folder of that name
+    int status;
+    const char* message;  // the first line of standard error
+  };
+  for (const file_case& c : {
+           file_case{"run survey.csv", "sample,Na (mg/m3)\nA,1\n", 2,
+                     "morva: survey.csv, row 1, column 2: \"Na (mg/m3)\": the unit \"mg/m3\" is "
+                     "not known; Na takes mg/kg, ppm, mg/L, \xC2\xB5g/L, ug/L, ppb, \xC2\xB5g/kg, "
+                     "ug/kg, mmol/L, mmol/kg, mol/kg, meq/L, meq/kg"},
+           {"run survey.csv", std::string("s\0,\0p\0H\0\n\0", 10), 2,
+            "morva: survey.csv: the table is UTF-16 text; save the table as UTF-8"},
+           {"convert survey.csv out.in", "sample,location\nA,B\n", 2,
+            "morva: survey.csv, row 1: the header names no column of analyses (such as "
+            "temperature, pH, SiO2, Na)"},
+           {"run survey.csv", "sample,pH\n", 1,
+            "morva: survey.csv: no sample could be read from the table"},
+           {"run survey.csv", "", 2, "morva: survey.csv is a folder, not a sample file or table"},
+           {"convert survey.csv out.in", "", 2,
+            "morva: survey.csv is a folder, not a sample file or table"},
+       }) {
+    SCOPED_TRACE(c.table);
+    scratch_dir dir;
+    if (c.table.empty()) {
+      std::filesystem::create_directory(dir / "survey.csv");
+    } else {
+      dir.write("survey.csv", c.table);
+    }
+    const session s = run_command(dir, c.args);
+    EXPECT_EQ(s.status, c.status);
+    EXPECT_EQ(s.err.substr(0, s.err.find('\n')), c.message) << s.err;
+  }
 }
 
 TEST(CommandLine, UsageErrorsNameTheProblemAndWriteNothing) {

@@ -168,7 +168,7 @@ TEST(OutputFaults, EachFaultGivesItsStatusAndLeavesEveryFileWholeOrUntouched) {
       {"a folder as samples",
        "$M saturation . --table old.csv",
        2,
-       "cannot open sample file .",
+       ". is a folder, not a sample file or table",
        {"old.csv"}},
       {"/dev/null as samples", "$M run /dev/null --table t.csv", 0, nullptr, {}, {"t.csv"}},
       {"a FIFO without a writer as samples",

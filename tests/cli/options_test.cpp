@@ -70,7 +70,7 @@ TEST(BatchOptions, TableRowsOverrideTheCommandLineCellByCell) {
   std::istringstream csv(
       "\xEF\xBB\xBF"
       "Sample;Temperature;Boil;Degassing\n"
-      "HS-07;quartz;\"150,120\";0.5\n"
+      "HS-07;quartz;\"150;120\";0,5\n"
       "KV-12;;;\n");
   std::map<std::string, run_options> table;
   std::string why;
@@ -92,6 +92,51 @@ TEST(BatchOptions, TableRowsOverrideTheCommandLineCellByCell) {
             "C");
   std::istringstream unknown("sample,tempreature\n");
   EXPECT_FALSE(read_options_table(unknown, "opts.csv", base, table, why));
+}
+
+TEST(BatchOptions, TableCellsFollowTheTablesDecimalMark) {
+  // A ';' table writes decimal commas (steps then apart by blanks or semicolons); a ',' table
+  // decimal points (steps apart by commas too). A point where it groups no thousands in a ';'
+  // table is refused rather than read as another number.
+  struct table_case {
+    const char* text;
+    std::vector<double> boil_c;  // the steps read, or none when refused
+    double degas;
+    const char* error;  // empty when read
+  };
+  for (const table_case& c : {
+           table_case{"sample;boil;degassing\nA;120,5;0,5\n", {120.5}, 0.5, ""},
+           {"sample;boil;degassing\nA;100 80,5;1\n", {100, 80.5}, 1, ""},
+           {"sample;boil\nA;\"150;120\"\n", {150, 120}, 1, ""},
+           {"sample,boil,degassing\nA,\"150,120\",0.25\n", {150, 120}, 0.25, ""},
+           {"sample;degassing\nA;0.5\n",
+            {},
+            0,
+            "opts.csv, row 2, column degassing: \"0.5\" is ambiguous: in a table separated by "
+            "semicolons the comma is the decimal mark and a point may only group thousands "
+            "(1.250,5)"},
+           {"sample;boil\nA;120.5\n",
+            {},
+            0,
+            "opts.csv, row 2, column boil: \"120.5\" is ambiguous: in a table separated by "
+            "semicolons the comma is the decimal mark and a point may only group thousands "
+            "(1.250,5)"},
+       }) {
+    SCOPED_TRACE(c.text);
+    std::istringstream in(c.text);
+    std::map<std::string, run_options> table;
+    std::string why;
+    const bool ok = read_options_table(in, "opts.csv", run_options{}, table, why);
+    EXPECT_EQ(why, c.error);
+    if (*c.error != '\0') {
+      EXPECT_FALSE(ok);
+      continue;
+    }
+    ASSERT_TRUE(ok);
+    const run_options& o = table.at("A");
+    EXPECT_EQ(o.boil_c, c.boil_c);
+    EXPECT_EQ(o.boil_degas, c.degas);
+  }
 }
 
 }  // namespace

@@ -124,8 +124,8 @@ TEST(AnalysisTableReader, LayoutsSpreadsheetsWriteReadAlike) {
        "\"sample\";\"location\";\"pH\";\"pH temperature\";SiO2;Na;gas CO2;condensate Na\r\n"
        "HV-07;" +
            quoted_location +
-           ";9,25;21,5;320,75;215.5;;\r\n"
-           "W-14;\"Well 14\";7,5;20;612;268;91,45;0.125\r\n",
+           ";9,25;21,5;320,75;215,5;;\r\n"
+           "W-14;\"Well 14\";7,5;20;612;268;91,45;0,125\r\n",
        {2, 3}},
       {"any order, any case, underscores and blanks, units or none",
        "condensate_NA, SIO2 (mg/kg) ,gas__co2,PH,ph_temperature (C),Location,Na,SAMPLE\n"
@@ -173,23 +173,29 @@ TEST(AnalysisTableReader, FaultsAreToldAndTheNextRowIsRead) {
       {head + "A,1e999,7\nB,300,7\n",
        {kind::bad_row, kind::sample, kind::end},
        "survey.csv, row 2, column SiO2: \"1e999\" is too large"},
-      {"sample;SiO2\nA;1.234,5\n",
-       {kind::bad_row, kind::end},
-       "survey.csv, row 2, column SiO2: \"1.234,5\" is not a number"},
+      {"sample;SiO2\nA;1.23,5\nB;1.234,5\n",
+       {kind::bad_row, kind::sample, kind::end},
+       "survey.csv, row 2, column SiO2: \"1.23,5\" is ambiguous: in a table separated by "
+       "semicolons the comma is the decimal mark and a point may only group thousands "
+       "(1.250,5)"},
+      {head + "A,\"1,5\",7\nB,300,7\n",
+       {kind::bad_row, kind::sample, kind::end},
+       "survey.csv, row 2, column SiO2: \"1,5\" is ambiguous: in a table separated by commas "
+       "the point is the decimal mark and a comma may only group thousands (\"1,234.5\")"},
       {head + "A,300,7\n\"B,300,7\nC,1,2\n",
        {kind::sample, kind::bad_row, kind::end},
        "survey.csv, row 3: a quote in this row is not closed before the end of the file"},
       {head + "\"" + std::string(70000, 'x'),
-       {kind::bad_file, kind::end},
-       "survey.csv, row 2: longer than 65536 characters; is a quote not closed?"},
+       {kind::bad_row, kind::bad_file, kind::end},
+       "survey.csv, row 2: a quote in this row is not closed before the end of the file"},
       {"Li,Be\n1,2\n",
        {kind::bad_file, kind::end},
        "survey.csv, row 1: the header names no known column (such as sample, pH, SiO2)"},
       {"", {kind::bad_file, kind::end}, "survey.csv: no header row"},
       {"\xEF\xBB\xBF\r\n\n", {kind::bad_file, kind::end}, "survey.csv: no header row"},
   };
-  for (const char* cell : {"n.d.", "<0.1", "inf", "nan", "0x1A", "1.2.3", "1,5", "12 5", "+", ".",
-                           "1e", "--1", "1e+-2", "7 mg"}) {
+  for (const char* cell : {"n.d.", "<0.1", "inf", "nan", "0x1A", "1.2.3", "12 5", "+", ".", "1e",
+                           "--1", "1e+-2", "7 mg"}) {
     faults.push_back(bad_silica(cell));
   }
   for (const fault& f : faults) {
@@ -221,23 +227,23 @@ TEST(AnalysisTableReader, LossesAreToldAndTheRowIsRead) {
        "",
        {"survey.csv, row 1, column 2: \"Li (mg/kg)\" is not a known column, ignored",
         "survey.csv, row 1, column 4: \"sio2\" repeats column SiO2, ignored"}},
-      {"sample,location\nA,Caf\xC3\xA9 \xC3\x9C\xC3\xBF\n", "A", "Caf\xE9 \xDC\xFF", {}},
-      {"sample,location\nA,Kaldvik \xE2\x80\x93 well 12\n",
+      {"sample,location,pH\nA,Caf\xC3\xA9 \xC3\x9C\xC3\xBF\n", "A", "Caf\xE9 \xDC\xFF", {}},
+      {"sample,location,pH\nA,Kaldvik \xE2\x80\x93 well 12\n",
        "A",
        "Kaldvik ? well 12",
        {"survey.csv, row 2, column location: \"Kaldvik ? well 12\": U+2013 is not a Latin-1 "
         "character, written as \"?\""}},
-      {"sample,location\nA,\xE2\x86\x92\xF0\x9F\x8C\x8B\xE2\x86\x92\n",
+      {"sample,location,pH\nA,\xE2\x86\x92\xF0\x9F\x8C\x8B\xE2\x86\x92\n",
        "A",
        "???",
        {"survey.csv, row 2, column location: \"???\": U+2192 and 2 more are not Latin-1 "
         "characters, each written as \"?\""}},
-      {"sample,location\nA,Caf\xE9 \xED\xA0\x80 \xC3\n",  // Latin-1, a surrogate, a cut sequence
+      {"sample,location,pH\nA,Caf\xE9 \xED\xA0\x80 \xC3\n",  // Latin-1, a surrogate, a cut sequence
        "A",
        "Caf? ??? ?",
        {"survey.csv, row 2, column location: \"Caf? ??? ?\": byte 0xE9 and 4 more are not UTF-8, "
         "each written as \"?\""}},
-      {"Sample,location\n\xF0\x9F\x8C\x8B"
+      {"Sample,location,pH\n\xF0\x9F\x8C\x8B"
        "ABCDEFGHIJKLMNOPQ,\n",
        "?ABCDEFGHIJKLMNO",
        "",
@@ -245,13 +251,13 @@ TEST(AnalysisTableReader, LossesAreToldAndTheRowIsRead) {
         "character, written as \"?\"",
         "survey.csv, row 2, column Sample: \"?ABCDEFGHIJKLMNOPQ\" is longer than 16 characters, "
         "cut to \"?ABCDEFGHIJKLMNO\""}},
-      {"sample,location\nA," + cut_location + "\n",
+      {"sample,location,pH\nA," + cut_location + "\n",
        "A",
        std::string(79, 'x') + "y",
        {"survey.csv, row 2, column location: \"" + cut_location +
         "\" is longer than 80 characters, cut to \"" + std::string(79, 'x') + "y\""}},
       // Sixteen characters of two bytes each, and blanks beyond the 16th: nothing is lost.
-      {"sample\n\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+      {"sample,pH\n\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9    \n",
        std::string(16, '\xE9'),
        "",
