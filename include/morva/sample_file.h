@@ -27,6 +27,9 @@ struct read_result {
   std::optional<std::string> dropped;
   long line = 0;      ///< kind::error: line number within the file, the first line being 1
   std::string fault;  ///< kind::error: "read unexpected character", or "read error"
+  /// kind::error: the field that could not be read and why, for messages that name it
+  /// ("\"1e999\" is a number too large for any calculation"); empty for a read error.
+  std::string detail;
 };
 
 /// A sample file read sample by sample. The stream must stay open while the reader is used.

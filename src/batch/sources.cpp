@@ -34,8 +34,11 @@ class sample_file_source : public sample_source {
         e.bad = true;
         return got::entry;
       case read_result::kind::error:
+        // The fault as the program has always said it, and for a number beyond any double
+        // (which reads as no character is unexpected) what the field holds.
         e.notes.push_back("sample file " + reader_.name() + ", line " + std::to_string(r.line) +
-                          ": " + r.fault);
+                          ": " + r.fault +
+                          (r.detail.find("too large") != std::string::npos ? ": " + r.detail : ""));
         e.bad = true;
         if (r.fault == "read error") return got::fatal;
         reader_.skip_rest_of_block();

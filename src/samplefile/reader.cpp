@@ -109,7 +109,13 @@ read_result sample_reader::next() {
       default:
         break;  // title, header and empty lines: not looked at
     }
-    if (!ok) return fault_at(lines_, "read unexpected character");
+    if (!ok) {
+      read_result bad = fault_at(lines_, "read unexpected character");
+      bad.detail = "\"" + r.last_field() + "\"" +
+                   (r.last_field_too_large() ? " is a number too large for any calculation"
+                                             : " is not a number");
+      return bad;
+    }
   }
 
   return got;

@@ -242,8 +242,13 @@ bool parse_real(std::string_view f, double& x) {
 
 bool field_reader::F(int w, double& x) {
   assert(w > 0);
-  const std::string f = take_numeric_field(line_, pos_, w);
-  return parse_real(f, x);
+  last_field_ = take_numeric_field(line_, pos_, w);
+  return parse_real(last_field_, x);
+}
+
+bool field_reader::last_field_too_large() const {
+  return read_number(last_field_, {.decimal_comma = false, .fortran_exponent = true}).what ==
+         number_read::overflow;
 }
 
 bool field_reader::I(int w, int& n) {

@@ -49,9 +49,14 @@ class field_reader {
   bool I(int w, int& n);
   /// A field of len characters, blank-padded beyond the end of the line, not trimmed.
   std::string A(int len);
+  /// The characters of the last numeric field taken, blanks dropped.
+  const std::string& last_field() const { return last_field_; }
+  /// True when the last numeric field is a number beyond the largest double (1e999).
+  bool last_field_too_large() const;
 
  private:
   std::string_view line_;
+  std::string last_field_;
   std::size_t pos_ = 0;
 };
 

@@ -204,6 +204,9 @@ TEST(OutputFaults, EachFaultGivesItsStatusAndLeavesEveryFileWholeOrUntouched) {
       {"an option mistyped", "$M run morva.in --temprature quartz", 2,
        "unknown option --temprature; did you mean --temperature?"},
       {"a command mistyped", "$M runn x", 2, "unknown command runn; did you mean run?"},
+      {"a number beyond any double in a sample file",
+       "sed '10s/^.\\{16\\}/           1e999/' morva.in > big.in; $M run big.in --no-report", 1,
+       "line 10: read unexpected character: \"1e999\" is a number too large for any calculation"},
       {"a grid upside down", "$M saturation morva.in --from 300 --to 25", 2,
        "--to: \"25\" lies below --from \"300\""},
   };
