@@ -1,6 +1,7 @@
 #include "text/format.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 #include <charconv>
@@ -45,21 +46,33 @@ void append_csv_text(std::string& out, std::string_view text) {
 }
 
 void append_csv_text(std::string& out, std::string_view text, csv_texts mode) {
+  const auto control = [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b < 0x20 && c != '\t' && c != '\n' && c != '\r') || b == 0x7F;
+  };
+  const auto formula_start = [](char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+  };
   if (mode == csv_texts::raw || text.empty()) {
     append_csv_text(out, text);
     return;
   }
+  // Most texts (species and mineral names, ids) need neither guard nor quotes: one look-up
+  // per character, and they are written as they are.
+  static constexpr auto plain_byte = [] {
+    std::array<bool, 256> p{};
+    for (int b = 0x20; b < 0x100; ++b) p[static_cast<std::size_t>(b)] = b != 0x7F;
+    p[','] = p['"'] = false;
+    return p;
+  }();
+  const auto plain = [](char c) { return plain_byte[static_cast<unsigned char>(c)]; };
+  if (!formula_start(text.front()) && std::all_of(text.begin(), text.end(), plain)) {
+    out += text;
+    return;
+  }
   std::string safe;
-  const char first = text.front();
-  if (first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' ||
-      first == '\r') {
-    safe += '\'';
-  }
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    const bool control = (b < 0x20 && c != '\t' && c != '\n' && c != '\r') || b == 0x7F;
-    safe += control ? '?' : c;
-  }
+  if (formula_start(text.front())) safe += '\'';
+  for (const char c : text) safe += control(c) ? '?' : c;
   append_csv_text(out, safe);
 }
 
