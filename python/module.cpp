@@ -119,8 +119,8 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
   for (const py_sample& v : samples) {
     if (!v.s.number.empty() && !seen.insert(sample_id(v.s)).second) {
       if (repeated.insert(sample_id(v.s)).second) {
-        py::module_::import("warnings").attr("warn")(
-            "sample id " + sample_id(v.s) + " appears more than once", warning, 2);
+        py::module_::import("warnings")
+            .attr("warn")("sample id " + sample_id(v.s) + " appears more than once", warning, 2);
       }
     }
   }

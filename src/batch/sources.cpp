@@ -187,7 +187,8 @@ void say_unmatched(const selection& sel, const std::set<std::string>& seen, cons
   if (sel.per_sample != nullptr) {
     for (const auto& [id, opt] : *sel.per_sample) {
       if (!seen.contains(id))
-        err << "morva: the options table names sample " << id << ", which is not in " << file << "\n";
+        err << "morva: the options table names sample " << id << ", which is not in " << file
+            << "\n";
     }
   }
 }
