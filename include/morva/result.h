@@ -155,7 +155,7 @@ enum class refusal_reason {
   // and the Python module (the dialog keeps its own checks and never gives these).
   measured_above_critical,  ///< collection temperature above 373.85 °C
   typed_above_critical,     ///< typed reference temperature above 373.85 °C
-  spring_below_collection,  ///< boiling-spring temperature below the collection temperature
+  spring_below_collection,  ///< boiling spring more than 10 °C below the collection temperature
   options_ambiguous,        ///< an options row for an id the file holds more than once
 };
 
