@@ -116,7 +116,12 @@ std::vector<std::string> id_list(py::handle only) {
 
 std::string sample_id(const sample_record& s) { return table_text(s.number); }
 
-std::vector<py_sample> read_samples(const std::string& name, py::handle warning) {
+void require_readable(const py_sample& v) {
+  if (v.unreadable) throw py::value_error("sample could not be read: " + table_text(*v.unreadable));
+}
+
+std::vector<py_sample> read_samples(const std::string& name, py::handle warning,
+                                    bool keep_unreadable) {
   if (is_folder(name)) {
     PyErr_SetString(PyExc_IsADirectoryError,
                     (name + " is a folder, not a sample file or table").c_str());
@@ -137,6 +142,7 @@ std::vector<py_sample> read_samples(const std::string& name, py::handle warning)
     if (g == got::end) break;
     for (const std::string& note : e.notes) warn(table_text(note), warning, 2);
     if (is_sample) samples.push_back({std::move(e.s)});
+    if (keep_unreadable && e.unreadable) samples.push_back({std::move(e.s), e.unreadable});
     if (g == got::fatal) break;
   }
   return samples;

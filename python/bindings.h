@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace py = pybind11;
 /// One sample: the analyses as read and completed.
 struct py_sample {
   sample_record s;
+  /// Why the entry of a file this stands for could not be read; empty for a sample.
+  std::optional<std::string> unreadable{};
 };
 
 /// One calculated sample, shared by every Python object that shows a part of it; never
@@ -54,8 +57,14 @@ std::map<std::string, run_options> options_table(const std::string& name, const 
 std::vector<std::string> id_list(py::handle only);
 
 /// The samples of a sample file or analysis table; every entry that cannot be read is said in
-/// a warning of category `warning`. OSError when the file cannot be opened.
-std::vector<py_sample> read_samples(const std::string& name, py::handle warning);
+/// a warning of category `warning`, and with keep_unreadable is kept in file order as a
+/// placeholder holding its id and location where read and the reason. OSError when the file
+/// cannot be opened.
+std::vector<py_sample> read_samples(const std::string& name, py::handle warning,
+                                    bool keep_unreadable = false);
+
+/// ValueError with the reason when v stands for an entry that could not be read.
+void require_readable(const py_sample& v);
 
 /// The sample's id or location as a table writes it.
 std::string sample_id(const sample_record& s);

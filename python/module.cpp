@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "batch/options.h"
@@ -36,7 +37,7 @@ void put_analyses(const py_sample& v, const std::vector<std::string>& names, py:
 /// The samples of run_table's argument: a list of Samples, or a file of them.
 std::vector<py_sample> samples_of(py::handle samples, py::handle warning) {
   if (py::isinstance<py::str>(samples) || py::hasattr(samples, "__fspath__")) {
-    return read_samples(path_text(samples), warning);
+    return read_samples(path_text(samples), warning, true);
   }
   if (!py::isinstance<py::iterable>(samples)) {
     throw py::type_error("samples: a list of morva.Sample or a file name, not " +
@@ -68,6 +69,7 @@ void write_samples(const std::vector<py_sample>& samples, py::handle path) {
     std::ostringstream text;
     if (is_csv_name(name)) write_analysis_csv_header(text);
     for (const py_sample& v : samples) {
+      if (v.unreadable) continue;  // nothing was read to write
       if (is_csv_name(name)) {
         write_analysis_csv_row(v.s, text);
       } else {
@@ -112,7 +114,25 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
     throw py::value_error("--jobs: Value " + std::to_string(jobs) + " not in range 1 to 256");
   }
   const std::vector<py_sample> samples = samples_of(samples_arg, warning);
-  const selection sel{base, &per_sample, &ids};
+  // Ids the file holds twice: an options row for one of them cannot say which sample it means.
+  std::set<std::string> seen, repeated;
+  for (const py_sample& v : samples) {
+    if (!v.s.number.empty() && !seen.insert(sample_id(v.s)).second) {
+      if (repeated.insert(sample_id(v.s)).second) {
+        py::module_::import("warnings")
+            .attr("warn")("sample id " + sample_id(v.s) + " appears more than once", warning, 2);
+      }
+    }
+  }
+  const selection sel{base, &per_sample, &ids, &repeated};
+  {
+    std::ostringstream unmatched;
+    say_unmatched(sel, seen, "the samples", unmatched);
+    std::istringstream lines(unmatched.str());
+    for (std::string line; std::getline(lines, line);) {
+      py::module_::import("warnings").attr("warn")(line.substr(line.find(' ') + 1), warning, 2);
+    }
+  }
 
   column_table out(columns);
   const std::size_t window = static_cast<std::size_t>(jobs) * 64;
@@ -125,9 +145,22 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
       parallel_for(n, jobs, [&](std::size_t i, int) {
         const sample_record& s = samples[first + i].s;
         const std::string id = sample_id(s);
+        if (const std::optional<std::string>& why = samples[first + i].unreadable) {
+          // An entry that could not be read keeps its place in the state table.
+          if (table == "state" && (ids.empty() || selected(sel, id))) {
+            rows[i] = {unreadable_row(s, *why)};
+          }
+          return;
+        }
         if (!selected(sel, id)) return;
         const run_options& opt = options_for(sel, id);
-        rows[i] = rows_of(s, opt, calculate(s, opt));
+        if (repeated.contains(id) && per_sample.contains(id)) {
+          sample_result r;
+          r.refused = refusal_reason::options_ambiguous;
+          rows[i] = rows_of(s, opt, r);
+          return;
+        }
+        rows[i] = rows_of(s, opt, calculate_checked(s, opt));
       });
       for (const std::vector<row>& r : rows) out.add(r);
     }
@@ -210,7 +243,16 @@ PYBIND11_MODULE(morva, m) {
             return d;
           },
           "id, location and every field by name: Sample(**s.to_dict()) is the same sample")
-      .def("__repr__", [](const py_sample& v) { return "<morva.Sample " + sample_id(v.s) + ">"; });
+      .def_property_readonly(
+          "unreadable",
+          [](const py_sample& v) {
+            return v.unreadable ? py::object(py::str(table_text(*v.unreadable)))
+                                : py::object(py::none());
+          },
+          "why the entry of the file could not be read; None for a sample read")
+      .def("__repr__", [](const py_sample& v) {
+        return "<morva.Sample " + sample_id(v.s) + (v.unreadable ? " unreadable>" : ">");
+      });
   for (std::size_t k = 0; k < field_names().size(); ++k) {
     sample.def_property_readonly(
         field_names()[k].c_str(), [k](const py_sample& v) { return field_value(v, k); },
@@ -221,10 +263,14 @@ PYBIND11_MODULE(morva, m) {
 
   m.def(
       "read_samples",
-      [warning](const py::object& path) { return read_samples(path_text(path), warning); },
-      py::arg("path"),
+      [warning](const py::object& path, bool keep_unreadable) {
+        return read_samples(path_text(path), warning, keep_unreadable);
+      },
+      py::arg("path"), py::arg("keep_unreadable") = false,
       "The samples of a sample file, or of a table of analyses when the name ends in .csv. "
-      "An entry that cannot be read is passed over with a SampleWarning.");
+      "An entry that cannot be read is said in a SampleWarning and passed over, or with "
+      "keep_unreadable=True kept in its place as a Sample whose `unreadable` gives the reason "
+      "(calculate() refuses it with a ValueError; write_samples() leaves it out).");
   m.def("write_samples", &write_samples, py::arg("samples"), py::arg("path"),
         "Writes samples to a sample file, or to a table of analyses when the name ends in "
         ".csv.");
@@ -236,6 +282,7 @@ PYBIND11_MODULE(morva, m) {
          const py::object& spring_degassing) {
         const run_options opt = calculation_options(temperature, boil, degassing, cool,
                                                     boiling_spring, spring_degassing);
+        require_readable(s);
         return result_object(calculate_sample(s.s, opt));
       },
       py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured",
@@ -262,6 +309,7 @@ PYBIND11_MODULE(morva, m) {
           throw py::value_error(why);
         }
         if (!repeated.empty()) py::module_::import("warnings").attr("warn")(repeated);
+        require_readable(s);
         return saturation_curves(s.s, opt, grid, chosen);
       },
       py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured", py::arg("t_from") = 25,

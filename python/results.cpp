@@ -152,7 +152,7 @@ calculation_ptr calculate_sample(const sample_record& s, const run_options& opt)
   c->opt = opt;
   {
     py::gil_scoped_release free;
-    c->r = calculate(s, opt);
+    c->r = calculate_checked(s, opt);
   }
   return c;
 }
@@ -164,7 +164,7 @@ py::object saturation_curves(const sample_record& s, const run_options& opt,
   auto r = std::make_shared<saturation_result>();
   {
     py::gil_scoped_release free;
-    *r = saturation(s, opt, grid, minerals);
+    *r = saturation_checked(s, opt, grid, minerals);
   }
   auto c = std::make_shared<calculation>();
   c->s = s;

@@ -33,7 +33,8 @@ struct csv_read_result {
     bad_file,  ///< the table cannot be read at all or further; the next read gives end
   };
   kind what = kind::end;
-  /// kind::sample: the analyses given in the row.
+  /// kind::sample: the analyses given in the row; kind::bad_row: only the id and location,
+  /// where the row gave them.
   sample_record sample;
   /// Spreadsheet row number of the row read (the header being row 1); for kind::end the
   /// number of rows in the table.

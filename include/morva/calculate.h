@@ -12,4 +12,8 @@ namespace morva {
 /// nothing anywhere; the same inputs give the same result, bit for bit.
 sample_result calculate(const sample_record& s, const run_options& opt);
 
+/// calculate(s, opt) for the batch commands and the Python module: first refuses values no
+/// water can have (check_values), which the interactive dialog takes as they come.
+sample_result calculate_checked(const sample_record& s, const run_options& opt);
+
 }  // namespace morva

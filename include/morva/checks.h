@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "morva/result.h"
 #include "morva/sample.h"
 
 namespace morva {
@@ -33,5 +36,19 @@ enum class option_fault {
 /// The first choice of opt, in the order of option_fault, that the calculation does not take;
 /// empty when it takes them all.
 std::optional<option_fault> check_options(const run_options& opt);
+
+/// Why sample s with options opt is refused before any calculation, in the batch commands and
+/// the Python module: a temperature no liquid water can have (a collection or typed reference
+/// temperature beyond the critical point, 373.85 °C) or a boiling spring colder than the
+/// water collected from it; empty when the values are possible.
+std::optional<refusal_reason> check_values(const sample_record& s, const run_options& opt);
+
+/// Ion balance of the sampled water, % of the mean of the cation and anion sums, beyond which
+/// an analysis is flagged as implausible (not refused).
+inline constexpr double ion_balance_flag_pct = 10.0;
+
+/// The plausibility flags of a calculated sample, in table order: "ion_balance" when the
+/// sampled water's ion balance lies beyond ±ion_balance_flag_pct; none for a refused sample.
+std::vector<std::string> plausibility_flags(const sample_result& r);
 
 }  // namespace morva

@@ -81,5 +81,9 @@ std::optional<int> mineral_by_name(std::string_view name);
 /// points above the reference temperature are reached the same way.
 saturation_result saturation(const sample_record& s, const run_options& opt,
                              const saturation_grid& grid, const std::vector<int>& minerals);
+/// saturation(s, opt, grid, minerals) for the batch commands and the Python module: first
+/// refuses values no water can have (check_values), as calculate_checked does.
+saturation_result saturation_checked(const sample_record& s, const run_options& opt,
+                                     const saturation_grid& grid, const std::vector<int>& minerals);
 
 }  // namespace morva

@@ -245,6 +245,25 @@ def test_samples_read_written_and_made(example_file, tmp_path):
     assert status == 1
     assert [line for line in err.splitlines() if "abc" in line] == [
         "morva: " + str(w.message) for w in caught]
+    # Kept in its place, it is a Sample that says why and a state-table row of its own.
+    with pytest.warns(morva.SampleWarning):
+        kept = morva.read_samples(str(bad), keep_unreadable=True)
+    assert [(s.id, s.unreadable) for s in kept] == [
+        ("A", None), ("B", str(caught[0].message)), ("C", None)]
+    with pytest.raises(ValueError, match="could not be read"):
+        morva.calculate(kept[1])
+    with pytest.warns(morva.SampleWarning):
+        table = morva.run_table(str(bad), frame=False)
+    assert [(i, r) for i, st, r in zip(table["sample"], table["status"], table["reason"])
+            if st == "unreadable"] == [("B", str(caught[0].message))]
+
+    # Values no water can have are refused, as by the program; a poor ion balance is flagged.
+    assert morva.calculate(kv12, temperature=500).refused.startswith(
+        "Typed reference temperature above the critical point of water")
+    skewed = morva.Sample(**dict(samples[0].to_dict(), na=987.5))
+    assert morva.calculate(skewed).refused is None
+    flags = morva.run_table([samples[0], skewed], frame=False)["flags"]
+    assert flags[0] is None and flags[-1] == "ion_balance"
 
 
 def test_calculations_in_threads_agree():

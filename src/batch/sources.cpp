@@ -32,6 +32,8 @@ class sample_file_source : public sample_source {
         e.notes.push_back(reader_.name() + ": the file ends inside sample " +
                           file_name(*r.dropped) + "; it is not used");
         e.bad = true;
+        e.s.number = *r.dropped;
+        e.unreadable = e.notes.back();
         return got::entry;
       case read_result::kind::error:
         // The fault as the program has always said it, and for a number beyond any double
@@ -41,6 +43,7 @@ class sample_file_source : public sample_source {
                           (r.detail.find("too large") != std::string::npos ? ": " + r.detail : ""));
         e.bad = true;
         if (r.fault == "read error") return got::fatal;
+        e.unreadable = e.notes.back();
         reader_.skip_rest_of_block();
         return got::entry;
     }
@@ -68,6 +71,8 @@ class csv_source : public sample_source {
       case csv_read_result::kind::bad_row:
         e.notes.push_back(r.error);
         e.bad = true;
+        e.s = std::move(r.sample);  // its id and location, where the row gave them
+        e.unreadable = r.error;
         return got::entry;
       case csv_read_result::kind::bad_file:
         e.notes.push_back(r.error);
@@ -148,6 +153,44 @@ const run_options& options_for(const selection& sel, const std::string& id) {
     if (it != sel.per_sample->end()) return it->second;
   }
   return sel.options;
+}
+
+std::set<std::string> repeated_ids(const std::string& name) {
+  std::set<std::string> seen, repeated;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(name, ec)) return repeated;
+  std::ifstream in(name, std::ios::binary);
+  if (!in) return repeated;
+  const std::unique_ptr<sample_source> source = open_source(in, name);
+  for (;;) {
+    sample_entry e;
+    bool is_sample = false;
+    const got g = source->next(e, is_sample);
+    if (g == got::end) break;
+    if (is_sample) {
+      const std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
+      if (!seen.insert(id).second) repeated.insert(id);
+    }
+    if (g == got::fatal) break;
+  }
+  return repeated;
+}
+
+void say_unmatched(const selection& sel, const std::set<std::string>& seen, const std::string& file,
+                   std::ostream& err) {
+  if (sel.only != nullptr) {
+    for (const std::string& id : *sel.only) {
+      if (!seen.contains(id))
+        err << "morva: --only names sample " << id << ", which is not in " << file << "\n";
+    }
+  }
+  if (sel.per_sample != nullptr) {
+    for (const auto& [id, opt] : *sel.per_sample) {
+      if (!seen.contains(id))
+        err << "morva: the options table names sample " << id << ", which is not in " << file
+            << "\n";
+    }
+  }
 }
 
 }  // namespace morva

@@ -11,11 +11,14 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "batch/interrupt.h"
 #include "batch/parallel.h"
+#include "morva/result.h"
 #include "morva/sample.h"
 
 namespace morva {
@@ -26,7 +29,13 @@ struct sample_entry {
   std::vector<std::string> notes;  ///< messages before the entry, in file order
   bool bad = false;                ///< the entry could not be read
   bool refuses_file = false;       ///< the file is no table that can be read at all (status 2)
-  bool selected = false;           ///< a sample to work on, with its options in opt
+  /// A sample of the file that could not be read: the tables and the page give it a row of
+  /// status "unreadable" with this reason (s holds its id and location where they were read).
+  std::optional<std::string> unreadable;
+  bool selected = false;  ///< a sample to work on, with its options in opt
+  /// Set when the sample is refused before its calculation (an options row naming an id the
+  /// file holds more than once).
+  std::optional<refusal_reason> refuse;
   sample_record s;
   run_options opt;
   /// Bytes the entry holds: itself (an entry type with results adds theirs).
@@ -73,7 +82,19 @@ struct selection {
   run_options options;  ///< for samples the table does not list
   const std::map<std::string, run_options>* per_sample = nullptr;  ///< by id
   const std::vector<std::string>* only = nullptr;                  ///< ids to work on; empty: all
+  /// Ids the file holds more than once: a sample of one of them that per_sample names is
+  /// refused as ambiguous.
+  const std::set<std::string>* repeated = nullptr;
 };
+
+/// The ids the samples of the file `name` hold more than once (trailing blanks removed);
+/// empty when there are none or the file cannot be read twice (not a regular file).
+std::set<std::string> repeated_ids(const std::string& name);
+
+/// Says on err what a selection names that the file does not hold: each id of --only and of
+/// the options table that no sample of the file (read or unreadable) had, given the ids seen.
+void say_unmatched(const selection& sel, const std::set<std::string>& seen, const std::string& file,
+                   std::ostream& err);
 
 /// True when the sample id is to be worked on.
 bool selected(const selection& sel, const std::string& id);
@@ -120,6 +141,10 @@ bool in_windows(sample_source& source, const selection& sel, int jobs, Work work
         const std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
         e.selected = selected(sel, id);
         e.opt = options_for(sel, id);
+        if (sel.repeated != nullptr && sel.per_sample != nullptr && sel.repeated->contains(id) &&
+            sel.per_sample->contains(id)) {
+          e.refuse = refusal_reason::options_ambiguous;
+        }
       }
       entries.push_back(std::move(e));
       if (g == got::end) more = false;

@@ -8,6 +8,7 @@
 #include "chemdata/activity.h"
 #include "chemdata/units.h"
 #include "geotherm/geothermometers.h"
+#include "morva/checks.h"
 #include "phases/gas_distribution.h"
 #include "phases/recombination.h"
 #include "phases/speciation.h"
@@ -150,6 +151,15 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
   sample_result r = calculate_reference(s, opt, ws);
   if (!r.refused) process_steps(opt, ws, r.steps);
   return r;
+}
+
+sample_result calculate_checked(const sample_record& s, const run_options& opt) {
+  if (const std::optional<refusal_reason> why = check_values(s, opt)) {
+    sample_result r;
+    r.refused = why;
+    return r;
+  }
+  return calculate(s, opt);
 }
 
 }  // namespace morva

@@ -5,8 +5,18 @@
 
 namespace morva {
 
+namespace {
+
+/// Critical-point temperature of water, °C: no liquid above it.
+constexpr double t_critical_c = 373.85;
+/// How far, °C, the collection temperature of a boiling spring may lie above its boiling
+/// temperature: a vent thermometer and a boiling point estimated for the spring's altitude
+/// differ by a few degrees; beyond this the spring cannot have boiled at that temperature.
+constexpr double spring_below_collection_tolerance_c = 10.0;
+
+}  // namespace
+
 bool valid_step_temperature(double t_c) {
-  constexpr double t_critical_c = 373.85;
   return t_c >= 0.0 && t_c <= t_critical_c;  // false for NaN
 }
 
@@ -27,6 +37,29 @@ std::optional<option_fault> check_options(const run_options& opt) {
   }
   if (!valid_degassing(opt.spring_degas)) return option_fault::spring_degassing;
   return std::nullopt;
+}
+
+std::optional<refusal_reason> check_values(const sample_record& s, const run_options& opt) {
+  if (s.collection.t_c > t_critical_c) return refusal_reason::measured_above_critical;
+  if (opt.t_typed_c && *opt.t_typed_c > t_critical_c) return refusal_reason::typed_above_critical;
+  // Water collected from a boiling spring has cooled from the spring temperature, never
+  // warmed; a spring hotter than the reference temperature the calculation refuses itself.
+  // Only a water-only sample is taken to have boiled in a spring.
+  if (opt.t_spring_c && s.collection.t_c > 0.0 &&
+      *opt.t_spring_c < s.collection.t_c - spring_below_collection_tolerance_c &&
+      derive(s).type == sample_type::water) {
+    return refusal_reason::spring_below_collection;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> plausibility_flags(const sample_result& r) {
+  std::vector<std::string> flags;
+  if (r.refused) return flags;
+  if (std::abs(r.sampled.balance.difference_pct) > ion_balance_flag_pct) {
+    flags.emplace_back("ion_balance");
+  }
+  return flags;
 }
 
 }  // namespace morva

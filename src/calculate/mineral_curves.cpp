@@ -9,6 +9,7 @@
 #include "chemdata/activity.h"
 #include "chemdata/units.h"
 #include "derived/results.h"
+#include "morva/checks.h"
 #include "morva/tables.h"
 
 namespace morva {
@@ -197,6 +198,18 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     res.t_equilibrium_iqr_c = quantile(all, 0.75) - quantile(all, 0.25);
   }
   return res;
+}
+
+saturation_result saturation_checked(const sample_record& s, const run_options& opt,
+                                     const saturation_grid& grid,
+                                     const std::vector<int>& minerals) {
+  if (const std::optional<refusal_reason> why = check_values(s, opt)) {
+    saturation_result res;
+    res.minerals = minerals;
+    res.calculation.refused = why;
+    return res;
+  }
+  return saturation(s, opt, grid, minerals);
 }
 
 }  // namespace morva

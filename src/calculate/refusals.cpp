@@ -88,6 +88,21 @@ refusal_words words(refusal_reason why) {
       return {2, " No convergence in geothermometer  calculation", {}};
     case not_finite:
       return {2, " Analysis out of range: the calculation gives no finite result", suppressed};
+    case measured_above_critical:
+      return {2,
+              " Measured temperature above the critical point of water, 373.85 \xB0"
+              "C.",
+              suppressed_stop};
+    case typed_above_critical:
+      return {2,
+              " Typed reference temperature above the critical point of water, 373.85 \xB0"
+              "C.",
+              suppressed_stop};
+    case options_ambiguous:
+      return {2, " The options table names a sample id the file holds more than once.",
+              suppressed_stop};
+    case spring_below_collection:
+      return {2, " Boiling-spring temperature below the collection temperature.", suppressed_stop};
   }
   return {2, " Calculation refused", suppressed};
 }

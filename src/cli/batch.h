@@ -10,6 +10,7 @@
 
 #include "batch/exit_status.h"
 #include "morva/mineral_curves.h"
+#include "morva/result.h"
 #include "morva/sample.h"
 #include "text/format.h"
 
@@ -50,6 +51,10 @@ struct diagram_request {
   std::string out;                  ///< the SVG file
   std::string kind = "giggenbach";  ///< or "cl-so4-hco3"
 };
+
+/// The warnings of a calculated sample named id, one line each without "morva: ": each
+/// plausibility flag of its analysis with the value that raised it.
+std::vector<std::string> flag_warnings(const std::string& id, const sample_result& r);
 
 /// The header line of a CSV table of columns, with its line end.
 std::string csv_header(const std::vector<std::string>& columns);

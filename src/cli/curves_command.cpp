@@ -156,13 +156,20 @@ class curve_outputs {
   bool write(saturation_item& item, long count) {
     for (const std::string& note : item.notes) say(note);
     if (item.bad) status_ = std::max(status_, item.refuses_file ? exit_usage : exit_bad_input);
+    const std::string trimmed = item.s.number.substr(0, item.s.number.find_last_not_of(' ') + 1);
+    if (!trimmed.empty() && !seen_.insert(trimmed).second && repeated_.insert(trimmed).second) {
+      say("sample id " + table_text(trimmed) + " appears more than once in " + req_.samples);
+    }
+    if (item.unreadable) return write_unreadable(item, trimmed);
     if (!item.selected) return true;
+    ++selected_;
     const sample_record& s = item.s;
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
     out_ << summary_line(s, r) << '\n';
     if (!standard_output_written(out_, err_)) return false;
     if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
+    for (const std::string& w : flag_warnings(id, r.calculation)) say(w);
     if (pictures() && !xml_admits(s.number)) say(id + ": " + xml_replaced);
     std::string picture;
     if (!req_.plots.empty()) picture = unique_picture_name(s, count);
@@ -202,6 +209,16 @@ class curve_outputs {
 
   /// exit_bad_input when an entry could not be read, else exit_done.
   int status() const { return status_; }
+
+  /// After the last entry: says which ids of --only and of the options table the file does not
+  /// hold, and, when --only selected no sample at all, that nothing was calculated (status 1).
+  void end(const selection& sel) {
+    say_unmatched(sel, seen_, req_.samples, err_);
+    if (!req_.only.empty() && selected_ == 0) {
+      say("no sample of " + req_.samples + " is selected; nothing was calculated");
+      status_ = std::max(status_, exit_bad_input);
+    }
+  }
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
@@ -249,6 +266,32 @@ class curve_outputs {
     std::vector<std::string> columns = saturation_summary_columns(req.minerals);
     if (!req.plots.empty()) columns.emplace_back("picture");
     return columns;
+  }
+
+  /// The summary row and the page's line of a sample that could not be read, unless --only
+  /// leaves it out.
+  bool write_unreadable(const saturation_item& item, const std::string& id) {
+    if (!req_.only.empty() && std::find(req_.only.begin(), req_.only.end(), id) == req_.only.end())
+      return true;
+    const std::string reason = table_text(*item.unreadable);
+    if (summary_.is_open()) {
+      row line(summary_columns_.size());
+      line[0] = table_text(item.s.number);
+      line[1] = table_text(item.s.location);
+      line[2] = std::string("unreadable");
+      line[3] = reason;
+      std::string text;
+      append_csv_rows(text, {line}, summary_columns_.size(), numbers_, req_.texts);
+      summary_.put(text);
+    }
+    if (!req_.html.empty()) {
+      page_row p;
+      p.id = table_text(item.s.number);
+      p.location = table_text(item.s.location);
+      p.status = "unreadable: " + reason;
+      page_rows_.push_back(std::move(p));
+    }
+    return summary_.written(err_);
   }
 
   /// The file name of the sample's picture, made unique within the run: ids that differ only
@@ -304,6 +347,9 @@ class curve_outputs {
   std::ofstream figures_;
   std::string part_base_;  // the page's name, or a temporary one beside no device
   int status_ = exit_done;
+  std::set<std::string> seen_;      // ids of the file's samples, read or not
+  std::set<std::string> repeated_;  // ids said to appear more than once
+  long selected_ = 0;               // samples worked on
 };
 
 }  // namespace
@@ -317,7 +363,13 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
 
   const int jobs = std::max(1, req.jobs);
   const auto work = [&](saturation_item& item, int) {
-    item.r = saturation(item.s, item.opt, req.grid, req.minerals);
+    if (item.refuse) {
+      item.r = saturation_result{};
+      item.r.minerals = req.minerals;
+      item.r.calculation.refused = item.refuse;
+    } else {
+      item.r = saturation_checked(item.s, item.opt, req.grid, req.minerals);
+    }
     if (files.pictures()) item.svg = saturation_svg(item.s, item.r);
   };
   progress_count progress(req.progress, err);
@@ -326,9 +378,13 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
     if (item.selected) progress.one_more();
     return true;
   };
-  const selection sel{req.options, &req.per_sample, &req.only};
+  // An options row for an id the file holds twice cannot say which sample it means.
+  const std::set<std::string> repeated =
+      req.per_sample.empty() ? std::set<std::string>{} : repeated_ids(req.samples);
+  const selection sel{req.options, &req.per_sample, &req.only, &repeated};
   const bool whole = in_windows<saturation_item>(*source, sel, jobs, work, emit);
   progress.end();
+  if (whole && interrupt_status() == 0) files.end(sel);
   if (!files.close(whole)) return exit_usage;
   if (interrupt_status() != 0) return interrupt_status();
   return files.status();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/calculate.h"
+#include "morva/checks.h"
 #include "morva/sample_file.h"
 #include "report/messages.h"
 #include "report/pages.h"
@@ -25,6 +27,7 @@
 #include "result_tables/json.h"
 #include "result_tables/result_tables.h"
 #include "samplefile/writer.h"
+#include "text/encoding.h"
 #include "text/fields.h"
 #include "text/format.h"
 
@@ -71,7 +74,12 @@ std::string skipped_text(const step_result& step) {
 /// Calculates sample item and makes the texts of everything written about it.
 void calculate_and_render(batch_item& item, const outputs& out, number_memo& numbers) {
   const sample_record& s = item.s;
-  item.r = calculate(s, item.opt);
+  if (item.refuse) {
+    item.r = sample_result{};
+    item.r.refused = item.refuse;
+  } else {
+    item.r = calculate_checked(s, item.opt);
+  }
   const sample_result& r = item.r;
   if (!r.refused) {
     if (out.report) {
@@ -145,7 +153,13 @@ class batch_outputs {
   bool write(batch_item& item) {
     for (const std::string& note : item.notes) say(note);
     if (item.bad) status_ = std::max(status_, item.refuses_file ? exit_usage : exit_bad_input);
+    const std::string trimmed = item.s.number.substr(0, item.s.number.find_last_not_of(' ') + 1);
+    if (!trimmed.empty() && !seen_.insert(trimmed).second && repeated_.insert(trimmed).second) {
+      say("sample id " + table_text(trimmed) + " appears more than once in " + req_.samples);
+    }
+    if (item.unreadable) return write_unreadable(item, trimmed);
     if (!item.selected) return true;
+    ++selected_;
     const sample_record& s = item.s;
     const sample_result& r = item.r;
     const std::string id = file_name(s.number);
@@ -167,6 +181,7 @@ class batch_outputs {
         rs_.page_separator = separator_form_feed;
         rs_.report << item.report;
       }
+      for (const std::string& w : flag_warnings(id, r)) say(w);
       for (const step_result& step : r.steps) {
         if (step.skipped) say(id + ": " + skipped_text(step));
       }
@@ -204,8 +219,38 @@ class batch_outputs {
   /// exit_bad_input when an entry could not be read, else exit_done.
   int status() const { return status_; }
 
+  /// After the last entry: says which ids of --only and of the options table the file does not
+  /// hold, and, when --only selected no sample at all, that nothing was calculated (status 1).
+  void end(const selection& sel) {
+    say_unmatched(sel, seen_, req_.samples, err_);
+    if (!req_.only.empty() && selected_ == 0) {
+      say("no sample of " + req_.samples + " is selected; nothing was calculated");
+      status_ = std::max(status_, exit_bad_input);
+    }
+  }
+
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  /// The row and object of a sample that could not be read, unless --only leaves it out.
+  bool write_unreadable(const batch_item& item, const std::string& id) {
+    if (!req_.only.empty() && std::find(req_.only.begin(), req_.only.end(), id) == req_.only.end())
+      return true;
+    if (wanted_.table) {
+      std::string text;
+      append_csv_rows(text, {unreadable_row(item.s, *item.unreadable)}, state_columns().size(),
+                      numbers_, req_.texts);
+      table_.put(text);
+    }
+    if (wanted_.json) {
+      std::string text;
+      append_json_unreadable(text, item.s, *item.unreadable, numbers_);
+      json_.put(first_json_ ? "\n" : ",\n");
+      json_.put(text);
+      first_json_ = false;
+    }
+    return table_.written(err_) && json_.written(err_);
+  }
 
   bool open_table(const std::string& name, output_file& file,
                   const std::vector<std::string>& columns) {
@@ -222,9 +267,27 @@ class batch_outputs {
   output_file table_, species_, minerals_, json_;
   bool first_json_ = true;
   int status_ = exit_done;
+  number_memo numbers_;             // for the rows of unreadable samples
+  std::set<std::string> seen_;      // ids of the file's samples, read or not
+  std::set<std::string> repeated_;  // ids said to appear more than once
+  long selected_ = 0;               // samples worked on
 };
 
 }  // namespace
+
+std::vector<std::string> flag_warnings(const std::string& id, const sample_result& r) {
+  std::vector<std::string> lines;
+  for (const std::string& flag : plausibility_flags(r)) {
+    if (flag == "ion_balance") {
+      const std::string pct = record{}.F(12, 1, r.sampled.balance.difference_pct).text();
+      lines.push_back(id + ": the ion balance of the sampled water is " +
+                      pct.substr(pct.find_first_not_of(' ')) +
+                      " % (beyond \xC2\xB1"
+                      "10 %); flagged ion_balance");
+    }
+  }
+  return lines;
+}
 
 std::string csv_header(const std::vector<std::string>& columns) {
   std::ostringstream text;
@@ -244,7 +307,10 @@ int run_batch(const batch_request& req, std::ostream& err) {
   const int jobs = std::max(1, req.jobs);
   std::vector<number_memo> memos(static_cast<std::size_t>(jobs));
   progress_count progress(req.progress, err);
-  const selection sel{req.options, &req.per_sample, &req.only};
+  // An options row for an id the file holds twice cannot say which sample it means.
+  const std::set<std::string> repeated =
+      req.per_sample.empty() ? std::set<std::string>{} : repeated_ids(req.samples);
+  const selection sel{req.options, &req.per_sample, &req.only, &repeated};
   const auto work = [&](batch_item& item, int thread) {
     calculate_and_render(item, files.wanted(), memos[static_cast<std::size_t>(thread)]);
   };
@@ -255,6 +321,7 @@ int run_batch(const batch_request& req, std::ostream& err) {
   };
   const bool whole = in_windows<batch_item>(*source, sel, jobs, work, emit);
   progress.end();
+  if (whole && interrupt_status() == 0) files.end(sel);
   if (!files.close(whole)) return exit_usage;
   if (interrupt_status() != 0) return interrupt_status();
   return files.status();

@@ -166,7 +166,7 @@ void append_json_sample(std::string& out, const sample_record& s, const run_opti
   json_text j(out, memo);
   j.open('{');
   members(j, first, column_scope::sample);
-  for (const char* name : {"status", "reason", "unconverged_mass_balances"})
+  for (const char* name : {"status", "reason", "unconverged_mass_balances", "flags"})
     j.key(name).value(column(first, name));
   j.key("options");
   options_object(j, opt);
@@ -200,6 +200,20 @@ void append_json_sample(std::string& out, const sample_record& s, const run_opti
     }
     j.close('}');
   }
+  j.close(']');
+  j.close('}');
+}
+
+void append_json_unreadable(std::string& out, const sample_record& s, const std::string& reason,
+                            number_memo& memo) {
+  const row cells = unreadable_row(s, reason);
+  json_text j(out, memo);
+  j.open('{');
+  members(j, cells, column_scope::sample);
+  for (const char* name : {"status", "reason", "unconverged_mass_balances", "flags"})
+    j.key(name).value(column(cells, name));
+  for (const char* name : {"options", "sampled", "reference"}) j.key(name).null();
+  j.key("steps").open('[');
   j.close(']');
   j.close('}');
 }

@@ -25,6 +25,11 @@ namespace morva {
 /// its line end; memo keeps the texts of the numbers.
 void append_json_sample(std::string& out, const sample_record& s, const run_options& opt,
                         const sample_result& r, number_memo& memo);
+/// Appends the JSON object of a sample that could not be read to out, as append_json_sample
+/// does: its id and location where they were read, status "unreadable" and the reason; its
+/// options, states and steps null or empty.
+void append_json_unreadable(std::string& out, const sample_record& s, const std::string& reason,
+                            number_memo& memo);
 
 class json_writer {
  public:

@@ -1,5 +1,6 @@
 #include "result_tables/result_tables.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstddef>
@@ -7,6 +8,7 @@
 
 #include "chemdata/names.h"
 #include "chemdata/units.h"
+#include "morva/checks.h"
 #include "morva/tables.h"
 #include "text/encoding.h"
 
@@ -174,6 +176,13 @@ std::vector<column> make_state_table() {
       [](const row_view& v, int) { return cell(std::string(table_name(v.st->ph_first))); });
   add("ph_later", column_scope::state,
       [](const row_view& v, int) { return cell(std::string(table_name(v.st->ph_later))); });
+  // Plausibility flags of the sample's analysis, words separated by ';', on each row of the
+  // sample: a warning, not a refusal.
+  add("flags", column_scope::status, [](const row_view& v, int) {
+    std::string words;
+    for (const std::string& f : plausibility_flags(v.r)) words += (words.empty() ? "" : ";") + f;
+    return words.empty() ? cell() : cell(std::move(words));
+  });
   return t;
 }
 
@@ -258,6 +267,20 @@ std::vector<row> state_rows(const sample_record& s, const run_options& opt,
     rows.push_back(state_row({s, opt, r, &st, number, st.state ? &*st.state : nullptr}));
   }
   return rows;
+}
+
+row unreadable_row(const sample_record& s, const std::string& reason) {
+  const std::vector<std::string>& names = state_columns();
+  row cells(names.size());
+  const auto put = [&](std::string_view name, std::string text) {
+    cells[static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin())] =
+        cell(std::move(text));
+  };
+  put("sample", table_text(s.number));
+  put("location", table_text(s.location));
+  put("status", "unreadable");
+  put("reason", table_text(reason));
+  return cells;
 }
 
 const std::vector<std::string>& species_columns() {

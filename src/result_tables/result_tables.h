@@ -29,6 +29,9 @@ const std::vector<std::string>& state_columns();
 /// each step in calculation order (skipped steps with their reason); a refused sample gives
 /// one row with its reason.
 std::vector<row> state_rows(const sample_record& s, const run_options& opt, const sample_result& r);
+/// The one state-table row of a sample that could not be read: its id and location where
+/// they were read, status "unreadable" and the reason.
+row unreadable_row(const sample_record& s, const std::string& reason);
 
 /// What part of a sample a state-table column describes; it says which rows leave the column
 /// empty and where the JSON document puts it.

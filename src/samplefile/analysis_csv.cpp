@@ -873,7 +873,11 @@ csv_read_result analysis_csv_reader::next() {
       }
     }
     if (!faults.empty()) {
-      r.sample = sample_record{};
+      // Only the id and location of a row that cannot be read: the tables name it by them.
+      sample_record named;
+      named.number = std::move(s.number);
+      named.location = std::move(s.location);
+      r.sample = std::move(named);
       return give(std::move(r), kind::bad_row, std::move(faults));
     }
     // A row with nothing in the columns read is an empty row, as a spreadsheet leaves them.

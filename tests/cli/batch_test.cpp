@@ -15,6 +15,7 @@
 #include "driver/session.h"
 #include "morva/sample_file.h"
 #include "robust/water_generator.h"
+#include "text/csv.h"
 
 namespace morva {
 namespace {
@@ -314,6 +315,141 @@ TEST(BatchRun, ATableThatCannotBeReadAtAllIsNamedWithItsStatus) {
     const session s = run_command(dir, c.args);
     EXPECT_EQ(s.status, c.status);
     EXPECT_EQ(s.err.substr(0, s.err.find('\n')), c.message) << s.err;
+  }
+}
+
+TEST(BatchRun, EverySampleKeepsItsRowImpossibleValuesAreRefusedAndFlagsWarn) {
+  // The examples as a table (HS-07 a hot spring collected at 97.2 °C, KV-12 a two-phase
+  // well, MP-03 a spring), one cell changed by each case: every sample of the file has its
+  // row in the state table, with the status, reason and flags the case expects.
+  const std::string deg =
+      "\xC2\xB0"
+      "C";
+  struct sample_row {
+    const char* id;
+    const char* status;
+    std::string reason;  // the start of the reason
+    const char* flags;
+  };
+  struct run_case {
+    const char* args;
+    const char* from;  // a cell of the table, replaced once by `to`
+    const char* to;
+    int status;
+    std::string message;  // a line standard error holds
+    std::vector<sample_row> rows;
+  };
+  const sample_row hs_ok{"HS-07", "ok", "", ""}, kv_ok{"KV-12", "ok", "", ""},
+      mp_ok{"MP-03", "ok", "", ""};
+  const std::string not_a_number = "survey.csv, row 3, column SiO2: \"n.d.\" is not a number";
+  for (const run_case& c : {
+           run_case{"",
+                    ",612,",
+                    ",n.d.,",
+                    1,
+                    "morva: " + not_a_number,
+                    {hs_ok, {"KV-12", "unreadable", not_a_number, ""}, mp_ok}},
+           {"",
+            ",97.2,",
+            ",400,",
+            0,
+            "morva: HS-07: refused: Measured temperature above the critical point of water, "
+            "373.85 " +
+                deg + ".",
+            {{"HS-07", "refused", "Measured temperature above", ""}, kv_ok, mp_ok}},
+           {"--temperature 500",
+            "",
+            "",
+            0,
+            "",
+            {{"HS-07", "refused", "Typed reference temperature above the critical point", ""},
+             {"KV-12", "refused", "Typed reference temperature above", ""},
+             {"MP-03", "refused", "Typed reference temperature above", ""}}},
+           {"--temperature 250 --boiling-spring 2",
+            "",
+            "",
+            0,
+            "morva: HS-07: refused: Boiling-spring temperature below the collection temperature.",
+            {{"HS-07", "refused", "Boiling-spring temperature below", ""},
+             kv_ok,  // a two-phase discharge did not boil in a spring
+             {"MP-03", "refused", "Boiling-spring temperature below", ""}}},
+           {"",
+            ",187.5,",
+            ",987.5,",
+            0,
+            "morva: HS-07: the ion balance of the sampled water is 135.3 % (beyond \xC2\xB1"
+            "10 %); flagged ion_balance",
+            {{"HS-07", "ok", "", "ion_balance"}, kv_ok, mp_ok}},
+           {"--only HS-07,XX-1",
+            "",
+            "",
+            0,
+            "morva: --only names sample XX-1, which is not in survey.csv",
+            {hs_ok}},
+           {"--only XX-1",
+            "",
+            "",
+            1,
+            "morva: no sample of survey.csv is selected; nothing was calculated",
+            {}},
+           {"--options opt.csv",
+            "MP-03",
+            "HS-07",
+            0,
+            "morva: sample id HS-07 appears more than once in survey.csv",
+            {{"HS-07", "refused", "The options table names a sample id the file holds more", ""},
+             kv_ok,
+             {"HS-07", "refused", "The options table names a sample id the file holds more", ""}}},
+           {"--options opt.csv",
+            "",
+            "",
+            0,
+            "morva: the options table names sample ZZ-9, which is not in survey.csv",
+            {{"HS-07", "ok", "", ""}, kv_ok, mp_ok}},
+       }) {
+    SCOPED_TRACE(std::string(c.args) + " " + c.to);
+    scratch_dir dir;
+    dir.write("morva.in", example_samples());
+    ASSERT_EQ(run_command(dir, "convert morva.in survey.csv").status, 0);
+    std::string table = dir.read("survey.csv");
+    if (*c.from != '\0') {
+      const std::size_t at = table.find(c.from);
+      ASSERT_NE(at, std::string::npos);
+      table.replace(at, std::string_view(c.from).size(), c.to);
+    }
+    dir.write("survey.csv", table);
+    dir.write("opt.csv", "sample,temperature\nHS-07,quartz\nZZ-9,quartz\n");
+    const session s =
+        run_command(dir, std::string("run survey.csv --table t.csv --json j.json ") + c.args);
+    EXPECT_EQ(s.status, c.status) << s.err;
+    if (!c.message.empty()) {
+      EXPECT_NE(s.err.find(c.message + "\n"), std::string::npos) << s.err;
+    }
+    // The first row of each sample: its reference state, or its only row.
+    std::istringstream lines(dir.read("t.csv"));
+    std::string line;
+    std::getline(lines, line);
+    const std::vector<std::string> names = split_row(line, ',');
+    const auto at = [&names](const char* name) {
+      return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    std::vector<std::vector<std::string>> firsts;
+    while (std::getline(lines, line)) {
+      std::vector<std::string> cells = split_row(line, ',');
+      if (cells[at("step")] == "0" || cells[at("step")].empty()) firsts.push_back(cells);
+    }
+    ASSERT_EQ(firsts.size(), c.rows.size());
+    const std::string json = dir.read("j.json");
+    for (std::size_t k = 0; k < c.rows.size(); ++k) {
+      const sample_row& want = c.rows[k];
+      EXPECT_EQ(firsts[k][at("sample")], want.id);
+      EXPECT_EQ(firsts[k][at("status")], want.status);
+      EXPECT_EQ(firsts[k][at("reason")].substr(0, want.reason.size()), want.reason);
+      EXPECT_EQ(firsts[k][at("flags")], want.flags);
+      EXPECT_NE(json.find("{\"sample\":\"" + std::string(want.id) + "\"," + "\"location\":\""),
+                std::string::npos);
+      EXPECT_NE(json.find("\"status\":\"" + std::string(want.status) + "\""), std::string::npos);
+    }
   }
 }
 
