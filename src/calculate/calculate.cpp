@@ -153,6 +153,12 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
   return r;
 }
 
+std::optional<sampled_water> calculate_sampled(const sample_record& s) {
+  work_state ws;
+  if (solve_sampled_water(s, derive(s), ws)) return std::nullopt;
+  return sampled_water{.ionic = ws.ionic_sampling, .balance = ws.balance, .m = ws.m_sampling};
+}
+
 sample_result calculate_checked(const sample_record& s, const run_options& opt) {
   if (const std::optional<refusal_reason> why = check_values(s, opt)) {
     sample_result r;

@@ -389,12 +389,11 @@ bool finite_state(const work_state& ws) {
   return ok;
 }
 
-std::optional<refusal_reason> solve_reference_state(const sample_record& s, const run_options& opt,
-                                                    work_state& ws) {
+std::optional<refusal_reason> solve_sampled_water(const sample_record& s, const sample_totals& tot,
+                                                  work_state& ws) {
   // A total below zero has no species to hold it: a slip in the analysis, or a condensate
   // richer in CO2, H2S or NH3 than the steam it was taken from, which makes the gas volume
   // derived from them negative. Only a sample with steam-phase data uses its steam totals.
-  const sample_totals tot = derive(s);
   bool negative = false;
   for (int i = 1; i <= component_vector::size; ++i) {
     negative = negative || tot.water[i] < 0.0 ||
@@ -402,6 +401,13 @@ std::optional<refusal_reason> solve_reference_state(const sample_record& s, cons
   }
   if (negative) return refusal_reason::negative_concentration;
   speciate_sampled_water(s, tot, ws);
+  return std::nullopt;
+}
+
+std::optional<refusal_reason> solve_reference_state(const sample_record& s, const run_options& opt,
+                                                    work_state& ws) {
+  const sample_totals tot = derive(s);
+  if (const auto refused = solve_sampled_water(s, tot, ws)) return refused;
 
   const std::variant<reference_conditions, refusal_reason> conditions =
       param({.pc_gauge = s.pressure_bar_g,

@@ -74,6 +74,11 @@ void store(work_state& ws, const gas_pressure_set& r);
 /// that is not.
 bool finite_state(const work_state& ws);
 
+/// The sampled water of s (totals tot) at its pH temperature, its species, ionic strength and
+/// ion balance in ws; the reason when the analysis cannot be speciated (a negative total).
+std::optional<refusal_reason> solve_sampled_water(const sample_record& s, const sample_totals& tot,
+                                                  work_state& ws);
+
 /// Solves sample s with options opt up to its aquifer fluid at the reference temperature,
 /// filling ws; the reason when the sample is refused (ws is then not to be reported).
 std::optional<refusal_reason> solve_reference_state(const sample_record& s, const run_options& opt,

@@ -39,7 +39,7 @@ constexpr const char* xml_replaced =
 /// The analysis of a sample for the classification diagrams: Na, K, Mg, Cl and SO4 as
 /// analysed, and HCO3 from the speciation of the sampled water at its pH temperature
 /// (HCO3- and CO3-- counted as HCO3), mg/kg.
-ternary_sample ternary_of(const sample_record& s, const sample_result& r) {
+ternary_sample ternary_of(const sample_record& s, const sampled_water& w) {
   ternary_sample t;
   t.id = table_text(s.number);
   t.na_mgkg = s.water_mgkg[comp::na];
@@ -47,7 +47,7 @@ ternary_sample ternary_of(const sample_record& s, const sample_result& r) {
   t.mg_mgkg = s.water_mgkg[comp::mg];
   t.cl_mgkg = s.water_mgkg[comp::cl];
   t.so4_mgkg = s.water_mgkg[comp::so4];
-  t.hco3_mgkg = (r.sampled.m[sp::hco3] + r.sampled.m[sp::co3]) * species_weight[sp::hco3];
+  t.hco3_mgkg = (w.m[sp::hco3] + w.m[sp::co3]) * species_weight[sp::hco3];
   return t;
 }
 
@@ -329,7 +329,7 @@ class curve_outputs {
     }
     if (!picture.empty()) p.status += " (picture " + picture + ")";
     page_rows_.push_back(std::move(p));
-    ternary_.push_back(ternary_of(s, r.calculation));
+    ternary_.push_back(ternary_of(s, r.calculation.sampled));
     if (figures_.is_open()) figures_ << html_page_figure(item.svg);
     std::string().swap(item.svg);
   }
@@ -399,7 +399,7 @@ int run_diagram(const diagram_request& req, std::ostream& err) {
   const int status = for_each_sample(*source, err, [&points, &err](const sample_record& s) {
     if (!xml_admits(s.number))
       err << "morva: " << table_text(s.number) << ": " << xml_replaced << '\n';
-    points.push_back(ternary_of(s, calculate(s, run_options{})));
+    points.push_back(ternary_of(s, calculate_sampled(s).value_or(sampled_water{})));
   });
   const std::string svg =
       req.kind == "cl-so4-hco3" ? cl_so4_hco3_svg(points) : giggenbach_svg(points);
