@@ -377,6 +377,15 @@ TEST(Calculate, RefusedSamplesHoldNoStateAndEveryResultRepeatsBitForBit) {
     SCOPED_TRACE(c.name);
     const sample_result r = calculate(c.s, c.opt);
     first.push_back(numbers(r));
+    // The sampled water alone is that of the whole calculation, bit for bit.
+    const std::optional<sampled_water> w = calculate_sampled(c.s);
+    if (w) {
+      EXPECT_TRUE(
+          same_bits(numbers(sample_result{std::nullopt, 0, *w, reference_result{}, {}}),
+                    numbers(sample_result{std::nullopt, 0, r.sampled, reference_result{}, {}})));
+    } else {
+      EXPECT_EQ(r.refused, refusal_reason::negative_concentration);
+    }
     if (!r.refused) continue;
     ++refused;
     // A refusal has its reason and nothing past it: no aquifer state, no steps.
