@@ -11,6 +11,7 @@
 #include "batch/output_files.h"
 #include "morva/analysis_csv.h"
 #include "morva/sample_file.h"
+#include "text/encoding.h"
 
 namespace morva {
 
@@ -190,6 +191,25 @@ void say_unmatched(const selection& sel, const std::set<std::string>& seen, cons
         err << "morva: the options table names sample " << id << ", which is not in " << file
             << "\n";
     }
+  }
+}
+
+std::string entry_tally::take(const sample_entry& e) {
+  for (const std::string& note : e.notes) err_ << "morva: " << note << '\n';
+  if (e.bad) status_ = std::max(status_, e.refuses_file ? exit_usage : exit_bad_input);
+  std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
+  if (!id.empty() && !seen_.insert(id).second && repeated_.insert(id).second) {
+    err_ << "morva: sample id " << table_text(id) << " appears more than once in " << file_ << '\n';
+  }
+  if (e.selected && !e.unreadable) ++selected_;
+  return id;
+}
+
+void entry_tally::end(const selection& sel, bool only_given) {
+  say_unmatched(sel, seen_, file_, err_);
+  if (only_given && selected_ == 0) {
+    err_ << "morva: no sample of " << file_ << " is selected; nothing was calculated\n";
+    status_ = std::max(status_, exit_bad_input);
   }
 }
 

@@ -96,6 +96,32 @@ std::set<std::string> repeated_ids(const std::string& name);
 void say_unmatched(const selection& sel, const std::set<std::string>& seen, const std::string& file,
                    std::ostream& err);
 
+/// What a batch command keeps of the entries it writes, in file order: their notes said on
+/// err, the exit status they make, the ids seen (to name a repeated id once, and the ids of a
+/// selection the file lacks) and the count of samples worked on.
+class entry_tally {
+ public:
+  /// For the entries of the file `file` (its name, for messages).
+  entry_tally(std::string file, std::ostream& err) : file_(std::move(file)), err_(err) {}
+  /// Says the notes of e and, the first time an id comes again, that it does; counts e when it
+  /// is a selected sample. Returns the id without trailing blanks.
+  std::string take(const sample_entry& e);
+  /// After the last entry: the ids of sel the file lacks, and, when --only (only_given)
+  /// selected no sample, that nothing was calculated (status 1).
+  void end(const selection& sel, bool only_given);
+  /// exit_done, exit_bad_input when an entry could not be read, exit_usage when the file
+  /// could not be read at all.
+  int status() const { return status_; }
+
+ private:
+  std::string file_;
+  std::ostream& err_;
+  int status_ = 0;
+  std::set<std::string> seen_;      // ids of the file's samples, read or not
+  std::set<std::string> repeated_;  // ids said to appear more than once
+  long selected_ = 0;               // samples worked on
+};
+
 /// True when the sample id is to be worked on.
 bool selected(const selection& sel, const std::string& id);
 /// The options of the sample id.

@@ -154,15 +154,9 @@ class curve_outputs {
   /// Everything about one entry of the file, in file order; its picture is the count'th
   /// written. False when the run must stop (a file that cannot be written).
   bool write(saturation_item& item, long count) {
-    for (const std::string& note : item.notes) say(note);
-    if (item.bad) status_ = std::max(status_, item.refuses_file ? exit_usage : exit_bad_input);
-    const std::string trimmed = item.s.number.substr(0, item.s.number.find_last_not_of(' ') + 1);
-    if (!trimmed.empty() && !seen_.insert(trimmed).second && repeated_.insert(trimmed).second) {
-      say("sample id " + table_text(trimmed) + " appears more than once in " + req_.samples);
-    }
+    const std::string trimmed = tally_.take(item);
     if (item.unreadable) return write_unreadable(item, trimmed);
     if (!item.selected) return true;
-    ++selected_;
     const sample_record& s = item.s;
     const saturation_result& r = item.r;
     const std::string id = table_text(s.number);
@@ -208,17 +202,11 @@ class curve_outputs {
   }
 
   /// exit_bad_input when an entry could not be read, else exit_done.
-  int status() const { return status_; }
+  int status() const { return tally_.status(); }
 
   /// After the last entry: says which ids of --only and of the options table the file does not
   /// hold, and, when --only selected no sample at all, that nothing was calculated (status 1).
-  void end(const selection& sel) {
-    say_unmatched(sel, seen_, req_.samples, err_);
-    if (!req_.only.empty() && selected_ == 0) {
-      say("no sample of " + req_.samples + " is selected; nothing was calculated");
-      status_ = std::max(status_, exit_bad_input);
-    }
-  }
+  void end(const selection& sel) { tally_.end(sel, !req_.only.empty()); }
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
@@ -346,10 +334,7 @@ class curve_outputs {
   std::vector<ternary_sample> ternary_;
   std::ofstream figures_;
   std::string part_base_;  // the page's name, or a temporary one beside no device
-  int status_ = exit_done;
-  std::set<std::string> seen_;      // ids of the file's samples, read or not
-  std::set<std::string> repeated_;  // ids said to appear more than once
-  long selected_ = 0;               // samples worked on
+  entry_tally tally_{req_.samples, err_};
 };
 
 }  // namespace

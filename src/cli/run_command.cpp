@@ -151,15 +151,9 @@ class batch_outputs {
   /// pages, blocks and rows. False when the run must stop (a file that cannot be created or
   /// written).
   bool write(batch_item& item) {
-    for (const std::string& note : item.notes) say(note);
-    if (item.bad) status_ = std::max(status_, item.refuses_file ? exit_usage : exit_bad_input);
-    const std::string trimmed = item.s.number.substr(0, item.s.number.find_last_not_of(' ') + 1);
-    if (!trimmed.empty() && !seen_.insert(trimmed).second && repeated_.insert(trimmed).second) {
-      say("sample id " + table_text(trimmed) + " appears more than once in " + req_.samples);
-    }
+    const std::string trimmed = tally_.take(item);
     if (item.unreadable) return write_unreadable(item, trimmed);
     if (!item.selected) return true;
-    ++selected_;
     const sample_record& s = item.s;
     const sample_result& r = item.r;
     const std::string id = file_name(s.number);
@@ -217,17 +211,11 @@ class batch_outputs {
   }
 
   /// exit_bad_input when an entry could not be read, else exit_done.
-  int status() const { return status_; }
+  int status() const { return tally_.status(); }
 
   /// After the last entry: says which ids of --only and of the options table the file does not
   /// hold, and, when --only selected no sample at all, that nothing was calculated (status 1).
-  void end(const selection& sel) {
-    say_unmatched(sel, seen_, req_.samples, err_);
-    if (!req_.only.empty() && selected_ == 0) {
-      say("no sample of " + req_.samples + " is selected; nothing was calculated");
-      status_ = std::max(status_, exit_bad_input);
-    }
-  }
+  void end(const selection& sel) { tally_.end(sel, !req_.only.empty()); }
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
@@ -266,11 +254,8 @@ class batch_outputs {
   outputs wanted_;
   output_file table_, species_, minerals_, json_;
   bool first_json_ = true;
-  int status_ = exit_done;
-  number_memo numbers_;             // for the rows of unreadable samples
-  std::set<std::string> seen_;      // ids of the file's samples, read or not
-  std::set<std::string> repeated_;  // ids said to appear more than once
-  long selected_ = 0;               // samples worked on
+  number_memo numbers_;  // for the rows of unreadable samples
+  entry_tally tally_{req_.samples, err_};
 };
 
 }  // namespace
