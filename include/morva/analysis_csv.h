@@ -24,6 +24,21 @@ const std::vector<std::string>& analysis_csv_columns();
 /// where the analysis is not given.
 std::vector<double> analysis_values(const sample_record& s);
 
+/// How a value below its detection limit ("<0.01") is taken.
+enum class below_detection_rule {
+  half,   ///< half the limit, the common practice of geochemical surveys
+  zero,   ///< zero, analysed but not found
+  limit,  ///< the limit itself, an upper bound
+};
+
+/// The choices by which an analysis table (or a sample made from values) is read.
+struct analysis_reading {
+  below_detection_rule below_detection = below_detection_rule::half;
+  /// Temperature, °C, taken for a pH whose temperature is not given: a laboratory pH is
+  /// measured at room temperature.
+  double ph_t_assumed_c = 25.0;
+};
+
 /// What the next read of an analysis table met.
 struct csv_read_result {
   enum class kind {
@@ -55,7 +70,7 @@ struct csv_read_result {
 class analysis_csv_reader {
  public:
   /// in is the open table; name is the file name as the user knows it, for messages.
-  analysis_csv_reader(std::istream& in, std::string name);
+  analysis_csv_reader(std::istream& in, std::string name, analysis_reading how = {});
   const std::string& name() const { return name_; }
   /// The next sample, the end of the table, or the row or table that could not be read.
   csv_read_result next();
@@ -67,6 +82,7 @@ class analysis_csv_reader {
 
   std::istream& in_;
   std::string name_;
+  analysis_reading how_;
   long row_ = 0;              // rows taken from the stream so far
   bool header_read_ = false;  // the header has been read
   bool done_ = false;         // nothing more is to be read
@@ -101,7 +117,8 @@ struct analysis_value {
 /// message a table reader gives for such a row (row 2 of `name`).
 csv_read_result analysis_from_values(const std::string& name, std::string_view id,
                                      std::string_view location,
-                                     const std::vector<analysis_value>& values);
+                                     const std::vector<analysis_value>& values,
+                                     const analysis_reading& how = {});
 
 /// Writes the header row of the analysis table: the columns of analysis_csv_columns().
 void write_analysis_csv_header(std::ostream& out);

@@ -39,6 +39,11 @@ struct steam_analysis {
   friend bool operator==(const steam_analysis&, const steam_analysis&) = default;
 };
 
+/// How the texts of a sample are encoded: 8-bit Latin-1 as a sample file, the report and the
+/// dialog hold them (the degree sign the byte 0xB0), or UTF-8 as a table of analyses and the
+/// Python module give them.
+enum class text_encoding { latin1, utf8 };
+
 /// One discharge analysis as given. Texts are as read, without trailing blanks (the sample
 /// file holds 16 characters of the number and 80 of the location); analyses in mg/kg; a
 /// quantity left blank in a sample file reads as 0, which the calculation takes as not
@@ -56,6 +61,22 @@ struct sample_record {
   steam_analysis steam;            ///< steam volatiles, mg per kg of steam
   collection_data collection;      ///< sampling data
   double tds = 0.0;                ///< total dissolved solids, mg/kg
+  /// Encoding of number and location.
+  text_encoding texts = text_encoding::latin1;
+  /// Quantities the analysis gives as not analysed (a blank cell, "n.d." or the like in a
+  /// table; a value not given to the Python module), by their column names in the analysis
+  /// table ("temperature", "pH", "SiO2", "gas CO2"); their values above are 0. A sample file
+  /// cannot tell a blank from a zero: its samples list none.
+  std::vector<std::string> not_analysed{};
+  /// Quantities given as below a detection limit ("<0.01"), by column name; their values
+  /// above follow the reader's rule (half the limit, zero or the limit).
+  std::vector<std::string> below_detection{};
+  /// True when the pH temperature was not given and ph_t_c is the one assumed for it.
+  bool ph_t_assumed = false;
+  /// Carbonate alkalinity of the water, equivalents per kg, given (as bicarbonate, carbonate
+  /// or alkalinity) in place of the total carbonate; the calculation finds the total CO2
+  /// whose carbonate species at the measured pH and pH temperature carry it.
+  std::optional<double> alkalinity_eq_kg{};
 };
 
 /// Whether a sample describes a steam phase besides its water.

@@ -58,7 +58,8 @@ class sample_file_source : public sample_source {
 /// A CSV table of analyses: a row with a cell that is not a number is passed over.
 class csv_source : public sample_source {
  public:
-  csv_source(std::istream& in, const std::string& name) : reader_(in, name) {}
+  csv_source(std::istream& in, const std::string& name, const analysis_reading& how)
+      : reader_(in, name, how) {}
   got next(sample_entry& e, bool& is_sample) override {
     csv_read_result r = reader_.next();
     e.notes = std::move(r.warnings);
@@ -98,8 +99,9 @@ bool is_csv_name(const std::string& name) {
   return ext == ".csv";
 }
 
-std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name) {
-  if (is_csv_name(name)) return std::make_unique<csv_source>(in, name);
+std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name,
+                                           const analysis_reading& how) {
+  if (is_csv_name(name)) return std::make_unique<csv_source>(in, name, how);
   return std::make_unique<sample_file_source>(in, name);
 }
 
@@ -109,7 +111,7 @@ bool is_folder(const std::string& name) {
 }
 
 std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
-                                            std::ostream& err) {
+                                            std::ostream& err, const analysis_reading& how) {
   if (is_folder(name)) {
     err << "morva: " << name << " is a folder, not a sample file or table\n";
     return nullptr;
@@ -118,7 +120,7 @@ std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstre
     const blocking_section wait;  // a FIFO opens when its writer comes
     in.open(name, std::ios::binary);
   }
-  if (in.is_open() && in) return open_source(in, name);
+  if (in.is_open() && in) return open_source(in, name, how);
   err << "morva: cannot open sample file " << name << '\n';
   return nullptr;
 }

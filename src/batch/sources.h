@@ -18,6 +18,7 @@
 
 #include "batch/interrupt.h"
 #include "batch/parallel.h"
+#include "morva/analysis_csv.h"
 #include "morva/result.h"
 #include "morva/sample.h"
 
@@ -57,10 +58,11 @@ class sample_source {
 /// True when the name ends in ".csv" (in any case): a table of analyses.
 bool is_csv_name(const std::string& name);
 
-/// A source over the open stream in named name: a table of analyses for a .csv name, a sample
-/// file otherwise. A sample-file block or a table row that cannot be read is passed over with
-/// a note.
-std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name);
+/// A source over the open stream in named name: a table of analyses for a .csv name (read by
+/// the choices how), a sample file otherwise. A sample-file block or a table row that cannot
+/// be read is passed over with a note.
+std::unique_ptr<sample_source> open_source(std::istream& in, const std::string& name,
+                                           const analysis_reading& how = {});
 
 /// True when name is a folder, which no reader can take.
 bool is_folder(const std::string& name);
@@ -69,7 +71,7 @@ bool is_folder(const std::string& name);
 /// "morva: cannot open sample file NAME" (or "morva: NAME is a folder, not a sample file or
 /// table") on err, when it cannot be opened.
 std::unique_ptr<sample_source> open_samples(const std::string& name, std::ifstream& in,
-                                            std::ostream& err);
+                                            std::ostream& err, const analysis_reading& how = {});
 
 /// Every entry of source in file order, one at a time: its notes said on err, on_sample(s)
 /// for each sample. Returns exit_usage when the file is no table that can be read at all,

@@ -655,8 +655,8 @@ const std::vector<std::string>& analysis_csv_columns() {
   return names;
 }
 
-analysis_csv_reader::analysis_csv_reader(std::istream& in, std::string name)
-    : in_(in), name_(std::move(name)) {}
+analysis_csv_reader::analysis_csv_reader(std::istream& in, std::string name, analysis_reading how)
+    : in_(in), name_(std::move(name)), how_(how) {}
 
 std::string analysis_csv_reader::read_header() {
   // A byte-order mark before the header is no part of it; a partial one is text.
@@ -888,7 +888,8 @@ csv_read_result analysis_csv_reader::next() {
 
 csv_read_result analysis_from_values(const std::string& name, std::string_view id,
                                      std::string_view location,
-                                     const std::vector<analysis_value>& values) {
+                                     const std::vector<analysis_value>& values,
+                                     const analysis_reading& /*how*/) {
   using kind = csv_read_result::kind;
   csv_read_result r;
   r.row = 2;  // the values stand as the first row under a header
