@@ -109,6 +109,23 @@ std::map<std::string, run_options> options_table(const std::string& name, const 
   return table;
 }
 
+analysis_reading reading_choices(const std::string& below_detection, py::handle ph_temperature) {
+  analysis_reading how;
+  std::string why;
+  const std::string t =
+      ph_temperature.is_none() ? std::string() : option_value(ph_temperature).text;
+  if (!read_analysis_reading(below_detection, t, how, why)) {
+    // The option's name as the keyword of the Python call.
+    for (const auto& [flag, word] :
+         {std::pair<std::string_view, std::string_view>{"--below-detection", "below_detection"},
+          {"--ph-temperature", "ph_temperature"}}) {
+      if (why.starts_with(flag)) why.replace(0, flag.size(), word);
+    }
+    throw py::value_error(why);
+  }
+  return how;
+}
+
 std::vector<std::string> id_list(py::handle only) {
   if (only.is_none()) return {};
   return item_list(option_text(only));
@@ -121,7 +138,7 @@ void require_readable(const py_sample& v) {
 }
 
 std::vector<py_sample> read_samples(const std::string& name, py::handle warning,
-                                    bool keep_unreadable) {
+                                    bool keep_unreadable, const analysis_reading& how) {
   if (is_folder(name)) {
     PyErr_SetString(PyExc_IsADirectoryError,
                     (name + " is a folder, not a sample file or table").c_str());
@@ -132,7 +149,7 @@ std::vector<py_sample> read_samples(const std::string& name, py::handle warning,
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open sample file " + name).c_str());
     throw py::error_already_set();
   }
-  const std::unique_ptr<sample_source> source = open_source(in, name);
+  const std::unique_ptr<sample_source> source = open_source(in, name, how);
   const py::object warn = py::module_::import("warnings").attr("warn");
   std::vector<py_sample> samples;
   for (;;) {

@@ -58,10 +58,14 @@ std::vector<std::string> id_list(py::handle only);
 
 /// The samples of a sample file or analysis table; every entry that cannot be read is said in
 /// a warning of category `warning`, and with keep_unreadable is kept in file order as a
-/// placeholder holding its id and location where read and the reason. OSError when the file
-/// cannot be opened.
+/// placeholder holding its id and location where read and the reason. A table is read by the
+/// choices how. OSError when the file cannot be opened.
 std::vector<py_sample> read_samples(const std::string& name, py::handle warning,
-                                    bool keep_unreadable = false);
+                                    bool keep_unreadable = false, const analysis_reading& how = {});
+
+/// How a table of analyses is read, from the keywords below_detection ("half", "zero",
+/// "limit") and ph_temperature (°C, or None for 25 °C); ValueError naming the keyword.
+analysis_reading reading_choices(const std::string& below_detection, py::handle ph_temperature);
 
 /// ValueError with the reason when v stands for an entry that could not be read.
 void require_readable(const py_sample& v);

@@ -263,14 +263,20 @@ PYBIND11_MODULE(morva, m) {
 
   m.def(
       "read_samples",
-      [warning](const py::object& path, bool keep_unreadable) {
-        return read_samples(path_text(path), warning, keep_unreadable);
+      [warning](const py::object& path, bool keep_unreadable, const std::string& below_detection,
+                py::handle ph_temperature) {
+        const analysis_reading how = reading_choices(below_detection, ph_temperature);
+        return read_samples(path_text(path), warning, keep_unreadable, how);
       },
-      py::arg("path"), py::arg("keep_unreadable") = false,
+      py::arg("path"), py::arg("keep_unreadable") = false, py::kw_only(),
+      py::arg("below_detection") = "half", py::arg("ph_temperature") = py::none(),
       "The samples of a sample file, or of a table of analyses when the name ends in .csv. "
       "An entry that cannot be read is said in a SampleWarning and passed over, or with "
       "keep_unreadable=True kept in its place as a Sample whose `unreadable` gives the reason "
-      "(calculate() refuses it with a ValueError; write_samples() leaves it out).");
+      "(calculate() refuses it with a ValueError; write_samples() leaves it out). In a table, "
+      "a value below its detection limit (<0.01) is taken as half the limit, zero or the limit "
+      "(below_detection='half', 'zero', 'limit'), and a pH without its temperature as "
+      "measured at ph_temperature °C (None: 25 °C).");
   m.def("write_samples", &write_samples, py::arg("samples"), py::arg("path"),
         "Writes samples to a sample file, or to a table of analyses when the name ends in "
         ".csv.");

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "morva/sample.h"
@@ -100,6 +101,12 @@ class analysis_csv_reader {
   std::vector<unit_conversion> conversions_;  // for each header cell
   bool refused_ = false;                      // the header refuses the whole file
   long samples_ = 0;                          // samples handed out so far
+  /// What is said once, at the end of the table: by column of the table, the rows (runs first
+  /// to last) of the cells read as not analysed from a word and of those below a detection
+  /// limit; and the samples whose pH temperature was assumed (the first few, and how many).
+  std::vector<std::vector<std::pair<long, long>>> word_rows_, limit_rows_;
+  std::vector<std::string> assumed_ph_t_;
+  long assumed_ph_t_count_ = 0;
 };
 
 /// One analysis given as a value by a program: the column (a name of analysis_csv_columns()

@@ -38,17 +38,21 @@ enum class option_fault {
 std::optional<option_fault> check_options(const run_options& opt);
 
 /// Why sample s with options opt is refused before any calculation, in the batch commands and
-/// the Python module: a temperature no liquid water can have (a collection or typed reference
-/// temperature beyond the critical point, 373.85 °C) or a boiling spring colder than the
-/// water collected from it; empty when the values are possible.
+/// the Python module: a quantity the calculation needs that the analysis does not give (the
+/// pH; the temperature, for the measured reference type), a temperature no liquid water can
+/// have (a collection or typed reference temperature beyond the critical point, 373.85 °C) or
+/// a boiling spring colder than the water collected from it; empty when the values are
+/// possible.
 std::optional<refusal_reason> check_values(const sample_record& s, const run_options& opt);
 
 /// Ion balance of the sampled water, % of the mean of the cation and anion sums, beyond which
 /// an analysis is flagged as implausible (not refused).
 inline constexpr double ion_balance_flag_pct = 10.0;
 
-/// The plausibility flags of a calculated sample, in table order: "ion_balance" when the
-/// sampled water's ion balance lies beyond ±ion_balance_flag_pct; none for a refused sample.
-std::vector<std::string> plausibility_flags(const sample_result& r);
+/// The flags of sample s and its result r, in table order: "ion_balance" when the sampled
+/// water's ion balance of a calculated sample lies beyond ±ion_balance_flag_pct;
+/// "ph_temperature_assumed" when the pH temperature was not given; "below_detection" when a
+/// value below its detection limit was taken by the reader's rule.
+std::vector<std::string> plausibility_flags(const sample_record& s, const sample_result& r);
 
 }  // namespace morva

@@ -153,10 +153,12 @@ enum class refusal_reason {
   not_finite,                         ///< the calculation overflowed
   // Values no liquid water can have, refused before the calculation by the batch commands
   // and the Python module (the dialog keeps its own checks and never gives these).
-  measured_above_critical,  ///< collection temperature above 373.85 °C
-  typed_above_critical,     ///< typed reference temperature above 373.85 °C
-  spring_below_collection,  ///< boiling spring more than 10 °C below the collection temperature
-  options_ambiguous,        ///< an options row for an id the file holds more than once
+  measured_above_critical,   ///< collection temperature above 373.85 °C
+  typed_above_critical,      ///< typed reference temperature above 373.85 °C
+  spring_below_collection,   ///< boiling spring more than 10 °C below the collection temperature
+  options_ambiguous,         ///< an options row for an id the file holds more than once
+  ph_not_analysed,           ///< the analysis gives no pH
+  temperature_not_analysed,  ///< the measured type, and no collection temperature given
 };
 
 /// The lines the program writes to the terminal for a refusal, each ending in a line feed.

@@ -290,6 +290,32 @@ bool read_run_options(const run_option_texts& texts, run_options& opt, std::stri
   return read_run_options(values, opt, error);
 }
 
+bool read_analysis_reading(std::string_view below_detection, std::string_view ph_temperature,
+                           analysis_reading& how, std::string& error) {
+  static constexpr std::pair<std::string_view, below_detection_rule> rules[] = {
+      {"half", below_detection_rule::half},
+      {"zero", below_detection_rule::zero},
+      {"limit", below_detection_rule::limit}};
+  const auto rule = std::find_if(std::begin(rules), std::end(rules),
+                                 [&](const auto& r) { return r.first == below_detection; });
+  if (rule == std::end(rules)) {
+    error = "--below-detection: " + quoted(below_detection) + " is none of half, zero, limit";
+    return false;
+  }
+  how.below_detection = rule->second;
+  if (ph_temperature.empty()) return true;
+  // A pH is measured in liquid water at the laboratory or in the field, 0 to 100 °C.
+  const std::optional<double> t = parse_number(ph_temperature);
+  if (!t || *t < 0.0 || *t > 100.0) {
+    error = "--ph-temperature: " + quoted(ph_temperature) +
+            " is not a temperature from 0 to 100 \xC2\xB0"
+            "C";
+    return false;
+  }
+  how.ph_t_assumed_c = *t;
+  return true;
+}
+
 namespace {
 
 /// One temperature of the saturation grid, °C.

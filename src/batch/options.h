@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "morva/analysis_csv.h"
 #include "morva/mineral_curves.h"
 #include "morva/sample.h"
 #include "text/numbers.h"
@@ -71,6 +72,13 @@ struct run_option_texts {
 /// Reads the option texts into opt, the steps first (as an options table starts from them).
 /// False, with the command line's message naming the option ("--boil: ...") in `error`.
 bool read_run_options(const run_option_texts& texts, run_options& opt, std::string& error);
+
+/// How a table of analyses is read, as the command line and the Python module name it: a
+/// value below its detection limit taken as "half", "zero" or "limit"; a pH temperature, °C,
+/// assumed where none is given, a number from 0 to 100 °C (empty: 25 °C). False, with the
+/// command line's message naming the option in `error`.
+bool read_analysis_reading(std::string_view below_detection, std::string_view ph_temperature,
+                           analysis_reading& how, std::string& error);
 
 /// One value of an option as a front end holds it: a number, with the text a message shows it
 /// by, or (x empty) a text for the command line's reader of that option.

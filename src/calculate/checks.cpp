@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace morva {
 
@@ -40,6 +41,16 @@ std::optional<option_fault> check_options(const run_options& opt) {
 }
 
 std::optional<refusal_reason> check_values(const sample_record& s, const run_options& opt) {
+  // What the calculation cannot go without: a pH, and for the measured reference type a
+  // temperature (the collection temperature, or one typed in its place).
+  const auto open = [&s](std::string_view name) {
+    return std::find(s.not_analysed.begin(), s.not_analysed.end(), name) != s.not_analysed.end();
+  };
+  if (open("pH")) return refusal_reason::ph_not_analysed;
+  if (opt.tref_type == reference_temperature::measured && open("temperature") &&
+      !(opt.t_typed_c && *opt.t_typed_c > 0.0)) {
+    return refusal_reason::temperature_not_analysed;
+  }
   if (s.collection.t_c > t_critical_c) return refusal_reason::measured_above_critical;
   if (opt.t_typed_c && *opt.t_typed_c > t_critical_c) return refusal_reason::typed_above_critical;
   // Water collected from a boiling spring has cooled from the spring temperature, never
@@ -53,12 +64,14 @@ std::optional<refusal_reason> check_values(const sample_record& s, const run_opt
   return std::nullopt;
 }
 
-std::vector<std::string> plausibility_flags(const sample_result& r) {
+std::vector<std::string> plausibility_flags(const sample_record& s, const sample_result& r) {
   std::vector<std::string> flags;
-  if (r.refused) return flags;
-  if (std::abs(r.sampled.balance.difference_pct) > ion_balance_flag_pct) {
+  if (!r.refused && std::abs(r.sampled.balance.difference_pct) > ion_balance_flag_pct) {
     flags.emplace_back("ion_balance");
   }
+  // What the reading assumed rather than the analysis gave.
+  if (s.ph_t_assumed) flags.emplace_back("ph_temperature_assumed");
+  if (!s.below_detection.empty()) flags.emplace_back("below_detection");
   return flags;
 }
 

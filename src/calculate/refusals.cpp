@@ -103,6 +103,13 @@ refusal_words words(refusal_reason why) {
               suppressed_stop};
     case spring_below_collection:
       return {2, " Boiling-spring temperature below the collection temperature.", suppressed_stop};
+    case ph_not_analysed:
+      return {2, " No pH: the pH of the water was not analysed.", suppressed_stop};
+    case temperature_not_analysed:
+      return {2,
+              " No temperature: the collection temperature was not given; give a reference "
+              "temperature.",
+              suppressed_stop};
   }
   return {2, " Calculation refused", suppressed};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/exit_status.h"
+#include "morva/analysis_csv.h"
 #include "morva/mineral_curves.h"
 #include "morva/result.h"
 #include "morva/sample.h"
@@ -29,6 +30,7 @@ struct batch_request {
   int jobs = 1;                                ///< samples calculated at once
   bool progress = false;                 ///< a running count on err (standard error is a terminal)
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables
+  analysis_reading reading;              ///< how a table of analyses is read
 };
 
 /// Everything `morva saturation` was asked to do.
@@ -43,6 +45,7 @@ struct saturation_request {
   int jobs = 1;
   bool progress = false;
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables
+  analysis_reading reading;              ///< how a table of analyses is read
 };
 
 /// Everything `morva diagram` was asked to do.
@@ -50,11 +53,13 @@ struct diagram_request {
   std::string samples;
   std::string out;                  ///< the SVG file
   std::string kind = "giggenbach";  ///< or "cl-so4-hco3"
+  analysis_reading reading;         ///< how a table of analyses is read
 };
 
 /// The warnings of a calculated sample named id, one line each without "morva: ": each
 /// plausibility flag of its analysis with the value that raised it.
-std::vector<std::string> flag_warnings(const std::string& id, const sample_result& r);
+std::vector<std::string> flag_warnings(const std::string& id, const sample_record& s,
+                                       const sample_result& r);
 
 /// The header line of a CSV table of columns, with its line end.
 std::string csv_header(const std::vector<std::string>& columns);
@@ -70,7 +75,8 @@ int run_diagram(const diagram_request& req, std::ostream& err);
 
 /// Runs `morva convert`: a sample file to a CSV table of analyses or back, by the extension of
 /// the output. Returns the exit status.
-int convert(const std::string& input, const std::string& output, std::ostream& err);
+int convert(const std::string& input, const std::string& output, const analysis_reading& how,
+            std::ostream& err);
 
 /// The command line: no arguments never reach here (that is the interactive program).
 /// Help and version on out, messages on err; `tty` says standard error is a terminal.

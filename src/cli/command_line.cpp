@@ -116,6 +116,31 @@ bool readable_input(const std::string& name) {
   return probe.is_open() && probe.good();
 }
 
+/// How a table of analyses is read, an option of every command that reads one.
+struct reading_args {
+  std::string below_detection = "half";
+  std::string ph_temperature;
+
+  void add_to(CLI::App* cmd) {
+    cmd->add_option("--below-detection", below_detection,
+                    "A value below its detection limit (<0.01) in a .csv table is taken as half "
+                    "the limit, zero, or the limit: half, zero, limit")
+        ->capture_default_str();
+    cmd->add_option("--ph-temperature", ph_temperature,
+                    std::string("Temperature (") + deg_c +
+                        ") at which a pH was measured when a .csv table gives none (default 25)");
+  }
+
+  /// The choices into how; 0, or the status of a usage error.
+  int check(analysis_reading& how, std::ostream& err) const {
+    std::string why;
+    if (!read_analysis_reading(below_detection, ph_temperature, how, why)) {
+      return usage_error(why, err);
+    }
+    return 0;
+  }
+};
+
 /// The options `run` and `saturation` share: which samples, and how each reaches its
 /// reference state.
 struct sample_args {
@@ -123,9 +148,11 @@ struct sample_args {
   run_option_texts texts;  // the steps only for `run`
   std::string options_file, only;
   int jobs = 1;
+  reading_args reading;
 
   void add_to(CLI::App* cmd) {
     cmd->add_option("SAMPLES", samples, "Sample file, or a .csv table of analyses")->required();
+    reading.add_to(cmd);
     cmd->add_option("--temperature", texts.temperature,
                     std::string("Reference temperature: measured, quartz, chalcedony, nak, or a "
                                 "temperature in ") +
@@ -148,9 +175,10 @@ struct sample_args {
 
   /// Checks the options into opt, the table and the ids; 0, or the status of a usage error.
   int check(run_options& opt, std::map<std::string, run_options>& table,
-            std::vector<std::string>& ids, std::ostream& err) const {
+            std::vector<std::string>& ids, analysis_reading& how, std::ostream& err) const {
     std::string why;
     if (!read_run_options(texts, opt, why)) return usage_error(why, err);
+    if (const int bad = reading.check(how, err)) return bad;
     if (!options_file.empty()) {
       // Opened once: a pipe's writer may not outlive a first look.
       std::error_code e;
@@ -256,6 +284,8 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   dia->add_option("--kind", dreq.kind, "giggenbach (Na-K-Mg) or cl-so4-hco3")
       ->capture_default_str()
       ->check(CLI::IsMember({"giggenbach", "cl-so4-hco3"}));
+  reading_args dia_reading;
+  dia_reading.add_to(dia);
 
   // morva convert
   CLI::App* conv =
@@ -264,6 +294,8 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   conv->add_option("INPUT", input, "Sample file or .csv table")->required();
   conv->add_option("OUTPUT", output, "Output; a .csv name makes a table, any other a sample file")
       ->required();
+  reading_args conv_reading;
+  conv_reading.add_to(conv);
 
   // A first word that is no command and no option is a command mistyped.
   if (argc > 1 && argv[1][0] != '-') {
@@ -305,7 +337,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return usage_error(why, err);
       }
     }
-    return convert(input, output, err);
+    analysis_reading how;
+    if (const int bad = conv_reading.check(how, err)) return bad;
+    return convert(input, output, how, err);
   }
 
   if (*dia) {
@@ -321,12 +355,14 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (std::string why = outputs_problem({dreq.out}, ""); !why.empty()) {
       return usage_error(why, err);
     }
+    if (const int bad = dia_reading.check(dreq.reading, err)) return bad;
     return run_diagram(dreq, err);
   }
 
   if (*sat) {
     // Every option is checked before any file is written.
-    if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, err)) return bad;
+    if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, sreq.reading, err))
+      return bad;
     std::string why;
     std::string repeated;
     if (!parse_grid(from, to, step, sreq.grid, why) ||
@@ -349,7 +385,8 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   }
 
   // morva run: every option is checked before any file is written.
-  if (const int bad = run_args.check(req.options, req.per_sample, req.only, err)) return bad;
+  if (const int bad = run_args.check(req.options, req.per_sample, req.only, req.reading, err))
+    return bad;
   if (no_report) req.report.clear();
   if (const int bad = run_args.check_outputs(
           {&req.report, &req.table, &req.species, &req.minerals, &req.json}, err)) {

@@ -63,7 +63,8 @@ bool block_round_trip(const sample_record& s, const std::string& block,
 
 }  // namespace
 
-int convert(const std::string& input, const std::string& output, std::ostream& err) {
+int convert(const std::string& input, const std::string& output, const analysis_reading& how,
+            std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "morva: " << text << '\n'; };
   if (is_folder(input)) {
     say(input + " is a folder, not a sample file or table");
@@ -87,7 +88,7 @@ int convert(const std::string& input, const std::string& output, std::ostream& e
   std::ostringstream text;
   if (to_csv) write_analysis_csv_header(text);
   out.put(text.str());
-  const std::unique_ptr<sample_source> source = open_source(in, input);
+  const std::unique_ptr<sample_source> source = open_source(in, input, how);
   bool ok = true;
   bool all_fit = true;
   const int status = for_each_sample(*source, err, [&](const sample_record& s) {

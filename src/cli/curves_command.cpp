@@ -48,6 +48,20 @@ ternary_sample ternary_of(const sample_record& s, const sampled_water& w) {
   t.cl_mgkg = s.water_mgkg[comp::cl];
   t.so4_mgkg = s.water_mgkg[comp::so4];
   t.hco3_mgkg = (w.m[sp::hco3] + w.m[sp::co3]) * species_weight[sp::hco3];
+  // A corner whose component the analysis left out; HCO3 is the carbonate speciated at the
+  // measured pH, so it needs both (or a carbonate alkalinity in place of the total).
+  const auto missing = [&s](std::initializer_list<const char*> names) {
+    std::string list;
+    for (const char* n : names) {
+      if (std::find(s.not_analysed.begin(), s.not_analysed.end(), n) == s.not_analysed.end())
+        continue;
+      if (std::string_view(n) == "CO2" && s.alkalinity_eq_kg) continue;
+      list += (list.empty() ? "" : ", ") + std::string(n);
+    }
+    return list;
+  };
+  t.nakmg_missing = missing({"Na", "K", "Mg"});
+  t.anions_missing = missing({"Cl", "SO4", "CO2", "pH"});
   return t;
 }
 
@@ -163,7 +177,7 @@ class curve_outputs {
     out_ << summary_line(s, r) << '\n';
     if (!standard_output_written(out_, err_)) return false;
     if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
-    for (const std::string& w : flag_warnings(id, r.calculation)) say(w);
+    for (const std::string& w : flag_warnings(id, s, r.calculation)) say(w);
     if (pictures() && !xml_admits(s.number)) say(id + ": " + xml_replaced);
     std::string picture;
     if (!req_.plots.empty()) picture = unique_picture_name(s, count);
@@ -317,7 +331,11 @@ class curve_outputs {
     }
     if (!picture.empty()) p.status += " (picture " + picture + ")";
     page_rows_.push_back(std::move(p));
-    ternary_.push_back(ternary_of(s, r.calculation.sampled));
+    // A sample refused before its calculation has no sampled water in its result: its
+    // classification needs only that.
+    ternary_.push_back(ternary_of(s, r.calculation.refused
+                                         ? calculate_sampled(s).value_or(sampled_water{})
+                                         : r.calculation.sampled));
     if (figures_.is_open()) figures_ << html_page_figure(item.svg);
     std::string().swap(item.svg);
   }
@@ -341,7 +359,7 @@ class curve_outputs {
 
 int run_saturation(const saturation_request& req, std::ostream& out, std::ostream& err) {
   std::ifstream in;
-  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err, req.reading);
   if (!source) return exit_usage;
   curve_outputs files(req, out, err);
   if (!files.open()) return exit_usage;
@@ -377,7 +395,7 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
 
 int run_diagram(const diagram_request& req, std::ostream& err) {
   std::ifstream in;
-  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err, req.reading);
   if (!source) return exit_usage;
   std::vector<ternary_sample> points;
   // Only the sampled water's speciation is needed; the reference state does not matter.

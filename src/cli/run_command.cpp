@@ -175,7 +175,7 @@ class batch_outputs {
         rs_.page_separator = separator_form_feed;
         rs_.report << item.report;
       }
-      for (const std::string& w : flag_warnings(id, r)) say(w);
+      for (const std::string& w : flag_warnings(id, item.s, r)) say(w);
       for (const step_result& step : r.steps) {
         if (step.skipped) say(id + ": " + skipped_text(step));
       }
@@ -260,9 +260,12 @@ class batch_outputs {
 
 }  // namespace
 
-std::vector<std::string> flag_warnings(const std::string& id, const sample_result& r) {
+std::vector<std::string> flag_warnings(const std::string& id, const sample_record& s,
+                                       const sample_result& r) {
+  // The flags of the reading (an assumed pH temperature, values below detection) the table
+  // reader has said once for the whole file.
   std::vector<std::string> lines;
-  for (const std::string& flag : plausibility_flags(r)) {
+  for (const std::string& flag : plausibility_flags(s, r)) {
     if (flag == "ion_balance") {
       const std::string pct = record{}.F(12, 1, r.sampled.balance.difference_pct).text();
       lines.push_back(id + ": the ion balance of the sampled water is " +
@@ -282,7 +285,7 @@ std::string csv_header(const std::vector<std::string>& columns) {
 
 int run_batch(const batch_request& req, std::ostream& err) {
   std::ifstream in;
-  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err);
+  const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err, req.reading);
   if (!source) return exit_usage;
   batch_outputs files(req, err);
   if (!files.open()) return exit_usage;

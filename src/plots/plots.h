@@ -28,6 +28,12 @@ struct ternary_sample {
   double cl_mgkg = 0.0;
   double so4_mgkg = 0.0;
   double hco3_mgkg = 0.0;
+  /// What the analysis left out that a triangle needs, such as "Mg" or "CO2, pH" (the HCO3
+  /// corner is found from the total carbonate at the measured pH): empty when all was
+  /// analysed. The triangle leaves such a sample out and names it in a note under the
+  /// picture; a zero that was analysed is drawn.
+  std::string nakmg_missing{};
+  std::string anions_missing{};
 };
 
 /// Dots a triangle labels with their samples' ids: past this many the labels could not be

@@ -79,9 +79,32 @@ path_data polyline(const std::vector<shares>& s) {
   return d;
 }
 
-/// Opens a triangle's picture with its heading and a line under it.
-void open_picture(xml_writer& x, const std::string& heading, const std::string& subheading) {
-  open_svg(x, width, height);
+/// Height, px, of the line under a triangle that names the samples left out.
+constexpr double note_height = 18.0;
+/// Characters of that line before it says how many more samples were left out.
+constexpr std::size_t note_chars = 96;
+
+/// The line that names the samples left out for what their analysis lacks, "A-2 (Mg)" each
+/// in missing; empty when none is.
+std::string left_out_note(const std::vector<std::string>& missing) {
+  if (missing.empty()) return {};
+  std::string note = "Not drawn, not analysed: ";
+  std::size_t named = 0;
+  for (; named < missing.size(); ++named) {
+    const std::string more = " and " + std::to_string(missing.size() - named) + " more";
+    const std::string next = (named > 0 ? ", " : "") + missing[named];
+    if (named > 0 && note.size() + next.size() + more.size() > note_chars) break;
+    note += next;
+  }
+  if (named < missing.size()) note += " and " + std::to_string(missing.size() - named) + " more";
+  return note;
+}
+
+/// Opens a triangle's picture with its heading and a line under it, a line higher when a
+/// note of samples left out goes under the triangle.
+void open_picture(xml_writer& x, const std::string& heading, const std::string& subheading,
+                  bool with_note) {
+  open_svg(x, width, height + (with_note ? note_height : 0.0));
   x.leaf("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "white"}});
   x.text("text",
          {{"x", 20}, {"y", 24}, {"font-size", "16"}, {"font-weight", "bold"}, {"class", "title"}},
@@ -169,6 +192,14 @@ void sample_points(xml_writer& x, const std::vector<std::pair<std::string, share
   x.close();
 }
 
+/// The note under the triangle that names the samples left out.
+void left_out_line(xml_writer& x, const std::string& note) {
+  if (note.empty()) return;
+  x.text("text",
+         {{"x", 20}, {"y", height + note_height - 6}, {"fill", "#444"}, {"class", "left-out"}},
+         note);
+}
+
 // Na-K-Mg: the Na-K and K-Mg geothermometers as Giggenbach (1988) paired them, T in °C.
 /// log10(Na/K) of water in equilibrium with albite and K-feldspar at t_c.
 double log_na_k(double t_c) { return 1390.0 / (t_c + zero_celsius_k) - 1.75; }
@@ -240,8 +271,14 @@ std::optional<corner_shares> cl_so4_hco3_shares(const ternary_sample& s) {
 }
 
 std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
+  std::vector<std::string> missing;
+  for (const ternary_sample& s : samples) {
+    if (!s.nakmg_missing.empty()) missing.push_back(s.id + " (" + s.nakmg_missing + ")");
+  }
+  const std::string note = left_out_note(missing);
   xml_writer x;
-  open_picture(x, "Na-K-Mg", "Giggenbach (1988); concentrations in mg/kg, shares of the corners");
+  open_picture(x, "Na-K-Mg", "Giggenbach (1988); concentrations in mg/kg, shares of the corners",
+               !note.empty());
   constexpr double t_first = 100.0, t_last = 340.0, t_step = 20.0;
 
   // Isotherms: Na-K from the Mg corner to the base, K-Mg from the Na corner to the right side,
@@ -346,16 +383,24 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
 
   std::vector<std::pair<std::string, shares>> drawn;
   for (const ternary_sample& s : samples) {
+    if (!s.nakmg_missing.empty()) continue;
     if (const auto sh = nakmg_of(s)) drawn.emplace_back(s.id, *sh);
   }
   sample_points(x, drawn);
   corner_names(x, "Na/1000", "K/100", "\u221AMg");
+  left_out_line(x, note);
   return x.str();
 }
 
 std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples) {
+  std::vector<std::string> missing;
+  for (const ternary_sample& s : samples) {
+    if (!s.anions_missing.empty()) missing.push_back(s.id + " (" + s.anions_missing + ")");
+  }
+  const std::string note = left_out_note(missing);
   xml_writer x;
-  open_picture(x, "Cl-SO\u2084-HCO\u2083", "concentrations in mg/kg, shares of the corners in %");
+  open_picture(x, "Cl-SO\u2084-HCO\u2083", "concentrations in mg/kg, shares of the corners in %",
+               !note.empty());
 
   // Fields of the common classification, as shares (SO4, HCO3, Cl): mature chloride waters
   // above 70 % Cl, steam-heated waters above 70 % SO4, peripheral waters above 70 % HCO3,
@@ -449,10 +494,12 @@ std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples) {
 
   std::vector<std::pair<std::string, shares>> drawn;
   for (const ternary_sample& s : samples) {
+    if (!s.anions_missing.empty()) continue;
     if (const auto sh = anions_of(s)) drawn.emplace_back(s.id, *sh);
   }
   sample_points(x, drawn);
   corner_names(x, "SO\u2084", "HCO\u2083", "Cl");
+  left_out_line(x, note);
   return x.str();
 }
 

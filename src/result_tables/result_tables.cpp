@@ -113,6 +113,10 @@ std::vector<column> make_state_table() {
   add("ph", column_scope::state, [](const row_view& v, int) { return cell(v.st->ph); });
   add("ionic_strength_molal", column_scope::state,
       [](const row_view& v, int) { return cell(v.st->ionic); });
+  // The temperature of the pH measurement the sampled water is solved at, as given or (flag
+  // ph_temperature_assumed) as assumed for a laboratory pH.
+  add("sampled_ph_t_C", column_scope::sample,
+      [](const row_view& v, int) { return cell(v.s.ph_t_c); });
   add("sampled_ionic_strength_molal", column_scope::sampled,
       [](const row_view& v, int) { return cell(v.r.sampled.ionic); });
   add("sampled_cations_eq_kg", column_scope::sampled,
@@ -180,7 +184,8 @@ std::vector<column> make_state_table() {
   // sample: a warning, not a refusal.
   add("flags", column_scope::status, [](const row_view& v, int) {
     std::string words;
-    for (const std::string& f : plausibility_flags(v.r)) words += (words.empty() ? "" : ";") + f;
+    for (const std::string& f : plausibility_flags(v.s, v.r))
+      words += (words.empty() ? "" : ";") + f;
     return words.empty() ? cell() : cell(std::move(words));
   });
   return t;

@@ -581,6 +581,110 @@ std::optional<double> converted(double x, double scale, double divisor, double s
   return v == 0.0 ? 0.0 : v;
 }
 
+// ---- Cells without a plain number: not analysed, below detection ----
+
+/// True for the words laboratories write in a cell of an analysis not made, or made without
+/// a number to report: "n.d.", "nd", "n.a.", "na", "n/a", "b.d.l.", "bdl" (in any case, the
+/// points optional) and a dash ("-", "--", an en or an em dash).
+bool says_not_analysed(std::string_view cell) {
+  std::string key;
+  for (char c : cell) {
+    if (c != '.') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  static constexpr std::string_view words[] = {"nd", "na", "n/a",          "bdl",
+                                               "-",  "--", "\xE2\x80\x93", "\xE2\x80\x94"};
+  return std::find(std::begin(words), std::end(words), key) != std::end(words);
+}
+
+/// True when a column may hold a detection limit: a concentration of the water or the steam,
+/// the dissolved solids or a gas; a temperature, pH, pressure or enthalpy is measured, never
+/// below a limit.
+bool takes_detection_limit(const column& c) {
+  const quantity q = quantity_of(c);
+  return q == quantity::solute || q == quantity::steam_solute || q == quantity::dissolved_solids ||
+         c.where == place::gas;
+}
+
+/// The value a detection limit stands for by the chosen rule.
+double below_limit(double limit, below_detection_rule rule) {
+  switch (rule) {
+    case below_detection_rule::zero:
+      return 0.0;
+    case below_detection_rule::limit:
+      return limit;
+    case below_detection_rule::half:
+      break;
+  }
+  return limit / 2.0;
+}
+
+/// What one number cell of column c gave.
+struct cell_value {
+  enum class kind {
+    value,            ///< x, in the column's own unit
+    blank,            ///< nothing in the cell: not analysed
+    word,             ///< a word for "not analysed"
+    below_detection,  ///< "<limit": x by the rule, in the column's own unit
+    fault,            ///< no value: why, after the quoted cell
+  };
+  kind what = kind::blank;
+  double x = 0.0;
+  std::string fault;
+};
+
+/// Reads the cell of column c by the table's decimal mark; a number written in the header's
+/// unit becomes x * scale / divisor + shift in the column's own.
+cell_value read_value_cell(std::string_view cell, const column& c, decimal_mark mark, double scale,
+                           double divisor, double shift, below_detection_rule rule) {
+  using kind = cell_value::kind;
+  cell = trimmed(cell);
+  if (cell.empty()) return {};
+  if (says_not_analysed(cell)) return {kind::word, 0.0, {}};
+  const bool limit = cell.front() == '<';
+  if (limit) {
+    if (!takes_detection_limit(c)) {
+      return {kind::fault, 0.0,
+              " is a detection limit, which a value of " + column_name(c) + " cannot be"};
+    }
+    cell = trimmed(cell.substr(1));
+  }
+  double x = 0.0;
+  number_status got = parse_number(cell, mark, x);
+  if (got == number_status::ok && limit && cell.empty()) got = number_status::not_a_number;
+  if (got == number_status::ok && x != 0.0) {
+    const auto v = converted(x, scale, divisor, shift);
+    if (v) {
+      x = *v;
+    } else {
+      got = number_status::too_large;
+    }
+  }
+  if (got != number_status::ok) return {kind::fault, 0.0, number_fault(got, mark)};
+  if (!limit) return {kind::value, x, {}};
+  const double taken = below_limit(x, rule);
+  return {kind::below_detection, taken == 0.0 ? 0.0 : taken, {}};
+}
+
+/// Completes a sample read from a row: each number column without a value (has_value false,
+/// by table column) joins not_analysed, and a pH given without its temperature is taken at
+/// the assumed temperature (true when it was).
+bool complete(sample_record& s, const std::vector<bool>& has_value, const analysis_reading& how) {
+  s.not_analysed.clear();
+  for (int j = 0; j < n_columns; ++j) {
+    if (is_analysis(table[j]) && !has_value[static_cast<std::size_t>(j)]) {
+      s.not_analysed.push_back(column_name(table[j]));
+    }
+  }
+  const auto open = [&s](std::string_view name) {
+    return std::find(s.not_analysed.begin(), s.not_analysed.end(), name) != s.not_analysed.end();
+  };
+  if (open("pH") || !open("pH temperature")) return false;
+  s.ph_t_c = how.ph_t_assumed_c;
+  s.ph_t_assumed = true;
+  std::erase(s.not_analysed, std::string("pH temperature"));
+  return true;
+}
+
 /// Why a table whose header row is raw is not UTF-8 or not text at all, or empty when it may
 /// be read: a byte-order mark or NUL bytes between the letters of UTF-16 or UTF-32, and other
 /// control characters of a binary file.
@@ -614,6 +718,90 @@ bool nothing_given(const sample_record& s) {
       return false;
   }
   return true;
+}
+
+// ---- What is said once for a whole table ----
+
+/// Samples, and runs of rows of a column, a message names before it says how many more.
+constexpr std::size_t max_named = 10;
+
+/// Adds row to the runs of rows of each column in cols.
+void add_row(std::vector<std::vector<std::pair<long, long>>>& rows, const std::vector<int>& cols,
+             long row) {
+  if (cols.empty()) return;
+  rows.resize(static_cast<std::size_t>(n_columns));
+  for (int j : cols) {
+    auto& runs = rows[static_cast<std::size_t>(j)];
+    if (!runs.empty() && runs.back().second + 1 == row) {
+      runs.back().second = row;
+    } else {
+      runs.emplace_back(row, row);
+    }
+  }
+}
+
+/// "SiO2 rows 2-4, 7; B row 3": the rows of each column, by column in table order.
+std::string rows_by_column(const std::vector<std::vector<std::pair<long, long>>>& rows) {
+  std::string text;
+  for (std::size_t j = 0; j < rows.size(); ++j) {
+    const auto& runs = rows[j];
+    if (runs.empty()) continue;
+    long cells = 0;
+    for (const auto& [first, last] : runs) cells += last - first + 1;
+    text += (text.empty() ? "" : "; ") + column_name(table[j]) + (cells > 1 ? " rows " : " row ");
+    long named = 0;
+    for (std::size_t i = 0; i < runs.size() && i < max_named; ++i) {
+      const auto [first, last] = runs[i];
+      text += (i > 0 ? ", " : "") + std::to_string(first);
+      if (last > first) text += "-" + std::to_string(last);
+      named += last - first + 1;
+    }
+    if (named < cells) text += " and " + std::to_string(cells - named) + " more";
+  }
+  return text;
+}
+
+/// What a table says once, at its end: the cells read as not analysed from a word, the cells
+/// below a detection limit and the rule they were taken by, and the samples whose pH
+/// temperature was assumed.
+std::vector<std::string> table_notes(const std::string& name,
+                                     const std::vector<std::vector<std::pair<long, long>>>& words,
+                                     const std::vector<std::vector<std::pair<long, long>>>& limits,
+                                     const std::vector<std::string>& assumed, long n_assumed,
+                                     const analysis_reading& how) {
+  std::vector<std::string> notes;
+  if (!words.empty()) {
+    notes.push_back(name +
+                    ": cells that say not analysed (n.d., n.a., b.d.l., a dash and the like), "
+                    "taken as not analysed: " +
+                    rows_by_column(words));
+  }
+  if (!limits.empty()) {
+    const char* rule = how.below_detection == below_detection_rule::zero    ? "zero"
+                       : how.below_detection == below_detection_rule::limit ? "the limit"
+                                                                            : "half the limit";
+    notes.push_back(name + ": values below a detection limit, taken as " + rule + ": " +
+                    rows_by_column(limits));
+  }
+  if (n_assumed > 0) {
+    std::string ids;
+    for (std::size_t i = 0; i < assumed.size(); ++i) {
+      ids += (i == 0                                                             ? ""
+              : i + 1 == assumed.size() && n_assumed == static_cast<long>(i + 1) ? " and "
+                                                                                 : ", ") +
+             assumed[i];
+    }
+    if (n_assumed > static_cast<long>(assumed.size())) {
+      ids += " and " + std::to_string(n_assumed - static_cast<long>(assumed.size())) + " more";
+    }
+    char t[32];
+    const auto end = std::to_chars(t, t + sizeof t, how.ph_t_assumed_c).ptr;
+    notes.push_back(name + ": no pH temperature given for sample" + (n_assumed > 1 ? "s " : " ") +
+                    ids + "; the pH is taken as measured at " + std::string(t, end) +
+                    " \xC2\xB0"
+                    "C");
+  }
+  return notes;
 }
 
 // ---- Writing ----
@@ -801,10 +989,14 @@ csv_read_result analysis_csv_reader::next() {
     pending_.clear();
     return r;
   };
-  // The end of the table: a message when not one sample could be read from it.
+  // The end of the table: what is said once for the whole table, and a message when not one
+  // sample could be read from it.
   const auto at_end = [this, &give]() {
-    if (samples_ > 0) return give({}, kind::end);
-    return give({}, kind::bad_file, name_ + ": no sample could be read from the table");
+    csv_read_result r;
+    r.warnings =
+        table_notes(name_, word_rows_, limit_rows_, assumed_ph_t_, assumed_ph_t_count_, how_);
+    if (samples_ > 0) return give(std::move(r), kind::end);
+    return give(std::move(r), kind::bad_file, name_ + ": no sample could be read from the table");
   };
   if (done_) return give({}, kind::end);
   if (!header_read_) {
@@ -840,7 +1032,10 @@ csv_read_result analysis_csv_reader::next() {
     }
     csv_read_result r;
     sample_record& s = r.sample;
-    std::string faults;  // every cell that is not a number, each named
+    s.not_analysed.clear();
+    std::string faults;  // every cell that gives no value, each named
+    std::vector<bool> has_value(n_columns, false);
+    std::vector<int> words, limits;  // table columns of this row's such cells
     const std::size_t n = std::min(cells.size(), columns_.size());
     for (std::size_t c = 0; c < n; ++c) {
       if (columns_[c] < 0) continue;
@@ -853,23 +1048,23 @@ csv_read_result analysis_csv_reader::next() {
         s.location = without_trailing_blanks(
             text_field(cells[c], location_length, at + ", " + where, r.warnings));
       } else {
-        double x = 0.0;
-        number_status got = parse_number(cells[c], mark, x);
-        if (got == number_status::ok && x != 0.0) {
-          const auto v =
-              converted(x, conversions_[c].scale, conversions_[c].divisor, conversions_[c].shift);
-          if (v) {
-            x = *v;
-          } else {
-            got = number_status::too_large;
-          }
-        }
-        if (got != number_status::ok) {
+        const unit_conversion& u = conversions_[c];
+        const cell_value v =
+            read_value_cell(cells[c], col, mark, u.scale, u.divisor, u.shift, how_.below_detection);
+        using got = cell_value::kind;
+        if (v.what == got::fault) {
           faults += (faults.empty() ? at + ", " : std::string("; ")) + where +
-                    quoted(trimmed(cells[c])) + number_fault(got, mark);
-        } else {
-          value(s, col) = x;
+                    quoted(trimmed(cells[c])) + v.fault;
+          continue;
         }
+        if (v.what == got::word) words.push_back(columns_[c]);
+        if (v.what == got::below_detection) {
+          limits.push_back(columns_[c]);
+          s.below_detection.push_back(column_name(col));
+        }
+        has_value[static_cast<std::size_t>(columns_[c])] =
+            v.what == got::value || v.what == got::below_detection;
+        value(s, col) = v.x;
       }
     }
     if (!faults.empty()) {
@@ -882,6 +1077,12 @@ csv_read_result analysis_csv_reader::next() {
     }
     // A row with nothing in the columns read is an empty row, as a spreadsheet leaves them.
     if (nothing_given(s)) continue;
+    if (complete(s, has_value, how_)) {
+      if (assumed_ph_t_.size() < max_named) assumed_ph_t_.push_back(s.number);
+      ++assumed_ph_t_count_;
+    }
+    add_row(word_rows_, words, row_);
+    add_row(limit_rows_, limits, row_);
     return give(std::move(r), kind::sample);
   }
 }
@@ -889,7 +1090,7 @@ csv_read_result analysis_csv_reader::next() {
 csv_read_result analysis_from_values(const std::string& name, std::string_view id,
                                      std::string_view location,
                                      const std::vector<analysis_value>& values,
-                                     const analysis_reading& /*how*/) {
+                                     const analysis_reading& how) {
   using kind = csv_read_result::kind;
   csv_read_result r;
   r.row = 2;  // the values stand as the first row under a header
@@ -899,37 +1100,69 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
       without_trailing_blanks(text_field(id, number_length, at + ", column sample: ", r.warnings));
   s.location = without_trailing_blanks(
       text_field(location, location_length, at + ", column location: ", r.warnings));
+  std::vector<bool> has_value(n_columns, false);
+  std::vector<int> words, limits;  // table columns of such values
+  std::string faults;              // every value that gives none, each named
   for (const analysis_value& v : values) {
-    const column* col = nullptr;
-    for (const column& c : table) {
-      if (c.where != place::sample_number && c.where != place::location &&
-          column_name(c) == v.column) {
-        col = &c;
-      }
+    int j = -1;
+    for (int i = 0; i < n_columns; ++i) {
+      if (is_analysis(table[i]) && column_name(table[i]) == v.column) j = i;
     }
-    if (col == nullptr) {
+    if (j < 0) {
+      r.sample = sample_record{};
       r.what = kind::bad_row;
       r.error = at + ": no column " + quoted(v.column);
       return r;
     }
-    const std::string where = at + ", column " + v.column + ": ";
-    double& x = value(s, *col);
-    number_status got = number_status::ok;
+    const column& col = table[j];
+    cell_value got;
     if (v.x) {
       // A number given as a value: taken as it is, every zero as +0 as a table cell reads it.
-      got = std::isfinite(*v.x) ? number_status::ok : number_status::not_a_number;
-      x = got == number_status::ok && *v.x != 0.0 ? *v.x : 0.0;
+      if (std::isfinite(*v.x)) {
+        got = {cell_value::kind::value, *v.x != 0.0 ? *v.x : 0.0, {}};
+      } else {
+        got = {cell_value::kind::fault, 0.0,
+               number_fault(number_status::not_a_number, decimal_mark::point)};
+      }
     } else {
-      got = parse_number(v.text, decimal_mark::point, x);
+      got = read_value_cell(v.text, col, decimal_mark::point, 1.0, 1.0, 0.0, how.below_detection);
     }
-    if (got != number_status::ok) {
-      r.sample = sample_record{};
-      r.what = kind::bad_row;
-      r.error = where + quoted(trimmed(v.text)) + number_fault(got, decimal_mark::point);
-      return r;
+    switch (got.what) {
+      case cell_value::kind::fault:
+        faults += (faults.empty() ? at + ", " : std::string("; ")) + "column " + v.column + ": " +
+                  quoted(trimmed(v.text)) + got.fault;
+        continue;
+      case cell_value::kind::word:
+        words.push_back(j);
+        break;
+      case cell_value::kind::below_detection:
+        limits.push_back(j);
+        s.below_detection.push_back(v.column);
+        break;
+      default:
+        break;
     }
+    has_value[static_cast<std::size_t>(j)] =
+        got.what == cell_value::kind::value || got.what == cell_value::kind::below_detection;
+    value(s, col) = got.x;
   }
-  r.what = nothing_given(s) ? kind::end : kind::sample;
+  if (!faults.empty()) {
+    r.sample = sample_record{};
+    r.what = kind::bad_row;
+    r.error = std::move(faults);
+    return r;
+  }
+  if (nothing_given(s)) {
+    r.what = kind::end;
+    return r;
+  }
+  std::vector<std::vector<std::pair<long, long>>> word_rows, limit_rows;
+  add_row(word_rows, words, 2);
+  add_row(limit_rows, limits, 2);
+  const bool assumed = complete(s, has_value, how);
+  for (std::string& w : table_notes(name, word_rows, limit_rows, {s.number}, assumed ? 1 : 0, how))
+    r.warnings.push_back(std::move(w));
+  r.what = kind::sample;
   return r;
 }
 

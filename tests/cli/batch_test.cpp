@@ -251,13 +251,13 @@ TEST(BatchRun, BadInputIsNamedAndSkippedAndTheRestCalculated) {
   std::size_t row3 = csv.find('\n', csv.find('\n') + 1) + 1;
   std::size_t cell = csv.find(",246,", 0);
   ASSERT_NE(cell, std::string::npos);
-  csv.replace(cell, 5, ",n.d.,");
+  csv.replace(cell, 5, ",traces,");
   static_cast<void>(row3);
   dir.write("survey.csv", csv);
   session s = run_command(dir, "run survey.csv --table t.csv");
   EXPECT_EQ(s.status, 1);
   EXPECT_NE(s.err.find("morva: survey.csv, row 2, column SiO2"), std::string::npos) << s.err;
-  EXPECT_NE(s.err.find("\"n.d.\" is not a number"), std::string::npos) << s.err;
+  EXPECT_NE(s.err.find("\"traces\" is not a number"), std::string::npos) << s.err;
   const std::string report = dir.read("morva.out");
   EXPECT_EQ(report.find("HS-07"), std::string::npos);
   EXPECT_NE(report.find("KV-12"), std::string::npos);
@@ -341,11 +341,11 @@ TEST(BatchRun, EverySampleKeepsItsRowImpossibleValuesAreRefusedAndFlagsWarn) {
   };
   const sample_row hs_ok{"HS-07", "ok", "", ""}, kv_ok{"KV-12", "ok", "", ""},
       mp_ok{"MP-03", "ok", "", ""};
-  const std::string not_a_number = "survey.csv, row 3, column SiO2: \"n.d.\" is not a number";
+  const std::string not_a_number = "survey.csv, row 3, column SiO2: \"traces\" is not a number";
   for (const run_case& c : {
            run_case{"",
                     ",612,",
-                    ",n.d.,",
+                    ",traces,",
                     1,
                     "morva: " + not_a_number,
                     {hs_ok, {"KV-12", "unreadable", not_a_number, ""}, mp_ok}},

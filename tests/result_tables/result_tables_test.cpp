@@ -274,6 +274,7 @@ std::map<std::string, std::optional<double>> expected_numbers(const calculated& 
   put("y_collection", ref.yc, calc);
   put("y_spring", ref.yb, calc);
   put("degassing", step ? step->degassing : ref.state.degassing, calc);
+  put("sampled_ph_t_C", c.s.ph_t_c, true);
   put("sampled_ionic_strength_molal", r.sampled.ionic, calc);
   put("sampled_cations_eq_kg", r.sampled.balance.cations, calc);
   put("sampled_anions_eq_kg", r.sampled.balance.anions, calc);

@@ -194,8 +194,8 @@ TEST(AnalysisTableReader, FaultsAreToldAndTheNextRowIsRead) {
       {"", {kind::bad_file, kind::end}, "survey.csv: no header row"},
       {"\xEF\xBB\xBF\r\n\n", {kind::bad_file, kind::end}, "survey.csv: no header row"},
   };
-  for (const char* cell : {"n.d.", "<0.1", "inf", "nan", "0x1A", "1.2.3", "12 5", "+", ".", "1e",
-                           "--1", "1e+-2", "7 mg"}) {
+  for (const char* cell : {"traces", "<", "<x", "inf", "nan", "0x1A", "1.2.3", "12 5", "+", ".",
+                           "1e", "--1", "1e+-2", "7 mg"}) {
     faults.push_back(bad_silica(cell));
   }
   for (const fault& f : faults) {
