@@ -2,8 +2,11 @@
 and messages as `morva run` and `morva saturation` and their tables."""
 
 import csv
+import glob
 import json
+import os
 import threading
+import warnings
 
 import pytest
 
@@ -283,3 +286,37 @@ def test_calculations_in_threads_agree():
     assert together == alone
     assert morva.run_table(samples, frame=False, temperature="quartz", cool=[80], jobs=3) == \
         morva.run_table(samples, frame=False, temperature="quartz", cool=[80])
+
+
+LAB_TABLES = sorted(glob.glob(os.path.join(os.environ.get("MORVA_TEST_DATA", ""), "*.csv")))
+
+
+@pytest.mark.parametrize("path", LAB_TABLES, ids=os.path.basename)
+def test_laboratory_tables_read_as_the_program_reads_them(path, tmp_path):
+    """Each hand-written laboratory table gives the module the program's warnings, word for
+    word, and row for row the state table's values, status, reason and flags; a table the
+    program refuses the module refuses with the same message."""
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        try:
+            samples = morva.read_samples(path, keep_unreadable=True)
+            refused = None
+        except ValueError as e:
+            samples, refused = [], str(e)
+    table = tmp_path / "states.csv"
+    status, err = run(["run", path, "--no-report", "--table", str(table)], tmp_path)
+    lines = err.splitlines()
+    for w in caught:
+        assert "morva: " + str(w.message) in lines
+    if refused is not None or not samples:
+        assert status != 0
+        if refused is not None:
+            assert "morva: " + refused in lines
+        return
+    columns = morva.run_table(samples, frame=False)
+    rows = csv_rows(table)
+    assert len(columns["sample"]) == len(rows)
+    for name in ("sample", "location", "status", "reason", "flags", "sampled_ph_t_C", "ph",
+                 "t_ref_C", "sampled_ion_balance_pct"):
+        for value, row in zip(columns[name], rows):
+            check_cell(value, row[name])

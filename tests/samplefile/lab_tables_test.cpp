@@ -4,14 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "morva/analysis_csv.h"
+#include "morva/checks.h"
 
 namespace morva {
 namespace {
@@ -19,10 +22,10 @@ namespace {
 using kind = csv_read_result::kind;
 
 /// Every result of reading the file, up to and including the end.
-std::vector<csv_read_result> read_file(const std::string& name) {
+std::vector<csv_read_result> read_file(const std::string& name, analysis_reading how = {}) {
   std::ifstream in(std::string(MORVA_TEST_DATA) + "/" + name, std::ios::binary);
   EXPECT_TRUE(in) << name;
-  analysis_csv_reader r(in, name);
+  analysis_csv_reader r(in, name, how);
   std::vector<csv_read_result> out;
   for (int guard = 0; guard < 100; ++guard) {
     out.push_back(r.next());
@@ -235,6 +238,123 @@ TEST(LaboratoryTables, ReadAsMeantOrRefusedOutLoud) {
         // Conversions multiply by a molar mass or a factor once: a few ulps.
         EXPECT_NEAR(value_of(r.sample, column), x, 1e-12 * std::fabs(x)) << column;
       }
+    }
+  }
+}
+
+TEST(LaboratoryTables, NotAnalysedIsNotZeroAndDetectionLimitsFollowTheRule) {
+  using names = std::vector<std::string>;
+  struct row {
+    std::vector<std::pair<const char*, double>> values;
+    names not_analysed;  // beyond the columns the table does not have
+    names below;
+    bool ph_t_assumed;
+    std::optional<refusal_reason> refused;
+  };
+  struct rule_case {
+    const char* file;
+    analysis_reading how;
+    std::vector<row> rows;
+    names notes;  // said once, at the end
+  };
+  // The table's own columns: every other one is not analysed in each row.
+  const names present = {"temperature", "pH", "pH temperature", "SiO2", "Na", "B", "Al",
+                         "Mg",          "Cl"};
+  const std::string said_not_analysed =
+      "missing.csv: cells that say not analysed (n.d., n.a., b.d.l., a dash and the like), taken "
+      "as not analysed: B rows 2-5; Al rows 4-5; Mg rows 4-5";
+  const std::string no_ph_t =
+      "missing.csv: no pH temperature given for samples M-3 and M-4; the "
+      "pH is taken as measured at ";
+  const auto rows = [](double al1, double al2) {
+    return std::vector<row>{
+        {{{"temperature", 95}, {"pH", 8.2}, {"pH temperature", 20}, {"Al", al1}, {"Mg", 0}},
+         {"B"},
+         {"Al"},
+         false,
+         std::nullopt},
+        {{{"pH", 0}, {"Al", al2}},
+         {"pH", "pH temperature", "B", "Mg"},
+         {"Al"},
+         false,
+         refusal_reason::ph_not_analysed},
+        {{{"temperature", 0}, {"pH temperature", 25}},
+         {"temperature", "B", "Al", "Mg"},
+         {},
+         true,
+         refusal_reason::temperature_not_analysed},
+        {{{"pH temperature", 25}, {"Mg", 0}}, {"B", "Al", "Mg"}, {}, true, std::nullopt}};
+  };
+  std::vector<row> at_18 = rows(0.025, 0.1);
+  for (row& r : at_18) {
+    for (auto& [column, x] : r.values) {
+      if (std::string(column) == "pH temperature" && r.ph_t_assumed) x = 18;
+    }
+  }
+  const std::vector<rule_case> cases = {
+      {"missing.csv",
+       {},
+       rows(0.025, 0.1),
+       {said_not_analysed,
+        "missing.csv: values below a detection limit, taken as half the limit: Al rows 2-3",
+        no_ph_t + "25 \xC2\xB0"
+                  "C"}},
+      {"missing.csv",
+       {below_detection_rule::limit, 18.0},
+       [&] {
+         std::vector<row> v = at_18;
+         v[0].values[3].second = 0.05;
+         v[1].values[1].second = 0.2;
+         return v;
+       }(),
+       {said_not_analysed,
+        "missing.csv: values below a detection limit, taken as the limit: Al rows 2-3",
+        no_ph_t + "18 \xC2\xB0"
+                  "C"}},
+      {"missing.csv",
+       {below_detection_rule::zero, 25.0},
+       rows(0, 0),
+       {said_not_analysed,
+        "missing.csv: values below a detection limit, taken as zero: Al rows 2-3",
+        no_ph_t + "25 \xC2\xB0"
+                  "C"}},
+      // Decimal commas, and a limit in µg/L: half of 10.5 µg/L is 0.00525 mg/kg.
+      {"missing_comma.csv",
+       {},
+       {{{{"pH", 7.5}, {"pH temperature", 21.5}, {"B", 0.00525}, {"Cl", 1250}},
+         {},
+         {"B"},
+         false,
+         refusal_reason::temperature_not_analysed}},
+       {"missing_comma.csv: values below a detection limit, taken as half the limit: B row 2"}},
+  };
+  for (const rule_case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::vector<csv_read_result> got = read_file(c.file, c.how);
+    ASSERT_EQ(got.size(), c.rows.size() + 1);
+    EXPECT_EQ(got.back().warnings, c.notes);
+    for (std::size_t k = 0; k < c.rows.size(); ++k) {
+      SCOPED_TRACE(k);
+      const row& want = c.rows[k];
+      const sample_record& s = got[k].sample;
+      ASSERT_EQ(got[k].what, kind::sample) << got[k].error;
+      for (const auto& [column, x] : want.values) {
+        EXPECT_NEAR(value_of(s, column), x, 1e-15) << column;
+      }
+      if (std::string(c.file) == "missing.csv") {
+        names open;  // of the table's own columns
+        for (const std::string& n : s.not_analysed) {
+          if (std::find(present.begin(), present.end(), n) != present.end()) open.push_back(n);
+        }
+        EXPECT_EQ(open, want.not_analysed);
+      }
+      EXPECT_EQ(s.below_detection, want.below);
+      EXPECT_EQ(s.ph_t_assumed, want.ph_t_assumed);
+      EXPECT_EQ(check_values(s, run_options{}), want.refused);
+      // An analysed zero is no missing value: the flags say what was assumed.
+      const std::vector<std::string> flags = plausibility_flags(s, sample_result{});
+      EXPECT_EQ(std::find(flags.begin(), flags.end(), "below_detection") != flags.end(),
+                !want.below.empty());
     }
   }
 }
