@@ -31,6 +31,26 @@ struct si_statistics {
   std::optional<double> sd;        ///< standard deviation of SI about its mean
 };
 
+/// The form in which saturation indices enter the statistics and the estimates.
+enum class si_form {
+  /// Each SI divided by the number of aqueous species of the mineral's dissolution reaction
+  /// (ions and neutral solutes, water left out): a mineral of a large formula (Mg-chlorite, 18)
+  /// then weighs no more than quartz (1).
+  ions,
+  none,  ///< log(Q/K) as it stands
+};
+
+/// How the curves of a sample are read into a temperature.
+struct saturation_choices {
+  si_form normalise = si_form::ions;
+};
+
+/// Fewest minerals with a saturation index at the estimate for the estimate to be given.
+inline constexpr int estimate_min_minerals = 4;
+/// Reference pH below which the estimate is flagged "acid": silicate equilibria rarely hold in
+/// acid-sulphate waters.
+inline constexpr double estimate_acid_ph = 4.0;
+
 /// The aquifer liquid brought to one grid temperature, as a conductive cooling step does.
 struct saturation_point {
   double t_c = 0.0;      ///< grid temperature, °C
@@ -38,7 +58,7 @@ struct saturation_point {
   mineral_vector log_k;  ///< log10 K of every mineral
   mineral_logs log_q;    ///< log10 Q of every mineral; empty where a species is absent
   mineral_logs si;       ///< log Q - log K; empty with log Q
-  si_statistics stats;   ///< over the chosen minerals
+  si_statistics stats;   ///< over the chosen minerals, of the SI in the chosen form
 };
 
 /// The temperatures at which one mineral's curve crosses zero, °C, interpolated linearly
@@ -64,6 +84,21 @@ struct saturation_result {
   /// Median and interquartile range of all the minerals' equilibrium temperatures, °C.
   std::optional<double> t_equilibrium_median_c;
   std::optional<double> t_equilibrium_iqr_c;
+
+  si_form normalise = si_form::ions;  ///< the form of the SI of the statistics and estimates
+  /// The multicomponent estimate of the reservoir temperature, °C: the least RMS temperature,
+  /// given only when no flag "edge" or "few_minerals" holds.
+  std::optional<double> t_estimate_c;
+  /// The lowest and highest least-RMS temperatures, °C, with one mineral left out at a time.
+  std::optional<double> t_estimate_low_c;
+  std::optional<double> t_estimate_high_c;
+  int n_minerals = 0;                     ///< minerals with an SI at the least RMS
+  std::optional<double> rms_at_estimate;  ///< the least RMS of the SI in the chosen form
+  /// How far to trust the estimate, in this order: "edge" (the least RMS lies at an end of
+  /// the grid), "no_crossing" (the median SI never crosses zero), "few_minerals" (fewer than
+  /// estimate_min_minerals with an SI), "ion_balance" (the sampled water beyond ±10 %),
+  /// "acid" (reference pH below estimate_acid_ph).
+  std::vector<std::string> flags;
 };
 
 /// A typical alteration assemblage of volcanic geothermal systems: quartz, low albite,
@@ -80,10 +115,12 @@ std::optional<int> mineral_by_name(std::string_view name);
 /// digit for digit, a single cooling step of the interactive program to that temperature;
 /// points above the reference temperature are reached the same way.
 saturation_result saturation(const sample_record& s, const run_options& opt,
-                             const saturation_grid& grid, const std::vector<int>& minerals);
+                             const saturation_grid& grid, const std::vector<int>& minerals,
+                             const saturation_choices& how = {});
 /// saturation(s, opt, grid, minerals) for the batch commands and the Python module: first
 /// refuses values no water can have (check_values), as calculate_checked does.
 saturation_result saturation_checked(const sample_record& s, const run_options& opt,
-                                     const saturation_grid& grid, const std::vector<int>& minerals);
+                                     const saturation_grid& grid, const std::vector<int>& minerals,
+                                     const saturation_choices& how = {});
 
 }  // namespace morva

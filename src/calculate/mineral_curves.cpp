@@ -8,6 +8,7 @@
 #include "calculate/work_state.h"
 #include "chemdata/activity.h"
 #include "chemdata/units.h"
+#include "derived/minerals.h"
 #include "derived/results.h"
 #include "morva/checks.h"
 #include "morva/tables.h"
@@ -31,11 +32,18 @@ double quantile(const std::vector<double>& sorted, double q) {
   return sorted[lo] + (h - static_cast<double>(lo)) * (sorted[hi] - sorted[lo]);
 }
 
-/// Statistics of the saturation indices si of the chosen minerals.
-si_statistics statistics(const mineral_logs& si, const std::vector<int>& minerals) {
+/// The saturation index x of mineral j in the form chosen.
+double in_form(double x, int mineral, si_form form) {
+  return form == si_form::ions ? x / reaction_species(mineral) : x;
+}
+
+/// Statistics of the saturation indices si of the chosen minerals, in the form chosen, with
+/// the mineral `left_out` (0: none) left out.
+si_statistics statistics(const mineral_logs& si, const std::vector<int>& minerals, si_form form,
+                         int left_out = 0) {
   std::vector<double> x;
   for (int j : minerals) {
-    if (si[j]) x.push_back(*si[j]);
+    if (si[j] && j != left_out) x.push_back(in_form(*si[j], j, form));
   }
   si_statistics st;
   st.count = static_cast<int>(x.size());
@@ -78,29 +86,32 @@ std::vector<double> zero_crossings(const std::vector<double>& t,
 
 /// The least value of a curve and where it lies, refined by the parabola through the least
 /// grid value and its two neighbours when both are there and the parabola opens upwards.
-void least(const std::vector<double>& t, const std::vector<std::optional<double>>& y,
-           std::optional<double>& t_min, std::optional<double>& y_min) {
+/// Returns the grid index of the least value, empty when the curve has none.
+std::optional<std::size_t> least(const std::vector<double>& t,
+                                 const std::vector<std::optional<double>>& y,
+                                 std::optional<double>& t_min, std::optional<double>& y_min) {
   std::optional<std::size_t> k;
   for (std::size_t i = 0; i < t.size(); ++i) {
     if (y[i] && (!k || *y[i] < *y[*k])) k = i;
   }
-  if (!k) return;
+  if (!k) return k;
   const std::size_t i = *k;
   t_min = t[i];
   y_min = *y[i];
-  if (i == 0 || i + 1 >= t.size() || !y[i - 1] || !y[i + 1]) return;
+  if (i == 0 || i + 1 >= t.size() || !y[i - 1] || !y[i + 1]) return k;
   const double t0 = t[i - 1], t1 = t[i], t2 = t[i + 1];
   const double y0 = *y[i - 1], y1 = *y[i], y2 = *y[i + 1];
   // Vertex of the parabola through the three points (divided differences).
   const double d01 = (y1 - y0) / (t1 - t0);
   const double d12 = (y2 - y1) / (t2 - t1);
   const double a = (d12 - d01) / (t2 - t0);  // curvature: half the second derivative
-  if (!(a > 0.0)) return;
+  if (!(a > 0.0)) return k;
   const double b = d01 - a * (t0 + t1);  // y = a t^2 + b t + c
   const double tv = -b / (2.0 * a);
-  if (!(tv > t0 && tv < t2)) return;
+  if (!(tv > t0 && tv < t2)) return k;
   t_min = tv;
   y_min = y1 + (tv - t1) * (d01 + a * (tv - t0));
+  return k;
 }
 
 /// A name compared without case, blanks or punctuation.
@@ -111,6 +122,44 @@ std::string bare(std::string_view name) {
     if (std::isalnum(u)) b += static_cast<char>(std::tolower(u));
   }
   return b;
+}
+
+/// The multicomponent estimate of res from its curves at the grid temperatures t: the least
+/// RMS (grid index at_least), its range with one mineral left out at a time, and the flags
+/// that say how far to trust it.
+void estimate(saturation_result& res, const std::vector<double>& t,
+              std::optional<std::size_t> at_least, bool no_crossing, si_form form) {
+  if (!at_least) {
+    res.flags.emplace_back("few_minerals");
+    return;
+  }
+  res.rms_at_estimate = res.min_rms;
+  res.n_minerals = res.points[*at_least].stats.count;
+  // Leaving out one mineral at a time shows how much the estimate rests on any single one.
+  for (int j : res.minerals) {
+    std::vector<std::optional<double>> rms;
+    bool has = false;
+    for (const saturation_point& p : res.points) {
+      has = has || p.si[j].has_value();
+      rms.push_back(p.solved ? statistics(p.si, res.minerals, form, j).rms : std::nullopt);
+    }
+    if (!has) continue;
+    std::optional<double> t_j, rms_j;
+    least(t, rms, t_j, rms_j);
+    if (!t_j) continue;
+    if (!res.t_estimate_low_c || *t_j < *res.t_estimate_low_c) res.t_estimate_low_c = t_j;
+    if (!res.t_estimate_high_c || *t_j > *res.t_estimate_high_c) res.t_estimate_high_c = t_j;
+  }
+  const bool edge = *at_least == 0 || *at_least + 1 == t.size();
+  const bool few = res.n_minerals < estimate_min_minerals;
+  if (edge) res.flags.emplace_back("edge");
+  if (no_crossing) res.flags.emplace_back("no_crossing");
+  if (few) res.flags.emplace_back("few_minerals");
+  if (std::abs(res.calculation.sampled.balance.difference_pct) > ion_balance_flag_pct) {
+    res.flags.emplace_back("ion_balance");
+  }
+  if (res.calculation.reference.state.ph < estimate_acid_ph) res.flags.emplace_back("acid");
+  if (!edge && !few) res.t_estimate_c = res.t_min_rms_c;
 }
 
 }  // namespace
@@ -133,9 +182,11 @@ std::optional<int> mineral_by_name(std::string_view name) {
 }
 
 saturation_result saturation(const sample_record& s, const run_options& opt,
-                             const saturation_grid& grid, const std::vector<int>& minerals) {
+                             const saturation_grid& grid, const std::vector<int>& minerals,
+                             const saturation_choices& how) {
   saturation_result res;
   res.minerals = minerals;
+  res.normalise = how.normalise;
   work_state reference;
   res.calculation = calculate_reference(s, opt, reference);
   if (res.calculation.refused) return res;
@@ -164,7 +215,7 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
       for (int j = 1; j <= mineral_vector::size; ++j) {
         if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
       }
-      p.stats = statistics(p.si, minerals);
+      p.stats = statistics(p.si, minerals, how.normalise);
     }
     res.points.push_back(p);
     t.push_back(t_c);
@@ -176,7 +227,7 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     rms.push_back(p.stats.rms);
     median.push_back(p.stats.median);
   }
-  least(t, rms, res.t_min_rms_c, res.min_rms);
+  const std::optional<std::size_t> at_least = least(t, rms, res.t_min_rms_c, res.min_rms);
   const std::vector<double> median_zero = zero_crossings(t, median);
   if (!median_zero.empty()) {
     const double near = res.t_min_rms_c.value_or(median_zero.front());
@@ -197,19 +248,21 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     res.t_equilibrium_median_c = quantile(all, 0.5);
     res.t_equilibrium_iqr_c = quantile(all, 0.75) - quantile(all, 0.25);
   }
+  estimate(res, t, at_least, median_zero.empty(), how.normalise);
   return res;
 }
 
 saturation_result saturation_checked(const sample_record& s, const run_options& opt,
-                                     const saturation_grid& grid,
-                                     const std::vector<int>& minerals) {
+                                     const saturation_grid& grid, const std::vector<int>& minerals,
+                                     const saturation_choices& how) {
   if (const std::optional<refusal_reason> why = check_values(s, opt)) {
     saturation_result res;
     res.minerals = minerals;
+    res.normalise = how.normalise;
     res.calculation.refused = why;
     return res;
   }
-  return saturation(s, opt, grid, minerals);
+  return saturation(s, opt, grid, minerals, how);
 }
 
 }  // namespace morva

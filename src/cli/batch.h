@@ -41,6 +41,7 @@ struct saturation_request {
   std::vector<std::string> only;
   saturation_grid grid;
   std::vector<int> minerals;                ///< positions 1..29
+  saturation_choices choices;               ///< how the curves become an estimate
   std::string table, summary, plots, html;  ///< outputs; empty: not written
   int jobs = 1;
   bool progress = false;

@@ -270,6 +270,13 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
                   "Minerals as the report names them, comma-separated (default: quartz, low "
                   "albite, microcline, muscovite, laumontite, wairakite, prehnite, zoisite, "
                   "epidote, calcite, anhydrite, fluorite, Mg-chlorite)");
+  std::string normalise = "ions";
+  sat->add_option("--normalise", normalise,
+                  "Saturation indices of the statistics and the estimate: each divided by the "
+                  "number of aqueous species of its mineral's dissolution reaction (ions), or as "
+                  "they stand (none)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"ions", "none"}));
   sat->add_option("--table", sreq.table, "CSV table: one row per sample and grid temperature");
   sat->add_option("--summary", sreq.summary, "CSV table: one row per sample with the estimates");
   sat->add_option("--plots", sreq.plots, "Folder for one SVG picture per sample");
@@ -377,6 +384,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
       return usage_error(problem, err);
     }
     if (!repeated.empty()) err << "morva: " << repeated << '\n';
+    sreq.choices.normalise = normalise == "none" ? si_form::none : si_form::ions;
     sreq.samples = sat_args.samples;
     sreq.jobs = sat_args.jobs;
     sreq.progress = tty;

@@ -84,6 +84,12 @@ std::string summary_line(const sample_record& s, const saturation_result& r) {
   line += "; median SI zero at " + t(r.t_median_zero_c) + " " + deg;
   line += "; equilibrium " + t(r.t_equilibrium_median_c) + " " + deg;
   if (r.t_equilibrium_iqr_c) line += " (IQR " + fixed_text(*r.t_equilibrium_iqr_c, 1) + ")";
+  line += "; estimate " + t(r.t_estimate_c) + " " + deg;
+  if (r.t_estimate_low_c && r.t_estimate_high_c) {
+    line += " (" + t(r.t_estimate_low_c) + " to " + t(r.t_estimate_high_c) + ")";
+  }
+  for (std::size_t i = 0; i < r.flags.size(); ++i)
+    line += (i == 0 ? "; flags " : ", ") + r.flags[i];
   return line;
 }
 
@@ -327,7 +333,10 @@ class curve_outputs {
       p.quartz_c = d.quartz.t_c();
       p.chalcedony_c = d.chalcedony.t_c();
       p.nak_c = d.na_k.t_c();
-      p.multicomponent_c = r.t_min_rms_c;
+      p.multicomponent_c = r.t_estimate_c;
+      p.multicomponent_low_c = r.t_estimate_low_c;
+      p.multicomponent_high_c = r.t_estimate_high_c;
+      p.multicomponent_flags = r.flags;
     }
     if (!picture.empty()) p.status += " (picture " + picture + ")";
     page_rows_.push_back(std::move(p));
@@ -371,7 +380,7 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
       item.r.minerals = req.minerals;
       item.r.calculation.refused = item.refuse;
     } else {
-      item.r = saturation_checked(item.s, item.opt, req.grid, req.minerals);
+      item.r = saturation_checked(item.s, item.opt, req.grid, req.minerals, req.choices);
     }
     if (files.pictures()) item.svg = saturation_svg(item.s, item.r);
   };

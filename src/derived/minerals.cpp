@@ -80,10 +80,10 @@ double solpro(int mineral, double t) {
   return logk;
 }
 
-std::optional<double> actpro(int mineral, const species_vector& m, const species_vector& logm,
-                             const species_vector& loggam) {
-  // Below this molality a species counts as absent from the fluid, mol/kg.
-  constexpr double tiny = 1e-20;
+namespace {
+
+/// The dissolution reactions of the minerals, in the order of the mineral table.
+const reaction& reaction_of(int mineral) {
   using namespace sp;
   // clang-format off
   static constexpr one_based<struct mineral_tag, 29, reaction> rx{{
@@ -119,7 +119,24 @@ std::optional<double> actpro(int mineral, const species_vector& m, const species
       {{{{1, h4sio4}}}, {h4sio4}},                                                  // Sil. amorph.
   }};
   // clang-format on
-  const reaction& r = rx[mineral];
+  return rx[mineral];
+}
+
+}  // namespace
+
+int reaction_species(int mineral) {
+  double n = 0.0;
+  for (const term& tm : reaction_of(mineral).terms) {
+    if (tm.k != 0) n += std::abs(tm.n);
+  }
+  return static_cast<int>(n);
+}
+
+std::optional<double> actpro(int mineral, const species_vector& m, const species_vector& logm,
+                             const species_vector& loggam) {
+  // Below this molality a species counts as absent from the fluid, mol/kg.
+  constexpr double tiny = 1e-20;
+  const reaction& r = reaction_of(mineral);
   // H+ and OH- are always part of a speciation and are not tested.
   for (int kreq : r.required)
     if (kreq != 0 && !(m[kreq] > tiny)) return std::nullopt;

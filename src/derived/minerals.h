@@ -17,4 +17,10 @@ double solpro(int mineral, double t);
 std::optional<double> actpro(int mineral, const species_vector& m, const species_vector& logm,
                              const species_vector& loggam);
 
+/// Number of aqueous species (ions and neutral solutes, water left out) in the dissolution
+/// reaction of mineral j as the activity product writes it: the sum of the magnitudes of its
+/// coefficients (Mg-chlorite 18, quartz 1). Dividing a saturation index by it puts minerals of
+/// large and small formulas on one footing.
+int reaction_species(int mineral);
+
 }  // namespace morva

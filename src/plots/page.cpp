@@ -99,9 +99,19 @@ std::string html_page_start(const std::string& title, const std::vector<page_row
     x.text("td", {{"class", "n"}}, cell_text(r.t_ref_c, 1));
     x.text("td", {}, r.t_ref_origin);
     x.text("td", {{"class", "n"}}, cell_text(r.ph, 2));
-    for (const auto& t : {r.quartz_c, r.chalcedony_c, r.nak_c, r.multicomponent_c}) {
+    for (const auto& t : {r.quartz_c, r.chalcedony_c, r.nak_c}) {
       x.text("td", {{"class", "n"}}, cell_text(t, 1));
     }
+    // The estimate with its range (one mineral left out at a time) and its flags.
+    std::string estimate = cell_text(r.multicomponent_c, 1);
+    if (r.multicomponent_low_c && r.multicomponent_high_c) {
+      estimate += " (" + cell_text(r.multicomponent_low_c, 1) + "\u2013" +
+                  cell_text(r.multicomponent_high_c, 1) + ")";
+    }
+    for (std::size_t k = 0; k < r.multicomponent_flags.size(); ++k) {
+      estimate += (k == 0 ? "; " : ", ") + r.multicomponent_flags[k];
+    }
+    x.text("td", {{"class", "n"}}, estimate);
     x.text("td", {}, r.status);
     if (listed) {
       for (const auto& s : {nakmg[i], anions[i]}) x.text("td", {{"class", "n"}}, shares_text(s));

@@ -74,7 +74,11 @@ struct page_row {
   std::optional<double> quartz_c;
   std::optional<double> chalcedony_c;
   std::optional<double> nak_c;
-  std::optional<double> multicomponent_c;
+  std::optional<double> multicomponent_c;  ///< the estimate of the saturation curves
+  /// Its range with one mineral left out at a time, and the flags of how far to trust it.
+  std::optional<double> multicomponent_low_c{};
+  std::optional<double> multicomponent_high_c{};
+  std::vector<std::string> multicomponent_flags{};
   std::string status;  ///< "calculated", or why not
 };
 

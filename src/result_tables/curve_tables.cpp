@@ -10,10 +10,26 @@ namespace {
 
 cell optional_cell(const std::optional<double>& x) { return x ? cell(*x) : cell(); }
 
+/// Words separated by ';', an empty cell for none.
+cell joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& w : words) text += (text.empty() ? "" : ";") + w;
+  return text.empty() ? cell() : cell(std::move(text));
+}
+
+/// The minerals' names as the table's columns write them.
+std::vector<std::string> mineral_names_of(const std::vector<int>& minerals) {
+  std::vector<std::string> names;
+  for (int j : minerals) names.push_back(mineral_column_name(j));
+  return names;
+}
+
 /// A temperature of a geothermometer, °C, when it has one.
 std::optional<double> celsius_of(const geotemperature& g) { return g.t_c(); }
 
 }  // namespace
+
+std::string_view si_form_name(si_form f) { return f == si_form::ions ? "ions" : "none"; }
 
 std::string mineral_column_name(int mineral) {
   std::string name;
@@ -30,8 +46,8 @@ std::string mineral_column_name(int mineral) {
 }
 
 std::vector<std::string> saturation_columns(const std::vector<int>& minerals) {
-  std::vector<std::string> columns = {"sample",    "t_C",         "status", "count", "mean_si",
-                                      "median_si", "mean_abs_si", "rms_si", "sd_si"};
+  std::vector<std::string> columns = {"sample",  "t_C",       "status",      "count",  "normalise",
+                                      "mean_si", "median_si", "mean_abs_si", "rms_si", "sd_si"};
   for (int j : minerals) columns.push_back("si_" + mineral_column_name(j));
   return columns;
 }
@@ -45,6 +61,7 @@ std::vector<row> saturation_rows(const sample_record& s, const saturation_result
              p.t_c,
              std::string(p.solved ? "ok" : "not_finite"),
              long{p.stats.count},
+             std::string(si_form_name(r.normalise)),
              optional_cell(p.stats.mean),
              optional_cell(p.stats.median),
              optional_cell(p.stats.mean_abs),
@@ -70,7 +87,15 @@ std::vector<std::string> saturation_summary_columns(const std::vector<int>& mine
                                       "min_rms_si",
                                       "t_median_si_zero_C",
                                       "t_equilibrium_median_C",
-                                      "t_equilibrium_iqr_C"};
+                                      "t_equilibrium_iqr_C",
+                                      "normalise",
+                                      "t_estimate_C",
+                                      "t_estimate_low_C",
+                                      "t_estimate_high_C",
+                                      "n_minerals",
+                                      "rms_at_estimate",
+                                      "flags",
+                                      "minerals_used"};
   for (int j : minerals) columns.push_back(mineral_column_name(j) + "_equilibrium_C");
   return columns;
 }
@@ -96,7 +121,15 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
               optional_cell(r.min_rms),
               optional_cell(r.t_median_zero_c),
               optional_cell(r.t_equilibrium_median_c),
-              optional_cell(r.t_equilibrium_iqr_c)};
+              optional_cell(r.t_equilibrium_iqr_c),
+              std::string(si_form_name(r.normalise)),
+              optional_cell(r.t_estimate_c),
+              optional_cell(r.t_estimate_low_c),
+              optional_cell(r.t_estimate_high_c),
+              ok ? cell(long{r.n_minerals}) : cell(),
+              optional_cell(r.rms_at_estimate),
+              joined(r.flags),
+              ok ? joined(mineral_names_of(r.minerals)) : cell()};
   for (const mineral_equilibrium& e : r.equilibrium) {
     std::string list;
     for (double t : e.t_c) {

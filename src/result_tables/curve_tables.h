@@ -5,6 +5,7 @@
 // curves.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "morva/mineral_curves.h"
@@ -16,6 +17,9 @@ namespace morva {
 /// A mineral's name as a column name: lower case, words joined by underscores
 /// ("albite_low", "mg_chlorite").
 std::string mineral_column_name(int mineral);
+
+/// The name of an SI form in the tables and on the command line: "ions" or "none".
+std::string_view si_form_name(si_form f);
 
 /// Columns of the curve table for the chosen minerals (positions 1..29): sample, t_C, status,
 /// the statistics, then si_<mineral> for each.

@@ -519,8 +519,8 @@ TEST(SaturationCommand, SummaryTablesPicturesPageAndDiagrams) {
   const std::string sat = dir.read("sat.csv");
   EXPECT_EQ(std::count(sat.begin(), sat.end(), '\n'), 1 + 3 * 21);
   EXPECT_TRUE(
-      sat.starts_with("sample,t_C,status,count,mean_si,median_si,mean_abs_si,rms_si,sd_si,"
-                      "si_quartz,si_albite_low,"));
+      sat.starts_with("sample,t_C,status,count,normalise,mean_si,median_si,mean_abs_si,rms_si,"
+                      "sd_si,si_quartz,si_albite_low,"));
   for (const char* picture : {"plots/HS-07.svg", "plots/KV-12.svg", "plots/MP-03.svg"}) {
     EXPECT_NE(dir.read(picture).find("<svg"), std::string::npos) << picture;
   }

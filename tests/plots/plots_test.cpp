@@ -467,9 +467,13 @@ TEST(Page, HoldsTableAndEveryPictureOffline) {
   const std::vector<std::string> sat = {saturation_svg(s, synthetic(assemblage)),
                                         saturation_svg(s, saturation_result{})};
   std::vector<page_row> rows(2);
-  rows[0] = {
-      "KV-12",     "Kaldvik \xB0 well & <12>", "quartz", 256.0, 9.18, 256.0, 243.4, 259.1, 243.0,
-      "calculated"};
+  rows[0] = {"KV-12",     "Kaldvik \xB0 well & <12>",
+             "quartz",    256.0,
+             9.18,        256.0,
+             243.4,       259.1,
+             243.0,       {},
+             {},          {},
+             "calculated"};
   rows[1].id = "MP-03";
   const std::string page =
       html_page("Survey <2024>", rows, giggenbach_svg(waters()), cl_so4_hco3_svg(waters()), sat);
