@@ -212,9 +212,12 @@ def test_bad_arguments_raise_the_command_line_message(example_file, tmp_path):
         morva.run_table(example_file, options=str(tmp_path))
     with pytest.raises(TypeError, match=r"samples: item 1 \(int\) is not a morva.Sample"):
         morva.run_table([sample, 5])
-    # A text far longer than a table row holds is cut with a warning, not refused.
-    with pytest.warns(morva.SampleWarning):
-        assert morva.Sample("L-1", location="L" * 70000, temperature=90).id == "L-1"
+    # A text far longer than a sample file holds is kept whole; the sample file cuts it, with a
+    # warning.
+    long_text = morva.Sample("L-1", location="L" * 70000, temperature=90)
+    assert long_text.id == "L-1" and long_text.location == "L" * 70000
+    with pytest.warns(morva.SampleWarning, match="is longer than 80 characters, cut to"):
+        morva.write_samples([long_text], tmp_path / "long.in")
 
 
 def test_samples_read_written_and_made(example_file, tmp_path):
