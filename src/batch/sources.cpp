@@ -65,7 +65,8 @@ class sample_file_source : public sample_source {
   bool ended_ = false;  // the end has been said of a file without a sample
 };
 
-/// A CSV table of analyses: a row with a cell that is not a number is passed over.
+/// A CSV table of analyses: a row with a cell that is not a number is passed over; a table that
+/// cannot be read before a single sample is said to give none, as a sample file is.
 class csv_source : public sample_source {
  public:
   csv_source(std::istream& in, const std::string& name, const analysis_reading& how)
@@ -77,6 +78,7 @@ class csv_source : public sample_source {
       case csv_read_result::kind::sample:
         e.s = std::move(r.sample);
         is_sample = true;
+        ++samples_;
         return got::entry;
       case csv_read_result::kind::end:
         return e.notes.empty() ? got::end : got::entry;  // the warnings of an empty table
@@ -86,17 +88,21 @@ class csv_source : public sample_source {
         e.s = std::move(r.sample);  // its id and location, where the row gave them
         e.unreadable = r.error;
         return got::entry;
-      case csv_read_result::kind::bad_file:
+      case csv_read_result::kind::bad_file: {
         e.notes.push_back(r.error);
+        const std::string none = reader_.name() + ": no sample could be read from the table";
+        if (samples_ == 0 && r.error != none) e.notes.push_back(none);
         e.bad = true;
         e.refuses_file = r.refuses_file;
         return got::fatal;
+      }
     }
     return got::end;
   }
 
  private:
   analysis_csv_reader reader_;
+  long samples_ = 0;  // samples handed out so far
 };
 
 }  // namespace
