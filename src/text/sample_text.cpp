@@ -39,12 +39,29 @@ std::string lost(int n, const std::string& first, const char* one, const char* m
   return first + " and " + std::to_string(n - 1) + " more " + many + ", each written as \"?\"";
 }
 
+/// The text with each byte that is not UTF-8 as "?": a message stays UTF-8 whatever it shows.
+std::string valid_utf8(std::string_view text) {
+  std::string v;
+  v.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t from = i;
+    char32_t cp = 0;
+    if (decode_utf8(text, i, cp)) {
+      v.append(text, from, i - from);
+    } else {
+      v += '?';
+      ++i;
+    }
+  }
+  return v;
+}
+
 /// A UTF-8 text as a Latin-1 field of n characters, without trailing blanks; each loss told in
 /// losses, after where.
 std::string latin1_field(std::string_view utf8, std::size_t n, const std::string& where,
                          std::vector<std::string>& losses) {
   const latin1_text t = to_latin1(utf8);
-  const std::string shown = quoted(without_trailing_blanks(utf8));
+  const std::string shown = quoted(valid_utf8(without_trailing_blanks(utf8)));
   if (t.beyond_latin1 > 0) {
     losses.push_back(where + shown + ": " +
                      lost(t.beyond_latin1, "U+" + hex(t.first_beyond, 4),
@@ -88,8 +105,9 @@ latin1_sample latin1_copy(const sample_record& s, const std::string& where) {
   latin1_sample out{s, {}};
   if (s.texts == text_encoding::latin1) return out;
   out.s.number = latin1_field(s.number, number_length, where + ", sample id ", out.losses);
-  out.s.location = latin1_field(s.location, location_length,
-                                where + ", sample " + utf8_id(s) + ", location ", out.losses);
+  out.s.location =
+      latin1_field(s.location, location_length,
+                   where + ", sample " + valid_utf8(utf8_id(s)) + ", location ", out.losses);
   out.s.texts = text_encoding::latin1;
   return out;
 }
