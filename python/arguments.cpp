@@ -12,6 +12,7 @@
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
+#include "text/sample_text.h"
 
 namespace morva::python {
 
@@ -131,7 +132,7 @@ std::vector<std::string> id_list(py::handle only) {
   return item_list(option_text(only));
 }
 
-std::string sample_id(const sample_record& s) { return table_text(s.number); }
+std::string sample_id(const sample_record& s) { return utf8_id(s); }
 
 void require_readable(const py_sample& v) {
   if (v.unreadable) throw py::value_error("sample could not be read: " + table_text(*v.unreadable));

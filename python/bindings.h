@@ -70,7 +70,7 @@ analysis_reading reading_choices(const std::string& below_detection, py::handle 
 /// ValueError with the reason when v stands for an entry that could not be read.
 void require_readable(const py_sample& v);
 
-/// The sample's id or location as a table writes it.
+/// The sample's id in UTF-8, as a table writes it.
 std::string sample_id(const sample_record& s);
 
 /// Attribute names of the analyses (`temperature`, `ph`, `sio2`, `gas_co2` ...), in the order

@@ -14,6 +14,7 @@
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
+#include "text/sample_text.h"
 
 namespace morva::python {
 
@@ -58,7 +59,9 @@ std::vector<py_sample> samples_of(py::handle samples, py::handle warning) {
 }
 
 /// Writes the samples to a sample file, or to an analysis table when the name ends in .csv.
-void write_samples(const std::vector<py_sample>& samples, py::handle path) {
+/// A fixed-column sample file is Latin-1: what it cannot keep of a sample's texts is said in a
+/// warning of the class `warning`, once per sample.
+void write_samples(const std::vector<py_sample>& samples, py::handle path, py::handle warning) {
   // Written whole into a temporary file beside the target, which it then replaces: a failure
   // leaves an older file as it was.
   const std::string name = path_text(path);
@@ -73,7 +76,11 @@ void write_samples(const std::vector<py_sample>& samples, py::handle path) {
       if (is_csv_name(name)) {
         write_analysis_csv_row(v.s, text);
       } else {
-        write_sample_block(v.s, text);
+        const latin1_sample l = latin1_copy(v.s, name);
+        for (const std::string& w : l.losses) {
+          py::module_::import("warnings").attr("warn")(w, warning, 2);
+        }
+        write_sample_block(l.s, text);
       }
     }
     out.put(text.str());
@@ -117,8 +124,9 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
   // Ids the file holds twice: an options row for one of them cannot say which sample it means.
   std::set<std::string> seen, repeated;
   for (const py_sample& v : samples) {
-    if (!v.s.number.empty() && !seen.insert(sample_id(v.s)).second) {
-      if (repeated.insert(sample_id(v.s)).second) {
+    const std::string id = id_key(v.s);
+    if (!id.empty() && !seen.insert(id).second) {
+      if (repeated.insert(id).second) {
         py::module_::import("warnings")
             .attr("warn")("sample id " + sample_id(v.s) + " appears more than once", warning, 2);
       }
@@ -144,7 +152,7 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
       py::gil_scoped_release free;
       parallel_for(n, jobs, [&](std::size_t i, int) {
         const sample_record& s = samples[first + i].s;
-        const std::string id = sample_id(s);
+        const std::string id = id_key(s);
         if (const std::optional<std::string>& why = samples[first + i].unreadable) {
           // An entry that could not be read keeps its place in the state table.
           if (table == "state" && (ids.empty() || selected(sel, id))) {
@@ -223,7 +231,7 @@ PYBIND11_MODULE(morva, m) {
       .def_property_readonly(
           "id", [](const py_sample& v) { return sample_id(v.s); }, "sample id")
       .def_property_readonly(
-          "location", [](const py_sample& v) { return table_text(v.s.location); },
+          "location", [](const py_sample& v) { return utf8_location(v.s); },
           "location or description")
       .def_property_readonly(
           "analyses",
@@ -238,7 +246,7 @@ PYBIND11_MODULE(morva, m) {
           [](const py_sample& v) {
             py::dict d;
             d["id"] = sample_id(v.s);
-            d["location"] = table_text(v.s.location);
+            d["location"] = utf8_location(v.s);
             put_analyses(v, field_names(), d);
             return d;
           },
@@ -277,9 +285,15 @@ PYBIND11_MODULE(morva, m) {
       "a value below its detection limit (<0.01) is taken as half the limit, zero or the limit "
       "(below_detection='half', 'zero', 'limit'), and a pH without its temperature as "
       "measured at ph_temperature °C (None: 25 °C).");
-  m.def("write_samples", &write_samples, py::arg("samples"), py::arg("path"),
-        "Writes samples to a sample file, or to a table of analyses when the name ends in "
-        ".csv.");
+  m.def(
+      "write_samples",
+      [warning](const std::vector<py_sample>& samples, const py::object& path) {
+        write_samples(samples, path, warning);
+      },
+      py::arg("samples"), py::arg("path"),
+      "Writes samples to a sample file, or to a table of analyses when the name ends in .csv. "
+      "A sample file holds Latin-1 texts of at most 16 (id) and 80 (location) characters: "
+      "what it cannot keep is said in a SampleWarning.");
 
   m.def(
       "calculate",

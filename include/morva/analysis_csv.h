@@ -2,7 +2,8 @@
 // Analyses as a table, one sample a row, as spreadsheets write it (comma-separated, or
 // semicolon-separated with decimal commas); and any sample written back as a block of the
 // fixed-column sample file. A table and a sample file hold the same given analyses, so either
-// converts to the other without loss.
+// converts to the other without loss of them; a table's UTF-8 texts become the sample file's
+// Latin-1.
 
 #include <iosfwd>
 #include <optional>
@@ -137,8 +138,9 @@ void write_analysis_csv_row(const sample_record& s, std::ostream& out);
 
 /// Writes sample s as one 34-line block of the sample file, every given analysis in its
 /// field: a number in its shortest exact form when that fits the 16 columns (otherwise the
-/// most precise form that does), 0 as a blank field. The sample reader reads the block back
-/// to s.
+/// most precise form that does), 0 as a blank field; UTF-8 texts in Latin-1, a character beyond
+/// it as "?", cut to 16 and 80 characters (a caller that says what is lost converts them first).
+/// The sample reader reads the block back to s.
 void write_sample_block(const sample_record& s, std::ostream& out);
 
 }  // namespace morva

@@ -44,13 +44,13 @@ struct steam_analysis {
 /// Python module give them.
 enum class text_encoding { latin1, utf8 };
 
-/// One discharge analysis as given. Texts are as read, without trailing blanks (the sample
-/// file holds 16 characters of the number and 80 of the location); analyses in mg/kg; a
-/// quantity left blank in a sample file reads as 0, which the calculation takes as not
+/// One discharge analysis as given. Texts are as read, without trailing blanks (a sample file
+/// holds 16 characters of the number and 80 of the location, a table any number); analyses in
+/// mg/kg; a quantity left blank in a sample file reads as 0, which the calculation takes as not
 /// analysed.
 struct sample_record {
-  std::string number;              ///< sample number or id, at most 16 characters
-  std::string location;            ///< where the sample was taken, at most 80 characters
+  std::string number;              ///< sample number or id (16 characters in a sample file)
+  std::string location;            ///< where the sample was taken (80 in a sample file)
   double pressure_bar_g = 0.0;     ///< collection pressure, bar gauge
   double enthalpy = 0.0;           ///< discharge enthalpy, kJ/kg; measured only when above 0
   double ph = 0.0;                 ///< water pH

@@ -215,9 +215,12 @@ def test_bad_arguments_raise_the_command_line_message(example_file, tmp_path):
         morva.run_table(example_file, options=str(tmp_path))
     with pytest.raises(TypeError, match=r"samples: item 1 \(int\) is not a morva.Sample"):
         morva.run_table([sample, 5])
-    # A text far longer than a table row holds is cut with a warning, not refused.
-    with pytest.warns(morva.SampleWarning):
-        assert morva.Sample("L-1", location="L" * 70000, temperature=90).id == "L-1"
+    # A text far longer than a sample file holds is kept whole; the sample file cuts it, with a
+    # warning.
+    long_text = morva.Sample("L-1", location="L" * 70000, temperature=90)
+    assert long_text.id == "L-1" and long_text.location == "L" * 70000
+    with pytest.warns(morva.SampleWarning, match="is longer than 80 characters, cut to"):
+        morva.write_samples([long_text], tmp_path / "long.in")
 
 
 def test_samples_read_written_and_made(example_file, tmp_path):
@@ -267,6 +270,48 @@ def test_samples_read_written_and_made(example_file, tmp_path):
     assert morva.calculate(skewed).refused is None
     flags = morva.run_table([samples[0], skewed], frame=False)["flags"]
     assert flags[0] is None and flags[-1] == "ion_balance"
+
+
+# The composed table of tricky texts, and its ids and locations as read.
+TRICKY = os.path.join(os.path.dirname(__file__), "..", "..", "tests", "data", "tricky_ids.csv")
+TRICKY_IDS = ["\u00c9\u00b0-3", "A\u20131", "\u6e29\u6cc9-5", "E?[31m-4", "B-6"]
+TRICKY_LOCATIONS = ["Gro\u00df\u00a0Quelle", "Kaldvik \u2013 well 12", "\u5225\u5e9c \u5730\u7344",
+                    'Pool "A", north', "  Ash pool"]
+
+
+def test_texts_come_back_as_read(tmp_path):
+    # Ids and locations are the same Python str as the table held them (an ESC as "?", the id's
+    # blanks trimmed), whether read, made or selected.
+    with pytest.warns(morva.SampleWarning, match="U\\+001B is a control character"):
+        samples = morva.read_samples(TRICKY)
+    assert [(s.id, s.location) for s in samples] == list(zip(TRICKY_IDS, TRICKY_LOCATIONS))
+    with pytest.warns(morva.SampleWarning, match="U\\+001B is a control character"):
+        made = [morva.Sample(" " + s.id.replace("?", "\x1b") + "\t", location=s.location, ph=7)
+                for s in samples]
+    assert [(s.id, s.location) for s in made] == list(zip(TRICKY_IDS, TRICKY_LOCATIONS))
+    table = morva.run_table(samples, frame=False, only=[TRICKY_IDS[0], TRICKY_IDS[2]])
+    assert (table["sample"], table["location"]) == (
+        [TRICKY_IDS[0], TRICKY_IDS[2]], [TRICKY_LOCATIONS[0], TRICKY_LOCATIONS[2]])
+
+    # A table keeps them; a sample file holds Latin-1 and says what it cannot keep.
+    morva.write_samples(samples, tmp_path / "t.csv")
+    assert [s.to_dict() for s in morva.read_samples(str(tmp_path / "t.csv"))] == [
+        s.to_dict() for s in samples]
+    with pytest.warns(morva.SampleWarning) as caught:
+        morva.write_samples(samples, tmp_path / "t.in")
+    name = str(tmp_path / "t.in")
+    assert [str(w.message) for w in caught] == [
+        name + ', sample id "A\u20131": U+2013 is not a Latin-1 character, written as "?"',
+        name + ", sample A\u20131, location \"Kaldvik \u2013 well 12\": U+2013 is not a Latin-1 "
+        'character, written as "?"',
+        name + ', sample id "\u6e29\u6cc9-5": U+6E29 and 1 more are not Latin-1 characters, '
+        'each written as "?"',
+        name + ", sample \u6e29\u6cc9-5, location \"\u5225\u5e9c \u5730\u7344\": U+5225 and 3 more "
+        'are not Latin-1 characters, each written as "?"']
+    latin = morva.read_samples(name)
+    assert [s.id for s in latin] == [TRICKY_IDS[0], "A?1", "??-5", "E?[31m-4", "B-6"]
+    assert latin[0].location == TRICKY_LOCATIONS[0]
+    assert morva.run_table(latin, frame=False, only=TRICKY_IDS[0])["sample"] == [TRICKY_IDS[0]]
 
 
 def test_calculations_in_threads_agree():

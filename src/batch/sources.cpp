@@ -11,13 +11,14 @@
 #include "batch/output_files.h"
 #include "morva/analysis_csv.h"
 #include "morva/sample_file.h"
-#include "text/encoding.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
 namespace {
 
-/// A fixed-column sample file: a block with a field that is not a number is passed over.
+/// A fixed-column sample file: a block with a field that is not a number is passed over; a
+/// file that ends before a single sample could be read is said to, as a table is.
 class sample_file_source : public sample_source {
  public:
   sample_file_source(std::istream& in, const std::string& name) : reader_(in, name) {}
@@ -27,9 +28,16 @@ class sample_file_source : public sample_source {
       case read_result::kind::sample:
         e.s = r.sample;
         is_sample = true;
+        ++samples_;
         return got::entry;
       case read_result::kind::end:
-        if (!r.dropped) return got::end;
+        if (!r.dropped) {
+          if (samples_ > 0 || ended_) return got::end;
+          ended_ = true;
+          e.notes.push_back(reader_.name() + ": no sample could be read from the file");
+          e.bad = true;
+          return got::fatal;
+        }
         e.notes.push_back(reader_.name() + ": the file ends inside sample " +
                           file_name(*r.dropped) + "; it is not used");
         e.bad = true;
@@ -53,9 +61,12 @@ class sample_file_source : public sample_source {
 
  private:
   sample_reader reader_;
+  long samples_ = 0;    // samples handed out so far
+  bool ended_ = false;  // the end has been said of a file without a sample
 };
 
-/// A CSV table of analyses: a row with a cell that is not a number is passed over.
+/// A CSV table of analyses: a row with a cell that is not a number is passed over; a table that
+/// cannot be read before a single sample is said to give none, as a sample file is.
 class csv_source : public sample_source {
  public:
   csv_source(std::istream& in, const std::string& name, const analysis_reading& how)
@@ -67,6 +78,7 @@ class csv_source : public sample_source {
       case csv_read_result::kind::sample:
         e.s = std::move(r.sample);
         is_sample = true;
+        ++samples_;
         return got::entry;
       case csv_read_result::kind::end:
         return e.notes.empty() ? got::end : got::entry;  // the warnings of an empty table
@@ -76,17 +88,21 @@ class csv_source : public sample_source {
         e.s = std::move(r.sample);  // its id and location, where the row gave them
         e.unreadable = r.error;
         return got::entry;
-      case csv_read_result::kind::bad_file:
+      case csv_read_result::kind::bad_file: {
         e.notes.push_back(r.error);
+        const std::string none = reader_.name() + ": no sample could be read from the table";
+        if (samples_ == 0 && r.error != none) e.notes.push_back(none);
         e.bad = true;
         e.refuses_file = r.refuses_file;
         return got::fatal;
+      }
     }
     return got::end;
   }
 
  private:
   analysis_csv_reader reader_;
+  long samples_ = 0;  // samples handed out so far
 };
 
 }  // namespace
@@ -171,7 +187,7 @@ std::set<std::string> repeated_ids(const std::string& name) {
     const got g = source->next(e, is_sample);
     if (g == got::end) break;
     if (is_sample) {
-      const std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
+      const std::string id = id_key(e.s);
       if (!seen.insert(id).second) repeated.insert(id);
     }
     if (g == got::fatal) break;
@@ -199,9 +215,9 @@ void say_unmatched(const selection& sel, const std::set<std::string>& seen, cons
 std::string entry_tally::take(const sample_entry& e) {
   for (const std::string& note : e.notes) err_ << "morva: " << note << '\n';
   if (e.bad) status_ = std::max(status_, e.refuses_file ? exit_usage : exit_bad_input);
-  std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
+  std::string id = id_key(e.s);
   if (!id.empty() && !seen_.insert(id).second && repeated_.insert(id).second) {
-    err_ << "morva: sample id " << table_text(id) << " appears more than once in " << file_ << '\n';
+    err_ << "morva: sample id " << utf8_id(e.s) << " appears more than once in " << file_ << '\n';
   }
   if (e.selected && !e.unreadable) ++selected_;
   return id;

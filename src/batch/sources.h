@@ -21,6 +21,7 @@
 #include "morva/analysis_csv.h"
 #include "morva/result.h"
 #include "morva/sample.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -89,7 +90,7 @@ struct selection {
   const std::set<std::string>* repeated = nullptr;
 };
 
-/// The ids the samples of the file `name` hold more than once (trailing blanks removed);
+/// The ids the samples of the file `name` hold more than once (as id_key gives them);
 /// empty when there are none or the file cannot be read twice (not a regular file).
 std::set<std::string> repeated_ids(const std::string& name);
 
@@ -106,7 +107,7 @@ class entry_tally {
   /// For the entries of the file `file` (its name, for messages).
   entry_tally(std::string file, std::ostream& err) : file_(std::move(file)), err_(err) {}
   /// Says the notes of e and, the first time an id comes again, that it does; counts e when it
-  /// is a selected sample. Returns the id without trailing blanks.
+  /// is a selected sample. Returns its id as id_key gives it.
   std::string take(const sample_entry& e);
   /// After the last entry: the ids of sel the file lacks, and, when --only (only_given)
   /// selected no sample, that nothing was calculated (status 1).
@@ -124,7 +125,7 @@ class entry_tally {
   long selected_ = 0;               // samples worked on
 };
 
-/// True when the sample id is to be worked on.
+/// True when the sample id (as id_key gives it) is to be worked on.
 bool selected(const selection& sel, const std::string& id);
 /// The options of the sample id.
 const run_options& options_for(const selection& sel, const std::string& id);
@@ -166,7 +167,7 @@ bool in_windows(sample_source& source, const selection& sel, int jobs, Work work
       if (g == got::end) break;
       more = g != got::fatal;
       if (is_sample) {
-        const std::string id = e.s.number.substr(0, e.s.number.find_last_not_of(' ') + 1);
+        const std::string id = id_key(e.s);
         e.selected = selected(sel, id);
         e.opt = options_for(sel, id);
         if (sel.repeated != nullptr && sel.per_sample != nullptr && sel.repeated->contains(id) &&

@@ -13,7 +13,7 @@
 #include "morva/analysis_csv.h"
 #include "morva/sample_file.h"
 #include "samplefile/writer.h"
-#include "text/encoding.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -35,7 +35,7 @@ bool block_round_trip(const sample_record& s, const std::string& block,
   std::istringstream in(block);
   sample_reader reader(in, "converted");
   const read_result back = reader.next();
-  const std::string id = table_text(s.number);
+  const std::string id = utf8_id(s);
   if (back.what != read_result::kind::sample) {
     warnings.push_back(id +
                        ": a value does not fit the fixed columns of a sample file; sample "
@@ -97,8 +97,11 @@ int convert(const std::string& input, const std::string& output, const analysis_
     if (to_csv) {
       write_analysis_csv_row(s, text);
     } else {
-      // The fixed fields round what the table held: each value that changes is said.
-      write_sample_block(s, text);
+      // The file is Latin-1 with fields of 16 and 80 characters: what the texts lose is said,
+      // and the fixed fields round what the table held: each value that changes is said.
+      const latin1_sample l = latin1_copy(s, output);
+      for (const std::string& w : l.losses) say(w);
+      write_sample_block(l.s, text);
       std::vector<std::string> warnings;
       const bool fits = block_round_trip(s, text.str(), warnings);
       for (const std::string& w : warnings) say(w);

@@ -25,7 +25,9 @@
 #include "result_tables/csv.h"
 #include "result_tables/curve_tables.h"
 #include "result_tables/result_tables.h"
+#include "text/encoding.h"
 #include "text/format.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -41,7 +43,7 @@ constexpr const char* xml_replaced =
 /// (HCO3- and CO3-- counted as HCO3), mg/kg.
 ternary_sample ternary_of(const sample_record& s, const sampled_water& w) {
   ternary_sample t;
-  t.id = table_text(s.number);
+  t.id = utf8_id(s);
   t.na_mgkg = s.water_mgkg[comp::na];
   t.k_mgkg = s.water_mgkg[comp::k];
   t.mg_mgkg = s.water_mgkg[comp::mg];
@@ -68,7 +70,7 @@ ternary_sample ternary_of(const sample_record& s, const sampled_water& w) {
 /// One line on standard output per sample: the classical geothermometers beside the
 /// multicomponent estimates.
 std::string summary_line(const sample_record& s, const saturation_result& r) {
-  const std::string id = table_text(s.number);
+  const std::string id = utf8_id(s);
   if (r.calculation.refused) return id + ": refused: " + refusal_message(*r.calculation.refused);
   const reference_result& ref = r.calculation.reference;
   const derived_results& d = ref.state.derived;
@@ -97,7 +99,7 @@ std::string summary_line(const sample_record& s, const saturation_result& r) {
 /// and '.' replaced.
 std::string picture_name(const sample_record& s, long n) {
   std::string name;
-  for (char c : table_text(s.number)) {
+  for (char c : utf8_id(s)) {
     const auto u = static_cast<unsigned char>(c);
     name += std::isalnum(u) || c == '-' || c == '_' || c == '.' ? c : '_';
   }
@@ -179,12 +181,12 @@ class curve_outputs {
     if (!item.selected) return true;
     const sample_record& s = item.s;
     const saturation_result& r = item.r;
-    const std::string id = table_text(s.number);
+    const std::string id = utf8_id(s);
     out_ << summary_line(s, r) << '\n';
     if (!standard_output_written(out_, err_)) return false;
     if (r.calculation.refused) say(id + ": refused: " + refusal_message(*r.calculation.refused));
     for (const std::string& w : flag_warnings(id, s, r.calculation)) say(w);
-    if (pictures() && !xml_admits(s.number)) say(id + ": " + xml_replaced);
+    if (pictures() && !xml_admits(utf8_id(s))) say(id + ": " + xml_replaced);
     std::string picture;
     if (!req_.plots.empty()) picture = unique_picture_name(s, count);
     if (table_.is_open()) {
@@ -284,8 +286,8 @@ class curve_outputs {
     const std::string reason = table_text(*item.unreadable);
     if (summary_.is_open()) {
       row line(summary_columns_.size());
-      line[0] = table_text(item.s.number);
-      line[1] = table_text(item.s.location);
+      line[0] = utf8_id(item.s);
+      line[1] = utf8_location(item.s);
       line[2] = std::string("unreadable");
       line[3] = reason;
       std::string text;
@@ -294,8 +296,8 @@ class curve_outputs {
     }
     if (!req_.html.empty()) {
       page_row p;
-      p.id = table_text(item.s.number);
-      p.location = table_text(item.s.location);
+      p.id = utf8_id(item.s);
+      p.location = utf8_location(item.s);
       p.status = "unreadable: " + reason;
       page_rows_.push_back(std::move(p));
     }
@@ -323,8 +325,8 @@ class curve_outputs {
     const derived_results& d = ref.state.derived;
     const bool ok = !r.calculation.refused;
     page_row p;
-    p.id = table_text(s.number);
-    p.location = table_text(s.location);
+    p.id = utf8_id(s);
+    p.location = utf8_location(s);
     p.status = ok ? "calculated" : "refused: " + refusal_message(*r.calculation.refused);
     if (ok) {
       p.t_ref_origin = std::string(table_name(ref.t_origin));
@@ -409,8 +411,7 @@ int run_diagram(const diagram_request& req, std::ostream& err) {
   std::vector<ternary_sample> points;
   // Only the sampled water's speciation is needed; the reference state does not matter.
   const int status = for_each_sample(*source, err, [&points, &err](const sample_record& s) {
-    if (!xml_admits(s.number))
-      err << "morva: " << table_text(s.number) << ": " << xml_replaced << '\n';
+    if (!xml_admits(utf8_id(s))) err << "morva: " << utf8_id(s) << ": " << xml_replaced << '\n';
     points.push_back(ternary_of(s, calculate_sampled(s).value_or(sampled_water{})));
   });
   const std::string svg =

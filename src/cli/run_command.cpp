@@ -30,6 +30,7 @@
 #include "text/encoding.h"
 #include "text/fields.h"
 #include "text/format.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -174,13 +175,16 @@ class batch_outputs {
         if (rs_.page_separator == separator_nul) item.report[0] = separator_nul;
         rs_.page_separator = separator_form_feed;
         rs_.report << item.report;
+        say_losses(s, req_.report);
       }
       for (const std::string& w : flag_warnings(id, item.s, r)) say(w);
       for (const step_result& step : r.steps) {
         if (step.skipped) say(id + ": " + skipped_text(step));
       }
       rs_.cool << item.cool;
+      if (!item.cool.empty()) say_losses(s, cool_file_name);
       rs_.boil << item.boil;
+      if (!item.boil.empty()) say_losses(s, boil_file_name);
     }
     table_.put(item.table);
     species_.put(item.species);
@@ -219,6 +223,12 @@ class batch_outputs {
 
  private:
   void say(const std::string& text) { err_ << "morva: " << text << '\n'; }
+
+  /// Says what of the UTF-8 texts of sample s the Latin-1 file `name` could not keep.
+  void say_losses(const sample_record& s, const std::string& name) {
+    if (s.texts != text_encoding::utf8) return;
+    for (const std::string& w : latin1_copy(s, name).losses) say(w);
+  }
 
   /// The row and object of a sample that could not be read, unless --only leaves it out.
   bool write_unreadable(const batch_item& item, const std::string& id) {

@@ -13,6 +13,7 @@
 #include "plots/plots.h"
 #include "plots/svg.h"
 #include "text/encoding.h"
+#include "text/sample_text.h"
 
 namespace morva {
 namespace {
@@ -115,8 +116,9 @@ std::string degrees(double t_c) { return label_number(t_c, 0) + " \u00B0C"; }
 void title(xml_writer& x, const sample_record& s) {
   x.text("text",
          {{"x", left}, {"y", 24}, {"font-size", "16"}, {"font-weight", "bold"}, {"class", "title"}},
-         s.number);
-  x.text("text", {{"x", left}, {"y", 42}, {"fill", "#444"}, {"class", "location"}}, s.location);
+         utf8_id(s));
+  x.text("text", {{"x", left}, {"y", 42}, {"fill", "#444"}, {"class", "location"}},
+         utf8_location(s));
 }
 
 /// A small picture holding only the title and one line of text.

@@ -5,6 +5,7 @@
 #include "batch/output_files.h"
 #include "report/pages.h"
 #include "samplefile/writer.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -45,6 +46,12 @@ bool open_step_files(run_state& rs, const run_options& opt, std::ostream& err) {
 void sample_pages(const sample_record& s, const run_options& opt, const sample_result& r,
                   const std::string& user, const std::string& heading, char& page_separator,
                   std::ostream& rep) {
+  if (s.texts == text_encoding::utf8) {
+    // The report is Latin-1: a table's UTF-8 texts as latin1_copy makes them (its caller tells
+    // the losses).
+    sample_pages(latin1_copy(s, {}).s, opt, r, user, heading, page_separator, rep);
+    return;
+  }
   reference_pages(s, opt, r, user, heading, page_separator, rep);
   for (const step_result& step : r.steps) {
     if (step.state) step_pages(s, step, page_separator, rep);

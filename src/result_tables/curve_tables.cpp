@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "morva/tables.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -53,7 +54,7 @@ std::vector<std::string> saturation_columns(const std::vector<int>& minerals) {
 }
 
 std::vector<row> saturation_rows(const sample_record& s, const saturation_result& r) {
-  const std::string id = table_text(s.number);
+  const std::string id = utf8_id(s);
   std::vector<row> rows;
   rows.reserve(r.points.size());
   for (const saturation_point& p : r.points) {
@@ -108,8 +109,8 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
   const auto when_ok = [ok](const std::optional<double>& x) {
     return ok ? optional_cell(x) : cell();
   };
-  row line = {table_text(s.number),
-              table_text(s.location),
+  row line = {utf8_id(s),
+              utf8_location(s),
               std::string(ok ? "ok" : "refused"),
               ok ? cell() : cell(refusal_message(*r.calculation.refused)),
               std::string(table_name(opt.tref_type)),

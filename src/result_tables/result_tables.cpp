@@ -11,6 +11,7 @@
 #include "morva/checks.h"
 #include "morva/tables.h"
 #include "text/encoding.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -63,10 +64,9 @@ std::vector<column> make_state_table() {
     return s;
   };
 
-  add("sample", column_scope::sample,
-      [](const row_view& v, int) { return cell(table_text(v.s.number)); });
+  add("sample", column_scope::sample, [](const row_view& v, int) { return cell(utf8_id(v.s)); });
   add("location", column_scope::sample,
-      [](const row_view& v, int) { return cell(table_text(v.s.location)); });
+      [](const row_view& v, int) { return cell(utf8_location(v.s)); });
   add("state", column_scope::status, [](const row_view& v, int) {
     return cell(std::string(v.step ? table_name(v.step->kind) : "reference"));
   });
@@ -281,8 +281,8 @@ row unreadable_row(const sample_record& s, const std::string& reason) {
     cells[static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin())] =
         cell(std::move(text));
   };
-  put("sample", table_text(s.number));
-  put("location", table_text(s.location));
+  put("sample", utf8_id(s));
+  put("location", utf8_location(s));
   put("status", "unreadable");
   put("reason", table_text(reason));
   return cells;
@@ -300,7 +300,7 @@ std::vector<row> species_rows(const sample_record& s, const run_options&, const 
   std::vector<row> rows;
   if (r.refused) return rows;
   rows.reserve(static_cast<std::size_t>(species_vector::size) * (1 + r.steps.size()));
-  const std::string number = table_text(s.number);
+  const std::string number = utf8_id(s);
   const std::vector<std::string>& names = species_names();
   for_each_state(
       r, [&](std::string_view kind, long n, const step_result* step, const fluid_state& st) {
@@ -338,7 +338,7 @@ std::vector<row> mineral_rows(const sample_record& s, const run_options&, const 
   std::vector<row> rows;
   if (r.refused) return rows;
   rows.reserve(static_cast<std::size_t>(mineral_vector::size) * (1 + r.steps.size()));
-  const std::string number = table_text(s.number);
+  const std::string number = utf8_id(s);
   const std::vector<std::string>& names = mineral_names();
   for_each_state(
       r, [&](std::string_view kind, long n, const step_result* step, const fluid_state& st) {

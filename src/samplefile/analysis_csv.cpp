@@ -23,6 +23,7 @@
 #include "text/fields.h"
 #include "text/format.h"
 #include "text/numbers.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -94,8 +95,6 @@ constexpr column table[] = {
 // clang-format on
 constexpr int n_columns = static_cast<int>(std::size(table));
 
-constexpr std::size_t number_length = 16;
-constexpr std::size_t location_length = 80;
 /// Longest row kept, bytes: far beyond any row of analyses, so that a quote left open does not
 /// draw the rest of a large file into memory. A longer row is passed over with a message.
 constexpr std::size_t max_row_bytes = 1 << 20;
@@ -238,15 +237,7 @@ std::string number_fault(number_status st, decimal_mark mark) {
   }
 }
 
-// ---- Texts: UTF-8 in the table, 8 bits (Latin-1) in the sample ----
-
-/// v in upper-case hexadecimal, at least min_digits digits.
-std::string hex(unsigned long v, int min_digits) {
-  static constexpr char x[] = "0123456789ABCDEF";
-  std::string s;
-  for (; v > 0 || static_cast<int>(s.size()) < min_digits; v >>= 4) s.insert(s.begin(), x[v & 0xF]);
-  return s;
-}
+// ---- Texts: UTF-8 in the table and in the sample ----
 
 /// The text between double quotes, as messages show a cell.
 std::string quoted(std::string_view s) {
@@ -256,35 +247,19 @@ std::string quoted(std::string_view s) {
   return q;
 }
 
-/// What became of n characters or bytes that could not be kept, the first of them named:
-/// "U+2013 is not a Latin-1 character, written as "?"".
-std::string lost(int n, const std::string& first, const char* one, const char* many) {
-  if (n == 1) return first + " is not " + one + ", written as \"?\"";
-  return first + " and " + std::to_string(n - 1) + " more are not " + many +
-         ", each written as \"?\"";
+/// The text of an id cell: UTF-8 as read (see utf8_cell), blanks trimmed at both ends.
+std::string id_cell(std::string_view cell, const std::string& where,
+                    std::vector<std::string>& warnings) {
+  const std::string text = utf8_cell(trimmed(cell), where, warnings);
+  return std::string(trimmed(text));
 }
 
-/// The text of a cell for a field of n characters: Latin-1, cut to n characters (trailing
-/// blanks need not fit) and blank-padded. Each loss is told in warnings, after where.
-std::string text_field(std::string_view cell, std::size_t n, const std::string& where,
-                       std::vector<std::string>& warnings) {
-  latin1_text t = to_latin1(cell);
-  const std::string shown = quoted(latin1_to_utf8(t.text));
-  if (t.beyond_latin1 > 0) {
-    warnings.push_back(where + shown + ": " +
-                       lost(t.beyond_latin1, "U+" + hex(t.first_beyond, 4), "a Latin-1 character",
-                            "Latin-1 characters"));
-  }
-  if (t.invalid > 0) {
-    warnings.push_back(where + shown + ": " +
-                       lost(t.invalid, "byte 0x" + hex(t.first_invalid, 2), "UTF-8", "UTF-8"));
-  }
-  const std::size_t used = t.text.find_last_not_of(' ') + 1;  // npos + 1 is 0
-  if (used > n) {
-    warnings.push_back(where + shown + " is longer than " + std::to_string(n) +
-                       " characters, cut to " + quoted(latin1_to_utf8(t.text.substr(0, n))));
-  }
-  return padded(t.text, n);
+/// The text of a location cell: UTF-8 as read (see utf8_cell), trailing blanks trimmed.
+std::string location_cell(std::string_view cell, const std::string& where,
+                          std::vector<std::string>& warnings) {
+  std::string text = utf8_cell(cell, where, warnings);
+  while (!text.empty() && is_blank(text.back())) text.pop_back();
+  return text;
 }
 
 // ---- Other names and units of the columns ----
@@ -748,15 +723,26 @@ std::string rows_by_column(const std::vector<std::vector<std::pair<long, long>>>
     if (runs.empty()) continue;
     long cells = 0;
     for (const auto& [first, last] : runs) cells += last - first + 1;
-    text += (text.empty() ? "" : "; ") + column_name(table[j]) + (cells > 1 ? " rows " : " row ");
+    // Appended piece by piece: a string built of temporaries trips a false warning of GCC 12.
+    if (!text.empty()) text += "; ";
+    text += column_name(table[j]);
+    text += cells > 1 ? " rows " : " row ";
     long named = 0;
     for (std::size_t i = 0; i < runs.size() && i < max_named; ++i) {
       const auto [first, last] = runs[i];
-      text += (i > 0 ? ", " : "") + std::to_string(first);
-      if (last > first) text += "-" + std::to_string(last);
+      if (i > 0) text += ", ";
+      text += std::to_string(first);
+      if (last > first) {
+        text += '-';
+        text += std::to_string(last);
+      }
       named += last - first + 1;
     }
-    if (named < cells) text += " and " + std::to_string(cells - named) + " more";
+    if (named < cells) {
+      text += " and ";
+      text += std::to_string(cells - named);
+      text += " more";
+    }
   }
   return text;
 }
@@ -821,11 +807,6 @@ void put_number(std::ostream& out, double x) {
   const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, x);
   assert(ec == std::errc{});
   out.write(buf, end - buf);
-}
-
-std::string_view without_trailing_blanks(std::string_view s) {
-  const std::size_t n = s.find_last_not_of(' ');
-  return n == std::string_view::npos ? std::string_view{} : s.substr(0, n + 1);
 }
 
 }  // namespace
@@ -1032,7 +1013,7 @@ csv_read_result analysis_csv_reader::next() {
     }
     csv_read_result r;
     sample_record& s = r.sample;
-    s.not_analysed.clear();
+    s.texts = text_encoding::utf8;
     std::string faults;  // every cell that gives no value, each named
     std::vector<bool> has_value(n_columns, false);
     std::vector<int> words, limits;  // table columns of this row's such cells
@@ -1042,11 +1023,9 @@ csv_read_result analysis_csv_reader::next() {
       const column& col = table[columns_[c]];
       const std::string where = "column " + labels_[c] + ": ";
       if (col.where == place::sample_number) {
-        s.number = without_trailing_blanks(
-            text_field(cells[c], number_length, at + ", " + where, r.warnings));
+        s.number = id_cell(cells[c], at + ", " + where, r.warnings);
       } else if (col.where == place::location) {
-        s.location = without_trailing_blanks(
-            text_field(cells[c], location_length, at + ", " + where, r.warnings));
+        s.location = location_cell(cells[c], at + ", " + where, r.warnings);
       } else {
         const unit_conversion& u = conversions_[c];
         const cell_value v =
@@ -1072,6 +1051,7 @@ csv_read_result analysis_csv_reader::next() {
       sample_record named;
       named.number = std::move(s.number);
       named.location = std::move(s.location);
+      named.texts = text_encoding::utf8;
       r.sample = std::move(named);
       return give(std::move(r), kind::bad_row, std::move(faults));
     }
@@ -1096,10 +1076,9 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
   r.row = 2;  // the values stand as the first row under a header
   const std::string at = name + ", row 2";
   sample_record& s = r.sample;
-  s.number =
-      without_trailing_blanks(text_field(id, number_length, at + ", column sample: ", r.warnings));
-  s.location = without_trailing_blanks(
-      text_field(location, location_length, at + ", column location: ", r.warnings));
+  s.texts = text_encoding::utf8;
+  s.number = id_cell(id, at + ", column sample: ", r.warnings);
+  s.location = location_cell(location, at + ", column location: ", r.warnings);
   std::vector<bool> has_value(n_columns, false);
   std::vector<int> words, limits;  // table columns of such values
   std::string faults;              // every value that gives none, each named
@@ -1191,9 +1170,9 @@ void write_analysis_csv_row(const sample_record& s, std::ostream& out) {
     const column& c = table[j];
     if (j > 0) out << ',';
     if (c.where == place::sample_number) {
-      put_cell(out, latin1_to_utf8(without_trailing_blanks(s.number)));
+      put_cell(out, utf8_id(s));
     } else if (c.where == place::location) {
-      put_cell(out, latin1_to_utf8(without_trailing_blanks(s.location)));
+      put_cell(out, utf8_location(s));
     } else {
       put_number(out, value(s, c));
     }

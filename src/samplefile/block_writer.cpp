@@ -12,6 +12,7 @@
 #include "morva/indexed.h"
 #include "samplefile/writer.h"
 #include "text/fields.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -92,9 +93,12 @@ void write_sample_block(const sample_record& s, std::ostream& out) {
   using comp::b, comp::ca, comp::ch4, comp::cl, comp::co2, comp::fe, comp::h2, comp::h2s, comp::k,
       comp::mg, comp::n2, comp::na, comp::nh3, comp::o2, comp::sio2, comp::so4;
   const component_vector& c = s.water_mgkg;
+  // The file is Latin-1: a table's UTF-8 texts as latin1_copy makes them (its caller tells
+  // the losses).
+  const latin1_sample texts = latin1_copy(s, {});
   // The layout of the process-step blocks, with every field of the sample.
   write_block(
-      s.number, s.location,
+      texts.s.number, texts.s.location,
       {data_line({s.collection.t_c, s.pressure_bar_g, s.enthalpy, s.collection.discharge_kg_s}),
        data_line({s.ph, s.ph_t_c, c[co2], c[h2s]}),
        data_line({c[nh3], c[h2], c[o2], c[ch4], c[n2]}),

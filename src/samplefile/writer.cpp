@@ -7,6 +7,7 @@
 #include <string>
 
 #include "text/fields.h"
+#include "text/sample_text.h"
 
 namespace morva {
 
@@ -83,6 +84,13 @@ void pickup(const component_vector& liquid_mgkg, double ah, double tds, double t
 }
 
 void pickup(const fluid_state& st, double t_step_c, const sample_record& s, std::ostream& out) {
+  if (s.texts == text_encoding::utf8) {
+    // The file is Latin-1: a table's UTF-8 texts as latin1_copy makes them (its caller tells
+    // the losses).
+    const latin1_sample l = latin1_copy(s, {});
+    pickup(st.liquid_mgkg, st.ah, st.tds_liquid, t_step_c, l.s.number, l.s.location, out);
+    return;
+  }
   pickup(st.liquid_mgkg, st.ah, st.tds_liquid, t_step_c, s.number, s.location, out);
 }
 

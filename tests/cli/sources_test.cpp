@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/exit_status.h"
 #include "batch/output_files.h"
 #include "driver/session.h"
 
@@ -84,6 +85,41 @@ TEST(SampleWindows, KeepFileOrderAndBoundTheBytesInFlight) {
     EXPECT_LE(most_in_flight,
               std::max<std::size_t>(std::min<std::size_t>(c.jobs, 8), std::min(fit, most)));
     EXPECT_EQ(most_after_first, std::min(fit, most));
+  }
+}
+
+TEST(SampleSources, AFileWithoutASampleSaysSoAndIsBadInput) {
+  // Whatever the file holds, a source that gives no sample ends with the same words; a table
+  // whose header is no table of analyses is refused as a whole (status 2).
+  struct none_case {
+    std::string name, text;
+    int status;
+    std::string last;  // the last line said
+  };
+  const std::string file = "morva: s.in: no sample could be read from the file\n";
+  const std::string table = "morva: s.csv: no sample could be read from the table\n";
+  const std::vector<none_case> cases = {
+      {"s.in", "", exit_bad_input, file},
+      {"s.in", "a\rb\r", exit_bad_input, file},
+      {"s.in", "hello\n", exit_bad_input, file},
+      {"s.csv", "", exit_bad_input, table},
+      {"s.csv", "\xEF\xBB\xBF\r\n", exit_bad_input, table},
+      {"s.csv", "sample,pH\n", exit_bad_input, table},
+      {"s.csv", "sample,pH\nA,x\n", exit_bad_input, table},
+      {"s.csv", "hello\n", exit_usage, table},
+  };
+  for (const none_case& c : cases) {
+    SCOPED_TRACE(c.name + " " + c.text);
+    std::istringstream in(c.text);
+    std::ostringstream err;
+    int samples = 0;
+    const int status = for_each_sample(*open_source(in, c.name), err,
+                                       [&samples](const sample_record&) { ++samples; });
+    EXPECT_EQ(samples, 0);
+    EXPECT_EQ(status, c.status);
+    const std::string said = err.str();
+    ASSERT_GE(said.size(), c.last.size());
+    EXPECT_EQ(said.substr(said.size() - c.last.size()), c.last) << said;
   }
 }
 

@@ -20,6 +20,7 @@
 #include "robust/water_generator.h"
 #include "samplefile/writer.h"
 #include "text/fields.h"
+#include "text/sample_text.h"
 
 namespace morva {
 namespace {
@@ -70,9 +71,9 @@ std::vector<std::uint64_t> bits(const sample_record& s) {
 }
 
 void expect_identical(const sample_record& got, const sample_record& want) {
-  // The texts as the sample file holds them: blank-padded to their lengths.
-  EXPECT_EQ(padded(got.number, 16), padded(want.number, 16));
-  EXPECT_EQ(padded(got.location, 80), padded(want.location, 80));
+  // The texts as every writer shows them, whichever encoding each sample holds them in.
+  EXPECT_EQ(utf8_id(got), utf8_id(want));
+  EXPECT_EQ(utf8_location(got), utf8_location(want));
   EXPECT_EQ(bits(got), bits(want));
 }
 
@@ -213,31 +214,37 @@ TEST(AnalysisTableReader, FaultsAreToldAndTheNextRowIsRead) {
   }
 }
 
-TEST(AnalysisTableReader, LossesAreToldAndTheRowIsRead) {
-  struct loss {
+TEST(AnalysisTableReader, TextsAreKeptAsReadAndFaultsAreTold) {
+  // Ids and locations stay UTF-8 as read, of any length; only bytes that are not UTF-8 and
+  // control characters are lost, each kind told once.
+  struct text_case {
     std::string text;
-    std::string number;                 // as kept, without the padding
-    std::string location;               // as kept, without the padding
+    std::string number;                 // UTF-8, as kept
+    std::string location;               // UTF-8, as kept
     std::vector<std::string> warnings;  // of the first result; the others have none
   };
-  const std::string cut_location = std::string(79, 'x') + "yz";
-  const std::vector<loss> losses = {
+  const std::string long_location = std::string(79, 'x') + "yz";
+  const std::string sixteen_e_acute =
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+  const std::vector<text_case> cases = {
       {"sample,Li (mg/kg),SiO2,sio2,\nA,1,2,3,4\nB,1,2,3,4\n",
        "A",
        "",
        {"survey.csv, row 1, column 2: \"Li (mg/kg)\" is not a known column, ignored",
         "survey.csv, row 1, column 4: \"sio2\" repeats column SiO2, ignored"}},
-      {"sample,location,pH\nA,Caf\xC3\xA9 \xC3\x9C\xC3\xBF\n", "A", "Caf\xE9 \xDC\xFF", {}},
+      {"sample,location,pH\nA,Caf\xC3\xA9 \xC3\x9C\xC3\xBF\n",
+       "A",
+       "Caf\xC3\xA9 \xC3\x9C\xC3\xBF",
+       {}},
       {"sample,location,pH\nA,Kaldvik \xE2\x80\x93 well 12\n",
        "A",
-       "Kaldvik ? well 12",
-       {"survey.csv, row 2, column location: \"Kaldvik ? well 12\": U+2013 is not a Latin-1 "
-        "character, written as \"?\""}},
+       "Kaldvik \xE2\x80\x93 well 12",
+       {}},
       {"sample,location,pH\nA,\xE2\x86\x92\xF0\x9F\x8C\x8B\xE2\x86\x92\n",
        "A",
-       "???",
-       {"survey.csv, row 2, column location: \"???\": U+2192 and 2 more are not Latin-1 "
-        "characters, each written as \"?\""}},
+       "\xE2\x86\x92\xF0\x9F\x8C\x8B\xE2\x86\x92",
+       {}},
       {"sample,location,pH\nA,Caf\xE9 \xED\xA0\x80 \xC3\n",  // Latin-1, a surrogate, a cut sequence
        "A",
        "Caf? ??? ?",
@@ -245,32 +252,39 @@ TEST(AnalysisTableReader, LossesAreToldAndTheRowIsRead) {
         "each written as \"?\""}},
       {"Sample,location,pH\n\xF0\x9F\x8C\x8B"
        "ABCDEFGHIJKLMNOPQ,\n",
-       "?ABCDEFGHIJKLMNO",
-       "",
-       {"survey.csv, row 2, column Sample: \"?ABCDEFGHIJKLMNOPQ\": U+1F30B is not a Latin-1 "
-        "character, written as \"?\"",
-        "survey.csv, row 2, column Sample: \"?ABCDEFGHIJKLMNOPQ\" is longer than 16 characters, "
-        "cut to \"?ABCDEFGHIJKLMNO\""}},
-      {"sample,location,pH\nA," + cut_location + "\n",
-       "A",
-       std::string(79, 'x') + "y",
-       {"survey.csv, row 2, column location: \"" + cut_location +
-        "\" is longer than 80 characters, cut to \"" + std::string(79, 'x') + "y\""}},
-      // Sixteen characters of two bytes each, and blanks beyond the 16th: nothing is lost.
-      {"sample,pH\n\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9    \n",
-       std::string(16, '\xE9'),
+       "\xF0\x9F\x8C\x8B"
+       "ABCDEFGHIJKLMNOPQ",
        "",
        {}},
+      {"sample,location,pH\nA," + long_location + "\n", "A", long_location, {}},
+      {"sample,pH\n" + sixteen_e_acute + "    \n", sixteen_e_acute, "", {}},
+      // Blanks around an id are no part of it; a location keeps its leading ones.
+      {"sample,location,pH\n \t HV 07\t ,  Pool  \n", "HV 07", "  Pool", {}},
+      // Control characters never reach a terminal or a table: ESC, NUL, DEL and C1 as "?"; a
+      // line break in a cell is a blank.
+      {"sample,location,pH\n\"A\x1B[2J\x7F\",\"a\xC2\x9B"
+       "b\nc\"\n",
+       "A?[2J?",
+       "a?b c",
+       {"survey.csv, row 2, column sample: \"A?[2J?\": U+001B and 1 more are control "
+        "characters, each written as \"?\"",
+        "survey.csv, row 2, column location: \"a?b c\": U+009B is a control character, "
+        "written as \"?\""}},
+      {std::string("sample,location,pH\nB\0C,x\n", 25),
+       "B?C",
+       "x",
+       {"survey.csv, row 2, column sample: \"B?C\": U+0000 is a control character, written as "
+        "\"?\""}},
   };
-  for (const loss& l : losses) {
-    SCOPED_TRACE(l.text);
-    const std::vector<csv_read_result> got = read_table(l.text);
+  for (const text_case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::vector<csv_read_result> got = read_table(c.text);
     ASSERT_GE(got.size(), 2u);
     ASSERT_EQ(got[0].what, kind::sample) << got[0].error;
-    EXPECT_EQ(padded(got[0].sample.number, 16), padded(l.number, 16));
-    EXPECT_EQ(padded(got[0].sample.location, 80), padded(l.location, 80));
-    EXPECT_EQ(got[0].warnings, l.warnings);
+    EXPECT_EQ(got[0].sample.texts, text_encoding::utf8);
+    EXPECT_EQ(got[0].sample.number, c.number);
+    EXPECT_EQ(got[0].sample.location, c.location);
+    EXPECT_EQ(got[0].warnings, c.warnings);
     for (std::size_t k = 1; k < got.size(); ++k) EXPECT_EQ(got[k].warnings.size(), 0u);
   }
 }
