@@ -127,7 +127,8 @@ calculation_ptr calculate_sample(const sample_record& s, const run_options& opt)
 
 /// The saturation curves of s, the GIL released meanwhile, as the Python object.
 py::object saturation_curves(const sample_record& s, const run_options& opt,
-                             const saturation_grid& grid, const std::vector<int>& minerals);
+                             const saturation_grid& grid, const std::vector<int>& minerals,
+                             const saturation_choices& how = {});
 
 /// A Result object over calculation c.
 py::object result_object(calculation_ptr c);

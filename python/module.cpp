@@ -317,7 +317,8 @@ PYBIND11_MODULE(morva, m) {
       "saturation",
       [](const py_sample& s, const py::object& temperature, const py::object& t_from,
          const py::object& t_to, const py::object& step, const py::object& minerals,
-         const py::object& boiling_spring, const py::object& spring_degassing) {
+         const py::object& boiling_spring, const py::object& spring_degassing,
+         const std::string& normalise) {
         const run_options opt = calculation_options(temperature, py::none(), py::none(), py::none(),
                                                     boiling_spring, spring_degassing);
         saturation_grid grid;
@@ -329,15 +330,23 @@ PYBIND11_MODULE(morva, m) {
           throw py::value_error(why);
         }
         if (!repeated.empty()) py::module_::import("warnings").attr("warn")(repeated);
+        if (normalise != "ions" && normalise != "none") {
+          throw py::value_error("normalise: \"" + normalise + "\" is none of ions, none");
+        }
+        saturation_choices how;
+        how.normalise = normalise == "none" ? si_form::none : si_form::ions;
         require_readable(s);
-        return saturation_curves(s.s, opt, grid, chosen);
+        return saturation_curves(s.s, opt, grid, chosen, how);
       },
       py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured", py::arg("t_from") = 25,
       py::arg("t_to") = 350, py::arg("step") = 5, py::arg("minerals") = py::none(),
       py::arg("boiling_spring") = py::none(), py::arg("spring_degassing") = 1.0,
+      py::arg("normalise") = "ions",
       "Saturation curves of the sample's aquifer fluid from t_from to t_to °C every step °C, "
-      "as `morva saturation` draws them; minerals by name (None: the default assemblage). "
-      "Returns a SaturationResult.");
+      "as `morva saturation` draws them; minerals by name (None: the default assemblage); "
+      "normalise='ions' divides each index by the species of its mineral's reaction in the "
+      "statistics and the estimate, 'none' takes log(Q/K) as it stands. Returns a "
+      "SaturationResult.");
 
   m.def(
       "run_table",

@@ -160,11 +160,12 @@ calculation_ptr calculate_sample(const sample_record& s, const run_options& opt)
 py::object result_object(calculation_ptr c) { return py::cast(py_result{std::move(c)}); }
 
 py::object saturation_curves(const sample_record& s, const run_options& opt,
-                             const saturation_grid& grid, const std::vector<int>& minerals) {
+                             const saturation_grid& grid, const std::vector<int>& minerals,
+                             const saturation_choices& how) {
   auto r = std::make_shared<saturation_result>();
   {
     py::gil_scoped_release free;
-    *r = saturation_checked(s, opt, grid, minerals);
+    *r = saturation_checked(s, opt, grid, minerals, how);
   }
   auto c = std::make_shared<calculation>();
   c->s = s;
