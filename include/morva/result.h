@@ -157,6 +157,7 @@ enum class refusal_reason {
   typed_above_critical,     ///< typed reference temperature above 373.85 °C
   spring_below_collection,  ///< boiling spring more than 10 °C below the collection temperature
   options_ambiguous,        ///< an options row for an id the file holds more than once
+  carbonate_not_found,      ///< no total CO2 carries the given alkalinity at the measured pH
 };
 
 /// The lines the program writes to the terminal for a refusal, each ending in a line feed.
@@ -176,6 +177,9 @@ struct sampled_water {
   double ionic = 0.0;  ///< ionic strength, mol/kg
   ion_balance balance;
   species_vector m;  ///< species molalities at the measured pH, mol/kg
+  /// Total CO2 of the water, mg/kg, found from the alkalinity its analysis gives in place of
+  /// it; empty when the analysis gives the total CO2 (or no carbonate at all).
+  std::optional<double> co2_from_alkalinity_mgkg{};
 };
 
 /// The aquifer fluid at the reference temperature and how it was reconstructed.
