@@ -14,6 +14,7 @@
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
+#include "morva/calculate.h"
 
 namespace morva::python {
 
@@ -58,7 +59,7 @@ std::vector<py_sample> samples_of(py::handle samples, py::handle warning) {
 }
 
 /// Writes the samples to a sample file, or to an analysis table when the name ends in .csv.
-void write_samples(const std::vector<py_sample>& samples, py::handle path) {
+void write_samples(const std::vector<py_sample>& samples, py::handle path, py::handle warning) {
   // Written whole into a temporary file beside the target, which it then replaces: a failure
   // leaves an older file as it was.
   const std::string name = path_text(path);
@@ -68,12 +69,31 @@ void write_samples(const std::vector<py_sample>& samples, py::handle path) {
   if (ok) {
     std::ostringstream text;
     if (is_csv_name(name)) write_analysis_csv_header(text);
+    const py::object warn = py::module_::import("warnings").attr("warn");
+    bool carbonate_said = false;  // the total CO2 written for an alkalinity has been said
     for (const py_sample& v : samples) {
       if (v.unreadable) continue;  // nothing was read to write
+      // The file has no column for an alkalinity: the total CO2 that carries it is written.
+      std::optional<sample_record> s = with_total_co2_written(v.s);
+      if (v.s.alkalinity_eq_kg && v.s.water_mgkg[comp::co2] == 0.0 && !carbonate_said) {
+        warn(name +
+                 ": carbonate given as bicarbonate, carbonate or alkalinity is written as the "
+                 "total CO2 (mg/kg) that carries it at the sample's pH and pH temperature",
+             warning, 2);
+        carbonate_said = true;
+      }
+      if (!s) {
+        warn(sample_id(v.s) +
+                 ": no total CO2 carries the given alkalinity at the sample's pH; written "
+                 "without carbonate",
+             warning, 2);
+        s = v.s;
+        s->alkalinity_eq_kg.reset();
+      }
       if (is_csv_name(name)) {
-        write_analysis_csv_row(v.s, text);
+        write_analysis_csv_row(*s, text);
       } else {
-        write_sample_block(v.s, text);
+        write_sample_block(*s, text);
       }
     }
     out.put(text.str());
@@ -207,6 +227,14 @@ PYBIND11_MODULE(morva, m) {
   for (std::size_t k = 0; k < field_names().size(); ++k) {
     fields_doc += "\n  " + field_names()[k] + ": " + field_columns()[k];
   }
+  for (std::size_t k = 0; k < carbonate_field_names().size(); ++k) {
+    fields_doc += "\n  " + carbonate_field_names()[k] + ": " + carbonate_field_columns()[k];
+  }
+  fields_doc +=
+      "\n(hco3, co3 and alkalinity_meq_kg give the carbonate alkalinity in place of the total "
+      "CO2, which the calculation finds from it at the measured pH and pH temperature; "
+      "alkalinity_meq_kg is read when neither hco3 nor co3 is given, all three when co2 is "
+      "not given.)";
   py::class_<py_sample> sample(
       m, "Sample",
       ("One analysed sample: id, location and the analyses, each None when not given. "
@@ -240,9 +268,19 @@ PYBIND11_MODULE(morva, m) {
             d["id"] = sample_id(v.s);
             d["location"] = table_text(v.s.location);
             put_analyses(v, field_names(), d);
+            if (v.s.alkalinity_eq_kg) d["alkalinity_meq_kg"] = *v.s.alkalinity_eq_kg * 1000.0;
             return d;
           },
           "id, location and every field by name: Sample(**s.to_dict()) is the same sample")
+      .def_property_readonly(
+          "alkalinity_meq_kg",
+          [](const py_sample& v) {
+            return v.s.alkalinity_eq_kg ? py::object(py::float_(*v.s.alkalinity_eq_kg * 1000.0))
+                                        : py::object(py::none());
+          },
+          "carbonate alkalinity given in place of the total CO2, meq/kg (from hco3, co3 or "
+          "alkalinity_meq_kg, or a table's HCO3, CO3 or alkalinity columns); None when not "
+          "given")
       .def_property_readonly(
           "unreadable",
           [](const py_sample& v) {
@@ -271,9 +309,14 @@ PYBIND11_MODULE(morva, m) {
       "An entry that cannot be read is said in a SampleWarning and passed over, or with "
       "keep_unreadable=True kept in its place as a Sample whose `unreadable` gives the reason "
       "(calculate() refuses it with a ValueError; write_samples() leaves it out).");
-  m.def("write_samples", &write_samples, py::arg("samples"), py::arg("path"),
-        "Writes samples to a sample file, or to a table of analyses when the name ends in "
-        ".csv.");
+  m.def(
+      "write_samples",
+      [warning](const std::vector<py_sample>& samples, py::handle path) {
+        write_samples(samples, path, warning);
+      },
+      py::arg("samples"), py::arg("path"),
+      "Writes samples to a sample file, or to a table of analyses when the name ends in "
+      ".csv.");
 
   m.def(
       "calculate",

@@ -32,6 +32,12 @@ double carbonate_alkalinity(const species_vector& m);
 /// analysis gives an alkalinity and no CO2.
 std::optional<double> co2_from_alkalinity(const sample_record& s);
 
+/// Sample s as a file without a column of alkalinity holds it: with the total CO2 found from
+/// its alkalinity (co2_from_alkalinity) in place of the alkalinity, or s as it is when its
+/// analysis gives the total CO2 or no alkalinity; empty when no total CO2 carries the
+/// alkalinity.
+std::optional<sample_record> with_total_co2_written(const sample_record& s);
+
 /// calculate(s, opt) for the batch commands and the Python module: first refuses values no
 /// water can have (check_values), which the interactive dialog takes as they come.
 sample_result calculate_checked(const sample_record& s, const run_options& opt);

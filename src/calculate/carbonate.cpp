@@ -84,4 +84,14 @@ std::optional<double> co2_from_alkalinity(const sample_record& s) {
   return std::nullopt;
 }
 
+std::optional<sample_record> with_total_co2_written(const sample_record& s) {
+  sample_record t = s;
+  t.alkalinity_eq_kg.reset();
+  if (!s.alkalinity_eq_kg || s.water_mgkg[comp::co2] != 0.0) return t;
+  const std::optional<double> c = co2_from_alkalinity(s);
+  if (!c) return std::nullopt;
+  t.water_mgkg[comp::co2] = *c;
+  return t;
+}
+
 }  // namespace morva
