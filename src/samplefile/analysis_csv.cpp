@@ -1090,7 +1090,8 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
       return r;
     }
     if (form >= 0 && (v.x || !trimmed(v.text).empty())) {
-      const unit_choice u = carbonate_unit(static_cast<carbonate_form>(form), {});
+      const unit_choice u =
+          carbonate_unit(static_cast<carbonate_form>(form), carbonate_own_units[form]);
       carbonate.eq[form] = given * u.scale / u.divisor;
       carbonate.columns.push_back(v.column);
     }
