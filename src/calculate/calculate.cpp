@@ -114,9 +114,23 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
   }
 }
 
-}  // namespace
+/// True when the analysis of s gives the water's carbonate as an alkalinity and not as the
+/// total CO2, which is then to be found from it.
+bool carbonate_from_alkalinity(const sample_record& s) {
+  return s.alkalinity_eq_kg && s.water_mgkg[comp::co2] == 0.0;
+}
 
-sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws) {
+/// Sample s with the total CO2 (mg/kg) its alkalinity gives, or the reason there is none.
+std::variant<sample_record, refusal_reason> with_total_co2(const sample_record& s) {
+  const std::variant<double, refusal_reason> c = total_co2_of_alkalinity(s);
+  if (const auto* why = std::get_if<refusal_reason>(&c)) return *why;
+  sample_record t = s;
+  t.water_mgkg[comp::co2] = std::get<double>(c);
+  return t;
+}
+
+/// calculate_reference of a sample whose analysis gives its total CO2.
+sample_result reference_with_co2(const sample_record& s, const run_options& opt, work_state& ws) {
   sample_result r;
   r.refused = solve_reference_state(s, opt, ws);
   r.unconverged_mass_balances = ws.log.unconverged;
@@ -148,35 +162,10 @@ sample_result calculate_reference(const sample_record& s, const run_options& opt
   return r;
 }
 
-namespace {
-
-/// True when the analysis of s gives the water's carbonate as an alkalinity and not as the
-/// total CO2, which is then to be found from it.
-bool carbonate_from_alkalinity(const sample_record& s) {
-  return s.alkalinity_eq_kg && s.water_mgkg[comp::co2] == 0.0;
-}
-
-/// Sample s with the total CO2 (mg/kg) its alkalinity gives, or the reason there is none.
-std::variant<sample_record, refusal_reason> with_total_co2(const sample_record& s) {
-  const std::variant<double, refusal_reason> c = total_co2_of_alkalinity(s);
-  if (const auto* why = std::get_if<refusal_reason>(&c)) return *why;
-  sample_record t = s;
-  t.water_mgkg[comp::co2] = std::get<double>(c);
-  return t;
-}
-
-/// The calculation of s, whose analysis gives its total CO2.
-sample_result calculate_with_co2(const sample_record& s, const run_options& opt) {
-  work_state ws;
-  sample_result r = calculate_reference(s, opt, ws);
-  if (!r.refused) process_steps(opt, ws, r.steps);
-  return r;
-}
-
 }  // namespace
 
-sample_result calculate(const sample_record& s, const run_options& opt) {
-  if (!carbonate_from_alkalinity(s)) return calculate_with_co2(s, opt);
+sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws) {
+  if (!carbonate_from_alkalinity(s)) return reference_with_co2(s, opt, ws);
   const std::variant<sample_record, refusal_reason> t = with_total_co2(s);
   if (const auto* why = std::get_if<refusal_reason>(&t)) {
     sample_result r;
@@ -184,8 +173,15 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
     return r;
   }
   const sample_record& resolved = std::get<sample_record>(t);
-  sample_result r = calculate_with_co2(resolved, opt);
+  sample_result r = reference_with_co2(resolved, opt, ws);
   r.sampled.co2_from_alkalinity_mgkg = resolved.water_mgkg[comp::co2];
+  return r;
+}
+
+sample_result calculate(const sample_record& s, const run_options& opt) {
+  work_state ws;
+  sample_result r = calculate_reference(s, opt, ws);
+  if (!r.refused) process_steps(opt, ws, r.steps);
   return r;
 }
 

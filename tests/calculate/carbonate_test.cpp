@@ -15,6 +15,7 @@
 
 #include "morva/analysis_csv.h"
 #include "morva/calculate.h"
+#include "morva/mineral_curves.h"
 #include "morva/sample_file.h"
 #include "morva/tables.h"
 #include "result_tables/result_tables.h"
@@ -23,21 +24,16 @@
 namespace morva {
 namespace {
 
-/// Every sample of a table of tests/data, and the warnings of the whole reading.
-struct table_read {
-  std::vector<csv_read_result> rows;
-};
-
-table_read read_table(const std::string& name) {
+/// The rows of a table of tests/data, each read as a sample.
+std::vector<csv_read_result> read_table(const std::string& name) {
   std::ifstream in(std::string(MORVA_TEST_DATA) + "/" + name, std::ios::binary);
-  EXPECT_TRUE(in) << name;
   analysis_csv_reader reader(in, name);
-  table_read t;
+  std::vector<csv_read_result> rows;
   for (csv_read_result r = reader.next(); r.what != csv_read_result::kind::end; r = reader.next()) {
     EXPECT_EQ(r.what, csv_read_result::kind::sample) << r.error;
-    t.rows.push_back(r);
+    rows.push_back(r);
   }
-  return t;
+  return rows;
 }
 
 /// True when the species molalities are the same doubles.
@@ -91,14 +87,14 @@ TEST(Carbonate, TablesGiveTheAlkalinityTheSampledWaterCarries) {
       std::find(columns.begin(), columns.end(), "sampled_co2_mg_kg") - columns.begin());
   ASSERT_LT(co2_column, columns.size());
   for (const file_case& f : files) {
-    const table_read t = read_table(f.file);
-    ASSERT_EQ(t.rows.size(), f.rows.size()) << f.file;
+    const std::vector<csv_read_result> got = read_table(f.file);
+    ASSERT_EQ(got.size(), f.rows.size()) << f.file;
     for (std::size_t k = 0; k < f.rows.size(); ++k) {
       const row_case& want = f.rows[k];
-      const sample_record& s = t.rows[k].sample;
+      const sample_record& s = got[k].sample;
       SCOPED_TRACE(want.id);
       EXPECT_EQ(s.number, want.id);
-      EXPECT_EQ(t.rows[k].warnings, want.warnings);
+      EXPECT_EQ(got[k].warnings, want.warnings);
       EXPECT_EQ(s.water_mgkg[comp::co2], want.co2_mgkg);
       ASSERT_EQ(s.alkalinity_eq_kg.has_value(), want.alkalinity_eq_kg.has_value());
 
@@ -110,6 +106,11 @@ TEST(Carbonate, TablesGiveTheAlkalinityTheSampledWaterCarries) {
       EXPECT_TRUE(same_bits(sw->m, r.sampled.m));
       EXPECT_EQ(sw->co2_from_alkalinity_mgkg, r.sampled.co2_from_alkalinity_mgkg);
       const double co2_used = r.sampled.co2_from_alkalinity_mgkg.value_or(s.water_mgkg[comp::co2]);
+      // The saturation curves start from the same water.
+      const saturation_result sat = saturation_checked(s, opt, {25.0, 25.0, 5.0}, {min::quartz});
+      EXPECT_EQ(sat.calculation.sampled.co2_from_alkalinity_mgkg,
+                r.sampled.co2_from_alkalinity_mgkg);
+      EXPECT_TRUE(same_bits(sat.calculation.reference.state.m, r.reference.state.m));
       const std::vector<row> rows = state_rows(s, opt, r);
       EXPECT_EQ(std::get<double>(rows.front()[co2_column]), co2_used);
       if (!want.alkalinity_eq_kg) {
