@@ -197,20 +197,32 @@ const std::vector<std::string>& field_names() {
   return names;
 }
 
+const std::vector<std::string>& carbonate_field_names() {
+  static const std::vector<std::string> names = {"hco3", "co3", "alkalinity_meq_kg"};
+  return names;
+}
+
+const std::vector<std::string>& carbonate_field_columns() { return carbonate_columns(); }
+
 sample_record make_sample(const std::string& id, const std::string& location,
                           const py::kwargs& fields, py::handle warning) {
   // The values go to the library as values; the table reader's rules and words for a row of
   // analyses hold for a sample made in Python too.
   std::vector<analysis_value> values;
   const std::vector<std::string>& names = field_names();
+  const std::vector<std::string>& carbonate = carbonate_field_names();
   for (const auto& [key, value] : fields) {
     const std::string name = py::str(key).cast<std::string>();
     const auto it = std::find(names.begin(), names.end(), name);
-    if (it == names.end()) {
+    const auto ic = std::find(carbonate.begin(), carbonate.end(), name);
+    if (it == names.end() && ic == carbonate.end()) {
       throw py::type_error("Sample() got an unexpected keyword argument '" + name + "'");
     }
     const std::string column =
-        without_unit(field_columns()[static_cast<std::size_t>(it - names.begin())]);
+        it != names.end()
+            ? without_unit(field_columns()[static_cast<std::size_t>(it - names.begin())])
+            : without_unit(
+                  carbonate_field_columns()[static_cast<std::size_t>(ic - carbonate.begin())]);
     if (value.is_none()) continue;  // not analysed
     const option_item item = option_value(value);
     values.push_back({column, item.x, item.text});

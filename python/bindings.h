@@ -78,6 +78,11 @@ std::string sample_id(const sample_record& s);
 const std::vector<std::string>& field_names();
 const std::vector<std::string>& field_columns();
 
+/// Keyword names of carbonate as laboratories report it (`hco3`, `co3`, `alkalinity_meq_kg`),
+/// in the order of carbonate_columns(), and the column each stands for, in its own unit.
+const std::vector<std::string>& carbonate_field_names();
+const std::vector<std::string>& carbonate_field_columns();
+
 /// A sample from an id, a location and analyses by attribute name, read as one row of an
 /// analysis table; ValueError with the table reader's message when a value is not understood.
 sample_record make_sample(const std::string& id, const std::string& location,

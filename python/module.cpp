@@ -14,6 +14,7 @@
 #include "batch/sources.h"
 #include "bindings.h"
 #include "morva/analysis_csv.h"
+#include "morva/calculate.h"
 #include "text/sample_text.h"
 
 namespace morva::python {
@@ -71,15 +72,32 @@ void write_samples(const std::vector<py_sample>& samples, py::handle path, py::h
   if (ok) {
     std::ostringstream text;
     if (is_csv_name(name)) write_analysis_csv_header(text);
+    const py::object warn = py::module_::import("warnings").attr("warn");
+    bool carbonate_said = false;  // the total CO2 written for an alkalinity has been said
     for (const py_sample& v : samples) {
       if (v.unreadable) continue;  // nothing was read to write
+      // The file has no column for an alkalinity: the total CO2 that carries it is written.
+      std::optional<sample_record> s = with_total_co2_written(v.s);
+      if (v.s.alkalinity_eq_kg && v.s.water_mgkg[comp::co2] == 0.0 && !carbonate_said) {
+        warn(name +
+                 ": carbonate given as bicarbonate, carbonate or alkalinity is written as the "
+                 "total CO2 (mg/kg) that carries it at the sample's pH and pH temperature",
+             warning, 2);
+        carbonate_said = true;
+      }
+      if (!s) {
+        warn(sample_id(v.s) +
+                 ": no total CO2 carries the given alkalinity at the sample's pH; written "
+                 "without carbonate",
+             warning, 2);
+        s = v.s;
+        s->alkalinity_eq_kg.reset();
+      }
       if (is_csv_name(name)) {
-        write_analysis_csv_row(v.s, text);
+        write_analysis_csv_row(*s, text);
       } else {
-        const latin1_sample l = latin1_copy(v.s, name);
-        for (const std::string& w : l.losses) {
-          py::module_::import("warnings").attr("warn")(w, warning, 2);
-        }
+        const latin1_sample l = latin1_copy(*s, name);
+        for (const std::string& w : l.losses) warn(w, warning, 2);
         write_sample_block(l.s, text);
       }
     }
@@ -215,6 +233,14 @@ PYBIND11_MODULE(morva, m) {
   for (std::size_t k = 0; k < field_names().size(); ++k) {
     fields_doc += "\n  " + field_names()[k] + ": " + field_columns()[k];
   }
+  for (std::size_t k = 0; k < carbonate_field_names().size(); ++k) {
+    fields_doc += "\n  " + carbonate_field_names()[k] + ": " + carbonate_field_columns()[k];
+  }
+  fields_doc +=
+      "\n(hco3, co3 and alkalinity_meq_kg give the carbonate alkalinity in place of the total "
+      "CO2, which the calculation finds from it at the measured pH and pH temperature; "
+      "alkalinity_meq_kg is read when neither hco3 nor co3 is given, all three when co2 is "
+      "not given.)";
   py::class_<py_sample> sample(
       m, "Sample",
       ("One analysed sample: id, location and the analyses, each None when not given. "
@@ -248,9 +274,19 @@ PYBIND11_MODULE(morva, m) {
             d["id"] = sample_id(v.s);
             d["location"] = utf8_location(v.s);
             put_analyses(v, field_names(), d);
+            if (v.s.alkalinity_eq_kg) d["alkalinity_meq_kg"] = *v.s.alkalinity_eq_kg * 1000.0;
             return d;
           },
           "id, location and every field by name: Sample(**s.to_dict()) is the same sample")
+      .def_property_readonly(
+          "alkalinity_meq_kg",
+          [](const py_sample& v) {
+            return v.s.alkalinity_eq_kg ? py::object(py::float_(*v.s.alkalinity_eq_kg * 1000.0))
+                                        : py::object(py::none());
+          },
+          "carbonate alkalinity given in place of the total CO2, meq/kg (from hco3, co3 or "
+          "alkalinity_meq_kg, or a table's HCO3, CO3 or alkalinity columns); None when not "
+          "given")
       .def_property_readonly(
           "unreadable",
           [](const py_sample& v) {

@@ -21,6 +21,14 @@ namespace morva {
 /// (mg/kg)". The reader takes them in any order, with or without the unit.
 const std::vector<std::string>& analysis_csv_columns();
 
+/// The columns of carbonate as laboratories report it, each with its own unit: "HCO3 (mg/kg)",
+/// "CO3 (mg/kg)", "alkalinity (meq/kg)". The reader takes them (with their aliases and other
+/// units: mg/L, mmol/L, meq/L, "mg/L as CaCO3" ...) into the water's carbonate alkalinity,
+/// HCO3 + 2 CO3 in equivalents (sample_record::alkalinity_eq_kg), from HCO3 and CO3 where a
+/// row gives either, else from the alkalinity, and not where the row gives the total CO2.
+/// The writer has no such columns.
+const std::vector<std::string>& carbonate_columns();
+
 /// The given analyses of sample s in the order of analysis_csv_columns() after sample and
 /// location (temperature, pressure, ... condensate Na), in the units of those columns; 0
 /// where the analysis is not given.
@@ -111,8 +119,8 @@ class analysis_csv_reader {
 };
 
 /// One analysis given as a value by a program: the column (a name of analysis_csv_columns()
-/// without its unit, such as "SiO2" or "gas CO2"), and a number (x) with the text a message
-/// shows it by, or (x empty) a text that a table cell would hold.
+/// or carbonate_columns() without its unit, such as "SiO2", "gas CO2" or "HCO3"), and a number (x)
+/// with the text a message shows it by, or (x empty) a text that a table cell would hold.
 struct analysis_value {
   std::string column;
   std::optional<double> x;

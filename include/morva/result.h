@@ -159,6 +159,7 @@ enum class refusal_reason {
   options_ambiguous,         ///< an options row for an id the file holds more than once
   ph_not_analysed,           ///< the analysis gives no pH
   temperature_not_analysed,  ///< the measured type, and no collection temperature given
+  carbonate_not_found,       ///< no total CO2 carries the given alkalinity at the measured pH
 };
 
 /// The lines the program writes to the terminal for a refusal, each ending in a line feed.
@@ -178,6 +179,9 @@ struct sampled_water {
   double ionic = 0.0;  ///< ionic strength, mol/kg
   ion_balance balance;
   species_vector m;  ///< species molalities at the measured pH, mol/kg
+  /// Total CO2 of the water, mg/kg, found from the alkalinity its analysis gives in place of
+  /// it; empty when the analysis gives the total CO2 (or no carbonate at all).
+  std::optional<double> co2_from_alkalinity_mgkg{};
 };
 
 /// The aquifer fluid at the reference temperature and how it was reconstructed.

@@ -366,3 +366,38 @@ def test_laboratory_tables_read_as_the_program_reads_them(path, tmp_path):
                  "t_ref_C", "sampled_ion_balance_pct"):
         for value, row in zip(columns[name], rows):
             check_cell(value, row[name])
+
+
+def test_carbonate_as_laboratories_report_it(tmp_path):
+    """Sample(hco3=..., co3=..., alkalinity_meq_kg=...) is the row of a table that gives the
+    same carbonate, and gives the same total CO2; a file without a column for it gets that
+    total."""
+    data = os.path.join(os.path.dirname(__file__), "..", "..", "tests", "data")
+    with pytest.warns(morva.SampleWarning):
+        table = {s.id: s for s in morva.read_samples(os.path.join(data, "carbonate.csv"))}
+    with pytest.warns(morva.SampleWarning):
+        table.update(
+            {s.id: s for s in morva.read_samples(os.path.join(data, "carbonate_meq.csv"))})
+    cases = [("C-1", {"hco3": 120}), ("C-2", {"hco3": 150, "co3": 12}),
+             ("C-3", {"alkalinity_meq_kg": 100 / 50.04}), ("M-1", {"alkalinity_meq_kg": 2.5})]
+    found = []
+    for sample_id, carbonate in cases:
+        row = table[sample_id]
+        fields = {k: v for k, v in row.to_dict().items() if k != "alkalinity_meq_kg"}
+        made = morva.Sample(**dict(fields, **carbonate))
+        assert made.alkalinity_meq_kg == pytest.approx(row.alkalinity_meq_kg, rel=1e-12)
+        co2 = morva.calculate(made).reference.to_dict()["sampled_co2_mg_kg"]
+        assert co2 == pytest.approx(
+            morva.calculate(row).reference.to_dict()["sampled_co2_mg_kg"], rel=1e-9)
+        assert co2 > 0 and made.co2 is None
+        found.append(co2)
+    # The total CO2 wins over a carbonate given beside it, as in a table.
+    with pytest.warns(morva.SampleWarning, match="the CO2 is taken"):
+        both = morva.Sample("B", ph=7.5, na=100, co2=50, hco3=120)
+    assert both.alkalinity_meq_kg is None and both.co2 == 50
+    # Written to a sample file, the samples hold the total CO2 found, said once.
+    with pytest.warns(morva.SampleWarning, match="written as the total CO2") as caught:
+        morva.write_samples([table[i] for i, _ in cases], tmp_path / "found.in")
+    assert len(caught) == 1
+    again = morva.read_samples(str(tmp_path / "found.in"))
+    assert [s.co2 for s in again] == pytest.approx(found, rel=1e-9)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "calculate/work_state.h"
@@ -112,9 +114,23 @@ void process_steps(const run_options& opt, work_state& ws, std::vector<step_resu
   }
 }
 
-}  // namespace
+/// True when the analysis of s gives the water's carbonate as an alkalinity and not as the
+/// total CO2, which is then to be found from it.
+bool carbonate_from_alkalinity(const sample_record& s) {
+  return s.alkalinity_eq_kg && s.water_mgkg[comp::co2] == 0.0;
+}
 
-sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws) {
+/// Sample s with the total CO2 (mg/kg) its alkalinity gives, or the reason there is none.
+std::variant<sample_record, refusal_reason> with_total_co2(const sample_record& s) {
+  const std::variant<double, refusal_reason> c = total_co2_of_alkalinity(s);
+  if (const auto* why = std::get_if<refusal_reason>(&c)) return *why;
+  sample_record t = s;
+  t.water_mgkg[comp::co2] = std::get<double>(c);
+  return t;
+}
+
+/// calculate_reference of a sample whose analysis gives its total CO2.
+sample_result reference_with_co2(const sample_record& s, const run_options& opt, work_state& ws) {
   sample_result r;
   r.refused = solve_reference_state(s, opt, ws);
   r.unconverged_mass_balances = ws.log.unconverged;
@@ -146,6 +162,22 @@ sample_result calculate_reference(const sample_record& s, const run_options& opt
   return r;
 }
 
+}  // namespace
+
+sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws) {
+  if (!carbonate_from_alkalinity(s)) return reference_with_co2(s, opt, ws);
+  const std::variant<sample_record, refusal_reason> t = with_total_co2(s);
+  if (const auto* why = std::get_if<refusal_reason>(&t)) {
+    sample_result r;
+    r.refused = *why;
+    return r;
+  }
+  const sample_record& resolved = std::get<sample_record>(t);
+  sample_result r = reference_with_co2(resolved, opt, ws);
+  r.sampled.co2_from_alkalinity_mgkg = resolved.water_mgkg[comp::co2];
+  return r;
+}
+
 sample_result calculate(const sample_record& s, const run_options& opt) {
   work_state ws;
   sample_result r = calculate_reference(s, opt, ws);
@@ -154,9 +186,21 @@ sample_result calculate(const sample_record& s, const run_options& opt) {
 }
 
 std::optional<sampled_water> calculate_sampled(const sample_record& s) {
+  std::optional<sample_record> resolved;
+  if (carbonate_from_alkalinity(s)) {
+    std::variant<sample_record, refusal_reason> t = with_total_co2(s);
+    if (std::holds_alternative<refusal_reason>(t)) return std::nullopt;
+    resolved = std::move(std::get<sample_record>(t));
+  }
+  const sample_record& given = resolved ? *resolved : s;
   work_state ws;
-  if (solve_sampled_water(s, derive(s), ws)) return std::nullopt;
-  return sampled_water{.ionic = ws.ionic_sampling, .balance = ws.balance, .m = ws.m_sampling};
+  if (solve_sampled_water(given, derive(given), ws)) return std::nullopt;
+  std::optional<double> found;
+  if (resolved) found = resolved->water_mgkg[comp::co2];
+  return sampled_water{.ionic = ws.ionic_sampling,
+                       .balance = ws.balance,
+                       .m = ws.m_sampling,
+                       .co2_from_alkalinity_mgkg = found};
 }
 
 sample_result calculate_checked(const sample_record& s, const run_options& opt) {

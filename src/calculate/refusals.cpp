@@ -101,6 +101,9 @@ refusal_words words(refusal_reason why) {
     case options_ambiguous:
       return {2, " The options table names a sample id the file holds more than once.",
               suppressed_stop};
+    case carbonate_not_found:
+      return {2, " No total carbonate carries the given alkalinity at the measured pH.",
+              suppressed_stop};
     case spring_below_collection:
       return {2, " Boiling-spring temperature below the collection temperature.", suppressed_stop};
     case ph_not_analysed:

@@ -3,6 +3,7 @@
 // reference temperature and on through the process steps.
 
 #include <optional>
+#include <variant>
 
 #include "morva/indexed.h"
 #include "morva/result.h"
@@ -78,6 +79,11 @@ bool finite_state(const work_state& ws);
 /// ion balance in ws; the reason when the analysis cannot be speciated (a negative total).
 std::optional<refusal_reason> solve_sampled_water(const sample_record& s, const sample_totals& tot,
                                                   work_state& ws);
+
+/// The total CO2, mg/kg, of the water of s whose sampled species at the measured pH and pH
+/// temperature carry the carbonate alkalinity s gives (0 for none given); the reason when the
+/// water cannot be speciated or no total carries it.
+std::variant<double, refusal_reason> total_co2_of_alkalinity(const sample_record& s);
 
 /// Solves sample s with options opt up to its aquifer fluid at the reference temperature,
 /// filling ws; the reason when the sample is refused (ws is then not to be reported).

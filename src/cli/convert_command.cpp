@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -11,6 +12,7 @@
 #include "batch/sources.h"
 #include "cli/batch.h"
 #include "morva/analysis_csv.h"
+#include "morva/calculate.h"
 #include "morva/sample_file.h"
 #include "samplefile/writer.h"
 #include "text/sample_text.h"
@@ -91,8 +93,26 @@ int convert(const std::string& input, const std::string& output, const analysis_
   const std::unique_ptr<sample_source> source = open_source(in, input, how);
   bool ok = true;
   bool all_fit = true;
-  const int status = for_each_sample(*source, err, [&](const sample_record& s) {
+  bool carbonate_said = false;  // the total CO2 written for an alkalinity has been said
+  const int status = for_each_sample(*source, err, [&](const sample_record& given) {
     if (!ok || interrupt_status() != 0) return;
+    // Neither output has a column for carbonate given as bicarbonate, carbonate or
+    // alkalinity: the total CO2 that carries it is written instead.
+    std::optional<sample_record> found = with_total_co2_written(given);
+    if (given.alkalinity_eq_kg && given.water_mgkg[comp::co2] == 0.0 && !carbonate_said) {
+      say(input +
+          ": carbonate given as bicarbonate, carbonate or alkalinity is written as the total "
+          "CO2 (mg/kg) that carries it at the sample's pH and pH temperature");
+      carbonate_said = true;
+    }
+    if (!found) {
+      say(utf8_id(given) +
+          ": no total CO2 carries the given alkalinity at the sample's pH; written without "
+          "carbonate");
+      found = given;
+      found->alkalinity_eq_kg.reset();
+    }
+    const sample_record& s = *found;
     text.str("");
     if (to_csv) {
       write_analysis_csv_row(s, text);

@@ -83,17 +83,25 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
   }
   const sample_result& r = item.r;
   if (!r.refused) {
+    // A water whose carbonate was given as an alkalinity is reported with the total CO2 found
+    // from it, the analysis it was calculated with.
+    sample_record with_co2;
+    if (r.sampled.co2_from_alkalinity_mgkg) {
+      with_co2 = s;
+      with_co2.water_mgkg[comp::co2] = *r.sampled.co2_from_alkalinity_mgkg;
+    }
+    const sample_record& shown = r.sampled.co2_from_alkalinity_mgkg ? with_co2 : s;
     if (out.report) {
       std::ostringstream pages;
       char separator = separator_form_feed;
-      sample_pages(s, item.opt, r, *out.user, *out.heading, separator, pages);
+      sample_pages(shown, item.opt, r, *out.user, *out.heading, separator, pages);
       item.report = pages.str();
     }
     const last_steps last = last_calculated_steps(r);
     for (const step_result* step : {last.cooled, last.boiled}) {
       if (step == nullptr) continue;
       std::ostringstream block;
-      pickup(*step->state, step->t_c, s, block);
+      pickup(*step->state, step->t_c, shown, block);
       (step == last.cooled ? item.cool : item.boil) = block.str();
     }
   }

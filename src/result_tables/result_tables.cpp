@@ -125,6 +125,11 @@ std::vector<column> make_state_table() {
       [](const row_view& v, int) { return cell(v.r.sampled.balance.anions); });
   add("sampled_ion_balance_pct", column_scope::sampled,
       [](const row_view& v, int) { return cell(v.r.sampled.balance.difference_pct); });
+  // The water's total CO2, mg/kg, as the calculation took it: found from the alkalinity the
+  // analysis gives in its place, or as analysed.
+  add("sampled_co2_mg_kg", column_scope::sampled, [](const row_view& v, int) {
+    return cell(v.r.sampled.co2_from_alkalinity_mgkg.value_or(v.s.water_mgkg[comp::co2]));
+  });
   add("cations_eq_kg", column_scope::state,
       [](const row_view& v, int) { return cell(v.st->derived.balance.cations); });
   add("anions_eq_kg", column_scope::state,

@@ -94,6 +94,9 @@ constexpr column table[] = {
 };
 // clang-format on
 constexpr int n_columns = static_cast<int>(std::size(table));
+/// The column of the water's total carbonate as CO2.
+constexpr int co2_column = 8;
+static_assert(table[co2_column].k == comp::co2 && table[co2_column].where == place::water);
 
 /// Longest row kept, bytes: far beyond any row of analyses, so that a quote left open does not
 /// draw the rest of a large file into memory. A longer row is passed over with a message.
@@ -293,12 +296,46 @@ constexpr alias aliases[] = {
 };
 // clang-format on
 
-/// Carbonate as laboratories report it (bicarbonate, carbonate, alkalinity), which the table
-/// does not take yet: the CO2 column is the total carbonate.
-constexpr std::string_view carbonate_forms[] = {
-    "hco3",        "hco3-",     "co3",        "co3 2-",           "co32-", "co3--",
-    "bicarbonate", "carbonate", "alkalinity", "total alkalinity", "alk",   "alk.",
+/// Carbonate as laboratories report it, read into the water's carbonate alkalinity
+/// (sample_record::alkalinity_eq_kg) where a row gives no total CO2.
+enum class carbonate_form { hco3, co3, alkalinity };
+constexpr int n_carbonate_forms = 3;
+
+/// A name laboratories write for a carbonate column, as match_key gives it, and its form.
+struct carbonate_name {
+  std::string_view name;
+  carbonate_form form;
 };
+
+// clang-format off
+constexpr carbonate_name carbonate_names[] = {
+    {"hco3", carbonate_form::hco3},             {"hco3-", carbonate_form::hco3},
+    {"bicarbonate", carbonate_form::hco3},
+    {"co3", carbonate_form::co3},               {"co3 2-", carbonate_form::co3},
+    {"co32-", carbonate_form::co3},             {"co3--", carbonate_form::co3},
+    {"carbonate", carbonate_form::co3},
+    {"alkalinity", carbonate_form::alkalinity}, {"total alkalinity", carbonate_form::alkalinity},
+    {"alk", carbonate_form::alkalinity},        {"alk.", carbonate_form::alkalinity},
+};
+// clang-format on
+
+/// Name of a carbonate form as messages and values give it, and its own unit: a cell without
+/// a unit, and a value given by a program, are in it.
+constexpr std::string_view carbonate_column_names[n_carbonate_forms] = {"HCO3", "CO3",
+                                                                        "alkalinity"};
+constexpr std::string_view carbonate_own_units[n_carbonate_forms] = {"mg/kg", "mg/kg", "meq/kg"};
+
+/// The carbonate form of a header name as match_key gives it; empty for none.
+std::optional<carbonate_form> carbonate_form_of(std::string_view key) {
+  for (const carbonate_name& c : carbonate_names) {
+    if (c.name == key) return c.form;
+  }
+  return std::nullopt;
+}
+
+/// Mass of calcium carbonate that one equivalent of alkalinity is reported as, mg/eq: the
+/// laboratories' 50.04 mg CaCO3 per meq.
+constexpr double caco3_mg_per_eq = 50040.0;
 
 /// What a number column holds, which decides the units it takes.
 enum class quantity {
@@ -389,6 +426,20 @@ constexpr unit temperature_units[] = {
     {"C",            1.0, 1.0, 0.0, amount::mass},
     {"degC",         1.0, 1.0, 0.0, amount::mass},
     {"K",            1.0, 1.0, -zero_celsius_k, amount::mass},
+};
+// clang-format on
+
+// clang-format off
+/// Units of an alkalinity, eq/kg its own: as the mass of calcium carbonate that carries it, or
+/// as milliequivalents (millimoles of HCO3-, which takes one proton each).
+constexpr unit alkalinity_units[] = {
+    {"mg/L as CaCO3",  1.0, caco3_mg_per_eq, 0.0, amount::mass},
+    {"mg/kg as CaCO3", 1.0, caco3_mg_per_eq, 0.0, amount::mass},
+    {"ppm as CaCO3",   1.0, caco3_mg_per_eq, 0.0, amount::mass},
+    {"meq/L",          1.0, 1000.0, 0.0, amount::mass},
+    {"meq/kg",         1.0, 1000.0, 0.0, amount::mass},
+    {"mmol/L",         1.0, 1000.0, 0.0, amount::mass},
+    {"mmol/kg",        1.0, 1000.0, 0.0, amount::mass},
 };
 // clang-format on
 
@@ -540,6 +591,82 @@ unit_choice choose_unit(const column& c, std::string_view u) {
           "the unit " + quoted(u) + " is not known; " + name + " takes " + unit_list(c)};
 }
 
+/// The names of units, as a message lists them.
+template <std::size_t N>
+std::string unit_names(const unit (&units)[N]) {
+  std::string list;
+  for (const unit& u : units) {
+    if (!list.empty()) list += ", ";
+    list += u.name;
+  }
+  return list;
+}
+
+/// How cells of carbonate form f written in unit u (empty: the form's own unit) become its
+/// share of the carbonate alkalinity, eq/kg: HCO3- takes up one proton and CO3-- two on the
+/// way to CO2(aq), each counted by its formula weight and charge in the species table.
+unit_choice carbonate_unit(carbonate_form f, std::string_view u) {
+  const std::string name(carbonate_column_names[static_cast<int>(f)]);
+  if (f == carbonate_form::alkalinity) {
+    if (u.empty()) {
+      return {1.0, 1.0, 0.0,
+              "give the unit of the alkalinity, such as \"Alkalinity (mg/L as CaCO3)\"; it "
+              "takes " +
+                  unit_names(alkalinity_units)};
+    }
+    for (const unit& known : alkalinity_units) {
+      if (unit_key(known.name) == unit_key(u)) return {known.scale, known.divisor, 0.0, {}};
+    }
+    return {1.0, 1.0, 0.0,
+            "the unit " + quoted(u) + " is not known; " + name + " takes " +
+                unit_names(alkalinity_units)};
+  }
+  const int i = f == carbonate_form::hco3 ? sp::hco3 : sp::co3;
+  const double z = std::fabs(species_charge[i]);
+  const double mg_per_mol = species_weight[i];
+  const std::string key = unit_key(u.empty() ? carbonate_own_units[static_cast<int>(f)] : u);
+  for (const unit& known : solute_units) {
+    if (unit_key(known.name) != key) continue;
+    switch (known.per) {
+      case amount::mass:
+        return {known.scale * z, known.divisor * mg_per_mol, 0.0, {}};
+      case amount::moles:
+        return {known.scale * z, known.divisor, 0.0, {}};
+      case amount::equivalents:
+        return {known.scale, known.divisor, 0.0, {}};
+    }
+  }
+  return {
+      1.0, 1.0, 0.0,
+      "the unit " + quoted(u) + " is not known; " + name + " takes " + unit_names(solute_units)};
+}
+
+/// The carbonate a row gives as laboratories report it: each form's share of the carbonate
+/// alkalinity, eq/kg, where its cell is not blank, and the names of the columns that give it.
+struct carbonate_cells {
+  std::optional<double> eq[n_carbonate_forms];
+  std::vector<std::string> columns;
+};
+
+/// Takes the carbonate a row gives (at: "file, row N") into s: its carbonate alkalinity from
+/// HCO3 and CO3 where it gives either, else from its alkalinity. A row that also gives the
+/// total CO2 keeps that alone, with a warning.
+void take_carbonate(const carbonate_cells& g, sample_record& s, const std::string& at,
+                    std::vector<std::string>& warnings) {
+  const auto& [hco3, co3, alkalinity] = g.eq;
+  if (!hco3 && !co3 && !alkalinity) return;
+  if (s.water_mgkg[comp::co2] != 0.0) {
+    std::string names;
+    for (std::size_t i = 0; i < g.columns.size(); ++i) {
+      names += (i == 0 ? "" : i + 1 == g.columns.size() ? " and " : ", ") + g.columns[i];
+    }
+    warnings.push_back(at + ": both the total carbonate as CO2 and " + names +
+                       " are given; the CO2 is taken, " + names + " ignored");
+    return;
+  }
+  s.alkalinity_eq_kg = hco3 || co3 ? hco3.value_or(0.0) + co3.value_or(0.0) : *alkalinity;
+}
+
 /// True when the column holds an analysis of the water or the steam, not only the sample's
 /// name or place.
 bool is_analysis(const column& c) {
@@ -688,6 +815,7 @@ std::string not_a_text_table(std::string_view raw) {
 bool nothing_given(const sample_record& s) {
   if (s.number.find_first_not_of(' ') != std::string::npos) return false;
   if (s.location.find_first_not_of(' ') != std::string::npos) return false;
+  if (s.alkalinity_eq_kg) return false;
   for (const column& c : table) {
     if (c.where != place::sample_number && c.where != place::location && value(s, c) != 0.0)
       return false;
@@ -865,10 +993,12 @@ std::string analysis_csv_reader::read_header() {
   for (const column& c : table) keys.push_back(match_key(column_name(c)));
   std::vector<bool> taken(n_columns, false);
   bool any = false, any_analysis = false;
-  // Columns not used, and carbonate in a form not read, each named once in one warning put
-  // where the first of them stands: "N "text"" of each.
+  // Columns not used, and carbonate given both as ions and as an alkalinity, each named once
+  // in one warning put where the first of them stands: "N "text"" of each.
   std::vector<std::string> ignored, carbonate;
   std::size_t ignored_at = 0, carbonate_at = 0;
+  bool carbonate_taken[n_carbonate_forms] = {};
+  bool ions = false, alkalinity = false;
   for (std::size_t c = 0; c < cells.size(); ++c) {
     const std::string_view text = trimmed(cells[c]);
     labels_.emplace_back(without_unit(text));
@@ -894,14 +1024,32 @@ std::string analysis_csv_reader::read_header() {
       any = true;
       any_analysis = any_analysis || is_analysis(table[j]);
       columns_.push_back(j);
+    } else if (const std::optional<carbonate_form> f = carbonate_form_of(k)) {
+      const int form = static_cast<int>(*f);
+      bool& seen = carbonate_taken[form];
+      if (seen) {
+        pending_.push_back(where + " repeats column " + std::string(carbonate_column_names[form]) +
+                           ", ignored");
+        columns_.push_back(-1);
+        continue;
+      }
+      const unit_choice u = carbonate_unit(*f, unit_in(text));
+      if (!u.refusal.empty()) {
+        refused_ = true;
+        return where + ": " + u.refusal;
+      }
+      conversions_.back() = {u.scale, u.divisor, 0.0};
+      seen = true;
+      any = true;
+      any_analysis = true;
+      (*f == carbonate_form::alkalinity ? alkalinity : ions) = true;
+      if (carbonate.empty()) carbonate_at = pending_.size();
+      carbonate.push_back(std::to_string(c + 1) + " " + quoted(text));
+      columns_.push_back(n_columns + form);
     } else {
       // An unnamed column, as a spreadsheet leaves after the last one, is passed over quietly.
       const std::string cell = std::to_string(c + 1) + " " + quoted(text);
-      if (std::find(std::begin(carbonate_forms), std::end(carbonate_forms), k) !=
-          std::end(carbonate_forms)) {
-        if (carbonate.empty()) carbonate_at = pending_.size();
-        carbonate.push_back(cell);
-      } else if (!text.empty()) {
+      if (!text.empty()) {
         if (ignored.empty()) ignored_at = pending_.size();
         ignored.push_back(cell);
       }
@@ -923,11 +1071,12 @@ std::string analysis_csv_reader::read_header() {
     std::string text;
   };
   std::vector<placed> notes;
-  if (!carbonate.empty()) {
+  if (ions && alkalinity) {
     notes.push_back({carbonate_at, std::stoul(carbonate[0]),
-                     at + ", column" + (carbonate.size() > 1 ? "s " : " ") + list(carbonate) +
-                         ": carbonate as bicarbonate, carbonate or alkalinity is not read; give "
-                         "the total carbonate as CO2 (mg/kg); ignored"});
+                     at + ", columns " + list(carbonate) +
+                         ": carbonate is given as ions and as an alkalinity; a row's carbonate "
+                         "alkalinity is taken from its HCO3 and CO3, and from its alkalinity only "
+                         "where it gives neither"});
   }
   if (ignored.size() == 1) {
     std::string one = ignored[0];
@@ -1017,14 +1166,18 @@ csv_read_result analysis_csv_reader::next() {
     std::string faults;  // every cell that gives no value, each named
     std::vector<bool> has_value(n_columns, false);
     std::vector<int> words, limits;  // table columns of this row's such cells
+    carbonate_cells carbonate;
     const std::size_t n = std::min(cells.size(), columns_.size());
     for (std::size_t c = 0; c < n; ++c) {
       if (columns_[c] < 0) continue;
-      const column& col = table[columns_[c]];
+      // A carbonate column stands beyond the table's; its cells are read as the total CO2's
+      // are, a concentration that may be below a detection limit.
+      const int form = columns_[c] - n_columns;
+      const column& col = table[form < 0 ? columns_[c] : co2_column];
       const std::string where = "column " + labels_[c] + ": ";
-      if (col.where == place::sample_number) {
+      if (form < 0 && col.where == place::sample_number) {
         s.number = id_cell(cells[c], at + ", " + where, r.warnings);
-      } else if (col.where == place::location) {
+      } else if (form < 0 && col.where == place::location) {
         s.location = location_cell(cells[c], at + ", " + where, r.warnings);
       } else {
         const unit_conversion& u = conversions_[c];
@@ -1036,13 +1189,21 @@ csv_read_result analysis_csv_reader::next() {
                     quoted(trimmed(cells[c])) + v.fault;
           continue;
         }
+        const bool given = v.what == got::value || v.what == got::below_detection;
+        if (form >= 0) {
+          if (v.what == got::below_detection) s.below_detection.push_back(labels_[c]);
+          if (given) {
+            carbonate.eq[form] = v.x;
+            carbonate.columns.push_back(labels_[c]);
+          }
+          continue;
+        }
         if (v.what == got::word) words.push_back(columns_[c]);
         if (v.what == got::below_detection) {
           limits.push_back(columns_[c]);
           s.below_detection.push_back(column_name(col));
         }
-        has_value[static_cast<std::size_t>(columns_[c])] =
-            v.what == got::value || v.what == got::below_detection;
+        has_value[static_cast<std::size_t>(columns_[c])] = given;
         value(s, col) = v.x;
       }
     }
@@ -1055,6 +1216,7 @@ csv_read_result analysis_csv_reader::next() {
       r.sample = std::move(named);
       return give(std::move(r), kind::bad_row, std::move(faults));
     }
+    take_carbonate(carbonate, s, at, r.warnings);
     // A row with nothing in the columns read is an empty row, as a spreadsheet leaves them.
     if (nothing_given(s)) continue;
     if (complete(s, has_value, how_)) {
@@ -1082,18 +1244,23 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
   std::vector<bool> has_value(n_columns, false);
   std::vector<int> words, limits;  // table columns of such values
   std::string faults;              // every value that gives none, each named
+  carbonate_cells carbonate;
   for (const analysis_value& v : values) {
     int j = -1;
     for (int i = 0; i < n_columns; ++i) {
       if (is_analysis(table[i]) && column_name(table[i]) == v.column) j = i;
     }
-    if (j < 0) {
+    int form = -1;  // a carbonate form, in its own unit
+    for (int f = 0; f < n_carbonate_forms && j < 0; ++f) {
+      if (carbonate_column_names[f] == v.column) form = f;
+    }
+    if (j < 0 && form < 0) {
       r.sample = sample_record{};
       r.what = kind::bad_row;
       r.error = at + ": no column " + quoted(v.column);
       return r;
     }
-    const column& col = table[j];
+    const column& col = table[j >= 0 ? j : co2_column];
     cell_value got;
     if (v.x) {
       // A number given as a value: taken as it is, every zero as +0 as a table cell reads it.
@@ -1106,23 +1273,26 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
     } else {
       got = read_value_cell(v.text, col, decimal_mark::point, 1.0, 1.0, 0.0, how.below_detection);
     }
-    switch (got.what) {
-      case cell_value::kind::fault:
-        faults += (faults.empty() ? at + ", " : std::string("; ")) + "column " + v.column + ": " +
-                  quoted(trimmed(v.text)) + got.fault;
-        continue;
-      case cell_value::kind::word:
-        words.push_back(j);
-        break;
-      case cell_value::kind::below_detection:
-        limits.push_back(j);
-        s.below_detection.push_back(v.column);
-        break;
-      default:
-        break;
-    }
-    has_value[static_cast<std::size_t>(j)] =
+    const bool given =
         got.what == cell_value::kind::value || got.what == cell_value::kind::below_detection;
+    if (got.what == cell_value::kind::fault) {
+      faults += (faults.empty() ? at + ", " : std::string("; ")) + "column " + v.column + ": " +
+                quoted(trimmed(v.text)) + got.fault;
+      continue;
+    }
+    if (got.what == cell_value::kind::below_detection) s.below_detection.push_back(v.column);
+    if (form >= 0) {
+      if (given) {
+        const unit_choice u =
+            carbonate_unit(static_cast<carbonate_form>(form), carbonate_own_units[form]);
+        carbonate.eq[form] = got.x * u.scale / u.divisor;
+        carbonate.columns.push_back(v.column);
+      }
+      continue;
+    }
+    if (got.what == cell_value::kind::word) words.push_back(j);
+    if (got.what == cell_value::kind::below_detection) limits.push_back(j);
+    has_value[static_cast<std::size_t>(j)] = given;
     value(s, col) = got.x;
   }
   if (!faults.empty()) {
@@ -1131,6 +1301,7 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
     r.error = std::move(faults);
     return r;
   }
+  take_carbonate(carbonate, s, at, r.warnings);
   if (nothing_given(s)) {
     r.what = kind::end;
     return r;
@@ -1143,6 +1314,18 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
     r.warnings.push_back(std::move(w));
   r.what = kind::sample;
   return r;
+}
+
+const std::vector<std::string>& carbonate_columns() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> v;
+    for (int f = 0; f < n_carbonate_forms; ++f) {
+      v.push_back(std::string(carbonate_column_names[f]) + " (" +
+                  std::string(carbonate_own_units[f]) + ")");
+    }
+    return v;
+  }();
+  return names;
 }
 
 std::vector<double> analysis_values(const sample_record& s) {

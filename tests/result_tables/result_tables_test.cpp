@@ -279,6 +279,8 @@ std::map<std::string, std::optional<double>> expected_numbers(const calculated& 
   put("sampled_cations_eq_kg", r.sampled.balance.cations, calc);
   put("sampled_anions_eq_kg", r.sampled.balance.anions, calc);
   put("sampled_ion_balance_pct", r.sampled.balance.difference_pct, calc);
+  put("sampled_co2_mg_kg", r.sampled.co2_from_alkalinity_mgkg.value_or(c.s.water_mgkg[comp::co2]),
+      calc);
 
   const fluid_state* st = !calc  ? nullptr
                           : step ? (step->state ? &*step->state : nullptr)

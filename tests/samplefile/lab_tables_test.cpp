@@ -153,10 +153,7 @@ TEST(LaboratoryTables, ReadAsMeantOrRefusedOutLoud) {
                 {"SiO2", 300},
                 {"B", 0.8},
                 {"CO2", 0}},
-               {"aliases_a.csv, row 1, column 15 \"HCO3- (mg/L)\": carbonate as bicarbonate, "
-                "carbonate or alkalinity is not read; give the total carbonate as CO2 (mg/kg); "
-                "ignored",
-                "aliases_a.csv, row 1, columns 16 \"EC (\xC2\xB5S/cm)\", 17 \"Li\" and 18 "
+               {"aliases_a.csv, row 1, columns 16 \"EC (\xC2\xB5S/cm)\", 17 \"Li\" and 18 "
                 "\"date\" are not known columns, ignored"})}},
       {"aliases_b.csv",
        {sample({{"temperature", 180},
@@ -172,8 +169,9 @@ TEST(LaboratoryTables, ReadAsMeantOrRefusedOutLoud) {
                 {"Al", 0.05},
                 {"Fe", 0.02}},
                {"aliases_b.csv, row 1, columns 15 \"CO3 2-\" and 16 \"Alkalinity (mg/L as "
-                "CaCO3)\": carbonate as bicarbonate, carbonate or alkalinity is not read; give "
-                "the total carbonate as CO2 (mg/kg); ignored"})}},
+                "CaCO3)\": carbonate is given as ions and as an alkalinity; a row's carbonate "
+                "alkalinity is taken from its HCO3 and CO3, and from its alkalinity only where it "
+                "gives neither"})}},
       {"aliases_c.csv",
        {sample({{"temperature", 65},
                 {"pH temperature", 20},
