@@ -201,8 +201,8 @@ gt_estimates classical_geothermometers(const sample_record& s) {
   // Na/K, Na and K in mg/kg: T (K) = a / (log(Na/K) + b).
   // Fournier (1979, as printed in his later tables), 150-350 °C.
   at(classical_gt::nak_fournier) = nak(na, k, 1217.0, 1.483, 150.0, 350.0);
-  // Truesdell (1976), 100-275 °C.
-  at(classical_gt::nak_truesdell) = nak(na, k, 856.0, 0.857, 100.0, 275.0);
+  // Truesdell (1976), 100-275 °C; later tables print it rounded, 856 and 0.857.
+  at(classical_gt::nak_truesdell) = nak(na, k, 855.6, 0.8573, 100.0, 275.0);
   // Arnórsson et al. (1983), 25-250 °C.
   at(classical_gt::nak_arnorsson) = nak(na, k, 933.0, 0.993, 25.0, 250.0);
   // Giggenbach (Geochim. Cosmochim. Acta 52, 2749-2765, 1988); no range stated, taken as

@@ -82,7 +82,7 @@ TEST(ClassicalGeothermometers, MatchHandValuesOfThePublishedEquations) {
       {"700 mg/kg silica: above 250 °C", si700, quartz_steam_loss, range},
       {"700 mg/kg silica: above 250 °C", si700, chalcedony_fournier, range},
       {"Na/K 300/40", nak300, nak_fournier, at(242.9519)},
-      {"Na/K 300/40", nak300, nak_truesdell, at(221.0588)},
+      {"Na/K 300/40", nak300, nak_truesdell, at(220.7424)},
       {"Na/K 300/40", nak300, nak_arnorsson, at(226.2983)},
       {"Na/K 300/40", nak300, nak_giggenbach, at(256.3615)},
       {"Na/K 1000/30: below 150 °C", nak1000, nak_fournier, range},
