@@ -111,10 +111,10 @@ gt_estimate damore_panichi(const gas_vector& gas) {
 constexpr double cl_saline_mgkg = 500.0;
 
 /// Gas temperature, °C, from a gas in steam (mmol/kg) by the fits of Arnórsson and
-/// Gunnlaugsson (Geochim. Cosmochim. Acta 49, 1307-1325, 1985), Q = log10 of it. Calibrated
-/// on wells of about 200 to 350 °C. The H2S and H2 fits have two forms: `dilute` for waters
-/// with under 500 mg/kg chloride (or not analysed) up to 300 °C, `saline` for the others and
-/// above 300 °C.
+/// Gunnlaugsson (Geochim. Cosmochim. Acta 49, 1307-1325, 1985), Q = log10 of it; range taken
+/// as 200-350 °C, the high-temperature fields of the calibration. The H2S and H2 fits have two
+/// forms: `dilute` for waters with under 500 mg/kg chloride (or not analysed) up to 300 °C,
+/// `saline` for the others and above 300 °C.
 gt_estimate steam_gas(double mmol, double (*dilute)(double), double (*saline)(double),
                       bool is_saline) {
   if (!given(mmol)) return lacking;
