@@ -7,6 +7,7 @@
 #include "bindings.h"
 #include "plots/plots.h"
 #include "result_tables/curve_tables.h"
+#include "result_tables/geotherm_table.h"
 #include "result_tables/json.h"
 #include "text/format.h"
 
@@ -270,6 +271,17 @@ void bind_results(py::module_& m) {
       .def_property_readonly(
           "steps", [](const py_result& r) { return steps_of(r.c); },
           "[(kind, t_c, State or the reason it was skipped), ...] in calculation order")
+      .def_property_readonly(
+          "geothermometers",
+          [](const py_result& r) {
+            const std::vector<cell> cells = gt_cells(r.c->s);
+            py::dict d;
+            for (std::size_t k = 0; k < cells.size(); ++k)
+              d[py::str(gt_columns()[k])] = cell_value(cells[k]);
+            return d;
+          },
+          "The classical geothermometers of the sample's analyses as `morva run "
+          "--geothermometers` writes them: {gt_<name>_C: °C or None, gt_flags: text or None}")
       .def_property_readonly(
           "unconverged_mass_balances",
           [](const py_result& r) { return r.c->r.unconverged_mass_balances; },

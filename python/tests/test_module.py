@@ -168,6 +168,20 @@ def test_saturation_equals_the_batch_tables(samples_path, options, tmp_path):
                                        if name.startswith("si_")]
 
 
+def test_geothermometers_equal_the_batch_table(samples_path, tmp_path):
+    table = str(tmp_path / "gt.csv")
+    status, err = run(["run", samples_path, "--no-report", "--geothermometers", table], tmp_path)
+    assert status == 0, err
+    rows = csv_rows(table)
+    samples = morva.read_samples(samples_path)
+    assert len(rows) == len(samples)
+    for s, want in zip(samples, rows):
+        got = morva.calculate(s).geothermometers
+        assert list(got) == [name for name in want if name.startswith("gt_")]
+        for name, value in got.items():
+            check_cell(value, want[name])
+
+
 def test_bad_arguments_raise_the_command_line_message(example_file, tmp_path):
     bad_options = tmp_path / "bad.csv"
     bad_options.write_text("sample,colour\nKV-12,red\n")

@@ -27,6 +27,7 @@ struct batch_request {
   std::string user;                               ///< report heading fields
   std::string heading;
   std::string table, species, minerals, json;  ///< result tables; empty: not written
+  std::string geothermometers;                 ///< geothermometer table; empty: not written
   int jobs = 1;                                ///< samples calculated at once
   bool progress = false;                 ///< a running count on err (standard error is a terminal)
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables

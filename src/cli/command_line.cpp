@@ -247,6 +247,8 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   run->add_option("--species", req.species, "CSV table: one row per sample, state and species");
   run->add_option("--minerals", req.minerals, "CSV table: one row per sample, state and mineral");
   run->add_option("--json", req.json, "JSON file with all results, nested per sample");
+  run->add_option("--geothermometers", req.geothermometers,
+                  "CSV table: the classical geothermometers of each sample's analyses");
   bool raw_text = false;
   const char* raw_help =
       "Write texts into the CSV tables as they stand (by default a text that begins with =, +, "
@@ -397,11 +399,12 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     return bad;
   if (no_report) req.report.clear();
   if (const int bad = run_args.check_outputs(
-          {&req.report, &req.table, &req.species, &req.minerals, &req.json}, err)) {
+          {&req.report, &req.table, &req.species, &req.minerals, &req.json, &req.geothermometers},
+          err)) {
     return bad;
   }
-  if (std::string problem =
-          outputs_problem({req.report, req.table, req.species, req.minerals, req.json}, "");
+  if (std::string problem = outputs_problem(
+          {req.report, req.table, req.species, req.minerals, req.json, req.geothermometers}, "");
       !problem.empty()) {
     return usage_error(problem, err);
   }

@@ -24,6 +24,7 @@
 #include "report/pages.h"
 #include "report/run_files.h"
 #include "result_tables/csv.h"
+#include "result_tables/geotherm_table.h"
 #include "result_tables/json.h"
 #include "result_tables/result_tables.h"
 #include "samplefile/writer.h"
@@ -41,11 +42,11 @@ namespace {
 /// process-step blocks and its table rows, made where it was calculated.
 struct batch_item : sample_entry {
   sample_result r;
-  std::string report, cool, boil, table, species, minerals, json;
+  std::string report, cool, boil, table, species, minerals, json, gt;
   /// Bytes the entry holds once worked on: its result and its texts.
   std::size_t held_bytes() const {
     std::size_t n = sizeof(*this) + r.steps.capacity() * sizeof(step_result);
-    for (const std::string* t : {&report, &cool, &boil, &table, &species, &minerals, &json}) {
+    for (const std::string* t : {&report, &cool, &boil, &table, &species, &minerals, &json, &gt}) {
       n += t->capacity();
     }
     return n;
@@ -55,6 +56,7 @@ struct batch_item : sample_entry {
 /// Which outputs a run writes.
 struct outputs {
   bool report = false, table = false, species = false, minerals = false, json = false;
+  bool gt = false;  // the geothermometer table
   csv_texts texts = csv_texts::guarded;
   const std::string* user = nullptr;     // 20 characters
   const std::string* heading = nullptr;  // 80 characters
@@ -118,6 +120,9 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
                     out.texts);
   }
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
+  if (out.gt) {
+    append_csv_rows(item.gt, {gt_table_row(s, r)}, gt_table_columns().size(), numbers, out.texts);
+  }
 }
 
 /// The outputs of one `morva run`: the report and process-step files, the result tables and
@@ -139,7 +144,8 @@ class batch_outputs {
   bool open() {
     if (!open_table(req_.table, table_, state_columns()) ||
         !open_table(req_.species, species_, species_columns()) ||
-        !open_table(req_.minerals, minerals_, mineral_columns())) {
+        !open_table(req_.minerals, minerals_, mineral_columns()) ||
+        !open_table(req_.geothermometers, gt_, gt_table_columns())) {
       return false;
     }
     if (!req_.json.empty()) {
@@ -150,6 +156,7 @@ class batch_outputs {
     wanted_.species = species_.is_open();
     wanted_.minerals = minerals_.is_open();
     wanted_.json = json_.is_open();
+    wanted_.gt = gt_.is_open();
     return true;
   }
 
@@ -197,6 +204,7 @@ class batch_outputs {
     table_.put(item.table);
     species_.put(item.species);
     minerals_.put(item.minerals);
+    gt_.put(item.gt);
     if (wanted_.json) {
       json_.put(first_json_ ? "\n" : ",\n");
       json_.put(item.json);
@@ -204,7 +212,7 @@ class batch_outputs {
     }
     // A write that failed (a full disk) stops the run at once.
     return rs_.writes_ok(err_) && table_.written(err_) && species_.written(err_) &&
-           minerals_.written(err_) && json_.written(err_);
+           minerals_.written(err_) && json_.written(err_) && gt_.written(err_);
   }
 
   /// Closes every file. After a whole run, also an interrupted one, each table and the JSON
@@ -214,11 +222,12 @@ class batch_outputs {
   bool close(bool whole) {
     bool ok = rs_.close_all(err_);
     if (!whole || !ok) {
-      for (output_file* f : {&table_, &species_, &minerals_, &json_}) f->discard();
+      for (output_file* f : {&table_, &species_, &minerals_, &json_, &gt_}) f->discard();
       return false;
     }
     if (wanted_.json) json_.put("\n]\n");
-    for (output_file* f : {&table_, &species_, &minerals_, &json_}) ok = f->commit(err_) && ok;
+    for (output_file* f : {&table_, &species_, &minerals_, &json_, &gt_})
+      ok = f->commit(err_) && ok;
     return ok;
   }
 
@@ -248,6 +257,12 @@ class batch_outputs {
                       numbers_, req_.texts);
       table_.put(text);
     }
+    if (wanted_.gt) {
+      std::string text;
+      append_csv_rows(text, {gt_unreadable_row(item.s)}, gt_table_columns().size(), numbers_,
+                      req_.texts);
+      gt_.put(text);
+    }
     if (wanted_.json) {
       std::string text;
       append_json_unreadable(text, item.s, *item.unreadable, numbers_);
@@ -255,7 +270,7 @@ class batch_outputs {
       json_.put(text);
       first_json_ = false;
     }
-    return table_.written(err_) && json_.written(err_);
+    return table_.written(err_) && json_.written(err_) && gt_.written(err_);
   }
 
   bool open_table(const std::string& name, output_file& file,
@@ -270,7 +285,7 @@ class batch_outputs {
   std::ostream& err_;
   run_state rs_;
   outputs wanted_;
-  output_file table_, species_, minerals_, json_;
+  output_file table_, species_, minerals_, json_, gt_;
   bool first_json_ = true;
   number_memo numbers_;  // for the rows of unreadable samples
   entry_tally tally_{req_.samples, err_};

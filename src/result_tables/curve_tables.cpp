@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "morva/tables.h"
+#include "result_tables/geotherm_table.h"
 #include "text/sample_text.h"
 
 namespace morva {
@@ -98,6 +99,7 @@ std::vector<std::string> saturation_summary_columns(const std::vector<int>& mine
                                       "flags",
                                       "minerals_used"};
   for (int j : minerals) columns.push_back(mineral_column_name(j) + "_equilibrium_C");
+  columns.insert(columns.end(), gt_columns().begin(), gt_columns().end());
   return columns;
 }
 
@@ -139,7 +141,11 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
     }
     line.push_back(list.empty() ? cell() : cell(list));
   }
-  line.resize(saturation_summary_columns(r.minerals).size());  // a refused sample has none
+  // A refused sample has no equilibrium temperatures; the classical geothermometers need only
+  // its analyses.
+  line.resize(saturation_summary_columns(r.minerals).size() - gt_columns().size());
+  const std::vector<cell> gt = gt_cells(s);
+  line.insert(line.end(), gt.begin(), gt.end());
   return line;
 }
 

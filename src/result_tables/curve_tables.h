@@ -28,7 +28,8 @@ std::vector<std::string> saturation_columns(const std::vector<int>& minerals);
 std::vector<row> saturation_rows(const sample_record& s, const saturation_result& r);
 
 /// Columns of the summary table for the chosen minerals: the sample, its reference state and
-/// geothermometers, the estimates, then <mineral>_equilibrium_C for each.
+/// geothermometers, the estimates, <mineral>_equilibrium_C for each, then the classical
+/// geothermometers of its analyses (gt_columns()).
 std::vector<std::string> saturation_summary_columns(const std::vector<int>& minerals);
 /// The summary row of sample s calculated with opt; a mineral's equilibrium temperatures are
 /// one text, separated by semicolons; memo keeps the texts of the numbers.

@@ -453,6 +453,42 @@ TEST(BatchRun, EverySampleKeepsItsRowImpossibleValuesAreRefusedAndFlagsWarn) {
   }
 }
 
+TEST(BatchRun, GeothermometerTableHasItsColumnsAndFlagsEmptyCells) {
+  // Mg not analysed: no Na-K-Ca-Mg or K-Mg temperature; no steam or gas: no gas ones.
+  scratch_dir dir;
+  dir.write("g.csv",
+            "sample,location,temperature,pH,pH temperature,SiO2,Na,K,Ca,Mg,Cl\n"
+            "G-1,\"Spring, east\",90,8,20,300,300,40,2,n.a.,300\n");
+  const session s = run_command(dir, "run g.csv --no-report --geothermometers gt.csv");
+  ASSERT_EQ(s.status, 0) << s.err;
+  std::istringstream table(dir.read("gt.csv"));
+  std::string header, line;
+  std::getline(table, header);
+  std::getline(table, line);
+  EXPECT_EQ(header,
+            "sample,location,status,gt_quartz_conductive_C,gt_quartz_steam_loss_C,"
+            "gt_chalcedony_fournier_C,gt_chalcedony_arnorsson_C,gt_nak_fournier_C,"
+            "gt_nak_truesdell_C,gt_nak_arnorsson_C,gt_nak_giggenbach_C,gt_nakca_C,"
+            "gt_nakca_mg_C,gt_kmg_C,gt_gas_dp_C,gt_co2_C,gt_h2s_C,gt_h2_C,gt_flags");
+  const std::vector<std::string> cells = split_row(line, ',');
+  const std::vector<std::string> names = split_row(header, ',');
+  ASSERT_EQ(cells.size(), names.size()) << line;
+  const auto cell_of = [&](std::string_view name) {
+    return cells[static_cast<std::size_t>(std::find(names.begin(), names.end(), name) -
+                                          names.begin())];
+  };
+  EXPECT_EQ(cell_of("location"), "Spring, east");
+  EXPECT_EQ(cell_of("status"), "ok");
+  EXPECT_NEAR(std::stod(cell_of("gt_quartz_conductive_C")), 210.6497, 5e-5);
+  EXPECT_NEAR(std::stod(cell_of("gt_nakca_C")), 232.6555, 5e-5);
+  for (const char* empty : {"gt_chalcedony_arnorsson_C", "gt_nakca_mg_C", "gt_kmg_C", "gt_h2_C"})
+    EXPECT_EQ(cell_of(empty), "") << empty;
+  EXPECT_EQ(cell_of("gt_flags"),
+            "chalcedony_arnorsson:range;nakca_mg:inputs;kmg:inputs;gas_dp:inputs;co2:inputs;"
+            "h2s:inputs;h2:inputs");
+  EXPECT_FALSE(std::getline(table, line));
+}
+
 TEST(CommandLine, UsageErrorsNameTheProblemAndWriteNothing) {
   struct usage_case {
     const char* args;
