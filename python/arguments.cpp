@@ -166,15 +166,10 @@ std::vector<py_sample> read_samples(const std::string& name, py::handle warning,
   return samples;
 }
 
-namespace {
-
-/// An analysis-table column name without its unit: "temperature", "gas CO2".
 std::string without_unit(const std::string& column) {
   const std::size_t open = column.rfind(" (");
   return open == std::string::npos ? column : column.substr(0, open);
 }
-
-}  // namespace
 
 const std::vector<std::string>& field_columns() {
   static const std::vector<std::string> columns(analysis_csv_columns().begin() + 2,

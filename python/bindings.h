@@ -78,6 +78,9 @@ std::string sample_id(const sample_record& s);
 const std::vector<std::string>& field_names();
 const std::vector<std::string>& field_columns();
 
+/// An analysis-table column name without its unit: "temperature", "gas CO2".
+std::string without_unit(const std::string& column);
+
 /// Keyword names of carbonate as laboratories report it (`hco3`, `co3`, `alkalinity_meq_kg`),
 /// in the order of carbonate_columns(), and the column each stands for, in its own unit.
 const std::vector<std::string>& carbonate_field_names();

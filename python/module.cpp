@@ -21,19 +21,27 @@ namespace morva::python {
 
 namespace {
 
-/// The analyses of a sample as Python values: None where not given (0).
+/// Analysis k of a sample (of the analysis_values x) as a Python value: None where not
+/// analysed, an analysed zero as 0.0 (a sample file cannot tell them apart: its 0 is None).
+py::object analysis_object(const sample_record& s, const std::vector<double>& x, std::size_t k) {
+  if (x[k] != 0.0) return py::float_(x[k]);
+  if (!s.blanks_listed) return py::none();
+  const std::string name = without_unit(field_columns()[k]);
+  const bool open =
+      std::find(s.not_analysed.begin(), s.not_analysed.end(), name) != s.not_analysed.end();
+  return open ? py::object(py::none()) : py::object(py::float_(0.0));
+}
+
+/// The analyses of a sample as Python values: None where not analysed.
 py::object field_value(const py_sample& v, std::size_t k) {
-  const double x = analysis_values(v.s).at(k);
-  return x != 0.0 ? py::object(py::float_(x)) : py::object(py::none());
+  return analysis_object(v.s, analysis_values(v.s), k);
 }
 
 /// The analyses of a sample under names (field_names() or field_columns()) into d: None
-/// where not given (0).
+/// where not analysed.
 void put_analyses(const py_sample& v, const std::vector<std::string>& names, py::dict& d) {
   const std::vector<double> x = analysis_values(v.s);
-  for (std::size_t k = 0; k < x.size(); ++k) {
-    d[py::str(names[k])] = x[k] != 0.0 ? py::object(py::float_(x[k])) : py::object(py::none());
-  }
+  for (std::size_t k = 0; k < x.size(); ++k) d[py::str(names[k])] = analysis_object(v.s, x, k);
 }
 
 /// The samples of run_table's argument: a list of Samples, or a file of them.

@@ -140,7 +140,8 @@ csv_read_result analysis_from_values(const std::string& name, std::string_view i
 void write_analysis_csv_header(std::ostream& out);
 
 /// Writes sample s as one row of the analysis table: texts as UTF-8 without trailing blanks,
-/// numbers in their shortest exact form, a number that is 0 (not analysed) as an empty cell.
+/// numbers in their shortest exact form, a quantity not analysed as an empty cell (every 0 of
+/// a sample from a sample file, which cannot tell them apart), an analysed zero as 0.
 /// A sample with nothing given is an empty row, which the reader passes over.
 void write_analysis_csv_row(const sample_record& s, std::ostream& out);
 

@@ -68,6 +68,10 @@ struct sample_record {
   /// table ("temperature", "pH", "SiO2", "gas CO2"); their values above are 0. A sample file
   /// cannot tell a blank from a zero: its samples list none.
   std::vector<std::string> not_analysed{};
+  /// True when not_analysed lists every quantity the analysis leaves open (a table of
+  /// analyses, the Python module), so that a 0 not listed is an analysed zero; false for a
+  /// sample file, whose blank field reads as 0.
+  bool blanks_listed = false;
   /// Quantities given as below a detection limit ("<0.01"), by column name; their values
   /// above follow the reader's rule (half the limit, zero or the limit).
   std::vector<std::string> below_detection{};

@@ -772,6 +772,7 @@ cell_value read_value_cell(std::string_view cell, const column& c, decimal_mark 
 /// the assumed temperature (true when it was).
 bool complete(sample_record& s, const std::vector<bool>& has_value, const analysis_reading& how) {
   s.not_analysed.clear();
+  s.blanks_listed = true;
   for (int j = 0; j < n_columns; ++j) {
     if (is_analysis(table[j]) && !has_value[static_cast<std::size_t>(j)]) {
       s.not_analysed.push_back(column_name(table[j]));
@@ -1357,7 +1358,15 @@ void write_analysis_csv_row(const sample_record& s, std::ostream& out) {
     } else if (c.where == place::location) {
       put_cell(out, utf8_location(s));
     } else {
-      put_number(out, value(s, c));
+      const double x = value(s, c);
+      // A zero the analysis gives is written as 0; one that stands for not analysed, blank.
+      if (x == 0.0 && s.blanks_listed &&
+          std::find(s.not_analysed.begin(), s.not_analysed.end(), column_name(c)) ==
+              s.not_analysed.end()) {
+        out << '0';
+      } else {
+        put_number(out, x);
+      }
     }
   }
   out << '\n';
