@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "morva/analysis_csv.h"
+#include "morva/calculate.h"
 #include "morva/sample_file.h"
 #include "text/encoding.h"
 #include "text/sample_text.h"
@@ -94,8 +96,13 @@ bool fits_sample_file(const sample_record& s) {
   return true;
 }
 
-void check_sample(const sample_record& s) {
-  require(s.texts == text_encoding::utf8, "texts in UTF-8");
+void check_sample(const sample_record& read) {
+  require(read.texts == text_encoding::utf8, "texts in UTF-8");
+  // Neither a table nor a sample file has a column for a carbonate alkalinity: the total CO2
+  // that carries it is written, as `morva convert` writes it (none when no total does).
+  const std::optional<sample_record> found = with_total_co2_written(read);
+  if (!found) return;
+  const sample_record& s = *found;
   require(clean_utf8(s.number) && clean_utf8(s.location), "texts without control characters");
   require(!s.number.starts_with(' ') && !s.number.ends_with(' ') && !s.location.ends_with(' '),
           "an id without blanks around it, a location without trailing blanks");
