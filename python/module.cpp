@@ -369,8 +369,9 @@ PYBIND11_MODULE(morva, m) {
         std::vector<int> chosen;
         std::string why;
         std::string repeated;
+        bool automatic = false;
         if (!parse_grid(option_text(t_from), option_text(t_to), option_text(step), grid, why) ||
-            !parse_minerals(option_text(minerals), chosen, why, &repeated)) {
+            !parse_minerals(option_text(minerals), chosen, why, &repeated, &automatic)) {
           throw py::value_error(why);
         }
         if (!repeated.empty()) py::module_::import("warnings").attr("warn")(repeated);
@@ -379,6 +380,7 @@ PYBIND11_MODULE(morva, m) {
         }
         saturation_choices how;
         how.normalise = normalise == "none" ? si_form::none : si_form::ions;
+        how.auto_minerals = automatic;
         require_readable(s);
         return saturation_curves(s.s, opt, grid, chosen, how);
       },

@@ -43,7 +43,18 @@ enum class si_form {
 /// How the curves of a sample are read into a temperature.
 struct saturation_choices {
   si_form normalise = si_form::ions;
+  /// Leave out of the statistics and the estimate each chosen mineral whose own zero crossing
+  /// lies far from the others' (auto_mineral_mad_factor), or that does not cross zero.
+  bool auto_minerals = false;
 };
+
+/// How far, in robust standard deviations (1.4826 times the median absolute deviation of the
+/// minerals' zero crossings from their median), a mineral's crossing may lie from the median
+/// before `auto` leaves it out: the usual threshold of the Hampel outlier rule. The deviation
+/// is taken as at least auto_mineral_min_spread_c, so that a few close crossings do not cast out
+/// a mineral a few degrees off.
+inline constexpr double auto_mineral_mad_factor = 3.0;
+inline constexpr double auto_mineral_min_spread_c = 5.0;
 
 /// Fewest minerals with a saturation index at the estimate for the estimate to be given.
 inline constexpr int estimate_min_minerals = 4;
@@ -86,6 +97,9 @@ struct saturation_result {
   std::optional<double> t_equilibrium_iqr_c;
 
   si_form normalise = si_form::ions;  ///< the form of the SI of the statistics and estimates
+  /// The chosen minerals the statistics and the estimate use, and those `auto` left out.
+  std::vector<int> minerals_used;
+  std::vector<int> minerals_dropped;
   /// The multicomponent estimate of the reservoir temperature, °C: the least RMS temperature,
   /// given only when no flag "edge" or "few_minerals" holds.
   std::optional<double> t_estimate_c;
@@ -105,6 +119,11 @@ struct saturation_result {
 /// microcline, muscovite, laumontite, wairakite, prehnite, zoisite, epidote, calcite,
 /// anhydrite, fluorite and Mg-chlorite.
 const std::vector<int>& default_saturation_minerals();
+
+/// The minerals of a granitic reservoir: quartz, low albite, microcline, muscovite, calcite,
+/// fluorite and anhydrite, with the Mg-chlorite and laumontite of its low-temperature
+/// alteration.
+const std::vector<int>& granitic_saturation_minerals();
 
 /// The mineral of a name as the report writes it, compared without case, blanks or
 /// punctuation ("albite low", "Mg-Chlorite", "sil amorph"); empty when there is none.

@@ -136,6 +136,8 @@ SATURATION_OPTIONS = [
     {"temperature": "quartz", "t_from": 100, "t_to": 300, "step": 10,
      "minerals": ["quartz", "calcite", "albite low"]},
     {"temperature": "chalcedony", "normalise": "none"},
+    {"minerals": "auto"},
+    {"minerals": "granitic", "normalise": "none"},
 ]
 
 

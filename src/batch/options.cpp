@@ -369,10 +369,20 @@ std::vector<std::string> item_list(std::string_view text) {
 }
 
 bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error,
-                    std::string* note) {
+                    std::string* note, bool* automatic) {
   minerals.clear();
-  if (trim_blanks(text).empty()) {
+  if (automatic != nullptr) *automatic = false;
+  // The named assemblages.
+  std::string word;
+  for (char c : trim_blanks(text))
+    word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (word.empty() || word == "volcanic" || word == "auto") {
     minerals = default_saturation_minerals();
+    if (automatic != nullptr) *automatic = word == "auto";
+    return true;
+  }
+  if (word == "granitic") {
+    minerals = granitic_saturation_minerals();
     return true;
   }
   const std::vector<std::string> items = item_list(text);

@@ -109,10 +109,12 @@ bool parse_grid(std::string_view from, std::string_view to, std::string_view ste
 
 /// The minerals of --minerals: names as the report writes them, comma-separated, compared
 /// without case, blanks or punctuation (a name that holds a comma, as "Albite, low", is
-/// recognised whole); an empty text gives the default assemblage; a mineral named twice is
-/// taken once, with a warning in *note. False, with the command line's message in `error`.
+/// recognised whole); an empty text or "volcanic" gives the default assemblage, "granitic" the
+/// granitic one, "auto" the default assemblage with *automatic set (the minerals far from the
+/// others left out); a mineral named twice is taken once, with a warning in *note. False, with
+/// the command line's message in `error`.
 bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error,
-                    std::string* note = nullptr);
+                    std::string* note = nullptr, bool* automatic = nullptr);
 
 /// Comma-separated items without surrounding blanks.
 std::vector<std::string> item_list(std::string_view text);

@@ -136,12 +136,12 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   res.rms_at_estimate = res.min_rms;
   res.n_minerals = res.points[*at_least].stats.count;
   // Leaving out one mineral at a time shows how much the estimate rests on any single one.
-  for (int j : res.minerals) {
+  for (int j : res.minerals_used) {
     std::vector<std::optional<double>> rms;
     bool has = false;
     for (const saturation_point& p : res.points) {
       has = has || p.si[j].has_value();
-      rms.push_back(p.solved ? statistics(p.si, res.minerals, form, j).rms : std::nullopt);
+      rms.push_back(p.solved ? statistics(p.si, res.minerals_used, form, j).rms : std::nullopt);
     }
     if (!has) continue;
     std::optional<double> t_j, rms_j;
@@ -162,7 +162,101 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   if (!edge && !few) res.t_estimate_c = res.t_min_rms_c;
 }
 
+/// The statistics of every grid point of res over the minerals `used`, and the estimates from
+/// them: least RMS, the median's crossing nearest it, each chosen mineral's crossings, the
+/// multicomponent estimate with its range and flags.
+void summarise(saturation_result& res, const std::vector<double>& t, const std::vector<int>& used,
+               si_form form) {
+  res.minerals_used = used;
+  for (saturation_point& p : res.points) {
+    if (p.solved) p.stats = statistics(p.si, used, form);
+  }
+  std::vector<std::optional<double>> rms, median;
+  for (const saturation_point& p : res.points) {
+    rms.push_back(p.stats.rms);
+    median.push_back(p.stats.median);
+  }
+  const std::optional<std::size_t> at_least = least(t, rms, res.t_min_rms_c, res.min_rms);
+  const std::vector<double> median_zero = zero_crossings(t, median);
+  if (!median_zero.empty()) {
+    const double near = res.t_min_rms_c.value_or(median_zero.front());
+    res.t_median_zero_c = *std::min_element(
+        median_zero.begin(), median_zero.end(),
+        [near](double a, double b) { return std::abs(a - near) < std::abs(b - near); });
+  }
+  std::vector<double> all;  // the crossings of the minerals used
+  for (int j : res.minerals) {
+    std::vector<std::optional<double>> si;
+    for (const saturation_point& p : res.points) si.push_back(p.si[j]);
+    mineral_equilibrium e{j, zero_crossings(t, si)};
+    if (std::find(used.begin(), used.end(), j) != used.end()) {
+      all.insert(all.end(), e.t_c.begin(), e.t_c.end());
+    }
+    res.equilibrium.push_back(std::move(e));
+  }
+  if (!all.empty()) {
+    std::sort(all.begin(), all.end());
+    res.t_equilibrium_median_c = quantile(all, 0.5);
+    res.t_equilibrium_iqr_c = quantile(all, 0.75) - quantile(all, 0.25);
+  }
+  estimate(res, t, at_least, median_zero.empty(), form);
+}
+
+/// res summarised anew over the minerals `used`: its estimates start again from nothing.
+saturation_result summarised(saturation_result res, const std::vector<double>& t,
+                             const std::vector<int>& used, si_form form) {
+  res.t_min_rms_c.reset();
+  res.min_rms.reset();
+  res.t_median_zero_c.reset();
+  res.equilibrium.clear();
+  res.t_equilibrium_median_c.reset();
+  res.t_equilibrium_iqr_c.reset();
+  res.t_estimate_c.reset();
+  res.t_estimate_low_c.reset();
+  res.t_estimate_high_c.reset();
+  res.n_minerals = 0;
+  res.rms_at_estimate.reset();
+  res.flags.clear();
+  summarise(res, t, used, form);
+  return res;
+}
+
+/// The chosen minerals of res whose zero crossing (the one nearest the median of all
+/// crossings) lies within auto_mineral_mad_factor robust deviations of the median of the
+/// minerals' crossings; a mineral that does not cross zero is left out too.
+std::vector<int> near_minerals(const saturation_result& res) {
+  if (!res.t_equilibrium_median_c) return res.minerals;
+  const double centre = *res.t_equilibrium_median_c;
+  std::vector<std::pair<int, double>> crossing;  // mineral, its crossing nearest the centre
+  for (const mineral_equilibrium& e : res.equilibrium) {
+    if (e.t_c.empty()) continue;
+    const double near = *std::min_element(e.t_c.begin(), e.t_c.end(), [centre](double a, double b) {
+      return std::abs(a - centre) < std::abs(b - centre);
+    });
+    crossing.emplace_back(e.mineral, near);
+  }
+  if (crossing.empty()) return res.minerals;
+  std::vector<double> at;
+  for (const auto& c : crossing) at.push_back(c.second);
+  const double mid = median_of(at);
+  std::vector<double> dev;
+  for (const auto& c : crossing) dev.push_back(std::abs(c.second - mid));
+  const double spread = std::max(1.4826 * median_of(dev), auto_mineral_min_spread_c);
+  std::vector<int> kept;
+  for (const auto& [j, t_c] : crossing) {
+    if (std::abs(t_c - mid) <= auto_mineral_mad_factor * spread) kept.push_back(j);
+  }
+  return kept;
+}
+
 }  // namespace
+
+const std::vector<int>& granitic_saturation_minerals() {
+  static const std::vector<int> minerals = {min::quartz,    min::albite,      min::microcline,
+                                            min::muscovite, min::calcite,     min::fluorite,
+                                            min::anhydrite, min::mg_chlorite, min::laumontite};
+  return minerals;
+}
 
 const std::vector<int>& default_saturation_minerals() {
   static const std::vector<int> minerals = {
@@ -215,40 +309,21 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
       for (int j = 1; j <= mineral_vector::size; ++j) {
         if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
       }
-      p.stats = statistics(p.si, minerals, how.normalise);
     }
     res.points.push_back(p);
     t.push_back(t_c);
   }
 
-  // The estimates: least RMS, the median's crossing nearest it, each mineral's crossings.
-  std::vector<std::optional<double>> rms, median;
-  for (const saturation_point& p : res.points) {
-    rms.push_back(p.stats.rms);
-    median.push_back(p.stats.median);
+  summarise(res, t, minerals, how.normalise);
+  if (how.auto_minerals) {
+    const std::vector<int> kept = near_minerals(res);
+    if (kept.size() < minerals.size()) {
+      res = summarised(std::move(res), t, kept, how.normalise);
+      for (int j : minerals) {
+        if (std::find(kept.begin(), kept.end(), j) == kept.end()) res.minerals_dropped.push_back(j);
+      }
+    }
   }
-  const std::optional<std::size_t> at_least = least(t, rms, res.t_min_rms_c, res.min_rms);
-  const std::vector<double> median_zero = zero_crossings(t, median);
-  if (!median_zero.empty()) {
-    const double near = res.t_min_rms_c.value_or(median_zero.front());
-    res.t_median_zero_c = *std::min_element(
-        median_zero.begin(), median_zero.end(),
-        [near](double a, double b) { return std::abs(a - near) < std::abs(b - near); });
-  }
-  std::vector<double> all;
-  for (int j : minerals) {
-    std::vector<std::optional<double>> si;
-    for (const saturation_point& p : res.points) si.push_back(p.si[j]);
-    mineral_equilibrium e{j, zero_crossings(t, si)};
-    all.insert(all.end(), e.t_c.begin(), e.t_c.end());
-    res.equilibrium.push_back(std::move(e));
-  }
-  if (!all.empty()) {
-    std::sort(all.begin(), all.end());
-    res.t_equilibrium_median_c = quantile(all, 0.5);
-    res.t_equilibrium_iqr_c = quantile(all, 0.75) - quantile(all, 0.25);
-  }
-  estimate(res, t, at_least, median_zero.empty(), how.normalise);
   return res;
 }
 

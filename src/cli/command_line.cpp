@@ -269,9 +269,12 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
       ->capture_default_str();
   sat->add_option("--step", step, std::string("Grid spacing, ") + deg_c)->capture_default_str();
   sat->add_option("--minerals", minerals,
-                  "Minerals as the report names them, comma-separated (default: quartz, low "
-                  "albite, microcline, muscovite, laumontite, wairakite, prehnite, zoisite, "
-                  "epidote, calcite, anhydrite, fluorite, Mg-chlorite)");
+                  "Minerals as the report names them, comma-separated, or an assemblage: "
+                  "volcanic (the default: quartz, low albite, microcline, muscovite, "
+                  "laumontite, wairakite, prehnite, zoisite, epidote, calcite, anhydrite, "
+                  "fluorite, Mg-chlorite), granitic (quartz, low albite, microcline, muscovite, "
+                  "calcite, fluorite, anhydrite, Mg-chlorite, laumontite), or auto (volcanic, "
+                  "leaving out each mineral whose zero crossing lies far from the others)");
   std::string normalise = "ions";
   sat->add_option("--normalise", normalise,
                   "Saturation indices of the statistics and the estimate: each divided by the "
@@ -375,7 +378,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string why;
     std::string repeated;
     if (!parse_grid(from, to, step, sreq.grid, why) ||
-        !parse_minerals(minerals, sreq.minerals, why, &repeated)) {
+        !parse_minerals(minerals, sreq.minerals, why, &repeated, &sreq.choices.auto_minerals)) {
       return usage_error(why, err);
     }
     if (const int bad = sat_args.check_outputs({&sreq.table, &sreq.summary, &sreq.html}, err)) {

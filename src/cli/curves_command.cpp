@@ -92,6 +92,9 @@ std::string summary_line(const sample_record& s, const saturation_result& r) {
   }
   for (std::size_t i = 0; i < r.flags.size(); ++i)
     line += (i == 0 ? "; flags " : ", ") + r.flags[i];
+  for (std::size_t i = 0; i < r.minerals_dropped.size(); ++i) {
+    line += (i == 0 ? "; left out " : ", ") + mineral_column_name(r.minerals_dropped[i]);
+  }
   return line;
 }
 

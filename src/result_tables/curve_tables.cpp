@@ -97,7 +97,8 @@ std::vector<std::string> saturation_summary_columns(const std::vector<int>& mine
                                       "n_minerals",
                                       "rms_at_estimate",
                                       "flags",
-                                      "minerals_used"};
+                                      "minerals_used",
+                                      "minerals_dropped"};
   for (int j : minerals) columns.push_back(mineral_column_name(j) + "_equilibrium_C");
   columns.insert(columns.end(), gt_columns().begin(), gt_columns().end());
   return columns;
@@ -132,7 +133,8 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
               ok ? cell(long{r.n_minerals}) : cell(),
               optional_cell(r.rms_at_estimate),
               joined(r.flags),
-              ok ? joined(mineral_names_of(r.minerals)) : cell()};
+              ok ? joined(mineral_names_of(r.minerals_used)) : cell(),
+              joined(mineral_names_of(r.minerals_dropped))};
   for (const mineral_equilibrium& e : r.equilibrium) {
     std::string list;
     for (double t : e.t_c) {

@@ -181,3 +181,39 @@ TEST(MulticomponentGeothermometer, StatisticsAndNames) {
 
 }  // namespace
 }  // namespace morva
+
+namespace morva {
+namespace {
+
+TEST(MulticomponentGeothermometer, AutoLeavesOutTheMineralsFarFromTheOthers) {
+  // Each example water: the minerals used and left out make the assemblage; a mineral left out
+  // has no crossing or one beyond the rule's reach of the median of the crossings, and the
+  // estimate is that of the minerals used alone.
+  for (const sample_record& s : samples_of(example_text())) {
+    SCOPED_TRACE(s.number);
+    saturation_choices how;
+    how.auto_minerals = true;
+    const saturation_result r =
+        saturation(s, run_options{}, {25.0, 350.0, 5.0}, default_saturation_minerals(), how);
+    std::vector<int> all = r.minerals_used;
+    all.insert(all.end(), r.minerals_dropped.begin(), r.minerals_dropped.end());
+    std::sort(all.begin(), all.end());
+    std::vector<int> assemblage = default_saturation_minerals();
+    std::sort(assemblage.begin(), assemblage.end());
+    EXPECT_EQ(all, assemblage);
+    const saturation_result plain =
+        saturation(s, run_options{}, {25.0, 350.0, 5.0}, r.minerals_used);
+    EXPECT_EQ(r.t_min_rms_c, plain.t_min_rms_c);
+    EXPECT_EQ(r.flags, plain.flags);
+    const saturation_result full =
+        saturation(s, run_options{}, {25.0, 350.0, 5.0}, default_saturation_minerals());
+    for (const mineral_equilibrium& e : full.equilibrium) {
+      const bool dropped = std::find(r.minerals_dropped.begin(), r.minerals_dropped.end(),
+                                     e.mineral) != r.minerals_dropped.end();
+      EXPECT_TRUE(!e.t_c.empty() || dropped) << minnam(e.mineral);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morva
