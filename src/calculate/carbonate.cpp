@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
 #include <variant>
 
 #include "calculate/work_state.h"
@@ -91,6 +92,8 @@ std::optional<sample_record> with_total_co2_written(const sample_record& s) {
   const std::optional<double> c = co2_from_alkalinity(s);
   if (!c) return std::nullopt;
   t.water_mgkg[comp::co2] = *c;
+  // The total found is known, a zero included (an alkalinity of 0 is no carbonate).
+  std::erase(t.not_analysed, std::string("CO2"));
   return t;
 }
 

@@ -812,11 +812,12 @@ std::string not_a_text_table(std::string_view raw) {
   return {};
 }
 
-/// True when the sample holds no text and no number: a row that gives it is an empty row.
+/// True when the sample holds no text and no number but zeros: a row that gives it is an empty
+/// row, as a spreadsheet leaves them (a lone 0 is no analysis of a sample).
 bool nothing_given(const sample_record& s) {
   if (s.number.find_first_not_of(' ') != std::string::npos) return false;
   if (s.location.find_first_not_of(' ') != std::string::npos) return false;
-  if (s.alkalinity_eq_kg) return false;
+  if (s.alkalinity_eq_kg.value_or(0.0) != 0.0) return false;
   for (const column& c : table) {
     if (c.where != place::sample_number && c.where != place::location && value(s, c) != 0.0)
       return false;
