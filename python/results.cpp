@@ -2,6 +2,8 @@
 // turns a part of it into Python values only when that part is asked for, so that calculating
 // from Python costs little more than calculating.
 
+#include <pybind11/stl.h>
+
 #include <cmath>
 
 #include "bindings.h"
@@ -377,6 +379,36 @@ void bind_results(py::module_& m) {
           "t_equilibrium_iqr_c",
           [](const py_saturation& v) { return maybe(v.r->t_equilibrium_iqr_c); },
           "their interquartile range, °C")
+      .def_property_readonly(
+          "t_estimate_c", [](const py_saturation& v) { return maybe(v.r->t_estimate_c); },
+          "the multicomponent estimate, °C; None when flagged edge or few_minerals")
+      .def_property_readonly(
+          "t_estimate_range_c",
+          [](const py_saturation& v) {
+            return py::make_tuple(maybe(v.r->t_estimate_low_c), maybe(v.r->t_estimate_high_c));
+          },
+          "(low, high): the least-RMS temperatures with one mineral left out at a time, °C")
+      .def_property_readonly(
+          "flags", [](const py_saturation& v) { return v.r->flags; },
+          "how far to trust the estimate: edge, no_crossing, few_minerals, ion_balance, acid")
+      .def_property_readonly(
+          "minerals_used",
+          [](const py_saturation& v) {
+            std::vector<std::string> names;
+            for (int j : v.r->minerals_used)
+              names.push_back(mineral_names()[static_cast<std::size_t>(j - 1)]);
+            return names;
+          },
+          "the minerals of the statistics and the estimate")
+      .def_property_readonly(
+          "minerals_dropped",
+          [](const py_saturation& v) {
+            std::vector<std::string> names;
+            for (int j : v.r->minerals_dropped)
+              names.push_back(mineral_names()[static_cast<std::size_t>(j - 1)]);
+            return names;
+          },
+          "the minerals minerals='auto' left out")
       .def(
           "table",
           [](const py_saturation& v, bool frame) {

@@ -163,6 +163,13 @@ def test_saturation_equals_the_batch_tables(samples_path, options, tmp_path):
         assert list(r.summary()) == list(want)
         for name, value in r.summary().items():
             check_cell(value, want[name])
+        # The estimate and its quality are the summary's.
+        summary = r.summary()
+        assert r.t_estimate_c == summary["t_estimate_C"]
+        assert r.t_estimate_range_c == (summary["t_estimate_low_C"], summary["t_estimate_high_C"])
+        assert ";".join(r.flags) == (summary["flags"] or "")
+        assert len(r.minerals_dropped) == len((summary["minerals_dropped"] or "").split(";")) - (
+            0 if summary["minerals_dropped"] else 1)
         # The curves by mineral are the table's si_ columns.
         columns = r.table(frame=False)
         assert r.temperatures == columns["t_C"]
