@@ -45,6 +45,7 @@ constexpr double stats_bottom = 564.0;
 constexpr double axis_title_y = 602.0;
 constexpr double caption_top = 626.0;
 constexpr double caption_step = 15.0;
+constexpr double caption_left = 20.0;
 // Saturation indices beyond this are outside the plot: the curves run off its edge, so that
 // the minerals near equilibrium keep the room.
 constexpr double si_limit = 10.0;
@@ -365,7 +366,7 @@ std::string reference_line(const reference_result& ref) {
                      " (" + origin_name(ref.t_origin) +
                      (ref.quartz_capped ? ", held at the quartz geothermometer's cap" : "") + ")";
   if (ref.tb) {
-    line += ", the steam a spring lost boiling at " + degrees_1(celsius(*ref.tb)) +
+    line += ", with the steam the spring lost boiling at " + degrees_1(celsius(*ref.tb)) +
             " before sampling added back";
   }
   return line + "; cooled conductively to each temperature (heated above Tref).";
@@ -390,6 +391,33 @@ std::string flag_meaning(const std::string& flag) {
   if (flag == "ion_balance") return "ion_balance (sampled water beyond \u00B110 %)";
   if (flag == "acid") return "acid (reference pH below " + label_number(estimate_acid_ph, 1) + ")";
   return flag;
+}
+
+/// One line under the picture: its class and its text.
+struct caption {
+  std::string cls, text;
+};
+
+/// The captions broken at blanks into lines that fit the width of the picture, each piece
+/// keeping its caption's class.
+std::vector<caption> wrap(const std::vector<caption>& captions) {
+  // Running text averages about 0.53 em a character (blanks and narrow letters), less than
+  // the 0.6 em text_width allows a label.
+  const double room = (width - caption_left - 8) * 0.6 / 0.53;
+  std::vector<caption> out;
+  for (const caption& c : captions) {
+    std::string rest = c.text;
+    while (text_width(rest, 11) > room) {
+      std::size_t cut = rest.rfind(' ');
+      while (cut != std::string::npos && cut > 0 && text_width(rest.substr(0, cut), 11) > room)
+        cut = rest.rfind(' ', cut - 1);
+      if (cut == std::string::npos || cut == 0) break;
+      out.push_back({c.cls, rest.substr(0, cut)});
+      rest = rest.substr(cut + 1);
+    }
+    out.push_back({c.cls, rest});
+  }
+  return out;
 }
 
 /// A classical geothermometer's temperature for the top axis: its short name and °C.
@@ -450,9 +478,6 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   const classical_mark classical[] = {
       {"quartz", d.quartz.t_c()}, {"chalcedony", d.chalcedony.t_c()}, {"Na/K", d.na_k.t_c()}};
   const std::vector<std::string>& names = mineral_names();
-  struct caption {
-    std::string cls, text;
-  };
   std::vector<caption> captions{{"reference-state", reference_line(ref)},
                                 {"si-form", form_line(r.normalise)}};
   if (!r.flags.empty()) {
@@ -479,6 +504,7 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
     for (const std::string& n : without) list += (list.empty() ? "" : ", ") + n;
     captions.push_back({"note", "no saturation index: " + list});
   }
+  captions = wrap(captions);
   const double height = caption_top + caption_step * static_cast<double>(captions.size()) - 4;
 
   xml_writer x;
@@ -695,7 +721,7 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   x.open("g", {{"fill", "#333"}, {"font-size", "11"}});
   for (std::size_t i = 0; i < captions.size(); ++i) {
     x.text("text",
-           {{"x", left - 52},
+           {{"x", caption_left},
             {"y", caption_top + caption_step * static_cast<double>(i)},
             {"class", captions[i].cls}},
            captions[i].text);
