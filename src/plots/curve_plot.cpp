@@ -255,7 +255,7 @@ std::vector<edge_pass> edge_passes(const frame& f, const curve& c) {
       }
     }
   }
-  if (!inside && c.end_x && c.end_y) out.push_back({*c.end_x, *c.end_y < f.t});
+  if (!inside && out.empty() && c.end_x && c.end_y) out.push_back({*c.end_x, *c.end_y < f.t});
   return out;
 }
 
@@ -265,8 +265,8 @@ struct look {
   const char* dash;
 };
 
-/// A small arrowhead of colour lk at x on the top (above) or bottom edge of frame f, inside
-/// the frame, its tip on the edge: the curve goes on beyond the frame there.
+/// A small arrowhead of the curve's colour at e.x on the top (above) or bottom edge of frame f,
+/// inside the frame, its tip on the edge: the curve goes on beyond the frame there.
 void off_frame_arrow(xml_writer& x, const frame& f, const edge_pass& e, const char* colour) {
   const double tip = e.above ? f.t : f.b;
   const double base = e.above ? f.t + 7 : f.b - 7;
@@ -315,28 +315,31 @@ px_box text_box(double x, double y, double w, double size, text_anchor anchor) {
   return {x0, y - 0.8 * size, x0 + w, y + 0.25 * size};
 }
 
-/// Candidate places for a label of width w beside a vertical line at x in frame f: to its
-/// right, then its left, at baselines stepping 14 px from y_first towards the other edge.
+/// A place for a text: its baseline position, px, and how it is anchored there.
 struct beside_line {
   double x, y;
   text_anchor anchor;
 };
+
+/// Candidate places for a text beside a vertical line at x_line (px) in frame f: to its
+/// right, then its left, at baselines stepping 14 px from y_first (always tried) downwards
+/// or upwards while they stay inside the frame.
 std::vector<beside_line> beside(const frame& f, double x_line, double y_first, bool downwards) {
   std::vector<beside_line> out;
-  for (double y = y_first; y > f.t + 8 && y < f.b - 2; y += downwards ? 14.0 : -14.0) {
+  for (double y = y_first; out.empty() || (y > f.t + 8 && y < f.b - 2);
+       y += downwards ? 14.0 : -14.0) {
     out.push_back({x_line + 5, y, text_anchor::start});
     out.push_back({x_line - 5, y, text_anchor::end});
   }
   return out;
 }
 
-/// Places a text of width w (px, size 12) at the first of the places `at` that field finds
-/// clear; the place chosen.
+/// The first of the places `at` (not empty) where field finds a text of width w (px, size
+/// 12) clear of its lines and boxes, or the one that meets the fewest; field takes its box.
 beside_line place_text(label_field& field, const std::vector<beside_line>& at, double w) {
   std::vector<px_box> boxes;
   for (const beside_line& b : at) boxes.push_back(text_box(b.x, b.y, w, 12, b.anchor));
-  const std::optional<std::size_t> k = field.choose(boxes);
-  return k ? at[*k] : beside_line{0, 0, text_anchor::start};
+  return at[field.choose(boxes).value_or(0)];
 }
 
 /// How the reference temperature was chosen, as the picture's caption says it.
