@@ -10,6 +10,7 @@
 
 #include "chemdata/names.h"
 #include "chemdata/units.h"
+#include "plots/labels.h"
 #include "plots/plots.h"
 #include "plots/svg.h"
 #include "text/encoding.h"
@@ -18,25 +19,33 @@
 namespace morva {
 namespace {
 
-// Okabe-Ito colours without the yellow, which does not show on white paper.
-constexpr const char* colours[] = {"#0072B2", "#D55E00", "#009E73", "#CC79A7",
-                                   "#E69F00", "#56B4E9", "#000000"};
-// Dash patterns, px. Their count (5) is prime to that of the colours (7): no two of the first
-// 35 curves share both, and curves of one colour differ in dashes, which alone tell them
-// apart in grey print.
+// Thirteen colours that stay apart on white paper and, mostly, to colour-blind eyes: the
+// Okabe-Ito set without its yellow, then the darker of Paul Tol's muted colours, a brown and
+// a grey. The default assemblage has thirteen minerals: no two of its curves share a colour.
+constexpr const char* colours[] = {"#0072B2", "#D55E00", "#009E73", "#CC79A7", "#E69F00",
+                                   "#56B4E9", "#000000", "#332288", "#999933", "#882255",
+                                   "#44AA99", "#8C510A", "#888888"};
+// Dash patterns, px. Their count (5) is prime to that of the colours (13): no two of the
+// first 65 curves share both, and neighbours in the list differ in dashes, which alone tell
+// them apart in grey print.
 constexpr const char* dashes[] = {"none", "9 4", "2 3", "10 3 2 3", "5 2 1.5 2 1.5 2"};
-constexpr int n_colours = 7;
+constexpr int n_colours = 13;
 constexpr int n_dashes = 5;
 
-// Picture layout, px: 800 wide, the labels of the curves in the right margin.
+// Picture layout, px: 800 wide, the labels of the curves in the right margin, the classical
+// geothermometers' labels above the main frame, and the lines saying what was drawn below the
+// temperature axis.
 constexpr double width = 800.0;
 constexpr double left = 72.0;
 constexpr double right = 664.0;
-constexpr double main_top = 64.0;
-constexpr double main_bottom = 404.0;
-constexpr double stats_top = 428.0;
-constexpr double stats_bottom = 528.0;
-constexpr double height = 580.0;
+constexpr double main_top = 84.0;
+constexpr double main_bottom = 440.0;
+constexpr double stats_top = 464.0;
+constexpr double stats_bottom = 564.0;
+constexpr double axis_title_y = 602.0;
+constexpr double caption_top = 626.0;
+constexpr double caption_step = 15.0;
+constexpr double caption_left = 20.0;
 // Saturation indices beyond this are outside the plot: the curves run off its edge, so that
 // the minerals near equilibrium keep the room.
 constexpr double si_limit = 10.0;
@@ -189,9 +198,10 @@ void open_clip(xml_writer& x, const frame& f) {
 }
 
 /// One curve through the solved points: a value that cannot be formed (empty or not
-/// finite) breaks it. The end is the last point drawn.
+/// finite) breaks it into pieces, each a run of points, px. The end is the last point drawn.
 struct curve {
   path_data d;
+  std::vector<std::vector<px_point>> pieces;
   std::optional<double> end_x, end_y;
 };
 
@@ -209,11 +219,44 @@ curve trace(const frame& f, const std::vector<saturation_point>& points, Value v
     const double px = f.x(p.t_c);
     const double py = f.y(*v);
     pen ? c.d.line(px, py) : c.d.move(px, py);
+    if (!pen) c.pieces.emplace_back();
+    c.pieces.back().push_back({px, py});
     pen = true;
     c.end_x = px;
     c.end_y = py;
   }
   return c;
+}
+
+/// A place where a curve passes the top or bottom edge of a frame: x, px, and whether the
+/// curve lies beyond the top (above) or the bottom there.
+struct edge_pass {
+  double x;
+  bool above;
+};
+
+/// Where curve c passes the top or bottom edge of frame f, in the order of its points; a
+/// curve drawn wholly beyond an edge passes it at its last point.
+std::vector<edge_pass> edge_passes(const frame& f, const curve& c) {
+  std::vector<edge_pass> out;
+  bool inside = false;
+  for (const std::vector<px_point>& piece : c.pieces) {
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+      const px_point& q = piece[i];
+      inside = inside || (q.y >= f.t && q.y <= f.b);
+      if (i == 0) continue;
+      const px_point& p = piece[i - 1];
+      for (const bool above : {true, false}) {
+        const double edge = above ? f.t : f.b;
+        const bool p_in = above ? p.y >= edge : p.y <= edge;
+        const bool q_in = above ? q.y >= edge : q.y <= edge;
+        if (p_in == q_in) continue;
+        out.push_back({p.x + (edge - p.y) / (q.y - p.y) * (q.x - p.x), above});
+      }
+    }
+  }
+  if (!inside && out.empty() && c.end_x && c.end_y) out.push_back({*c.end_x, *c.end_y < f.t});
+  return out;
 }
 
 /// How a curve is drawn: its colour and dash pattern.
@@ -222,12 +265,26 @@ struct look {
   const char* dash;
 };
 
+/// A small arrowhead of the curve's colour at e.x on the top (above) or bottom edge of frame f,
+/// inside the frame, its tip on the edge: the curve goes on beyond the frame there.
+void off_frame_arrow(xml_writer& x, const frame& f, const edge_pass& e, const char* colour) {
+  const double tip = e.above ? f.t : f.b;
+  const double base = e.above ? f.t + 7 : f.b - 7;
+  x.leaf("path",
+         {{"d", path_data{}.move(e.x - 4, base).line(e.x, tip).line(e.x + 4, base).close().str()},
+          {"fill", colour},
+          {"stroke", "white"},
+          {"stroke-width", "0.6"},
+          {"class", "off-frame"}});
+}
+
 /// A curve's name at the right of its frame, after a short piece of line drawn as the curve
-/// (the cue that survives grey print), joined to the curve's end by a thin leader.
-void end_label(xml_writer& x, const frame& f, double end_x, double end_y, double label_y,
+/// (the cue that survives grey print), joined to (from_x, from_y), the curve's end or the
+/// place it leaves the frame, by a thin leader.
+void end_label(xml_writer& x, const frame& f, double from_x, double from_y, double label_y,
                const look& lk, const std::string& name) {
-  const double yl = std::clamp(end_y, f.t, f.b);
-  x.leaf("path", {{"d", path_data{}.move(end_x, yl).line(f.r + 4, label_y).str()},
+  const double yl = std::clamp(from_y, f.t, f.b);
+  x.leaf("path", {{"d", path_data{}.move(from_x, yl).line(f.r + 4, label_y).str()},
                   {"fill", "none"},
                   {"stroke", lk.colour},
                   {"stroke-width", "0.8"}});
@@ -240,6 +297,137 @@ void end_label(xml_writer& x, const frame& f, double end_x, double end_y, double
                   {"stroke-dasharray", lk.dash}});
   x.text("text", {{"x", f.r + 32}, {"y", label_y + 4}, {"fill", "#111"}, {"class", "label"}}, name);
 }
+
+/// Width, px, that a UTF-8 text takes in the house font at size px: about 0.6 em a character
+/// (0.66 em bold), a little more than the average so that boxes err on the wide side.
+double text_width(const std::string& utf8, double size, bool bold = false) {
+  const auto chars = std::count_if(utf8.begin(), utf8.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  });
+  return static_cast<double>(chars) * size * (bold ? 0.66 : 0.6);
+}
+
+/// The box of a text of width w (px) at baseline y, anchored at x as anchor says, size px.
+px_box text_box(double x, double y, double w, double size, text_anchor anchor) {
+  const double x0 = anchor == text_anchor::start ? x
+                    : anchor == text_anchor::end ? x - w
+                                                 : x - w / 2;
+  return {x0, y - 0.8 * size, x0 + w, y + 0.25 * size};
+}
+
+/// A place for a text: its baseline position, px, and how it is anchored there.
+struct beside_line {
+  double x, y;
+  text_anchor anchor;
+};
+
+/// Candidate places for a text beside a vertical line at x_line (px) in frame f: to its
+/// right, then its left, at baselines stepping 14 px from y_first (always tried) downwards
+/// or upwards while they stay inside the frame.
+std::vector<beside_line> beside(const frame& f, double x_line, double y_first, bool downwards) {
+  std::vector<beside_line> out;
+  for (double y = y_first; out.empty() || (y > f.t + 8 && y < f.b - 2);
+       y += downwards ? 14.0 : -14.0) {
+    out.push_back({x_line + 5, y, text_anchor::start});
+    out.push_back({x_line - 5, y, text_anchor::end});
+  }
+  return out;
+}
+
+/// The first of the places `at` (not empty) where field finds a text of width w (px, size
+/// 12) clear of its lines and boxes, or the one that meets the fewest; field takes its box.
+beside_line place_text(label_field& field, const std::vector<beside_line>& at, double w) {
+  std::vector<px_box> boxes;
+  for (const beside_line& b : at) boxes.push_back(text_box(b.x, b.y, w, 12, b.anchor));
+  return at[field.choose(boxes).value_or(0)];
+}
+
+/// How the reference temperature was chosen, as the picture's caption says it.
+const char* origin_name(reference_temperature t) {
+  switch (t) {
+    case reference_temperature::measured:
+      return "measured";
+    case reference_temperature::arbitrary:
+      return "typed";
+    case reference_temperature::chalcedony:
+      return "chalcedony";
+    case reference_temperature::quartz:
+      return "quartz";
+    case reference_temperature::na_k:
+      return "Na/K";
+  }
+  return "";
+}
+
+/// A temperature with one decimal, as the summary line writes it.
+std::string degrees_1(double t_c) { return table_number(t_c, 1) + " \u00B0C"; }
+
+/// The line saying which fluid the curves follow: the aquifer liquid at the reference
+/// temperature, after the correction of a boiling spring, cooled (or heated) conductively.
+std::string reference_line(const reference_result& ref) {
+  std::string line = "Reference state: aquifer liquid at Tref " + degrees_1(ref.state.t_c()) +
+                     " (" + origin_name(ref.t_origin) +
+                     (ref.quartz_capped ? ", held at the quartz geothermometer's cap" : "") + ")";
+  if (ref.tb) {
+    line += ", with the steam the spring lost boiling at " + degrees_1(celsius(*ref.tb)) +
+            " before sampling added back";
+  }
+  return line + "; cooled conductively to each temperature (heated above Tref).";
+}
+
+/// The line saying which form of the saturation indices the lower panel and the estimate use.
+std::string form_line(si_form f) {
+  return f == si_form::ions
+             ? "Lower panel and estimate: log(Q/K) of each mineral divided by the number of "
+               "aqueous species of its reaction (normalised by ions)."
+             : "Lower panel and estimate: log(Q/K) as it stands (not normalised).";
+}
+
+/// What a flag of the estimate means, in a few words.
+std::string flag_meaning(const std::string& flag) {
+  if (flag == "edge") return "edge (least RMS at an end of the grid)";
+  if (flag == "no_crossing") return "no_crossing (the median index never crosses zero)";
+  if (flag == "few_minerals") {
+    return "few_minerals (fewer than " + std::to_string(estimate_min_minerals) +
+           " minerals with an index)";
+  }
+  if (flag == "ion_balance") return "ion_balance (sampled water beyond \u00B110 %)";
+  if (flag == "acid") return "acid (reference pH below " + label_number(estimate_acid_ph, 1) + ")";
+  return flag;
+}
+
+/// One line under the picture: its class and its text.
+struct caption {
+  std::string cls, text;
+};
+
+/// The captions broken at blanks into lines that fit the width of the picture, each piece
+/// keeping its caption's class.
+std::vector<caption> wrap(const std::vector<caption>& captions) {
+  // Running text averages about 0.53 em a character (blanks and narrow letters), less than
+  // the 0.6 em text_width allows a label.
+  const double room = (width - caption_left - 8) * 0.6 / 0.53;
+  std::vector<caption> out;
+  for (const caption& c : captions) {
+    std::string rest = c.text;
+    while (text_width(rest, 11) > room) {
+      std::size_t cut = rest.rfind(' ');
+      while (cut != std::string::npos && cut > 0 && text_width(rest.substr(0, cut), 11) > room)
+        cut = rest.rfind(' ', cut - 1);
+      if (cut == std::string::npos || cut == 0) break;
+      out.push_back({c.cls, rest.substr(0, cut)});
+      rest = rest.substr(cut + 1);
+    }
+    out.push_back({c.cls, rest});
+  }
+  return out;
+}
+
+/// A classical geothermometer's temperature for the top axis: its short name and °C.
+struct classical_mark {
+  const char* name;
+  std::optional<double> t_c;
+};
 
 }  // namespace
 
@@ -282,6 +470,45 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   }
   widen_to_ticks(fs.y0, fs.y1, 3);
   const ticks xt = nice_ticks(fm.x0, fm.x1, 8);
+  const auto on_axis = [&](const std::optional<double>& t) {
+    return t && std::isfinite(*t) && *t >= fm.x0 && *t <= fm.x1;
+  };
+
+  // The lines under the picture: the reference state, the form of the indices, the flags,
+  // and what could not be drawn.
+  const reference_result& ref = r.calculation.reference;
+  const derived_results& d = ref.state.derived;
+  const classical_mark classical[] = {
+      {"quartz", d.quartz.t_c()}, {"chalcedony", d.chalcedony.t_c()}, {"Na/K", d.na_k.t_c()}};
+  const std::vector<std::string>& names = mineral_names();
+  std::vector<caption> captions{{"reference-state", reference_line(ref)},
+                                {"si-form", form_line(r.normalise)}};
+  if (!r.flags.empty()) {
+    std::string text = r.t_estimate_c ? "Flags of the estimate: " : "No estimate; flags: ";
+    for (std::size_t i = 0; i < r.flags.size(); ++i)
+      text += (i == 0 ? "" : ", ") + flag_meaning(r.flags[i]);
+    captions.push_back({"flags", text + "."});
+  }
+  std::string off_axis;
+  for (const classical_mark& c : classical) {
+    if (c.t_c && std::isfinite(*c.t_c) && !on_axis(c.t_c)) {
+      off_axis += (off_axis.empty() ? "" : ", ") + std::string(c.name) + " " + degrees_1(*c.t_c);
+    }
+  }
+  if (!off_axis.empty()) captions.push_back({"gt-note", "Beyond the axis: " + off_axis + "."});
+  std::vector<curve> curves;
+  std::vector<std::string> without;
+  for (const int j : r.minerals) {
+    curves.push_back(trace(fm, r.points, [j](const saturation_point& p) { return p.si[j]; }));
+    if (curves.back().d.empty()) without.push_back(names[static_cast<std::size_t>(j - 1)]);
+  }
+  if (!without.empty()) {
+    std::string list;
+    for (const std::string& n : without) list += (list.empty() ? "" : ", ") + n;
+    captions.push_back({"note", "no saturation index: " + list});
+  }
+  captions = wrap(captions);
+  const double height = caption_top + caption_step * static_cast<double>(captions.size()) - 4;
 
   xml_writer x;
   open_svg(x, width, height);
@@ -295,11 +522,24 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
                   {"height", fm.y(-0.5) - fm.y(0.5)},
                   {"fill", "#E4E4E4"},
                   {"class", "band"}});
+  // The range of the estimate with one mineral left out at a time, over both panels.
+  const bool estimate = on_axis(r.t_estimate_c);
+  if (estimate && on_axis(r.t_estimate_low_c) && on_axis(r.t_estimate_high_c)) {
+    for (const frame* f : {&fm, &fs}) {
+      x.leaf("rect", {{"x", f->x(*r.t_estimate_low_c)},
+                      {"y", f->t},
+                      {"width", f->x(*r.t_estimate_high_c) - f->x(*r.t_estimate_low_c)},
+                      {"height", f->b - f->t},
+                      {"fill", "#0072B2"},
+                      {"fill-opacity", "0.14"},
+                      {"class", "estimate-range"}});
+    }
+  }
   axes(x, fm, xt, nice_ticks(fm.y0, fm.y1, 8), false, "saturation index log(Q/K)");
   axes(x, fs, xt, nice_ticks(fs.y0, fs.y1, 3), true, "RMS, median");
   x.text("text",
          {{"x", (left + right) / 2},
-          {"y", height - 14},
+          {"y", axis_title_y},
           {"text-anchor", "middle"},
           {"class", "axis-title"}},
          "temperature (\u00B0C)");
@@ -313,8 +553,36 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
                     {"class", "zero-line"}});
   }
 
+  // The classical geothermometers of the aquifer liquid as ticks on the top axis, their
+  // labels moved apart sideways where they would touch, each joined to its tick.
+  {
+    std::vector<double> tx, w;
+    std::vector<std::string> text;
+    for (const classical_mark& c : classical) {
+      if (!on_axis(c.t_c)) continue;
+      tx.push_back(fm.x(*c.t_c));
+      text.push_back(std::string(c.name) + " " + label_number(*c.t_c, 0));
+      w.push_back(text_width(text.back(), 11));
+    }
+    const std::vector<double> lx = spread_spans(tx, w, 6.0, fm.l - 40, width - 8);
+    x.open("g", {{"class", "gt-ticks"}, {"fill", "#333"}, {"font-size", "11"}});
+    for (std::size_t i = 0; i < tx.size(); ++i) {
+      x.leaf(
+          "path",
+          {{"d", path_data{}.move(tx[i], fm.t).line(tx[i], fm.t - 6).line(lx[i], fm.t - 12).str()},
+           {"fill", "none"},
+           {"stroke", "#333"},
+           {"stroke-width", "1.2"},
+           {"class", "gt-tick"}});
+      x.text("text",
+             {{"x", lx[i]}, {"y", fm.t - 15}, {"text-anchor", "middle"}, {"class", "gt-label"}},
+             text[i]);
+    }
+    x.close();
+  }
+
   // Reference temperature of the calculation, where the curves start from.
-  const double t_ref_c = r.calculation.reference.state.t_c();
+  const double t_ref_c = ref.state.t_c();
   if (t_ref_c >= fm.x0 && t_ref_c <= fm.x1) {
     const double xr = fm.x(t_ref_c);
     x.leaf("line", {{"x1", xr},
@@ -324,55 +592,47 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
                     {"stroke", "#666"},
                     {"stroke-dasharray", "1 3"},
                     {"class", "t-ref"}});
-    x.text("text",
-           {{"x", xr + 4},
-            {"y", fm.b - 7},
-            {"fill", "#444"},
-            {"paint-order", "stroke"},
-            {"stroke", "white"},
-            {"stroke-width", "3"},
-            {"class", "t-ref"}},
-           "T(ref) = " + degrees(t_ref_c));
   }
 
-  // The mineral curves, and their names in the margin, moved apart where they crowd.
-  const std::vector<std::string>& names = mineral_names();
-  std::vector<curve> curves;
-  std::vector<std::string> without;
+  // The mineral curves, cut off at the frame, an arrow where each leaves it.
   open_clip(x, fm);
   x.open("g", {{"fill", "none"}, {"stroke-width", "1.8"}, {"stroke-linejoin", "round"}});
-  for (std::size_t i = 0; i < r.minerals.size(); ++i) {
-    const int j = r.minerals[i];
-    curves.push_back(trace(fm, r.points, [j](const saturation_point& p) { return p.si[j]; }));
-    if (curves.back().d.empty()) {
-      without.push_back(names[static_cast<std::size_t>(j - 1)]);
-      continue;
-    }
-    x.leaf("path", {{"d", curves.back().d.str()},
+  for (std::size_t i = 0; i < curves.size(); ++i) {
+    if (curves[i].d.empty()) continue;
+    x.leaf("path", {{"d", curves[i].d.str()},
                     {"stroke", colours[i % n_colours]},
                     {"stroke-dasharray", dashes[i % n_dashes]},
                     {"class", "si-curve"}});
   }
   x.close().close();
+  label_field field({fm.l, fm.t, fm.r, fm.b});
+  for (const curve& c : curves) {
+    for (const std::vector<px_point>& piece : c.pieces) field.add_line(piece);
+  }
   std::vector<double> want;
+  std::vector<px_point> from;
   std::vector<std::size_t> labelled;
   for (std::size_t i = 0; i < curves.size(); ++i) {
     if (!curves[i].end_y) continue;
-    want.push_back(std::clamp(*curves[i].end_y, fm.t, fm.b));
+    const std::vector<edge_pass> passes = edge_passes(fm, curves[i]);
+    for (const edge_pass& e : passes) {
+      off_frame_arrow(x, fm, e, colours[i % n_colours]);
+      field.take({e.x - 5, e.above ? fm.t : fm.b - 8, e.x + 5, e.above ? fm.t + 8 : fm.b});
+    }
+    // A curve that ends beyond the frame is named from the place it last leaves it.
+    px_point p{*curves[i].end_x, *curves[i].end_y};
+    if ((p.y < fm.t || p.y > fm.b) && !passes.empty()) {
+      p = {passes.back().x, passes.back().above ? fm.t : fm.b};
+    }
+    want.push_back(std::clamp(p.y, fm.t, fm.b));
+    from.push_back(p);
     labelled.push_back(i);
   }
   const std::vector<double> at = spread(want, 14.0, fm.t + 4, fm.b - 4);
   for (std::size_t k = 0; k < labelled.size(); ++k) {
     const std::size_t i = labelled[k];
-    end_label(x, fm, *curves[i].end_x, *curves[i].end_y, at[k],
-              {colours[i % n_colours], dashes[i % n_dashes]},
+    end_label(x, fm, from[k].x, from[k].y, at[k], {colours[i % n_colours], dashes[i % n_dashes]},
               names[static_cast<std::size_t>(r.minerals[i] - 1)]);
-  }
-  if (!without.empty()) {
-    std::string list;
-    for (const std::string& n : without) list += (list.empty() ? "" : ", ") + n;
-    x.text("text", {{"x", fm.l + 6}, {"y", fm.t - 8}, {"fill", "#444"}, {"class", "note"}},
-           "no saturation index: " + list);
   }
 
   // RMS and median of the indices.
@@ -403,10 +663,12 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
     end_label(x, fs, *median.end_x, *median.end_y, stat_at[1], stat_median, "median");
   }
 
-  // The temperature at which the indices gather closest about zero.
-  if (r.t_min_rms_c && std::isfinite(*r.t_min_rms_c) && *r.t_min_rms_c >= fm.x0 &&
-      *r.t_min_rms_c <= fm.x1) {
-    const double xm = fm.x(*r.t_min_rms_c);
+  // The estimate, or without one the temperature at which the indices gather closest about
+  // zero, its label placed near the top of the frame clear of the curves.
+  const std::optional<double> t_mark = estimate ? r.t_estimate_c : r.t_min_rms_c;
+  if (on_axis(t_mark)) {
+    const char* cls = estimate ? "estimate" : "min-rms";
+    const double xm = fm.x(*t_mark);
     x.leaf("line", {{"x1", xm},
                     {"x2", xm},
                     {"y1", fm.t},
@@ -414,24 +676,60 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
                     {"stroke", "#000"},
                     {"stroke-width", "1.2"},
                     {"stroke-dasharray", "6 3"},
-                    {"class", "min-rms"}});
-    std::string text = "T(min RMS) = " + degrees(*r.t_min_rms_c);
-    if (r.min_rms && std::isfinite(*r.min_rms)) {
-      text += ", RMS = " + label_number(*r.min_rms, 2);
-      x.leaf("circle", {{"cx", xm}, {"cy", fs.y(*r.min_rms)}, {"r", 3.5}, {"fill", "#000"}});
+                    {"class", cls}});
+    std::string text =
+        estimate ? "estimate " + degrees(*t_mark) : "T(min RMS) = " + degrees(*t_mark);
+    if (estimate && r.t_estimate_low_c && r.t_estimate_high_c) {
+      text += " (" + label_number(*r.t_estimate_low_c, 0) + " to " +
+              label_number(*r.t_estimate_high_c, 0) + ")";
     }
-    const bool room_right = xm + 230 < fm.r;
+    const std::optional<double> rms_min = estimate ? r.rms_at_estimate : r.min_rms;
+    if (rms_min && std::isfinite(*rms_min)) {
+      text += ", RMS = " + label_number(*rms_min, 2);
+      x.leaf("circle", {{"cx", xm}, {"cy", fs.y(*rms_min)}, {"r", 3.5}, {"fill", "#000"}});
+    }
+    field.add_line({{xm, fm.t}, {xm, fm.b}});
+    const beside_line b =
+        place_text(field, beside(fm, xm, fm.t + 15, true), text_width(text, 12, true));
     x.text("text",
-           {{"x", room_right ? xm + 5 : xm - 5},
-            {"y", fm.t + 15},
-            {"text-anchor", room_right ? "start" : "end"},
+           {{"x", b.x},
+            {"y", b.y},
+            {"text-anchor", anchor_name(b.anchor)},
             {"font-weight", "bold"},
             {"paint-order", "stroke"},
             {"stroke", "white"},
             {"stroke-width", "4"},
-            {"class", "min-rms"}},
+            {"class", cls}},
            text);
   }
+
+  // The reference temperature's label, beside its line clear of the curves.
+  if (t_ref_c >= fm.x0 && t_ref_c <= fm.x1) {
+    const double xr = fm.x(t_ref_c);
+    field.add_line({{xr, fm.t}, {xr, fm.b}});
+    const std::string text = "T(ref) = " + degrees(t_ref_c);
+    const beside_line b = place_text(field, beside(fm, xr, fm.b - 7, false), text_width(text, 12));
+    x.text("text",
+           {{"x", b.x},
+            {"y", b.y},
+            {"text-anchor", anchor_name(b.anchor)},
+            {"fill", "#444"},
+            {"paint-order", "stroke"},
+            {"stroke", "white"},
+            {"stroke-width", "3"},
+            {"class", "t-ref"}},
+           text);
+  }
+
+  x.open("g", {{"fill", "#333"}, {"font-size", "11"}});
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    x.text("text",
+           {{"x", caption_left},
+            {"y", caption_top + caption_step * static_cast<double>(i)},
+            {"class", captions[i].cls}},
+           captions[i].text);
+  }
+  x.close();
   return x.str();
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <unordered_set>
+#include <utility>
 
 namespace morva {
 namespace {
@@ -163,6 +164,105 @@ std::vector<label_place> place_labels(const std::vector<px_point>& dots,
     places.push_back(*chosen);
   }
   return places;
+}
+
+bool boxes_overlap(const px_box& a, const px_box& b) {
+  return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+bool segment_crosses(const px_point& a, const px_point& b, const px_box& c) {
+  // Clip the piece's parameter range 0..1 to the box's slab in x, then in y (Liang-Barsky).
+  double lo = 0.0;
+  double hi = 1.0;
+  const auto slab = [&](double p0, double d, double s0, double s1) {
+    if (d == 0.0) return s0 < p0 && p0 < s1;
+    double u0 = (s0 - p0) / d;
+    double u1 = (s1 - p0) / d;
+    if (u0 > u1) std::swap(u0, u1);
+    lo = std::max(lo, u0);
+    hi = std::min(hi, u1);
+    return lo < hi;
+  };
+  return slab(a.x, b.x - a.x, c.x0, c.x1) && slab(a.y, b.y - a.y, c.y0, c.y1);
+}
+
+std::vector<double> spread_spans(const std::vector<double>& want, const std::vector<double>& w,
+                                 double gap, double lo, double hi) {
+  const std::size_t n = want.size();
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return want[a] < want[b]; });
+  // A run of labels side by side: its members (in order) and where its left edge stands.
+  struct run {
+    std::vector<std::size_t> members;
+    double start = 0.0;
+    double length = 0.0;  // widths and the gaps between them, px
+  };
+  std::vector<run> runs;
+  // The left edge that moves the members of r least, held within lo..hi.
+  const auto settle = [&](run& r) {
+    double offset = 0.0;
+    double sum = 0.0;
+    for (const std::size_t i : r.members) {
+      sum += want[i] - (offset + w[i] / 2);
+      offset += w[i] + gap;
+    }
+    r.start = sum / static_cast<double>(r.members.size());
+    r.start = std::max(std::min(r.start, hi - r.length), lo);
+  };
+  for (const std::size_t i : order) {
+    run r{{i}, 0.0, w[i]};
+    settle(r);
+    while (!runs.empty() && runs.back().start + runs.back().length + gap > r.start) {
+      run merged = std::move(runs.back());
+      runs.pop_back();
+      merged.members.insert(merged.members.end(), r.members.begin(), r.members.end());
+      merged.length += gap + r.length;
+      settle(merged);
+      r = std::move(merged);
+    }
+    runs.push_back(std::move(r));
+  }
+  std::vector<double> centre(n);
+  for (const run& r : runs) {
+    double x = r.start;
+    for (const std::size_t i : r.members) {
+      centre[i] = x + w[i] / 2;
+      x += w[i] + gap;
+    }
+  }
+  return centre;
+}
+
+void label_field::add_line(const std::vector<px_point>& pts) {
+  for (std::size_t i = 1; i < pts.size(); ++i) pieces_.emplace_back(pts[i - 1], pts[i]);
+}
+
+int label_field::hits(const px_box& b) const {
+  int n = 0;
+  for (const px_box& t : boxes_) n += boxes_overlap(b, t) ? 1 : 0;
+  for (const auto& [p, q] : pieces_) n += segment_crosses(p, q, b) ? 1 : 0;
+  return n;
+}
+
+std::optional<std::size_t> label_field::choose(const std::vector<px_box>& candidates) {
+  std::optional<std::size_t> best;
+  int best_hits = 0;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const px_box& c = candidates[i];
+    if (c.x0 < within_.x0 || c.x1 > within_.x1 || c.y0 < within_.y0 || c.y1 > within_.y1) continue;
+    const int n = hits(c);
+    if (!best || n < best_hits) {
+      best = i;
+      best_hits = n;
+    }
+    if (n == 0) break;
+  }
+  // A label that fits nowhere inside the plot still goes to its first candidate.
+  if (!best && !candidates.empty()) best = 0;
+  if (best) take(candidates[*best]);
+  return best;
 }
 
 }  // namespace morva

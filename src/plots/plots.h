@@ -14,9 +14,12 @@
 namespace morva {
 
 /// The saturation indices log(Q/K) of the chosen minerals of r against temperature (°C), a
-/// curve each, with the ±0.5 band about equilibrium and the temperature of the least RMS;
-/// below them the RMS and the median of the indices. Titled with the number and location of
-/// sample s; a refused sample gives a small picture that says why.
+/// curve each (cut off at ±10 with an arrow where it leaves), with the ±0.5 band about
+/// equilibrium, the estimate and its range (or, without one, the temperature of the least
+/// RMS) and the classical geothermometers on the top axis; below them the RMS and the median
+/// of the indices, and lines saying the reference state, the form of the indices and the
+/// flags. Titled with the number and location of sample s; a refused sample gives a small
+/// picture that says why.
 std::string saturation_svg(const sample_record& s, const saturation_result& r);
 
 /// The analysis of one water for the classification diagrams, mg/kg.

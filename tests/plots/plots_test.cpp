@@ -359,6 +359,159 @@ TEST(SaturationPlot, RefusedSampleSaysWhy) {
   EXPECT_EQ(count(svg, "si-curve"), 0);
 }
 
+/// The box (px) a text element of the picture covers: its x, y and anchor, its characters
+/// at about 0.6 em of its size (0.66 em bold), from 0.8 em above the baseline to 0.25 below.
+struct text_box {
+  double x0, y0, x1, y1;
+  std::string text;
+};
+std::vector<text_box> text_boxes(const std::string& svg, const std::string& cls, double size) {
+  std::vector<text_box> out;
+  const std::vector<std::string> t = texts(svg, cls);
+  const std::vector<std::string> x = attribute(svg, cls, "x");
+  const std::vector<std::string> y = attribute(svg, cls, "y");
+  std::vector<std::string> anchor;
+  std::vector<bool> bold;
+  for (const auto& [b, e] : start_tags(svg, cls)) {
+    if (svg[e - 2] == '/') continue;
+    const std::string tag = svg.substr(b, e - b);
+    anchor.push_back(tag.find("\"end\"") != std::string::npos      ? "end"
+                     : tag.find("\"middle\"") != std::string::npos ? "middle"
+                                                                   : "start");
+    bold.push_back(tag.find("bold") != std::string::npos);
+  }
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const auto chars = std::count_if(t[i].begin(), t[i].end(), [](char c) {
+      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    const double w = static_cast<double>(chars) * size * (bold[i] ? 0.66 : 0.6);
+    const double x0 = std::stod(x[i]) - (anchor[i] == "end"      ? w
+                                         : anchor[i] == "middle" ? w / 2
+                                                                 : 0);
+    const double yb = std::stod(y[i]);
+    out.push_back({x0, yb - 0.8 * size, x0 + w, yb + 0.25 * size, t[i]});
+  }
+  return out;
+}
+
+TEST(SaturationPlot, ShowsEstimateGeothermometersAndWhatLeavesTheFrame) {
+  // Each case a picture a geochemist meets: a well discharge of thirteen minerals whose
+  // geothermometers crowd one spot on the axis; a boiling spring whose curves run far off the
+  // frame; an acid water with its flag; a grid whose least RMS lies at its end (no estimate).
+  struct c {
+    const char* name;
+    double slope_scale;  // the synthetic curves steepened by this factor
+    std::vector<std::string> flags;
+    bool estimate;
+    si_form normalise;
+    std::optional<double> boiling_spring_c;
+    const char* caption;  // a piece of the caption lines of the case
+  };
+  for (const c& k :
+       {c{"well", 1.0, {}, true, si_form::ions, {}, "normalised by ions"},
+        c{"boiling spring", 4.0, {}, true, si_form::ions, 99.5, "boiling at 99.5"},
+        c{"acid", 1.0, {"acid"}, true, si_form::none, {}, "acid (reference pH"},
+        c{"edge", 0.1, {"edge"}, false, si_form::ions, {}, "No estimate; flags: edge"}}) {
+    SCOPED_TRACE(k.name);
+    saturation_result r = synthetic(assemblage);
+    for (saturation_point& p : r.points) {
+      for (const int j : assemblage) *p.si[j] *= k.slope_scale;
+    }
+    r.flags = k.flags;
+    r.normalise = k.normalise;
+    if (k.estimate) {
+      r.t_estimate_c = 243.0;
+      r.t_estimate_low_c = 231.0;
+      r.t_estimate_high_c = 262.0;
+      r.rms_at_estimate = 0.057;
+    }
+    derived_results& d = r.calculation.reference.state.derived;
+    for (const auto& [g, t_c] :
+         {std::pair{&d.quartz, 256.0}, {&d.chalcedony, 244.0}, {&d.na_k, 251.0}}) {
+      g->state = geotemperature::status::value;
+      g->t = t_c + zero_celsius_k;
+    }
+    if (k.boiling_spring_c) r.calculation.reference.tb = *k.boiling_spring_c + zero_celsius_k;
+    const std::string svg = saturation_svg(well_sample(), r);
+    expect_good(svg);
+
+    // The estimate's band over both panels and its line, or neither without an estimate.
+    EXPECT_EQ(count(svg, "class=\"estimate-range\""), k.estimate ? 2 : 0);
+    EXPECT_EQ(texts(svg, "estimate").size(), k.estimate ? 1u : 0u);
+    EXPECT_EQ(texts(svg, "min-rms").size(), k.estimate ? 0u : 1u);
+    // Quartz, chalcedony and Na/K as labelled ticks on the top axis.
+    EXPECT_EQ(count(svg, "class=\"gt-tick\""), 3);
+    EXPECT_EQ(texts(svg, "gt-label"),
+              (std::vector<std::string>{"quartz 256", "chalcedony 244", "Na/K 251"}));
+    // Curves beyond ±10 end at the frame with an arrow there, its tip on the frame's edge.
+    double si_max = 0.0;
+    for (const saturation_point& p : r.points) {
+      for (const int j : assemblage) si_max = std::max(si_max, std::abs(*p.si[j]));
+    }
+    const std::vector<std::string> arrows = attribute(svg, "off-frame", "d");
+    EXPECT_EQ(arrows.empty(), si_max <= 10.0);
+    for (const std::string& a : arrows) {
+      // "Mx y Lx tip Lx y Z": the tip 7 px from the base, towards the nearer edge.
+      std::istringstream in(a);
+      char m, l;
+      double x0, y0, x1, y1;
+      in >> m >> x0 >> y0 >> l >> x1 >> y1;
+      EXPECT_EQ(std::abs(y1 - y0), 7.0) << a;
+    }
+    // Thirteen curves, thirteen colours.
+    const std::vector<std::string> colour = attribute(svg, "si-curve", "stroke");
+    EXPECT_EQ(colour.size(), 13u);
+    EXPECT_EQ(std::set<std::string>(colour.begin(), colour.end()).size(), 13u);
+    // The caption says the reference state and the form of the indices.
+    std::string caption;
+    for (const char* cls : {"reference-state", "si-form", "flags"}) {
+      for (const std::string& t : texts(svg, cls)) caption += t + " ";
+    }
+    EXPECT_NE(caption.find("aquifer liquid at Tref 256.0 \u00B0C (measured)"), std::string::npos);
+    EXPECT_NE(caption.find("cooled conductively"), std::string::npos);
+    EXPECT_NE(caption.find(k.caption), std::string::npos) << caption;
+    // No label's box overlaps another's.
+    std::vector<text_box> boxes;
+    for (const char* cls : {"label", "estimate", "min-rms", "t-ref", "title", "location"}) {
+      for (const text_box& b : text_boxes(svg, cls, 12)) boxes.push_back(b);
+    }
+    for (const text_box& b : text_boxes(svg, "gt-label", 11)) boxes.push_back(b);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+        const text_box& a = boxes[i];
+        const text_box& b = boxes[j];
+        EXPECT_FALSE(a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1)
+            << a.text << " | " << b.text;
+      }
+    }
+  }
+}
+
+TEST(LabelPlacement, LabelsKeepClearOfLinesAndOfEachOther) {
+  // A plot 0..200 x 0..100 px crossed by a diagonal line: of the candidates, the first clear
+  // of the line and of the box taken is chosen; when none is clear, the one meeting fewest.
+  label_field field({0, 0, 200, 100});
+  field.add_line({{0, 0}, {200, 100}});
+  field.take({150, 10, 190, 30});
+  const px_box on_line{90, 40, 110, 55}, on_box{160, 15, 180, 25}, outside{-10, 60, 20, 70},
+      clear{10, 70, 40, 85};
+  EXPECT_EQ(field.choose({on_line, on_box, outside, clear}), 3u);
+  EXPECT_EQ(field.choose({on_line, clear}), 0u);  // clear is now taken: both meet one
+  EXPECT_EQ(field.choose({}), std::nullopt);
+  EXPECT_TRUE(segment_crosses({0, 0}, {10, 10}, {4, 4, 6, 6}));
+  EXPECT_FALSE(segment_crosses({0, 10}, {10, 0}, {8, 8, 9, 9}));
+  // Tick labels along an axis: crowded ones move apart by the gap, the centre of the run
+  // kept, and stay within the axis; lone ones stay where they want to be.
+  const std::vector<double> at = spread_spans({100, 102, 104, 300}, {40, 40, 40, 20}, 6, 0, 320);
+  EXPECT_NEAR(at[1], 102.0, 1e-9);
+  EXPECT_NEAR(at[1] - at[0], 46.0, 1e-9);
+  EXPECT_NEAR(at[2] - at[1], 46.0, 1e-9);
+  EXPECT_NEAR(at[3], 300.0, 1e-9);
+  const std::vector<double> edge = spread_spans({5, 8}, {20, 20}, 6, 0, 320);
+  EXPECT_NEAR(edge[0], 10.0, 1e-9);
+  EXPECT_NEAR(edge[1], 36.0, 1e-9);
+}
+
 std::vector<ternary_sample> waters() {
   return {
       {"HS-07", 187.5, 14.6, 0.01, 112.0, 105.0, 95.0},
