@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "calculate/work_state.h"
 #include "chemdata/activity.h"
@@ -128,7 +129,8 @@ std::string bare(std::string_view name) {
 /// RMS (grid index at_least), its range with one mineral left out at a time, and the flags
 /// that say how far to trust it.
 void estimate(saturation_result& res, const std::vector<double>& t,
-              std::optional<std::size_t> at_least, bool no_crossing, si_form form) {
+              std::optional<std::size_t> at_least, bool no_crossing, si_form form,
+              const std::vector<int>& counted) {
   if (!at_least) {
     res.flags.emplace_back("few_minerals");
     return;
@@ -136,12 +138,12 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   res.rms_at_estimate = res.min_rms;
   res.n_minerals = res.points[*at_least].stats.count;
   // Leaving out one mineral at a time shows how much the estimate rests on any single one.
-  for (int j : res.minerals) {
+  for (int j : counted) {
     std::vector<std::optional<double>> rms;
     bool has = false;
     for (const saturation_point& p : res.points) {
       has = has || p.si[j].has_value();
-      rms.push_back(p.solved ? statistics(p.si, res.minerals, form, j).rms : std::nullopt);
+      rms.push_back(p.solved ? statistics(p.si, counted, form, j).rms : std::nullopt);
     }
     if (!has) continue;
     std::optional<double> t_j, rms_j;
@@ -160,6 +162,190 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   }
   if (res.calculation.reference.state.ph < estimate_acid_ph) res.flags.emplace_back("acid");
   if (!edge && !few) res.t_estimate_c = res.t_min_rms_c;
+}
+
+/// The grid temperatures, °C: from, from + step, ... up to and including to.
+std::vector<double> grid_temperatures(const saturation_grid& grid) {
+  std::vector<double> t;
+  const long n =
+      grid.step_c > 0.0 && grid.to_c >= grid.from_c
+          ? static_cast<long>(std::floor((grid.to_c - grid.from_c) / grid.step_c + 1e-9)) + 1
+          : 0;
+  for (long k = 0; k < n; ++k) t.push_back(grid.from_c + static_cast<double>(k) * grid.step_c);
+  return t;
+}
+
+/// What every grid point of one curve shares besides the liquid it starts from.
+struct point_setup {
+  std::vector<int> counted;  ///< the minerals of the statistics (the fixing mineral left out)
+  si_form form = si_form::ions;
+  std::optional<int> fix_al;   ///< the mineral that fixes Al, if any
+  double al_start_mgkg = 0.0;  ///< Al of the analysed water the liquid was solved with, mg/kg
+};
+
+/// Puts mineral fix at saturation at one grid point p by the liquid's Al. Al is a trace: one
+/// factor on every Al species leaves pH, the ionic strength and the other species as they are,
+/// so log Q of each Al mineral moves by its moles of Al(OH)4- times the log of that factor and
+/// nothing needs solving again. The Al of the analysed water scales by the same factor. Where
+/// the fixing mineral has no log Q the Al is unknown, and so are the SI of the Al minerals.
+void fix_al_at(saturation_point& p, int fix, double al_start_mgkg) {
+  const double nu_fix = reaction_coefficient(fix, sp::aloh4);
+  const std::optional<double> dlog =
+      p.si[fix] ? std::optional<double>(-*p.si[fix] / nu_fix) : std::nullopt;
+  for (int j = 1; j <= mineral_vector::size; ++j) {
+    const double nu = reaction_coefficient(j, sp::aloh4);
+    if (nu == 0.0 || !p.log_q[j]) continue;
+    if (!dlog) {
+      p.log_q[j].reset();
+      p.si[j].reset();
+      continue;
+    }
+    p.log_q[j] = *p.log_q[j] + nu * *dlog;
+    p.si[j] = *p.log_q[j] - p.log_k[j];
+  }
+  if (!dlog) return;
+  p.si[fix] = 0.0;  // exactly, not to rounding
+  p.al_mg_kg = al_start_mgkg * std::pow(10.0, *dlog);
+}
+
+/// The liquid of the solved state reference cooled (or heated) conductively to t_c (°C), its
+/// minerals' saturation and their statistics.
+saturation_point curve_point(const work_state& reference, double t_c, const point_setup& how) {
+  const double t_k = t_c + zero_celsius_k;
+  work_state ws = reference;
+  cool(ws, t_k);
+  saturation_point p;
+  p.t_c = t_c;
+  p.solved = finite_state(ws);
+  if (!p.solved) return p;
+  // Only the minerals of the cooled state are wanted, exactly as its report has them.
+  const species_vector gamma = gamma_all(t_k, ws.ionic);
+  const mineral_saturation_logs logs = mineral_saturation(ws.m, gamma, t_k);
+  p.log_k = logs.log_k;
+  p.log_q = logs.log_q;
+  for (int j = 1; j <= mineral_vector::size; ++j) {
+    if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
+  }
+  if (how.fix_al) fix_al_at(p, *how.fix_al, how.al_start_mgkg);
+  p.stats = statistics(p.si, how.counted, how.form);
+  return p;
+}
+
+/// The aquifer liquid of ws given back the water it lost or rid of the water that diluted it,
+/// and the CO2 it lost: its non-volatile totals (B to Fe) multiplied by f and co2 (mol/kg)
+/// added to its total CO2; ws is changed.
+void adjust_liquid(work_state& ws, double f, double co2) {
+  // The proton balance counts the protons each species has given up relative to H2CO3, H2S,
+  // NH4OH, H4SiO4, H2SO4, Al+++, ... With the charges balanced it equals the charge the
+  // non-volatile reference species carry (Na+, K+, 2 Ca++, 2 Mg++, 3 Al+++, less Cl-), so it
+  // scales with the non-volatile totals: boiling takes water and the volatiles away in their
+  // neutral reference forms (CO2 as H2CO3, H2S, NH3), which carry no protons. So the balance
+  // is multiplied by f too, and CO2 goes back as H2CO3 without changing it; pH follows.
+  for (int i = comp::b; i <= comp::fe; ++i) ws.cd[i] *= f;
+  ws.cd[comp::co2] += co2;
+  ws.a_d *= f;
+  ws.tds_d *= f;
+  // Starting values for the speciation: the species and ionic strength roughly as scaled.
+  for (int i = 1; i <= species_vector::size; ++i) ws.m[i] *= f;
+  ws.ionic *= f;
+}
+
+/// The least RMS of the curves of the liquid of reference adjusted by f and co2 (mol/kg)
+/// over the temperatures t (°C), +infinity when none has an RMS.
+double misfit(const work_state& reference, double f, double co2, const std::vector<double>& t,
+              const point_setup& how) {
+  work_state ws = reference;
+  adjust_liquid(ws, f, co2);
+  std::vector<std::optional<double>> rms;
+  rms.reserve(t.size());
+  for (double t_c : t) rms.push_back(curve_point(ws, t_c, how).stats.rms);
+  std::optional<double> t_min, y_min;
+  least(t, rms, t_min, y_min);
+  return y_min.value_or(std::numeric_limits<double>::infinity());
+}
+
+/// Water factor and CO2 added back (mol/kg) of a fitted liquid.
+struct liquid_fit {
+  double f = 1.0;
+  double co2 = 0.0;
+};
+
+/// The water factor and CO2 of the least misfit of the liquid of reference within the bounds
+/// of how (an unknown not fitted stays at 1 or 0), over the grid temperatures t (°C). The
+/// misfit has no derivatives worth trusting (a least over a grid), so the search is free of
+/// them: a coarse 5 x 5 net over the box, then a compass search about the best node whose
+/// steps halve each round, always kept inside the box. The misfit is taken on every few grid
+/// temperatures (about a dozen): its least moves little with the spacing, and each point costs
+/// a full speciation.
+liquid_fit fit_liquid(const work_state& reference, const std::vector<double>& t,
+                      const point_setup& how, const saturation_choices& choices) {
+  constexpr int net = 5;              // nodes of the coarse net along each fitted unknown
+  constexpr int rounds = 5;           // halvings of the compass steps
+  constexpr std::size_t points = 12;  // grid temperatures the misfit is taken on, about
+  std::vector<double> tf;
+  const std::size_t stride = std::max<std::size_t>(1, (t.size() + points - 1) / points);
+  for (std::size_t i = 0; i < t.size(); i += stride) tf.push_back(t[i]);
+  if (!t.empty() && tf.back() != t.back()) tf.push_back(t.back());
+
+  const double f_lo = choices.fit_water ? choices.water_factor_min : 1.0;
+  const double f_hi = choices.fit_water ? choices.water_factor_max : 1.0;
+  const double c_hi = choices.fit_co2 ? choices.co2_max_mol_kg : 0.0;
+  const int nf = choices.fit_water ? net : 1;
+  const int nc = choices.fit_co2 ? net : 1;
+  liquid_fit best;
+  double best_misfit = std::numeric_limits<double>::infinity();
+  const auto node = [](double lo, double hi, int i, int n) {
+    return n == 1 ? lo : lo + (hi - lo) * static_cast<double>(i) / static_cast<double>(n - 1);
+  };
+  bool first = true;
+  for (int i = 0; i < nf; ++i) {
+    for (int j = 0; j < nc; ++j) {
+      const liquid_fit x{node(f_lo, f_hi, i, nf), node(0.0, c_hi, j, nc)};
+      const double m = misfit(reference, x.f, x.co2, tf, how);
+      if (first || m < best_misfit) {
+        best = x;
+        best_misfit = m;
+        first = false;
+      }
+    }
+  }
+  double df = nf > 1 ? 0.5 * (f_hi - f_lo) / (nf - 1) : 0.0;
+  double dc = nc > 1 ? 0.5 * c_hi / (nc - 1) : 0.0;
+  for (int r = 0; r < rounds; ++r) {
+    const liquid_fit centre = best;
+    for (int a = -1; a <= 1; ++a) {
+      for (int b = -1; b <= 1; ++b) {
+        if ((a == 0 && b == 0) || (a != 0 && df == 0.0) || (b != 0 && dc == 0.0)) continue;
+        const liquid_fit x{std::clamp(centre.f + a * df, f_lo, f_hi),
+                           std::clamp(centre.co2 + b * dc, 0.0, c_hi)};
+        if (x.f == centre.f && x.co2 == centre.co2) continue;
+        const double m = misfit(reference, x.f, x.co2, tf, how);
+        if (m < best_misfit) {
+          best = x;
+          best_misfit = m;
+        }
+      }
+    }
+    df *= 0.5;
+    dc *= 0.5;
+  }
+  return best;
+}
+
+/// The Al of the curve's points at t_c (°C), log-linear between the grid points about it;
+/// empty where a point about it has none.
+std::optional<double> al_at(const std::vector<saturation_point>& points, double t_c) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (points[i].t_c == t_c) return points[i].al_mg_kg;
+    if (i + 1 < points.size() && points[i].t_c < t_c && t_c < points[i + 1].t_c) {
+      const std::optional<double>& a = points[i].al_mg_kg;
+      const std::optional<double>& b = points[i + 1].al_mg_kg;
+      if (!a || !b || !(*a > 0.0) || !(*b > 0.0)) return std::nullopt;
+      const double w = (t_c - points[i].t_c) / (points[i + 1].t_c - points[i].t_c);
+      return std::pow(10.0, (1.0 - w) * std::log10(*a) + w * std::log10(*b));
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -187,39 +373,36 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   saturation_result res;
   res.minerals = minerals;
   res.normalise = how.normalise;
+  res.fix_al = how.fix_al;
+  point_setup setup;
+  setup.form = how.normalise;
+  setup.fix_al = how.fix_al;
+  for (int j : minerals) {
+    if (j != how.fix_al) setup.counted.push_back(j);
+  }
+  // A water without Al starts from a trace, so that the Al species have their distribution.
+  sample_record with_al;
+  const bool trace = how.fix_al && !(s.water_mgkg[comp::al] > 0.0);
+  if (trace) {
+    with_al = s;
+    with_al.water_mgkg[comp::al] = al_trace_mg_kg;
+  }
+  const sample_record& used = trace ? with_al : s;
+  setup.al_start_mgkg = used.water_mgkg[comp::al];
   work_state reference;
-  res.calculation = calculate_reference(s, opt, reference);
+  res.calculation = calculate_reference(used, opt, reference);
   if (res.calculation.refused) return res;
 
   // Each grid point is one cooling step from the reference state, as the interactive program
   // would calculate a single cooling step to that temperature.
-  std::vector<double> t;
-  const long n =
-      grid.step_c > 0.0 && grid.to_c >= grid.from_c
-          ? static_cast<long>(std::floor((grid.to_c - grid.from_c) / grid.step_c + 1e-9)) + 1
-          : 0;
-  for (long k = 0; k < n; ++k) {
-    const double t_c = grid.from_c + static_cast<double>(k) * grid.step_c;
-    const double t_k = t_c + zero_celsius_k;
-    work_state ws = reference;
-    cool(ws, t_k);
-    saturation_point p;
-    p.t_c = t_c;
-    p.solved = finite_state(ws);
-    if (p.solved) {
-      // Only the minerals of the cooled state are wanted, exactly as its report has them.
-      const species_vector gamma = gamma_all(t_k, ws.ionic);
-      const mineral_saturation_logs logs = mineral_saturation(ws.m, gamma, t_k);
-      p.log_k = logs.log_k;
-      p.log_q = logs.log_q;
-      for (int j = 1; j <= mineral_vector::size; ++j) {
-        if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
-      }
-      p.stats = statistics(p.si, minerals, how.normalise);
-    }
-    res.points.push_back(p);
-    t.push_back(t_c);
+  const std::vector<double> t = grid_temperatures(grid);
+  if (how.fit_water || how.fit_co2) {
+    const liquid_fit x = fit_liquid(reference, t, setup, how);
+    adjust_liquid(reference, x.f, x.co2);
+    if (how.fit_water) res.fitted_water_factor = x.f;
+    if (how.fit_co2) res.fitted_co2_mol_kg = x.co2;
   }
+  for (double t_c : t) res.points.push_back(curve_point(reference, t_c, setup));
 
   // The estimates: least RMS, the median's crossing nearest it, each mineral's crossings.
   std::vector<std::optional<double>> rms, median;
@@ -237,9 +420,10 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   }
   std::vector<double> all;
   for (int j : minerals) {
+    // The fixing mineral is at saturation everywhere: it has no crossing of its own.
     std::vector<std::optional<double>> si;
     for (const saturation_point& p : res.points) si.push_back(p.si[j]);
-    mineral_equilibrium e{j, zero_crossings(t, si)};
+    mineral_equilibrium e{j, j == how.fix_al ? std::vector<double>{} : zero_crossings(t, si)};
     all.insert(all.end(), e.t_c.begin(), e.t_c.end());
     res.equilibrium.push_back(std::move(e));
   }
@@ -248,9 +432,12 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     res.t_equilibrium_median_c = quantile(all, 0.5);
     res.t_equilibrium_iqr_c = quantile(all, 0.75) - quantile(all, 0.25);
   }
-  estimate(res, t, at_least, median_zero.empty(), how.normalise);
+  estimate(res, t, at_least, median_zero.empty(), how.normalise, setup.counted);
+  if (how.fix_al && res.t_estimate_c) res.al_fixed_mg_kg = al_at(res.points, *res.t_estimate_c);
   return res;
 }
+
+bool holds_al(int mineral) { return reaction_coefficient(mineral, sp::aloh4) > 0.0; }
 
 saturation_result saturation_checked(const sample_record& s, const run_options& opt,
                                      const saturation_grid& grid, const std::vector<int>& minerals,
