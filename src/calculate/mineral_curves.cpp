@@ -279,9 +279,9 @@ struct liquid_fit {
 /// a full speciation.
 liquid_fit fit_liquid(const work_state& reference, const std::vector<double>& t,
                       const point_setup& how, const saturation_choices& choices) {
-  constexpr int net = 5;              // nodes of the coarse net along each fitted unknown
-  constexpr int rounds = 5;           // halvings of the compass steps
-  constexpr std::size_t points = 12;  // grid temperatures the misfit is taken on, about
+  constexpr int net = 5;                // nodes of the coarse net along each fitted unknown
+  constexpr int rounds = 5;             // halvings of the compass steps
+  constexpr std::size_t points = 1000;  // grid temperatures the misfit is taken on, about
   std::vector<double> tf;
   const std::size_t stride = std::max<std::size_t>(1, (t.size() + points - 1) / points);
   for (std::size_t i = 0; i < t.size(); i += stride) tf.push_back(t[i]);
