@@ -120,6 +120,7 @@ struct saturation_result {
   std::vector<std::string> flags;
 
   std::optional<int> fix_al;  ///< the mineral that fixed Al, left out of the statistics
+  bool fitted = false;        ///< the water factor or the CO2 was to be fitted
   /// The Al of the analysed water, mg/kg, that the fixing mineral gives at the estimate
   /// (log-linear between grid points); empty without an estimate.
   std::optional<double> al_fixed_mg_kg;
@@ -137,6 +138,12 @@ const std::vector<int>& default_saturation_minerals();
 /// The mineral of a name as the report writes it, compared without case, blanks or
 /// punctuation ("albite low", "Mg-Chlorite", "sil amorph"); empty when there is none.
 std::optional<int> mineral_by_name(std::string_view name);
+
+/// True when the choices how fix Al or fit the liquid, so that the results have the fitted
+/// water factor, CO2 and fixed Al to report.
+inline bool fits_or_fixes(const saturation_choices& how) {
+  return how.fix_al.has_value() || how.fit_water || how.fit_co2;
+}
 
 /// True when the dissolution of mineral j (1..29) gives Al(OH)4-, so that it can fix the Al.
 bool holds_al(int mineral);

@@ -374,6 +374,7 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   res.minerals = minerals;
   res.normalise = how.normalise;
   res.fix_al = how.fix_al;
+  res.fitted = how.fit_water || how.fit_co2;
   point_setup setup;
   setup.form = how.normalise;
   setup.fix_al = how.fix_al;
@@ -446,6 +447,8 @@ saturation_result saturation_checked(const sample_record& s, const run_options& 
     saturation_result res;
     res.minerals = minerals;
     res.normalise = how.normalise;
+    res.fix_al = how.fix_al;
+    res.fitted = how.fit_water || how.fit_co2;
     res.calculation.refused = why;
     return res;
   }

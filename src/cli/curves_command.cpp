@@ -90,6 +90,12 @@ std::string summary_line(const sample_record& s, const saturation_result& r) {
   if (r.t_estimate_low_c && r.t_estimate_high_c) {
     line += " (" + t(r.t_estimate_low_c) + " to " + t(r.t_estimate_high_c) + ")";
   }
+  if (r.fitted_water_factor) line += "; water factor " + fixed_text(*r.fitted_water_factor, 3);
+  if (r.fitted_co2_mol_kg) line += "; CO2 added " + fixed_text(*r.fitted_co2_mol_kg, 4) + " mol/kg";
+  if (r.fix_al) {
+    line += "; Al by " + mineral_column_name(*r.fix_al) + " " +
+            (r.al_fixed_mg_kg ? fixed_text(*r.al_fixed_mg_kg, 3) + " mg/kg" : "-");
+  }
   for (std::size_t i = 0; i < r.flags.size(); ++i)
     line += (i == 0 ? "; flags " : ", ") + r.flags[i];
   return line;
@@ -273,7 +279,8 @@ class curve_outputs {
   /// The summary table's columns: a `picture` column last, naming each sample's picture, when
   /// the pictures are written.
   static std::vector<std::string> summary_columns(const saturation_request& req) {
-    std::vector<std::string> columns = saturation_summary_columns(req.minerals);
+    std::vector<std::string> columns =
+        saturation_summary_columns(req.minerals, fits_or_fixes(req.choices));
     if (!req.plots.empty()) columns.emplace_back("picture");
     return columns;
   }

@@ -75,7 +75,7 @@ std::vector<row> saturation_rows(const sample_record& s, const saturation_result
   return rows;
 }
 
-std::vector<std::string> saturation_summary_columns(const std::vector<int>& minerals) {
+std::vector<std::string> saturation_summary_columns(const std::vector<int>& minerals, bool fitted) {
   std::vector<std::string> columns = {"sample",
                                       "location",
                                       "status",
@@ -98,6 +98,9 @@ std::vector<std::string> saturation_summary_columns(const std::vector<int>& mine
                                       "rms_at_estimate",
                                       "flags",
                                       "minerals_used"};
+  if (fitted) {
+    columns.insert(columns.end(), {"fitted_water_factor", "fitted_co2_mol_kg", "al_fixed_mg_kg"});
+  }
   for (int j : minerals) columns.push_back(mineral_column_name(j) + "_equilibrium_C");
   columns.insert(columns.end(), gt_columns().begin(), gt_columns().end());
   return columns;
@@ -133,6 +136,12 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
               optional_cell(r.rms_at_estimate),
               joined(r.flags),
               ok ? joined(mineral_names_of(r.minerals)) : cell()};
+  const bool fitted = r.fitted || r.fix_al.has_value();
+  if (fitted) {
+    line.push_back(optional_cell(r.fitted_water_factor));
+    line.push_back(optional_cell(r.fitted_co2_mol_kg));
+    line.push_back(optional_cell(r.al_fixed_mg_kg));
+  }
   for (const mineral_equilibrium& e : r.equilibrium) {
     std::string list;
     for (double t : e.t_c) {
@@ -143,7 +152,7 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
   }
   // A refused sample has no equilibrium temperatures; the classical geothermometers need only
   // its analyses.
-  line.resize(saturation_summary_columns(r.minerals).size() - gt_columns().size());
+  line.resize(saturation_summary_columns(r.minerals, fitted).size() - gt_columns().size());
   const std::vector<cell> gt = gt_cells(s);
   line.insert(line.end(), gt.begin(), gt.end());
   return line;

@@ -29,10 +29,13 @@ std::vector<row> saturation_rows(const sample_record& s, const saturation_result
 
 /// Columns of the summary table for the chosen minerals: the sample, its reference state and
 /// geothermometers, the estimates, <mineral>_equilibrium_C for each, then the classical
-/// geothermometers of its analyses (gt_columns()).
-std::vector<std::string> saturation_summary_columns(const std::vector<int>& minerals);
+/// geothermometers of its analyses (gt_columns()); with fitted (Al fixed or the liquid
+/// fitted), fitted_water_factor, fitted_co2_mol_kg and al_fixed_mg_kg after minerals_used.
+std::vector<std::string> saturation_summary_columns(const std::vector<int>& minerals,
+                                                    bool fitted = false);
 /// The summary row of sample s calculated with opt; a mineral's equilibrium temperatures are
-/// one text, separated by semicolons; memo keeps the texts of the numbers.
+/// one text, separated by semicolons; memo keeps the texts of the numbers. The fitted
+/// columns are there when r was fixed or fitted.
 row saturation_summary_row(const sample_record& s, const run_options& opt,
                            const saturation_result& r, number_memo& memo);
 
