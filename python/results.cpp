@@ -377,6 +377,16 @@ void bind_results(py::module_& m) {
           "t_equilibrium_iqr_c",
           [](const py_saturation& v) { return maybe(v.r->t_equilibrium_iqr_c); },
           "their interquartile range, °C")
+      .def_property_readonly(
+          "fitted_water_factor",
+          [](const py_saturation& v) { return maybe(v.r->fitted_water_factor); },
+          "fitted factor on the liquid's non-volatile totals (None: not fitted)")
+      .def_property_readonly(
+          "fitted_co2_mol_kg", [](const py_saturation& v) { return maybe(v.r->fitted_co2_mol_kg); },
+          "fitted CO2 added back to the liquid, mol/kg (None: not fitted)")
+      .def_property_readonly(
+          "al_fixed_mg_kg", [](const py_saturation& v) { return maybe(v.r->al_fixed_mg_kg); },
+          "Al of the analysed water, mg/kg, at the estimate with Al fixed by a mineral")
       .def(
           "table",
           [](const py_saturation& v, bool frame) {
@@ -390,7 +400,8 @@ void bind_results(py::module_& m) {
           [](const py_saturation& v) {
             number_memo memo;
             const row cells = saturation_summary_row(v.c->s, v.c->opt, *v.r, memo);
-            const std::vector<std::string> names = saturation_summary_columns(v.r->minerals);
+            const std::vector<std::string> names =
+                saturation_summary_columns(v.r->minerals, v.r->fitted || v.r->fix_al.has_value());
             py::dict d;
             for (std::size_t k = 0; k < names.size(); ++k)
               d[py::str(names[k])] = cell_value(cells[k]);

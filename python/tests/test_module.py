@@ -136,6 +136,8 @@ SATURATION_OPTIONS = [
     {"temperature": "quartz", "t_from": 100, "t_to": 300, "step": 10,
      "minerals": ["quartz", "calcite", "albite low"]},
     {"temperature": "chalcedony", "normalise": "none"},
+    {"t_from": 100, "t_to": 300, "step": 10, "fix_al": "microcline", "fit": "water,co2",
+     "water_factor": (0.6, 1.2), "co2_max": 0.05},
 ]
 
 
