@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "calculate/work_state.h"
 #include "chemdata/activity.h"
@@ -13,6 +14,7 @@
 #include "derived/results.h"
 #include "morva/checks.h"
 #include "morva/tables.h"
+#include "solver/ph.h"
 
 namespace morva {
 
@@ -181,6 +183,10 @@ struct point_setup {
   si_form form = si_form::ions;
   std::optional<int> fix_al;   ///< the mineral that fixes Al, if any
   double al_start_mgkg = 0.0;  ///< Al of the analysed water the liquid was solved with, mg/kg
+  /// Protons given up per Al (relative to Al+++) by the Al species of the analysed water at
+  /// its pH: what its proton balance gains with each mole of Al it is given.
+  double al_protons = 4.0;
+  bool resolve = false;  ///< solve again where the fixed Al moves pH (the final curve)
 };
 
 /// Puts mineral fix at saturation at one grid point p by the liquid's Al. Al is a trace: one
@@ -208,6 +214,94 @@ void fix_al_at(saturation_point& p, int fix, double al_start_mgkg) {
   p.al_mg_kg = al_start_mgkg * std::pow(10.0, *dlog);
 }
 
+/// The saturation of the minerals of the solved state ws at T (K) into p, exactly as the
+/// report of that state has them.
+void saturation_of(const work_state& ws, double t_k, saturation_point& p) {
+  const species_vector gamma = gamma_all(t_k, ws.ionic);
+  const mineral_saturation_logs logs = mineral_saturation(ws.m, gamma, t_k);
+  p.log_k = logs.log_k;
+  p.log_q = logs.log_q;
+  for (int j = 1; j <= mineral_vector::size; ++j) {
+    p.si[j] = p.log_q[j] ? std::optional<double>(*p.log_q[j] - p.log_k[j]) : std::nullopt;
+  }
+}
+
+/// Protons given up per Al relative to Al+++ by the Al species of m (mol/kg); 4 (Al(OH)4-)
+/// when m holds no Al.
+double protons_per_al(const species_vector& m) {
+  species_vector al;
+  double total = 0.0;
+  for (int i = sp::al; i <= sp::alf6; ++i) {
+    al[i] = m[i];
+    total += m[i];
+  }
+  return total > 0.0 ? proton_balance(al) / total : 4.0;
+}
+
+/// Buffer capacity of the liquid of species m (mol/kg), mol/kg per pH unit: ln 10 times the
+/// water's H+ and OH- and, for each acid and its conjugate base, their product over their sum
+/// (the ideal weak-acid buffer, good enough to tell a trace of protons from a shift of pH).
+double buffer_capacity(const species_vector& m) {
+  // clang-format off
+  static constexpr std::pair<int, int> pairs[] = {
+      {sp::h2co3, sp::hco3}, {sp::hco3, sp::co3},  {sp::h4sio4, sp::h3sio4},
+      {sp::h3bo3, sp::h2bo3}, {sp::h2s, sp::hs},   {sp::nh4, sp::nh4oh},
+      {sp::hf, sp::f},        {sp::hso4, sp::so4}};
+  // clang-format on
+  double b = m[sp::h] + m[sp::oh];
+  for (const auto& [acid, base] : pairs) {
+    const double sum = m[acid] + m[base];
+    if (sum > 0.0) b += m[acid] * m[base] / sum;
+  }
+  return std::log(10.0) * b;
+}
+
+/// The point p, whose Al was fixed by scaling the Al species of the liquid ws (cooled from
+/// reference to T, K), solved once more where the Al moves pH. The scaling kept the proton
+/// balance that the Al species carry at T; the analysed water given that Al carries the
+/// protons of its own Al species at its pH (how.al_protons per Al). When the two differ by
+/// enough to move pH by more than a thousandth, or the new Al takes more than a percent of the
+/// free F or SO4 into its complexes, the liquid is solved again with the new Al and the
+/// balance the analysed water would give it, and the rest of the fixing mineral's SI is taken up by
+/// one more scaling (kept only when small).
+void resolve_al(const work_state& reference, const work_state& ws, double t_k,
+                const point_setup& how, saturation_point& p) {
+  // A proton balance moved by the fixed Al less than the buffer capacity times this leaves pH
+  // as it is, pH units.
+  constexpr double tiny = 1e-3;
+  constexpr double share = 0.01;        // of the free F or SO4 the Al may take and stay a trace
+  constexpr double most_rescale = 0.1;  // log10 of the largest second factor accepted
+  const double k = *p.al_mg_kg / how.al_start_mgkg;
+  const double dal = (k - 1.0) * reference.cd[comp::al];  // Al added to the liquid, mol/kg
+  const double da = dal * how.al_protons;
+  // The added Al also takes F and SO4 into its complexes, which the scaling did not count.
+  const species_vector& m = ws.m;
+  const double f_taken = (k - 1.0) * (m[sp::alf] + 2.0 * m[sp::alf2] + 3.0 * m[sp::alf3] +
+                                      4.0 * m[sp::alf4] + 5.0 * m[sp::alf5] + 6.0 * m[sp::alf6]);
+  const double so4_taken = (k - 1.0) * (m[sp::also4] + 2.0 * m[sp::also42]);
+  const bool trace = std::abs(da - dal * protons_per_al(m)) < tiny * buffer_capacity(m) &&
+                     std::abs(f_taken) <= share * (m[sp::f] + m[sp::hf]) &&
+                     std::abs(so4_taken) <= share * m[sp::so4];
+  if (trace) return;
+  work_state w = reference;
+  w.cd[comp::al] += dal;
+  w.a_d += da;
+  w.m = ws.m;
+  for (int i = sp::al; i <= sp::alf6; ++i) w.m[i] *= k;
+  w.ionic = ws.ionic;
+  // Only the liquid's species are wanted: no gas pressures or phase compositions.
+  store(w, phase1(w.m, w.cd, w.a_d, t_k, ws.ah, w.ionic, w.log));
+  if (!finite_state(w)) return;
+  saturation_point q;
+  q.t_c = p.t_c;
+  q.solved = true;
+  saturation_of(w, t_k, q);
+  fix_al_at(q, *how.fix_al, *p.al_mg_kg);
+  // A large second scaling means the Al was no trace: it moved pH by itself (an acid water
+  // asked for grams of Al per kg), and the first result stands as the one that keeps pH.
+  if (q.al_mg_kg && std::abs(std::log10(*q.al_mg_kg / *p.al_mg_kg)) < most_rescale) p = q;
+}
+
 /// The liquid of the solved state reference cooled (or heated) conductively to t_c (°C), its
 /// minerals' saturation and their statistics.
 saturation_point curve_point(const work_state& reference, double t_c, const point_setup& how) {
@@ -218,15 +312,11 @@ saturation_point curve_point(const work_state& reference, double t_c, const poin
   p.t_c = t_c;
   p.solved = finite_state(ws);
   if (!p.solved) return p;
-  // Only the minerals of the cooled state are wanted, exactly as its report has them.
-  const species_vector gamma = gamma_all(t_k, ws.ionic);
-  const mineral_saturation_logs logs = mineral_saturation(ws.m, gamma, t_k);
-  p.log_k = logs.log_k;
-  p.log_q = logs.log_q;
-  for (int j = 1; j <= mineral_vector::size; ++j) {
-    if (p.log_q[j]) p.si[j] = *p.log_q[j] - p.log_k[j];
+  saturation_of(ws, t_k, p);
+  if (how.fix_al) {
+    fix_al_at(p, *how.fix_al, how.al_start_mgkg);
+    if (how.resolve && p.al_mg_kg) resolve_al(reference, ws, t_k, how, p);
   }
-  if (how.fix_al) fix_al_at(p, *how.fix_al, how.al_start_mgkg);
   p.stats = statistics(p.si, how.counted, how.form);
   return p;
 }
@@ -250,84 +340,114 @@ void adjust_liquid(work_state& ws, double f, double co2) {
   ws.ionic *= f;
 }
 
-/// The least RMS of the curves of the liquid of reference adjusted by f and co2 (mol/kg)
-/// over the temperatures t (°C), +infinity when none has an RMS.
-double misfit(const work_state& reference, double f, double co2, const std::vector<double>& t,
-              const point_setup& how) {
+/// Water factor and CO2 added back (mol/kg) of a liquid on trial, and its misfit: the least
+/// RMS of its curves and the temperature of that least, °C.
+struct liquid_fit {
+  double f = 1.0;
+  double co2 = 0.0;
+  double misfit = std::numeric_limits<double>::infinity();  ///< +infinity: no RMS anywhere
+  double t_c = 0.0;
+};
+
+/// The liquid of reference adjusted by x.f and x.co2 (mol/kg), its misfit taken over the
+/// temperatures t (°C).
+liquid_fit tried(const work_state& reference, liquid_fit x, const std::vector<double>& t,
+                 const point_setup& how) {
   work_state ws = reference;
-  adjust_liquid(ws, f, co2);
+  adjust_liquid(ws, x.f, x.co2);
   std::vector<std::optional<double>> rms;
   rms.reserve(t.size());
   for (double t_c : t) rms.push_back(curve_point(ws, t_c, how).stats.rms);
   std::optional<double> t_min, y_min;
   least(t, rms, t_min, y_min);
-  return y_min.value_or(std::numeric_limits<double>::infinity());
+  x.misfit = y_min.value_or(std::numeric_limits<double>::infinity());
+  x.t_c = t_min.value_or(0.0);
+  return x;
 }
 
-/// Water factor and CO2 added back (mol/kg) of a fitted liquid.
-struct liquid_fit {
-  double f = 1.0;
-  double co2 = 0.0;
-};
+/// The grid temperatures t (°C) within `half` of t_c, at least three about it.
+std::vector<double> window(const std::vector<double>& t, double t_c, double half) {
+  std::vector<double> w;
+  for (double x : t) {
+    if (std::abs(x - t_c) <= half) w.push_back(x);
+  }
+  return w.size() >= 3 ? w : t;
+}
 
 /// The water factor and CO2 of the least misfit of the liquid of reference within the bounds
-/// of how (an unknown not fitted stays at 1 or 0), over the grid temperatures t (°C). The
-/// misfit has no derivatives worth trusting (a least over a grid), so the search is free of
-/// them: a coarse 5 x 5 net over the box, then a compass search about the best node whose
-/// steps halve each round, always kept inside the box. The misfit is taken on every few grid
-/// temperatures (about a dozen): its least moves little with the spacing, and each point costs
-/// a full speciation.
+/// of how (an unknown not fitted stays at 1 or 0) over the grid temperatures t (°C). The
+/// misfit is a least over a grid and has no derivatives worth trusting, so the search is free
+/// of them: a coarse net over the box (9 water factors by 5 CO2s) with the misfit on about
+/// every 20 degrees of the grid, then from each of its two best nodes a compass search along
+/// both axes and the diagonals whose steps halve each round, kept inside the box, with the
+/// misfit on the full grid within 25 degrees of the least found so far. Each grid point costs a
+/// full speciation, so the fine grid is only taken where the least lies.
 liquid_fit fit_liquid(const work_state& reference, const std::vector<double>& t,
                       const point_setup& how, const saturation_choices& choices) {
-  constexpr int net = 5;                // nodes of the coarse net along each fitted unknown
-  constexpr int rounds = 5;             // halvings of the compass steps
-  constexpr std::size_t points = 1000;  // grid temperatures the misfit is taken on, about
-  std::vector<double> tf;
-  const std::size_t stride = std::max<std::size_t>(1, (t.size() + points - 1) / points);
-  for (std::size_t i = 0; i < t.size(); i += stride) tf.push_back(t[i]);
-  if (!t.empty() && tf.back() != t.back()) tf.push_back(t.back());
+  constexpr int net_f = 9;              // water factors of the coarse net
+  constexpr int net_c = 5;              // CO2s of the coarse net
+  constexpr int starts = 2;             // best nodes the compass search starts from
+  constexpr int rounds = 7;             // halvings of the compass steps
+  constexpr double coarse_c = 20.0;     // spacing of the coarse net's grid, about, °C
+  constexpr double half_window = 25.0;  // half width of the fine window, °C
+  // Steps along the water factor, along the CO2 and along both.
+  constexpr std::pair<double, double> compass[] = {{-1.0, 0.0}, {1.0, 0.0}, {0.0, -1.0},
+                                                   {0.0, 1.0},  {1.0, 1.0}, {-1.0, -1.0},
+                                                   {1.0, -1.0}, {-1.0, 1.0}};
+  std::vector<double> tc;
+  if (!t.empty()) {
+    const double step = t.size() > 1 ? t[1] - t[0] : coarse_c;
+    const auto stride = static_cast<std::size_t>(std::max(1.0, std::round(coarse_c / step)));
+    for (std::size_t i = 0; i < t.size(); i += stride) tc.push_back(t[i]);
+    if (tc.back() != t.back()) tc.push_back(t.back());
+  }
 
+  // The CO2 is searched as u = sqrt(co2 / most): pH answers most to the first millimoles.
   const double f_lo = choices.fit_water ? choices.water_factor_min : 1.0;
   const double f_hi = choices.fit_water ? choices.water_factor_max : 1.0;
   const double c_hi = choices.fit_co2 ? choices.co2_max_mol_kg : 0.0;
-  const int nf = choices.fit_water ? net : 1;
-  const int nc = choices.fit_co2 ? net : 1;
-  liquid_fit best;
-  double best_misfit = std::numeric_limits<double>::infinity();
+  const int nf = choices.fit_water ? net_f : 1;
+  const int nc = choices.fit_co2 ? net_c : 1;
   const auto node = [](double lo, double hi, int i, int n) {
     return n == 1 ? lo : lo + (hi - lo) * static_cast<double>(i) / static_cast<double>(n - 1);
   };
-  bool first = true;
+  const auto at = [&](double f, double u, const std::vector<double>& tt) {
+    return tried(reference, {f, c_hi * u * u}, tt, how);
+  };
+  struct trial {
+    double u = 0.0;
+    liquid_fit x;
+  };
+  std::vector<trial> net;
   for (int i = 0; i < nf; ++i) {
     for (int j = 0; j < nc; ++j) {
-      const liquid_fit x{node(f_lo, f_hi, i, nf), node(0.0, c_hi, j, nc)};
-      const double m = misfit(reference, x.f, x.co2, tf, how);
-      if (first || m < best_misfit) {
-        best = x;
-        best_misfit = m;
-        first = false;
-      }
+      const double u = node(0.0, 1.0, j, nc);
+      net.push_back({u, at(node(f_lo, f_hi, i, nf), u, tc)});
     }
   }
-  double df = nf > 1 ? 0.5 * (f_hi - f_lo) / (nf - 1) : 0.0;
-  double dc = nc > 1 ? 0.5 * c_hi / (nc - 1) : 0.0;
-  for (int r = 0; r < rounds; ++r) {
-    const liquid_fit centre = best;
-    for (int a = -1; a <= 1; ++a) {
-      for (int b = -1; b <= 1; ++b) {
-        if ((a == 0 && b == 0) || (a != 0 && df == 0.0) || (b != 0 && dc == 0.0)) continue;
-        const liquid_fit x{std::clamp(centre.f + a * df, f_lo, f_hi),
-                           std::clamp(centre.co2 + b * dc, 0.0, c_hi)};
-        if (x.f == centre.f && x.co2 == centre.co2) continue;
-        const double m = misfit(reference, x.f, x.co2, tf, how);
-        if (m < best_misfit) {
-          best = x;
-          best_misfit = m;
-        }
+  std::stable_sort(net.begin(), net.end(),
+                   [](const trial& a, const trial& b) { return a.x.misfit < b.x.misfit; });
+  liquid_fit best = net.front().x;
+  for (int s = 0; s < starts && s < static_cast<int>(net.size()); ++s) {
+    const trial& start = net[static_cast<std::size_t>(s)];
+    trial here{start.u, at(start.x.f, start.u, window(t, start.x.t_c, half_window))};
+    double df = nf > 1 ? 0.5 * (f_hi - f_lo) / (nf - 1) : 0.0;
+    double du = nc > 1 ? 0.5 / (nc - 1) : 0.0;
+    for (int r = 0; r < rounds; ++r) {
+      const trial centre = here;
+      const std::vector<double> tw = window(t, centre.x.t_c, half_window);
+      for (const auto& [a, b] : compass) {
+        if ((a != 0.0 && df == 0.0) || (b != 0.0 && du == 0.0)) continue;
+        const double f = std::clamp(centre.x.f + a * df, f_lo, f_hi);
+        const double u = std::clamp(centre.u + b * du, 0.0, 1.0);
+        if (f == centre.x.f && u == centre.u) continue;
+        const liquid_fit y = at(f, u, tw);
+        if (y.misfit < here.x.misfit) here = {u, y};
       }
+      df *= 0.5;
+      du *= 0.5;
     }
-    df *= 0.5;
-    dc *= 0.5;
+    if (s == 0 || here.x.misfit < best.misfit) best = here.x;
   }
   return best;
 }
@@ -381,9 +501,11 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   for (int j : minerals) {
     if (j != how.fix_al) setup.counted.push_back(j);
   }
-  // A water without Al starts from a trace, so that the Al species have their distribution.
+  // With Al fixed by a mineral the water starts from a trace of Al, analysed or not: the
+  // Al species then have their distribution, and the Al the mineral asks for is reached by
+  // scaling them without solving again wherever it stays a trace.
   sample_record with_al;
-  const bool trace = how.fix_al && !(s.water_mgkg[comp::al] > 0.0);
+  const bool trace = how.fix_al.has_value();
   if (trace) {
     with_al = s;
     with_al.water_mgkg[comp::al] = al_trace_mg_kg;
@@ -393,6 +515,7 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   work_state reference;
   res.calculation = calculate_reference(used, opt, reference);
   if (res.calculation.refused) return res;
+  setup.al_protons = protons_per_al(reference.m_sampling);
 
   // Each grid point is one cooling step from the reference state, as the interactive program
   // would calculate a single cooling step to that temperature.
@@ -403,6 +526,7 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     if (how.fit_water) res.fitted_water_factor = x.f;
     if (how.fit_co2) res.fitted_co2_mol_kg = x.co2;
   }
+  setup.resolve = true;
   for (double t_c : t) res.points.push_back(curve_point(reference, t_c, setup));
 
   // The estimates: least RMS, the median's crossing nearest it, each mineral's crossings.
