@@ -57,9 +57,9 @@ struct saturation_choices {
   double co2_max_mol_kg = 0.1;    ///< most CO2 added back, mol/kg
 };
 
-/// Al of the analysed water, mg/kg, from which a sample starts (in place of its analysed Al)
-/// when its Al is fixed by a mineral: enough for every Al species to have a molality, too
-/// little to move pH.
+/// Al of the analysed water, mg/kg, from which the curves of a sample start (in place of its
+/// own Al, if any) when its Al is fixed by a mineral: enough for every Al species to have a
+/// molality, too little to move pH.
 inline constexpr double al_trace_mg_kg = 0.01;
 
 /// Fewest minerals with a saturation index at the estimate for the estimate to be given.
@@ -153,7 +153,8 @@ bool holds_al(int mineral);
 /// steps are ignored) over grid, for the chosen minerals (positions 1..29). A grid point is,
 /// digit for digit, a single cooling step of the interactive program to that temperature;
 /// points above the reference temperature are reached the same way. With how.fix_al, the
-/// sample starts from al_trace_mg_kg of Al; with a fit, the curves are those of the liquid
+/// curves start from the sample with al_trace_mg_kg of Al (its reference state as reported
+/// stays its own); with a fit, the curves are those of the liquid
 /// with the fitted water factor and CO2.
 saturation_result saturation(const sample_record& s, const run_options& opt,
                              const saturation_grid& grid, const std::vector<int>& minerals,

@@ -501,20 +501,23 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   for (int j : minerals) {
     if (j != how.fix_al) setup.counted.push_back(j);
   }
-  // With Al fixed by a mineral the water starts from a trace of Al, analysed or not: the
-  // Al species then have their distribution, and the Al the mineral asks for is reached by
-  // scaling them without solving again wherever it stays a trace.
-  sample_record with_al;
-  const bool trace = how.fix_al.has_value();
-  if (trace) {
-    with_al = s;
-    with_al.water_mgkg[comp::al] = al_trace_mg_kg;
-  }
-  const sample_record& used = trace ? with_al : s;
-  setup.al_start_mgkg = used.water_mgkg[comp::al];
   work_state reference;
-  res.calculation = calculate_reference(used, opt, reference);
+  res.calculation = calculate_reference(s, opt, reference);
   if (res.calculation.refused) return res;
+  // The curves of a fixed Al start from the sample with a trace of Al in place of its own
+  // (none, or an analysed Al that the mineral replaces anyway): the Al species then have
+  // their distribution, and scaling them reaches the mineral's Al without solving again
+  // wherever it stays a trace. The reference state reported stays the sample's own.
+  setup.al_start_mgkg = s.water_mgkg[comp::al];
+  if (how.fix_al && s.water_mgkg[comp::al] != al_trace_mg_kg) {
+    sample_record traced = s;
+    traced.water_mgkg[comp::al] = al_trace_mg_kg;
+    work_state w;
+    if (!calculate_reference(traced, opt, w).refused) {
+      reference = w;
+      setup.al_start_mgkg = al_trace_mg_kg;
+    }
+  }
   setup.al_protons = protons_per_al(reference.m_sampling);
 
   // Each grid point is one cooling step from the reference state, as the interactive program

@@ -167,6 +167,9 @@ TEST(FixedAl, AGridPointCalculatedWithTheReportedAlIsAtSaturation) {
   std::ifstream f(std::string(MORVA_EXAMPLES) + "/morva.in", std::ios::binary);
   for (const sample_record& s :
        samples_of({std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()})) {
+    // As analysed (the Al scaled from there), and without Al (from a trace).
+    waters.push_back(s);
+    options.emplace_back();
     waters.push_back(s);
     waters.back().water_mgkg[comp::al] = 0.0;
     options.emplace_back();
