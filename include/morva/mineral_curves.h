@@ -117,7 +117,8 @@ struct saturation_result {
   /// How far to trust the estimate, in this order: "edge" (the least RMS lies at an end of
   /// the grid), "no_crossing" (the median SI never crosses zero), "few_minerals" (fewer than
   /// estimate_min_minerals with an SI), "ion_balance" (the sampled water beyond ±10 %),
-  /// "acid" (reference pH below estimate_acid_ph).
+  /// "acid" (reference pH below estimate_acid_ph), and with a fit "fit_at_bound" (the water
+  /// factor at a bound of its range, or the CO2 at its most).
   std::vector<std::string> flags;
 
   std::optional<int> fix_al;  ///< the mineral that fixed Al, left out of the statistics

@@ -562,6 +562,13 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   }
   estimate(res, t, at_least, median_zero.empty(), how.normalise, setup.counted);
   if (how.fix_al && res.t_estimate_c) res.al_fixed_mg_kg = al_at(res.points, *res.t_estimate_c);
+  // A fitted value at a bound of its range may want to lie beyond it.
+  const std::optional<double>& f = res.fitted_water_factor;
+  const std::optional<double>& c = res.fitted_co2_mol_kg;
+  if ((f && (*f <= how.water_factor_min || *f >= how.water_factor_max)) ||
+      (c && how.co2_max_mol_kg > 0.0 && *c >= how.co2_max_mol_kg)) {
+    res.flags.emplace_back("fit_at_bound");
+  }
   return res;
 }
 

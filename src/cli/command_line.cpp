@@ -285,8 +285,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
                   "(microcline); it leaves the statistics");
   sat->add_option("--fit", fit,
                   "Fit the water factor (steam lost or water added), the CO2 lost, or both: "
-                  "water, co2, water,co2")
-      ->check(CLI::IsMember({"water", "co2", "water,co2", "co2,water"}));
+                  "water, co2, water,co2");
   sat->add_option("--water-factor", water_factor,
                   "Bounds of the fitted factor on the liquid's non-volatile totals: MIN,MAX")
       ->capture_default_str();
