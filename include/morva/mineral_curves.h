@@ -127,8 +127,9 @@ struct saturation_result {
   /// (log-linear between grid points); empty without an estimate.
   std::optional<double> al_fixed_mg_kg;
   /// The fitted factor on the non-volatile totals of the aquifer liquid (below 1: steam lost,
-  /// above 1: water added) and the CO2 added back to it, mol/kg; empty when not fitted.
+  /// above 1: water added); empty when not fitted.
   std::optional<double> fitted_water_factor;
+  /// The fitted CO2 added back to the aquifer liquid, mol/kg; empty when not fitted.
   std::optional<double> fitted_co2_mol_kg;
 };
 

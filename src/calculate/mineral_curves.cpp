@@ -179,10 +179,10 @@ std::vector<double> grid_temperatures(const saturation_grid& grid) {
 
 /// What every grid point of one curve shares besides the liquid it starts from.
 struct point_setup {
-  std::vector<int> counted;  ///< the minerals of the statistics (the fixing mineral left out)
-  si_form form = si_form::ions;
-  std::optional<int> fix_al;   ///< the mineral that fixes Al, if any
-  double al_start_mgkg = 0.0;  ///< Al of the analysed water the liquid was solved with, mg/kg
+  std::vector<int> counted;      ///< the minerals of the statistics (the fixing mineral left out)
+  si_form form = si_form::ions;  ///< the form of the SI in the statistics
+  std::optional<int> fix_al;     ///< the mineral that fixes Al, if any
+  double al_start_mgkg = 0.0;    ///< Al of the analysed water the liquid was solved with, mg/kg
   /// Protons given up per Al (relative to Al+++) by the Al species of the analysed water at
   /// its pH: what its proton balance gains with each mole of Al it is given.
   double al_protons = 4.0;
@@ -343,10 +343,10 @@ void adjust_liquid(work_state& ws, double f, double co2) {
 /// Water factor and CO2 added back (mol/kg) of a liquid on trial, and its misfit: the least
 /// RMS of its curves and the temperature of that least, °C.
 struct liquid_fit {
-  double f = 1.0;
-  double co2 = 0.0;
+  double f = 1.0;                                           ///< factor on the non-volatile totals
+  double co2 = 0.0;                                         ///< CO2 added back, mol/kg
   double misfit = std::numeric_limits<double>::infinity();  ///< +infinity: no RMS anywhere
-  double t_c = 0.0;
+  double t_c = 0.0;                                         ///< temperature of the least RMS, °C
 };
 
 /// The liquid of reference adjusted by x.f and x.co2 (mol/kg), its misfit taken over the
@@ -403,9 +403,11 @@ liquid_fit fit_liquid(const work_state& reference, const std::vector<double>& t,
   }
 
   // The CO2 is searched as u = sqrt(co2 / most): pH answers most to the first millimoles.
-  const double f_lo = choices.fit_water ? choices.water_factor_min : 1.0;
-  const double f_hi = choices.fit_water ? choices.water_factor_max : 1.0;
-  const double c_hi = choices.fit_co2 ? choices.co2_max_mol_kg : 0.0;
+  // Bounds given the wrong way round are taken in order (the front ends refuse them).
+  const double wmin = choices.water_factor_min, wmax = choices.water_factor_max;
+  const double f_lo = choices.fit_water ? std::min(wmin, wmax) : 1.0;
+  const double f_hi = choices.fit_water ? std::max(wmin, wmax) : 1.0;
+  const double c_hi = choices.fit_co2 ? std::max(0.0, choices.co2_max_mol_kg) : 0.0;
   const int nf = choices.fit_water ? net_f : 1;
   const int nc = choices.fit_co2 ? net_c : 1;
   const auto node = [](double lo, double hi, int i, int n) {
@@ -415,8 +417,8 @@ liquid_fit fit_liquid(const work_state& reference, const std::vector<double>& t,
     return tried(reference, {f, c_hi * u * u}, tt, how);
   };
   struct trial {
-    double u = 0.0;
-    liquid_fit x;
+    double u = 0.0;  ///< sqrt(co2 / c_hi)
+    liquid_fit x;    ///< the liquid tried and its misfit
   };
   std::vector<trial> net;
   for (int i = 0; i < nf; ++i) {
