@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "batch/options.h"
 #include "batch/output_files.h"
@@ -362,7 +363,8 @@ PYBIND11_MODULE(morva, m) {
       [](const py_sample& s, const py::object& temperature, const py::object& t_from,
          const py::object& t_to, const py::object& step, const py::object& minerals,
          const py::object& boiling_spring, const py::object& spring_degassing,
-         const std::string& normalise) {
+         const std::string& normalise, const py::object& fix_al, const py::object& fit,
+         const py::object& water_factor, double co2_max) {
         const run_options opt = calculation_options(temperature, py::none(), py::none(), py::none(),
                                                     boiling_spring, spring_degassing);
         saturation_grid grid;
@@ -381,18 +383,29 @@ PYBIND11_MODULE(morva, m) {
         saturation_choices how;
         how.normalise = normalise == "none" ? si_form::none : si_form::ions;
         how.auto_minerals = automatic;
+        const std::string fix_text = fix_al.is_none() ? "" : py::cast<std::string>(fix_al);
+        const std::string fit_text = fit.is_none() ? "" : py::cast<std::string>(fit);
+        if (!parse_fit(fix_text, fit_text, "0.5,1.5", "0.1", how, why)) throw py::value_error(why);
+        const auto bounds = py::cast<std::pair<double, double>>(water_factor);
+        how.water_factor_min = bounds.first;
+        how.water_factor_max = bounds.second;
+        how.co2_max_mol_kg = co2_max;
+        if (!check_fit(how, why)) throw py::value_error(why);
         require_readable(s);
         return saturation_curves(s.s, opt, grid, chosen, how);
       },
       py::arg("sample"), py::kw_only(), py::arg("temperature") = "measured", py::arg("t_from") = 25,
       py::arg("t_to") = 350, py::arg("step") = 5, py::arg("minerals") = py::none(),
       py::arg("boiling_spring") = py::none(), py::arg("spring_degassing") = 1.0,
-      py::arg("normalise") = "ions",
+      py::arg("normalise") = "ions", py::arg("fix_al") = py::none(), py::arg("fit") = py::none(),
+      py::arg("water_factor") = std::make_pair(0.5, 1.5), py::arg("co2_max") = 0.1,
       "Saturation curves of the sample's aquifer fluid from t_from to t_to °C every step °C, "
       "as `morva saturation` draws them; minerals by name (None: the default assemblage); "
       "normalise='ions' divides each index by the species of its mineral's reaction in the "
-      "statistics and the estimate, 'none' takes log(Q/K) as it stands. Returns a "
-      "SaturationResult.");
+      "statistics and the estimate, 'none' takes log(Q/K) as it stands; fix_al names the "
+      "mineral whose saturation fixes the liquid's Al at each temperature; fit ('water', "
+      "'co2', 'water,co2') fits the factor on the non-volatile totals within water_factor "
+      "(min, max) and the CO2 added back, 0 to co2_max mol/kg. Returns a SaturationResult.");
 
   m.def(
       "run_table",

@@ -409,6 +409,16 @@ void bind_results(py::module_& m) {
             return names;
           },
           "the minerals minerals='auto' left out")
+      .def_property_readonly(
+          "fitted_water_factor",
+          [](const py_saturation& v) { return maybe(v.r->fitted_water_factor); },
+          "fitted factor on the liquid's non-volatile totals (None: not fitted)")
+      .def_property_readonly(
+          "fitted_co2_mol_kg", [](const py_saturation& v) { return maybe(v.r->fitted_co2_mol_kg); },
+          "fitted CO2 added back to the liquid, mol/kg (None: not fitted)")
+      .def_property_readonly(
+          "al_fixed_mg_kg", [](const py_saturation& v) { return maybe(v.r->al_fixed_mg_kg); },
+          "Al of the analysed water, mg/kg, at the estimate with Al fixed by a mineral")
       .def(
           "table",
           [](const py_saturation& v, bool frame) {

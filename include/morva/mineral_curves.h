@@ -46,6 +46,18 @@ struct saturation_choices {
   /// Leave out of the statistics and the estimate each chosen mineral whose own zero crossing
   /// lies far from the others' (auto_mineral_mad_factor), or that does not cross zero.
   bool auto_minerals = false;
+  /// The Al mineral (position 1..29) held at saturation at every grid temperature by the
+  /// liquid's total Al, which every other Al mineral then shares; empty: Al as analysed.
+  std::optional<int> fix_al{};
+  /// Fit the water factor: the non-volatile totals of the aquifer liquid multiplied by a
+  /// factor between water_factor_min and water_factor_max (below 1 undoes steam loss, above 1
+  /// dilution).
+  bool fit_water = false;
+  /// Fit the CO2 lost: 0 to co2_max_mol_kg of CO2 added back to the aquifer liquid.
+  bool fit_co2 = false;
+  double water_factor_min = 0.5;  ///< least water factor of the fit
+  double water_factor_max = 1.5;  ///< greatest water factor of the fit
+  double co2_max_mol_kg = 0.1;    ///< most CO2 added back, mol/kg
 };
 
 /// How far, in robust standard deviations (1.4826 times the median absolute deviation of the
@@ -55,6 +67,11 @@ struct saturation_choices {
 /// a mineral a few degrees off.
 inline constexpr double auto_mineral_mad_factor = 3.0;
 inline constexpr double auto_mineral_min_spread_c = 5.0;
+
+/// Al of the analysed water, mg/kg, from which the curves of a sample start (in place of its
+/// own Al, if any) when its Al is fixed by a mineral: enough for every Al species to have a
+/// molality, too little to move pH.
+inline constexpr double al_trace_mg_kg = 0.01;
 
 /// Fewest minerals with a saturation index at the estimate for the estimate to be given.
 inline constexpr int estimate_min_minerals = 4;
@@ -70,6 +87,9 @@ struct saturation_point {
   mineral_logs log_q;    ///< log10 Q of every mineral; empty where a species is absent
   mineral_logs si;       ///< log Q - log K; empty with log Q
   si_statistics stats;   ///< over the chosen minerals, of the SI in the chosen form
+  /// With Al fixed by a mineral: the Al of the analysed water, mg/kg, that holds it at
+  /// saturation here; empty without a fixing mineral or where it has no log Q.
+  std::optional<double> al_mg_kg;
 };
 
 /// The temperatures at which one mineral's curve crosses zero, °C, interpolated linearly
@@ -111,8 +131,20 @@ struct saturation_result {
   /// How far to trust the estimate, in this order: "edge" (the least RMS lies at an end of
   /// the grid), "no_crossing" (the median SI never crosses zero), "few_minerals" (fewer than
   /// estimate_min_minerals with an SI), "ion_balance" (the sampled water beyond ±10 %),
-  /// "acid" (reference pH below estimate_acid_ph).
+  /// "acid" (reference pH below estimate_acid_ph), and with a fit "fit_at_bound" (the water
+  /// factor at a bound of its range, or the CO2 at its most).
   std::vector<std::string> flags;
+
+  std::optional<int> fix_al;  ///< the mineral that fixed Al, left out of the statistics
+  bool fitted = false;        ///< the water factor or the CO2 was to be fitted
+  /// The Al of the analysed water, mg/kg, that the fixing mineral gives at the estimate
+  /// (log-linear between grid points); empty without an estimate.
+  std::optional<double> al_fixed_mg_kg;
+  /// The fitted factor on the non-volatile totals of the aquifer liquid (below 1: steam lost,
+  /// above 1: water added); empty when not fitted.
+  std::optional<double> fitted_water_factor;
+  /// The fitted CO2 added back to the aquifer liquid, mol/kg; empty when not fitted.
+  std::optional<double> fitted_co2_mol_kg;
 };
 
 /// A typical alteration assemblage of volcanic geothermal systems: quartz, low albite,
@@ -129,10 +161,22 @@ const std::vector<int>& granitic_saturation_minerals();
 /// punctuation ("albite low", "Mg-Chlorite", "sil amorph"); empty when there is none.
 std::optional<int> mineral_by_name(std::string_view name);
 
+/// True when the choices how fix Al or fit the liquid, so that the results have the fitted
+/// water factor, CO2 and fixed Al to report.
+inline bool fits_or_fixes(const saturation_choices& how) {
+  return how.fix_al.has_value() || how.fit_water || how.fit_co2;
+}
+
+/// True when the dissolution of mineral j (1..29) gives Al(OH)4-, so that it can fix the Al.
+bool holds_al(int mineral);
+
 /// The saturation curves of sample s at its reference state reached with opt (its process
 /// steps are ignored) over grid, for the chosen minerals (positions 1..29). A grid point is,
 /// digit for digit, a single cooling step of the interactive program to that temperature;
-/// points above the reference temperature are reached the same way.
+/// points above the reference temperature are reached the same way. With how.fix_al, the
+/// curves start from the sample with al_trace_mg_kg of Al (its reference state as reported
+/// stays its own); with a fit, the curves are those of the liquid
+/// with the fitted water factor and CO2.
 saturation_result saturation(const sample_record& s, const run_options& opt,
                              const saturation_grid& grid, const std::vector<int>& minerals,
                              const saturation_choices& how = {});

@@ -138,6 +138,8 @@ SATURATION_OPTIONS = [
     {"temperature": "chalcedony", "normalise": "none"},
     {"minerals": "auto"},
     {"minerals": "granitic", "normalise": "none"},
+    {"t_from": 100, "t_to": 300, "step": 10, "fix_al": "microcline", "fit": "water,co2",
+     "water_factor": (0.6, 1.2), "co2_max": 0.05},
 ]
 
 

@@ -354,6 +354,57 @@ bool parse_grid(std::string_view from, std::string_view to, std::string_view ste
   return true;
 }
 
+bool check_fit(const saturation_choices& how, std::string& error) {
+  const double lo = how.water_factor_min, hi = how.water_factor_max;
+  if (!(std::isfinite(lo) && std::isfinite(hi) && lo > 0.0 && lo <= hi)) {
+    error = "--water-factor: the bounds must be MIN,MAX with 0 < MIN <= MAX";
+    return false;
+  }
+  if (!(std::isfinite(how.co2_max_mol_kg) && how.co2_max_mol_kg >= 0.0)) {
+    error = "--co2-max: must be a number of mol/kg from 0 up";
+    return false;
+  }
+  return true;
+}
+
+bool parse_fit(std::string_view fix_al, std::string_view fit, std::string_view water_factor,
+               std::string_view co2_max, saturation_choices& how, std::string& error) {
+  if (!fix_al.empty()) {
+    const std::optional<int> j = mineral_by_name(fix_al);
+    if (!j || !holds_al(*j)) {
+      error = "--fix-al: " + quoted(fix_al) + " is no mineral whose dissolution gives Al(OH)4-";
+      return false;
+    }
+    how.fix_al = j;
+  }
+  for (const std::string& w : item_list(fit)) {
+    if (w == "water") {
+      how.fit_water = true;
+    } else if (w == "co2") {
+      how.fit_co2 = true;
+    } else if (!w.empty()) {
+      error = "--fit: " + quoted(fit) + " is none of water, co2, water,co2";
+      return false;
+    }
+  }
+  const std::vector<std::string> bounds = item_list(water_factor);
+  const std::optional<double> lo = bounds.size() == 2 ? parse_number(bounds[0]) : std::nullopt;
+  const std::optional<double> hi = bounds.size() == 2 ? parse_number(bounds[1]) : std::nullopt;
+  const std::optional<double> c = parse_number(co2_max);
+  if (!lo || !hi) {
+    error = "--water-factor: " + quoted(water_factor) + " is not MIN,MAX";
+    return false;
+  }
+  if (!c) {
+    error = "--co2-max: " + quoted(co2_max) + " is not a number";
+    return false;
+  }
+  how.water_factor_min = *lo;
+  how.water_factor_max = *hi;
+  how.co2_max_mol_kg = *c;
+  return check_fit(how, error);
+}
+
 std::vector<std::string> item_list(std::string_view text) {
   std::vector<std::string> items;
   std::size_t start = 0;

@@ -116,6 +116,15 @@ bool parse_grid(std::string_view from, std::string_view to, std::string_view ste
 bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::string& error,
                     std::string* note = nullptr, bool* automatic = nullptr);
 
+/// The choices of --fix-al (a mineral whose reaction holds Al, or empty), --fit (water, co2,
+/// water,co2 or empty), --water-factor (MIN,MAX) and --co2-max (mol/kg) into how. False,
+/// with the message in `error`.
+bool parse_fit(std::string_view fix_al, std::string_view fit, std::string_view water_factor,
+               std::string_view co2_max, saturation_choices& how, std::string& error);
+/// The bounds of a fit in how: 0 < min <= max and 0 <= CO2 most, all finite. False, with the
+/// message in `error` naming the options of the command line.
+bool check_fit(const saturation_choices& how, std::string& error);
+
 /// Comma-separated items without surrounding blanks.
 std::vector<std::string> item_list(std::string_view text);
 

@@ -282,6 +282,18 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
                   "they stand (none)")
       ->capture_default_str()
       ->check(CLI::IsMember({"ions", "none"}));
+  std::string fix_al, fit, water_factor = "0.5,1.5", co2_max = "0.1";
+  sat->add_option("--fix-al", fix_al,
+                  "Mineral that fixes the liquid's Al at saturation at each grid temperature "
+                  "(microcline); it leaves the statistics");
+  sat->add_option("--fit", fit,
+                  "Fit the water factor (steam lost or water added), the CO2 lost, or both: "
+                  "water, co2, water,co2");
+  sat->add_option("--water-factor", water_factor,
+                  "Bounds of the fitted factor on the liquid's non-volatile totals: MIN,MAX")
+      ->capture_default_str();
+  sat->add_option("--co2-max", co2_max, "Most CO2 added back to the liquid, mol/kg")
+      ->capture_default_str();
   sat->add_option("--table", sreq.table, "CSV table: one row per sample and grid temperature");
   sat->add_option("--summary", sreq.summary, "CSV table: one row per sample with the estimates");
   sat->add_option("--plots", sreq.plots, "Folder for one SVG picture per sample");
@@ -387,6 +399,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (std::string problem = outputs_problem({sreq.table, sreq.summary, sreq.html}, sreq.plots);
         !problem.empty()) {
       return usage_error(problem, err);
+    }
+    if (!parse_fit(fix_al, fit, water_factor, co2_max, sreq.choices, why)) {
+      return usage_error(why, err);
     }
     if (!repeated.empty()) err << "morva: " << repeated << '\n';
     sreq.choices.normalise = normalise == "none" ? si_form::none : si_form::ions;

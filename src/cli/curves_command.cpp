@@ -90,6 +90,12 @@ std::string summary_line(const sample_record& s, const saturation_result& r) {
   if (r.t_estimate_low_c && r.t_estimate_high_c) {
     line += " (" + t(r.t_estimate_low_c) + " to " + t(r.t_estimate_high_c) + ")";
   }
+  if (r.fitted_water_factor) line += "; water factor " + fixed_text(*r.fitted_water_factor, 3);
+  if (r.fitted_co2_mol_kg) line += "; CO2 added " + fixed_text(*r.fitted_co2_mol_kg, 4) + " mol/kg";
+  if (r.fix_al) {
+    line += "; Al by " + mineral_column_name(*r.fix_al) + " " +
+            (r.al_fixed_mg_kg ? fixed_text(*r.al_fixed_mg_kg, 3) + " mg/kg" : "-");
+  }
   for (std::size_t i = 0; i < r.flags.size(); ++i)
     line += (i == 0 ? "; flags " : ", ") + r.flags[i];
   for (std::size_t i = 0; i < r.minerals_dropped.size(); ++i) {

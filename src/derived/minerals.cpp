@@ -132,6 +132,14 @@ int reaction_species(int mineral) {
   return static_cast<int>(n);
 }
 
+double reaction_coefficient(int mineral, int species) {
+  double n = 0.0;
+  for (const term& tm : reaction_of(mineral).terms) {
+    if (tm.k == species) n += tm.n;
+  }
+  return n;
+}
+
 std::optional<double> actpro(int mineral, const species_vector& m, const species_vector& logm,
                              const species_vector& loggam) {
   // Below this molality a species counts as absent from the fluid, mol/kg.

@@ -23,4 +23,8 @@ std::optional<double> actpro(int mineral, const species_vector& m, const species
 /// large and small formulas on one footing.
 int reaction_species(int mineral);
 
+/// Moles of species k (1..69) that the dissolution of one formula unit of mineral j gives (a
+/// consumed species negative; 0 when the reaction does not hold it).
+double reaction_coefficient(int mineral, int species);
+
 }  // namespace morva

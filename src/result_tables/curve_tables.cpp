@@ -98,7 +98,10 @@ std::vector<std::string> saturation_summary_columns(const std::vector<int>& mine
                                       "rms_at_estimate",
                                       "flags",
                                       "minerals_used",
-                                      "minerals_dropped"};
+                                      "minerals_dropped",
+                                      "fitted_water_factor",
+                                      "fitted_co2_mol_kg",
+                                      "al_fixed_mg_kg"};
   for (int j : minerals) columns.push_back(mineral_column_name(j) + "_equilibrium_C");
   columns.insert(columns.end(), gt_columns().begin(), gt_columns().end());
   return columns;
@@ -134,7 +137,10 @@ row saturation_summary_row(const sample_record& s, const run_options& opt,
               optional_cell(r.rms_at_estimate),
               joined(r.flags),
               ok ? joined(mineral_names_of(r.minerals_used)) : cell(),
-              joined(mineral_names_of(r.minerals_dropped))};
+              joined(mineral_names_of(r.minerals_dropped)),
+              optional_cell(r.fitted_water_factor),
+              optional_cell(r.fitted_co2_mol_kg),
+              optional_cell(r.al_fixed_mg_kg)};
   for (const mineral_equilibrium& e : r.equilibrium) {
     std::string list;
     for (double t : e.t_c) {

@@ -29,7 +29,8 @@ std::vector<row> saturation_rows(const sample_record& s, const saturation_result
 
 /// Columns of the summary table for the chosen minerals: the sample, its reference state and
 /// geothermometers, the estimates, <mineral>_equilibrium_C for each, then the classical
-/// geothermometers of its analyses (gt_columns()).
+/// geothermometers of its analyses (gt_columns()); fitted_water_factor, fitted_co2_mol_kg and
+/// al_fixed_mg_kg (empty unless fitted or fixed) after minerals_dropped.
 std::vector<std::string> saturation_summary_columns(const std::vector<int>& minerals);
 /// The summary row of sample s calculated with opt; a mineral's equilibrium temperatures are
 /// one text, separated by semicolons; memo keeps the texts of the numbers.

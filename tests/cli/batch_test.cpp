@@ -536,6 +536,46 @@ TEST(CommandLine, UsageErrorsNameTheProblemAndWriteNothing) {
   EXPECT_EQ(v.out, "morva 2.4 (program MORVA, version 2.4)\n");
 }
 
+TEST(SaturationCommand, FixedAlAndFittedLiquidAddTheirColumnsAndRefuseBadValues) {
+  scratch_dir dir;
+  dir.write("morva.in", example_samples());
+  session s = run_command(dir,
+                          "saturation morva.in --from 100 --to 300 --step 10 --summary sum.csv "
+                          "--fix-al microcline --fit water,co2 --water-factor 0.6,1.2 "
+                          "--co2-max 0.05");
+  ASSERT_EQ(s.status, 0) << s.err;
+  EXPECT_NE(s.out.find("; water factor "), std::string::npos) << s.out;
+  EXPECT_NE(s.out.find(" mol/kg; Al by microcline "), std::string::npos) << s.out;
+  const std::string sum = dir.read("sum.csv");
+  const std::string columns =
+      ",minerals_used,minerals_dropped,fitted_water_factor,fitted_co2_mol_kg,al_fixed_mg_kg,"
+      "quartz_equilibrium_C,";
+  EXPECT_NE(sum.find(columns), std::string::npos) << sum.substr(0, 600);
+  // Without the options the columns are there, empty.
+  ASSERT_EQ(run_command(dir, "saturation morva.in --step 10 --summary plain.csv").status, 0);
+  const std::string plain = dir.read("plain.csv");
+  EXPECT_NE(plain.find(columns), std::string::npos);
+  EXPECT_NE(plain.find(",,,,"), std::string::npos);
+
+  struct bad {
+    const char* args;
+    const char* message;
+  };
+  for (const bad& b :
+       {bad{"--fix-al quartz",
+            "morva: --fix-al: \"quartz\" is no mineral whose dissolution gives Al(OH)4-\n"},
+        bad{"--fit steam", "morva: --fit: \"steam\" is none of water, co2, water,co2\n"},
+        bad{"--water-factor 1.2", "morva: --water-factor: \"1.2\" is not MIN,MAX\n"},
+        bad{"--water-factor 1.2,0.8",
+            "morva: --water-factor: the bounds must be MIN,MAX with 0 < MIN <= MAX\n"},
+        bad{"--co2-max -1", "morva: --co2-max: must be a number of mol/kg from 0 up\n"}}) {
+    SCOPED_TRACE(b.args);
+    s = run_command(dir, std::string("saturation morva.in ") + b.args);
+    EXPECT_EQ(s.status, 2);
+    EXPECT_TRUE(s.err.starts_with(b.message)) << s.err;
+  }
+}
+
 TEST(SaturationCommand, SummaryTablesPicturesPageAndDiagrams) {
   scratch_dir dir;
   dir.write("morva.in", example_samples());
