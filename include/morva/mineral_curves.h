@@ -167,6 +167,25 @@ inline bool fits_or_fixes(const saturation_choices& how) {
   return how.fix_al.has_value() || how.fit_water || how.fit_co2;
 }
 
+/// The misfit of the curves over temperature and water factor: whether the least RMS of a fit
+/// is one well-defined minimum or a long valley.
+struct saturation_fit_map {
+  std::vector<double> t_c;           ///< grid temperatures, °C
+  std::vector<double> water_factor;  ///< water factors, from the least to the greatest
+  /// RMS of the SI (in the form of the curves) of the minerals of the result's statistics,
+  /// factor by factor: rms[i * t_c.size() + k] is that of water_factor[i] at t_c[k]; empty
+  /// where no mineral has an SI.
+  std::vector<std::optional<double>> rms;
+};
+
+/// The misfit map of sample s whose curves r were calculated with opt, grid and how: the
+/// aquifer liquid given n_factors water factors evenly from how.water_factor_min to
+/// how.water_factor_max, with the CO2 r fitted (or none), over the grid. Empty for a refused
+/// sample.
+saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
+                           const saturation_grid& grid, const saturation_choices& how,
+                           const saturation_result& r, int n_factors = 21);
+
 /// True when the dissolution of mineral j (1..29) gives Al(OH)4-, so that it can fix the Al.
 bool holds_al(int mineral);
 

@@ -586,23 +586,21 @@ std::optional<int> mineral_by_name(std::string_view name) {
   return std::nullopt;
 }
 
-saturation_result saturation(const sample_record& s, const run_options& opt,
-                             const saturation_grid& grid, const std::vector<int>& minerals,
-                             const saturation_choices& how) {
-  saturation_result res;
-  res.minerals = minerals;
-  res.normalise = how.normalise;
-  res.fix_al = how.fix_al;
-  res.fitted = how.fit_water || how.fit_co2;
-  point_setup setup;
+namespace {
+
+/// The reference state the curves of s start from (into reference, with its calculation as
+/// the result) and what their points share (setup): the minerals counted (the fixing mineral
+/// left out), the SI form and, for a fixed Al, the liquid with a trace of Al in its place.
+sample_result prepare_curves(const sample_record& s, const run_options& opt,
+                             const std::vector<int>& minerals, const saturation_choices& how,
+                             work_state& reference, point_setup& setup) {
   setup.form = how.normalise;
   setup.fix_al = how.fix_al;
   for (int j : minerals) {
     if (j != how.fix_al) setup.counted.push_back(j);
   }
-  work_state reference;
-  res.calculation = calculate_reference(s, opt, reference);
-  if (res.calculation.refused) return res;
+  sample_result r = calculate_reference(s, opt, reference);
+  if (r.refused) return r;
   // The curves of a fixed Al start from the sample with a trace of Al in place of its own
   // (none, or an analysed Al that the mineral replaces anyway): the Al species then have
   // their distribution, and scaling them reaches the mineral's Al without solving again
@@ -618,6 +616,23 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     }
   }
   setup.al_protons = protons_per_al(reference.m_sampling);
+  return r;
+}
+
+}  // namespace
+
+saturation_result saturation(const sample_record& s, const run_options& opt,
+                             const saturation_grid& grid, const std::vector<int>& minerals,
+                             const saturation_choices& how) {
+  saturation_result res;
+  res.minerals = minerals;
+  res.normalise = how.normalise;
+  res.fix_al = how.fix_al;
+  res.fitted = how.fit_water || how.fit_co2;
+  point_setup setup;
+  work_state reference;
+  res.calculation = prepare_curves(s, opt, minerals, how, reference, setup);
+  if (res.calculation.refused) return res;
 
   // Each grid point is one cooling step from the reference state, as the interactive program
   // would calculate a single cooling step to that temperature.
@@ -653,6 +668,31 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
 }
 
 bool holds_al(int mineral) { return reaction_coefficient(mineral, sp::aloh4) > 0.0; }
+
+saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
+                           const saturation_grid& grid, const saturation_choices& how,
+                           const saturation_result& r, int n_factors) {
+  saturation_fit_map map;
+  if (r.calculation.refused || n_factors < 2) return map;
+  point_setup setup;
+  work_state reference;
+  if (prepare_curves(s, opt, r.minerals, how, reference, setup).refused) return map;
+  // The minerals of the result's statistics (auto may have left some out); the map is a look
+  // at the misfit, so no point is solved twice for its Al.
+  setup.counted = r.minerals_used;
+  map.t_c = grid_temperatures(grid);
+  const double co2 = r.fitted_co2_mol_kg.value_or(0.0);
+  for (int i = 0; i < n_factors; ++i) {
+    const double f = how.water_factor_min + (how.water_factor_max - how.water_factor_min) *
+                                                static_cast<double>(i) /
+                                                static_cast<double>(n_factors - 1);
+    map.water_factor.push_back(f);
+    work_state liquid = reference;
+    adjust_liquid(liquid, f, co2);
+    for (double t_c : map.t_c) map.rms.push_back(curve_point(liquid, t_c, setup).stats.rms);
+  }
+  return map;
+}
 
 saturation_result saturation_checked(const sample_record& s, const run_options& opt,
                                      const saturation_grid& grid, const std::vector<int>& minerals,

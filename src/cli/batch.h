@@ -44,6 +44,7 @@ struct saturation_request {
   std::vector<int> minerals;                ///< positions 1..29
   saturation_choices choices;               ///< how the curves become an estimate
   std::string table, summary, plots, html;  ///< outputs; empty: not written
+  std::string fit_maps;  ///< folder of the misfit maps over temperature and water factor
   int jobs = 1;
   bool progress = false;
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables

@@ -297,6 +297,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   sat->add_option("--table", sreq.table, "CSV table: one row per sample and grid temperature");
   sat->add_option("--summary", sreq.summary, "CSV table: one row per sample with the estimates");
   sat->add_option("--plots", sreq.plots, "Folder for one SVG picture per sample");
+  sat->add_option("--fit-map", sreq.fit_maps,
+                  "Folder for one SVG map per sample of the RMS over temperature and water "
+                  "factor (within --water-factor), to see whether a fit is well defined");
   sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
   sat->add_flag("--raw-text", raw_text, raw_help);
 
@@ -395,6 +398,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     if (const int bad = sat_args.check_outputs({&sreq.table, &sreq.summary, &sreq.html}, err)) {
       return bad;
+    }
+    if (std::string problem = outputs_problem({}, sreq.fit_maps); !problem.empty()) {
+      return usage_error(problem, err);
     }
     if (std::string problem = outputs_problem({sreq.table, sreq.summary, sreq.html}, sreq.plots);
         !problem.empty()) {

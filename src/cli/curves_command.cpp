@@ -120,10 +120,12 @@ std::string picture_name(const sample_record& s, long n) {
 struct saturation_item : sample_entry {
   saturation_result r;
   std::string svg;
-  /// Bytes the entry holds once worked on: its curves and its picture.
+  std::string map_svg;  ///< its misfit map, with --fit-map
+  /// Bytes the entry holds once worked on: its curves and its pictures.
   std::size_t held_bytes() const {
     return sizeof(*this) + r.points.capacity() * sizeof(saturation_point) +
-           r.equilibrium.capacity() * sizeof(mineral_equilibrium) + svg.capacity();
+           r.equilibrium.capacity() * sizeof(mineral_equilibrium) + svg.capacity() +
+           map_svg.capacity();
   }
 };
 
@@ -150,11 +152,12 @@ class curve_outputs {
       if (!summary_.open(req_.summary, err_)) return false;
       summary_.put(csv_header(summary_columns_));
     }
-    if (!req_.plots.empty()) {
+    for (const std::string* folder : {&req_.plots, &req_.fit_maps}) {
+      if (folder->empty()) continue;
       std::error_code e;
-      std::filesystem::create_directory(req_.plots, e);
+      std::filesystem::create_directory(*folder, e);
       if (e) {
-        say("cannot create folder " + req_.plots);
+        say("cannot create folder " + *folder);
         return false;
       }
     }
@@ -213,6 +216,15 @@ class curve_outputs {
     if (!req_.plots.empty() &&
         !write_whole_file((std::filesystem::path(req_.plots) / picture).string(), item.svg, err_)) {
       return false;
+    }
+    if (!item.map_svg.empty()) {
+      // The map is named as the sample's picture is, "-fit" before ".svg".
+      std::string name = picture.empty() ? unique_picture_name(s, count) : picture;
+      name.insert(name.size() - 4, "-fit");
+      if (!write_whole_file((std::filesystem::path(req_.fit_maps) / name).string(), item.map_svg,
+                            err_)) {
+        return false;
+      }
     }
     if (!req_.html.empty()) keep_for_page(item, picture);
     return table_.written(err_) && summary_.written(err_);
@@ -394,6 +406,10 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
       item.r = saturation_checked(item.s, item.opt, req.grid, req.minerals, req.choices);
     }
     if (files.pictures()) item.svg = saturation_svg(item.s, item.r);
+    if (!req.fit_maps.empty() && !item.r.calculation.refused) {
+      item.map_svg = fit_map_svg(utf8_id(item.s),
+                                 fit_map(item.s, item.opt, req.grid, req.choices, item.r), item.r);
+    }
   };
   progress_count progress(req.progress, err);
   const auto emit = [&](saturation_item& item) {

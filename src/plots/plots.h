@@ -22,6 +22,12 @@ namespace morva {
 /// picture that says why.
 std::string saturation_svg(const sample_record& s, const saturation_result& r);
 
+/// The misfit map of a sample's fitted curves (fit_map of the library) as a heat map over
+/// temperature and water factor, darkest where the RMS of the indices is least, with the fit
+/// of r circled; id heads it (UTF-8).
+std::string fit_map_svg(const std::string& id, const saturation_fit_map& map,
+                        const saturation_result& r);
+
 /// The analysis of one water for the classification diagrams, mg/kg.
 struct ternary_sample {
   std::string id;

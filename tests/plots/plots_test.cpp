@@ -819,3 +819,41 @@ TEST(Page, InPartsEqualsWholeAndListsSharesPastTheLabelLimit) {
 
 }  // namespace
 }  // namespace morva
+
+namespace morva {
+namespace {
+
+TEST(FitMap, OneCellPerTemperatureAndFactorWithTheFitCircled) {
+  // The well discharge fitted for its water factor on a coarse grid: a cell for each grid
+  // temperature and factor, each RMS that of the curves of the liquid given that factor, the
+  // fit circled; a refused sample has no map.
+  const sample_record s = well_sample();
+  saturation_choices how;
+  how.fit_water = true;
+  const saturation_grid grid{150.0, 300.0, 25.0};
+  const saturation_result r =
+      saturation(s, run_options{}, grid, default_saturation_minerals(), how);
+  const saturation_fit_map map = fit_map(s, run_options{}, grid, how, r, 5);
+  ASSERT_EQ(map.t_c.size(), 7u);
+  ASSERT_EQ(map.water_factor, (std::vector<double>{0.5, 0.75, 1.0, 1.25, 1.5}));
+  ASSERT_EQ(map.rms.size(), 35u);
+  saturation_choices at_one = how;
+  at_one.fit_water = false;
+  const saturation_result plain =
+      saturation(s, run_options{}, grid, default_saturation_minerals(), at_one);
+  for (std::size_t k = 0; k < map.t_c.size(); ++k) {
+    ASSERT_TRUE(map.rms[2 * 7 + k] && plain.points[k].stats.rms);
+    EXPECT_NEAR(*map.rms[2 * 7 + k], *plain.points[k].stats.rms, 1e-9);  // factor 1
+  }
+  const std::string svg = fit_map_svg("KV-12", map, r);
+  expect_good(svg);
+  EXPECT_EQ(count(svg, "<rect x="), 35 + 1 + 32);  // cells, frame, colour scale
+  EXPECT_EQ(count(svg, "class=\"fitted\""), 1);
+  saturation_result refused;
+  refused.calculation.refused = refusal_reason::ph_not_analysed;
+  EXPECT_TRUE(fit_map(s, run_options{}, grid, how, refused).rms.empty());
+  EXPECT_EQ(count(fit_map_svg("X", saturation_fit_map{}, refused), "class=\"note\""), 1);
+}
+
+}  // namespace
+}  // namespace morva
