@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -62,7 +63,8 @@ std::string fit_map_svg(const std::string& id, const saturation_fit_map& map,
   }
   // The colours run over log10 RMS from the least to the greatest, so that the valley about
   // the least stands out however large the misfit far from it.
-  double lo = INFINITY, hi = -INFINITY;
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -std::numeric_limits<double>::infinity();
   for (const auto& v : map.rms) {
     if (v && *v > 0.0) {
       lo = std::min(lo, std::log10(*v));
