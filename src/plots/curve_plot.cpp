@@ -393,7 +393,35 @@ std::string flag_meaning(const std::string& flag) {
   }
   if (flag == "ion_balance") return "ion_balance (sampled water beyond \u00B110 %)";
   if (flag == "acid") return "acid (reference pH below " + label_number(estimate_acid_ph, 1) + ")";
+  if (flag == "fit_at_bound") return "fit_at_bound (a fitted value at a bound of its search)";
   return flag;
+}
+
+/// The line saying how the liquid of the curves differs from the aquifer liquid: the fitted
+/// water factor on its non-volatile totals and the CO2 added back (mol/kg), and the mineral
+/// whose saturation sets its Al at each temperature (with the Al, mg/kg, at the estimate).
+/// Empty when the curves are of the aquifer liquid as it is.
+std::string adjusted_line(const saturation_result& r) {
+  std::string line;
+  if (r.fitted_water_factor) {
+    line += "non-volatile totals \u00D7 " + table_number(*r.fitted_water_factor, 3);
+    if (*r.fitted_water_factor < 1.0) line += " (steam loss undone)";
+    if (*r.fitted_water_factor > 1.0) line += " (dilution undone)";
+  }
+  if (r.fitted_co2_mol_kg) {
+    if (!line.empty()) line += ", ";
+    line += "CO2 added " + table_number(*r.fitted_co2_mol_kg, 4) + " mol/kg";
+  }
+  if (!line.empty()) line = "Curves of the fitted liquid: " + line + ".";
+  if (r.fix_al) {
+    if (!line.empty()) line += " ";
+    line += "Al set at each temperature by " +
+            mineral_names()[static_cast<std::size_t>(*r.fix_al - 1)] + " at saturation";
+    if (r.al_fixed_mg_kg)
+      line += " (" + table_number(*r.al_fixed_mg_kg, 3) + " mg/kg at the estimate)";
+    line += "; its curve is 0 and out of the statistics.";
+  }
+  return line;
 }
 
 /// One line under the picture: its class and its text.
@@ -483,6 +511,8 @@ std::string saturation_svg(const sample_record& s, const saturation_result& r) {
   const std::vector<std::string>& names = mineral_names();
   std::vector<caption> captions{{"reference-state", reference_line(ref)},
                                 {"si-form", form_line(r.normalise)}};
+  if (const std::string adjusted = adjusted_line(r); !adjusted.empty())
+    captions.push_back({"adjusted", adjusted});
   if (!r.flags.empty()) {
     std::string text = r.t_estimate_c ? "Flags of the estimate: " : "No estimate; flags: ";
     for (std::size_t i = 0; i < r.flags.size(); ++i)

@@ -411,7 +411,16 @@ TEST(SaturationPlot, ShowsEstimateGeothermometersAndWhatLeavesTheFrame) {
        {c{"well", 1.0, {}, true, si_form::ions, {}, "normalised by ions"},
         c{"boiling spring", 4.0, {}, true, si_form::ions, 99.5, "boiling at 99.5"},
         c{"acid", 1.0, {"acid"}, true, si_form::none, {}, "acid (reference pH"},
-        c{"edge", 0.1, {"edge"}, false, si_form::ions, {}, "No estimate; flags: edge"}}) {
+        c{"edge", 0.1, {"edge"}, false, si_form::ions, {}, "No estimate; flags: edge"},
+        c{"fitted",
+          1.0,
+          {"fit_at_bound"},
+          true,
+          si_form::ions,
+          {},
+          "Curves of the fitted liquid: non-volatile totals \u00D7 0.726 (steam loss undone), "
+          "CO2 added 0.0026 mol/kg. Al set at each temperature by Microcline at saturation "
+          "(0.107 mg/kg at the estimate)"}}) {
     SCOPED_TRACE(k.name);
     saturation_result r = synthetic(assemblage);
     for (saturation_point& p : r.points) {
@@ -432,6 +441,13 @@ TEST(SaturationPlot, ShowsEstimateGeothermometersAndWhatLeavesTheFrame) {
       g->t = t_c + zero_celsius_k;
     }
     if (k.boiling_spring_c) r.calculation.reference.tb = *k.boiling_spring_c + zero_celsius_k;
+    if (std::string(k.name) == "fitted") {
+      r.fitted = true;
+      r.fitted_water_factor = 0.726;
+      r.fitted_co2_mol_kg = 0.0026;
+      r.fix_al = min::microcline;
+      r.al_fixed_mg_kg = 0.107;
+    }
     const std::string svg = saturation_svg(well_sample(), r);
     expect_good(svg);
 
@@ -464,7 +480,7 @@ TEST(SaturationPlot, ShowsEstimateGeothermometersAndWhatLeavesTheFrame) {
     EXPECT_EQ(std::set<std::string>(colour.begin(), colour.end()).size(), 13u);
     // The caption says the reference state and the form of the indices.
     std::string caption;
-    for (const char* cls : {"reference-state", "si-form", "flags"}) {
+    for (const char* cls : {"reference-state", "si-form", "adjusted", "flags"}) {
       for (const std::string& t : texts(svg, cls)) caption += t + " ";
     }
     EXPECT_NE(caption.find("aquifer liquid at Tref 256.0 \u00B0C (measured)"), std::string::npos);
