@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Checks every #include of the source against the layer list of the README.
+"""Checks every #include of the source against the layer list of docs/development.md.
 
-The README lists the source folders from the bottom up between the lines
+docs/development.md lists the source folders from the bottom up between the lines
 <!-- layers --> and <!-- /layers -->, one bullet per layer; several folders on one bullet
 form one layer whose folders never use each other (the writers, the front ends). A file may
 include its own folder and the folders of the layers listed above its own, nothing else.
@@ -15,10 +15,10 @@ import sys
 
 
 def layers(readme: str) -> list[list[str]]:
-    """The folders of each layer, bottom first, as written in the README."""
+    """The folders of each layer, bottom first, as written in docs/development.md."""
     block = re.search(r"<!-- layers -->(.*?)<!-- /layers -->", readme, re.S)
     if not block:
-        sys.exit("README.md: no layer list between <!-- layers --> and <!-- /layers -->")
+        sys.exit("docs/development.md: no layer list between <!-- layers --> and <!-- /layers -->")
     result = []
     for line in block.group(1).splitlines():
         if line.startswith("- "):
@@ -33,7 +33,7 @@ def include_folder(folder: str) -> str:
 
 
 def main(repo: pathlib.Path) -> int:
-    stack = layers((repo / "README.md").read_text(encoding="utf-8"))
+    stack = layers((repo / "docs" / "development.md").read_text(encoding="utf-8"))
     level = {}
     for k, layer in enumerate(stack):
         for folder in layer:
@@ -43,7 +43,7 @@ def main(repo: pathlib.Path) -> int:
         for folder in layer:
             path = repo / folder
             if not path.is_dir():
-                breaches.append(f"README.md: the layer list names {folder}/, which does not exist")
+                breaches.append(f"docs/development.md: the layer list names {folder}/, which does not exist")
                 continue
             own = include_folder(folder)
             for source in sorted(path.rglob("*")):
@@ -63,7 +63,7 @@ def main(repo: pathlib.Path) -> int:
     # Every source folder has its place in the list.
     for sub in sorted((repo / "src").iterdir()):
         if sub.is_dir() and sub.name not in level:
-            breaches.append(f"src/{sub.name}/: not in the README's layer list")
+            breaches.append(f"src/{sub.name}/: not in the layer list of docs/development.md")
     for b in breaches:
         print(b)
     return 1 if breaches else 0
