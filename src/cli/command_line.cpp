@@ -243,6 +243,13 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   run->add_flag("--no-report", no_report, "Write no report");
   run->add_option("--user", req.user, "User name or date for the report heading");
   run->add_option("--heading", req.heading, "Printout heading of the report");
+  std::string report_encoding = "latin1";
+  run->add_option("--report-encoding", report_encoding,
+                  "Encoding of the report and of boil.out and cool.out: latin1 (the degree sign "
+                  "one byte, as the interactive program writes them) or utf-8 (for cat and less "
+                  "on a UTF-8 terminal)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"latin1", "utf-8"}));
   run->add_option("--table", req.table, "CSV table: one row per state of each sample");
   run->add_option("--species", req.species, "CSV table: one row per sample, state and species");
   run->add_option("--minerals", req.minerals, "CSV table: one row per sample, state and mineral");
@@ -436,6 +443,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   req.jobs = run_args.jobs;
   req.progress = tty;
   if (raw_text) req.texts = csv_texts::raw;
+  if (report_encoding == "utf-8") req.report_encoding = text_encoding::utf8;
   return run_batch(req, err);
 }
 
