@@ -199,7 +199,7 @@ TEST(BatchRun, ReportEncodingConvertsEachCharacterAndTheStepFilesReadBack) {
     bool utf8;
   };
   for (const encoding_case& c : {encoding_case{" --report-encoding latin1", false},
-                                 encoding_case{" --report-encoding utf-8", true}}) {
+                                 encoding_case{" --report-encoding UTF8", true}}) {
     SCOPED_TRACE(c.option);
     scratch_dir dir;
     run_in(dir, c.option);
