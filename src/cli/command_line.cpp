@@ -453,7 +453,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   req.jobs = run_args.jobs;
   req.progress = tty;
   if (raw_text) req.texts = csv_texts::raw;
-  if (report_encoding == "utf-8") req.report_encoding = text_encoding::utf8;
+  if (encoding_key(report_encoding) == "utf8") req.report_encoding = text_encoding::utf8;
   return run_batch(req, err);
 }
 
