@@ -32,6 +32,8 @@ struct batch_request {
   bool progress = false;                 ///< a running count on err (standard error is a terminal)
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables
   analysis_reading reading;              ///< how a table of analyses is read
+  /// Encoding of the report and process-step files: Latin-1 as the dialog writes them, or UTF-8.
+  text_encoding report_encoding = text_encoding::latin1;
 };
 
 /// Everything `morva saturation` was asked to do.

@@ -107,6 +107,16 @@ std::string outputs_problem(const std::vector<std::string>& files, const std::st
   return why;
 }
 
+/// An encoding's name as compared: lower case, without hyphens ("UTF-8", "utf8" and "utf-8"
+/// are one).
+std::string encoding_key(std::string name) {
+  std::string key;
+  for (char c : name) {
+    if (c != '-') key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return key;
+}
+
 /// True when the input name can be opened for reading as a file (not a folder).
 bool readable_input(const std::string& name) {
   std::error_code e;
@@ -243,6 +253,13 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   run->add_flag("--no-report", no_report, "Write no report");
   run->add_option("--user", req.user, "User name or date for the report heading");
   run->add_option("--heading", req.heading, "Printout heading of the report");
+  std::string report_encoding = "latin1";
+  run->add_option("--report-encoding", report_encoding,
+                  "Encoding of the report and of boil.out and cool.out: latin1 (the degree sign "
+                  "one byte, as the interactive program writes them) or utf-8 (for cat and less "
+                  "on a UTF-8 terminal)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"latin1", "utf-8"}, encoding_key));
   run->add_option("--table", req.table, "CSV table: one row per state of each sample");
   run->add_option("--species", req.species, "CSV table: one row per sample, state and species");
   run->add_option("--minerals", req.minerals, "CSV table: one row per sample, state and mineral");
@@ -436,6 +453,7 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   req.jobs = run_args.jobs;
   req.progress = tty;
   if (raw_text) req.texts = csv_texts::raw;
+  if (encoding_key(report_encoding) == "utf8") req.report_encoding = text_encoding::utf8;
   return run_batch(req, err);
 }
 

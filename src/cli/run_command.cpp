@@ -189,16 +189,16 @@ class batch_outputs {
         // The first page of the run opens with the separator of a report not yet begun.
         if (rs_.page_separator == separator_nul) item.report[0] = separator_nul;
         rs_.page_separator = separator_form_feed;
-        rs_.report << item.report;
+        rs_.report << encoded_text(item.report, req_.report_encoding);
         say_losses(s, req_.report);
       }
       for (const std::string& w : flag_warnings(id, item.s, r)) say(w);
       for (const step_result& step : r.steps) {
         if (step.skipped) say(id + ": " + skipped_text(step));
       }
-      rs_.cool << item.cool;
+      rs_.cool << encoded_text(item.cool, req_.report_encoding);
       if (!item.cool.empty()) say_losses(s, cool_file_name);
-      rs_.boil << item.boil;
+      rs_.boil << encoded_text(item.boil, req_.report_encoding);
       if (!item.boil.empty()) say_losses(s, boil_file_name);
     }
     table_.put(item.table);

@@ -5,9 +5,14 @@
 #include "batch/output_files.h"
 #include "report/pages.h"
 #include "samplefile/writer.h"
+#include "text/encoding.h"
 #include "text/sample_text.h"
 
 namespace morva {
+
+std::string encoded_text(std::string_view latin1, text_encoding e) {
+  return e == text_encoding::utf8 ? latin1_to_utf8(latin1) : std::string(latin1);
+}
 
 bool run_state::writes_ok(std::ostream& err) const {
   return written(report, file_name(report_file), err) && written(boil, boil_file_name, err) &&

@@ -6,12 +6,18 @@
 #include <fstream>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "morva/result.h"
 #include "morva/sample.h"
 #include "report/pages.h"
 
 namespace morva {
+
+/// The Latin-1 text of the report or a process-step file as written in encoding e: as it
+/// stands, or in UTF-8 with each byte 0x80-0xFF (the degree sign 0xB0) as its two bytes, so
+/// that every character keeps its column while the bytes of a line grow.
+std::string encoded_text(std::string_view latin1, text_encoding e);
 
 /// Names of the process-step files, in the working directory.
 inline constexpr const char* boil_file_name = "boil.out";

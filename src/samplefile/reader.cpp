@@ -1,9 +1,11 @@
 #include <initializer_list>
 #include <istream>
 #include <string>
+#include <string_view>
 
 #include "morva/sample_file.h"
 #include "morva/tables.h"
+#include "text/encoding.h"
 #include "text/fields.h"
 
 namespace morva {
@@ -21,6 +23,21 @@ bool read_fields(field_reader& r, std::initializer_list<double*> xs) {
 /// Text of a fixed-length field without its trailing blanks.
 std::string without_trailing_blanks(const std::string& field) {
   return field.substr(0, field.find_last_not_of(' ') + 1);
+}
+
+/// How the bytes of a line read: ASCII alone, UTF-8 with characters of several bytes, or
+/// bytes that are no UTF-8 (Latin-1, as the lone degree sign 0xB0 of the headings).
+enum class line_bytes { ascii, utf8, latin1 };
+
+line_bytes bytes_of(std::string_view line) {
+  line_bytes kind = line_bytes::ascii;
+  for (std::size_t i = 0; i < line.size();) {
+    const std::size_t from = i;
+    char32_t cp = 0;
+    if (!decode_utf8(line, i, cp)) return line_bytes::latin1;
+    if (i - from > 1) kind = line_bytes::utf8;
+  }
+  return kind;
 }
 
 read_result fault_at(long line, const char* fault) {
@@ -50,6 +67,18 @@ read_result sample_reader::next() {
 
   component_vector& water_mgkg = s.water_mgkg;
   double& ph_t_c = s.ph_t_c;
+  // A block is read as UTF-8 (a process-step file written so) when its lines hold characters
+  // of several bytes and no byte that is not UTF-8, else as Latin-1: the degree sign of the
+  // headings after the id line tells a Latin-1 block whose id merely looks like UTF-8. The
+  // fixed columns count characters, so a UTF-8 line is made Latin-1 before its fields are cut.
+  bool utf8_seen = false, latin1_seen = false;
+  std::string id_line;
+  const auto take_id = [&] {
+    if (utf8_seen && !latin1_seen) id_line = to_latin1(id_line).text;
+    field_reader r(id_line);
+    s.number = without_trailing_blanks(r.A(16));
+    s.location = without_trailing_blanks(r.A(80));
+  };
   std::string line;
   for (int n = 1; n <= block_lines; ++n) {
     const read_status st = read_line(in_, line);
@@ -59,17 +88,24 @@ read_result sample_reader::next() {
       read_result end;
       end.what = read_result::kind::end;
       // An analysis cut short after its water data is named, not dropped silently.
-      if (n > last_droppable_line) end.dropped = s.number;
+      if (n > last_droppable_line) {
+        take_id();
+        end.dropped = s.number;
+      }
       return end;
     }
     ++lines_;
+    const line_bytes bytes = bytes_of(line);
+    latin1_seen = latin1_seen || bytes == line_bytes::latin1;
+    utf8_seen = utf8_seen || bytes == line_bytes::utf8;
+    if (n == 4) {
+      id_line = line;
+      continue;
+    }
+    if (bytes == line_bytes::utf8) line = to_latin1(line).text;
     field_reader r(line);
     bool ok = true;
     switch (n) {
-      case 4:
-        s.number = without_trailing_blanks(r.A(16));
-        s.location = without_trailing_blanks(r.A(80));
-        break;
       case 7:
         ok = read_fields(
             r, {&s.collection.t_c, &s.pressure_bar_g, &s.enthalpy, &s.collection.discharge_kg_s});
@@ -117,7 +153,7 @@ read_result sample_reader::next() {
       return bad;
     }
   }
-
+  take_id();
   return got;
 }
 

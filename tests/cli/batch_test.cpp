@@ -16,6 +16,8 @@
 #include "morva/sample_file.h"
 #include "robust/water_generator.h"
 #include "text/csv.h"
+#include "text/encoding.h"
+#include "text/fields.h"
 
 namespace morva {
 namespace {
@@ -165,6 +167,56 @@ TEST(BatchRun, CsvTablesAndTheSampleFileGiveTheSameReport) {
     by_jobs.push_back(std::to_string(s.status) + s.err + files);
   }
   EXPECT_TRUE(by_jobs[0] == by_jobs[1]);
+}
+
+TEST(BatchRun, ReportEncodingConvertsEachCharacterAndTheStepFilesReadBack) {
+  // The examples and a copy of the first with Latin-1 letters in its id and location.
+  std::string samples = example_samples();
+  std::string block = samples.substr(0, samples.find("\nProgram MORVA input") + 1);
+  const std::size_t id_at = block.find("HS-07");
+  block.replace(id_at, block.find('\n', id_at) - id_at,
+                padded("\xDEing-07", 16) +
+                    "Hverager\xF0i, \xBE of the pool at 97 \xB0"
+                    "C");
+  samples += block;
+  const std::string args = "run morva.in --boil 150,100 --cool 60";
+  const auto run_in = [&](const scratch_dir& dir, const std::string& more) {
+    dir.write("morva.in", samples);
+    const session s = run_command(dir, args + more);
+    EXPECT_EQ(s.status, 0) << s.err;
+  };
+  scratch_dir plain;
+  run_in(plain, "");
+  struct encoding_case {
+    const char* option;
+    bool utf8;
+  };
+  for (const encoding_case& c : {encoding_case{" --report-encoding latin1", false},
+                                 encoding_case{" --report-encoding UTF8", true}}) {
+    SCOPED_TRACE(c.option);
+    scratch_dir dir;
+    run_in(dir, c.option);
+    for (const std::string& name : step_and_report_files) {
+      SCOPED_TRACE(name);
+      const std::string latin1 = plain.read(name);
+      ASSERT_NE(latin1.find("\xDEing-07"), std::string::npos);  // the Latin-1 letters are there
+      ASSERT_NE(latin1.find("\xB0"), std::string::npos);        // and the degree sign
+      EXPECT_TRUE(dir.read(name) == (c.utf8 ? latin1_to_utf8(latin1) : latin1));
+      if (name == "morva.out") continue;
+      // Read back, a step file gives the samples of the Latin-1 one.
+      const std::vector<sample_record> got = samples_of(dir.read(name));
+      const std::vector<sample_record> want = samples_of(latin1);
+      ASSERT_EQ(got.size(), want.size());
+      ASSERT_EQ(got.size(), 4u);
+      for (std::size_t k = 0; k < got.size(); ++k) {
+        EXPECT_EQ(got[k].number, want[k].number);
+        EXPECT_EQ(got[k].location, want[k].location);
+        EXPECT_EQ(got[k].water_mgkg, want[k].water_mgkg);
+        EXPECT_EQ(got[k].ph, want[k].ph);
+        EXPECT_EQ(got[k].collection, want[k].collection);
+      }
+    }
+  }
 }
 
 /// The records of a CSV text (RFC 4180 quoting, line feeds).
@@ -508,6 +560,7 @@ TEST(CommandLine, UsageErrorsNameTheProblemAndWriteNothing) {
            {"run morva.in --report cool.out", nullptr},
            {"run morva.in --report ./morva.in", nullptr},
            {"run morva.in --jobs 0", nullptr},
+           {"run morva.in --report-encoding utf-16", nullptr},
            {"frob", nullptr},
            {"run", nullptr},
        }) {

@@ -324,5 +324,49 @@ TEST(SampleReader, ExtraOrMissingLineShiftsTextIntoNumbers) {
   EXPECT_EQ(b.last.line, 34);
 }
 
+TEST(SampleReader, AUtf8BlockIsReadAsLatin1CharacterByCharacter) {
+  // The id line of a block under the heading of its first data line; a heading with the
+  // Latin-1 degree sign makes the block Latin-1 even where its id would read as UTF-8.
+  const std::string latin1_heading =
+      "<Temperature \xB0"
+      "C><Pressure bar-g>";
+  const std::string utf8_heading =
+      "<Temperature \xC2\xB0"
+      "C><Pressure bar-g>";
+  const std::string ascii_heading = "<Temperature>";
+  struct id_case {
+    std::string id_line, heading, number, location;
+  };
+  for (const id_case& c : {
+           // Latin-1 as the program writes it: taken as it stands.
+           id_case{"\xDEing-07         Hverager\xF0i, 50 \xB0"
+                   "C",
+                   latin1_heading, "\xDEing-07",
+                   "Hverager\xF0i, 50 \xB0"
+                   "C"},
+           // The same in UTF-8: the 16 columns of the number count characters, not bytes.
+           {"\xC3\x9Eing-07         Hverager\xC3\xB0i, 50 \xC2\xB0"
+            "C",
+            utf8_heading, "\xDEing-07",
+            "Hverager\xF0i, 50 \xB0"
+            "C"},
+           // A character beyond Latin-1 is one "?", and the columns after it hold.
+           {"A\xE2\x82\xAC              B", ascii_heading, "A?", "B"},
+           // Latin-1 bytes that happen to form UTF-8: the heading's lone 0xB0 keeps them.
+           {"\xC3\xB0              x", latin1_heading, "\xC3\xB0", "x"},
+           {"\xC3\xB0               x", ascii_heading, "\xF0", "x"},
+       }) {
+    SCOPED_TRACE(c.id_line);
+    const read_run run = read_all(block({{4, c.id_line}, {6, c.heading}, {7, fields({"50"})}}));
+    ASSERT_EQ(run.samples.size(), 1u);
+    EXPECT_EQ(run.samples[0].number, c.number);
+    EXPECT_EQ(run.samples[0].location, c.location);
+    EXPECT_EQ(run.samples[0].collection.t_c, 50.0);
+    // A block cut short after its water data is named in the same encoding.
+    const read_run cut = read_all(block({{4, c.id_line}, {6, c.heading}}, 30));
+    EXPECT_EQ(cut.last.dropped.value_or("-"), c.number);
+  }
+}
+
 }  // namespace
 }  // namespace morva
