@@ -43,9 +43,10 @@ bool replace_file(const std::string& name, std::ofstream& file, std::ostream& er
   // Remove first, then create: a process that still reads the old file (the sample file of
   // this very run may be an old "boil.out") keeps reading it unchanged. Truncating in place
   // would destroy it, so a file that cannot be removed is not written over either.
-  // A device or a pipe (/dev/null, a terminal) is written to as it is, never removed.
+  // A device or a pipe (/dev/null, a terminal), or a link to one (/dev/stdout), is written to
+  // as it is, never removed.
   std::error_code e;
-  const fs::file_status st = fs::symlink_status(name, e);
+  const fs::file_status st = fs::status(name, e);
   const bool special =
       fs::is_character_file(st) || fs::is_block_file(st) || fs::is_fifo(st) || fs::is_socket(st);
   bool removed = special || !fs::is_directory(name, e);

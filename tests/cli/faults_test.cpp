@@ -155,6 +155,8 @@ TEST(OutputFaults, EachFaultGivesItsStatusAndLeavesEveryFileWholeOrUntouched) {
        {{"out.txt", "\x1b"}, {"out.txt", "\x07"}, {"err.txt", "\x1b"}}},
       {"a folder as options", "$M run morva.in --options .", 2, "cannot open options file ."},
       {"/dev/null as options", "$M run morva.in --options /dev/null", 2, "no header line"},
+      {"a report through a link to a device is written through, the link kept",
+       "ln -s /dev/null r.lnk && $M run morva.in --report r.lnk && test -L r.lnk", 0},
       {"a FIFO without a writer as options",
        fifo_term + "run morva.in --options f.fifo",
        143,
