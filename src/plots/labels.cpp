@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <span>
 #include <unordered_set>
 #include <utility>
 
@@ -323,7 +324,8 @@ px_box marker_box(const px_point& p, const label_place& at, double w) {
                     (at.anchor == text_anchor::end      ? w
                      : at.anchor == text_anchor::middle ? w / 2
                                                         : 0);
-  return {x0, p.y + at.dy - 9, x0 + w, p.y + at.dy + 3};
+  // 2 px either side, so that two numbers side by side do not read as one.
+  return {x0 - 2, p.y + at.dy - 9, x0 + w + 2, p.y + at.dy + 3};
 }
 
 std::vector<dot_label> place_dot_labels(label_field& field, const std::vector<px_point>& dots,
@@ -339,29 +341,41 @@ std::vector<dot_label> place_dot_labels(label_field& field, const std::vector<px
                                         {0, -21, text_anchor::middle}, {0, 30, text_anchor::middle},
                                         {15, -17, text_anchor::start}, {15, 26, text_anchor::start},
                                         {-15, -17, text_anchor::end},  {-15, 26, text_anchor::end}};
+  // A number is small: it may also stand a step farther still.
+  static constexpr label_place farther[] = {
+      {32, 4, text_anchor::start},  {-32, 4, text_anchor::end},    {0, -31, text_anchor::middle},
+      {0, 40, text_anchor::middle}, {24, -24, text_anchor::start}, {24, 34, text_anchor::start},
+      {-24, -24, text_anchor::end}, {-24, 34, text_anchor::end}};
   std::vector<label_place> places(std::begin(near), std::end(near));
   places.insert(places.end(), std::begin(far), std::end(far));
+  std::vector<label_place> number_places = places;
+  number_places.insert(number_places.end(), std::begin(farther), std::end(farther));
   // Every dot claims its circle first, so that no label covers a dot placed after it.
   for (const px_point& p : dots) field.take({p.x - 6, p.y - 6, p.x + 6, p.y + 6});
   std::vector<dot_label> out(dots.size());
-  std::vector<px_box> candidates(places.size());
-  for (std::size_t i = 0; i < dots.size(); ++i) {
-    for (std::size_t k = 0; k < places.size(); ++k) {
-      candidates[k] = label_box(dots[i], places[k], widths[i]);
+  std::vector<px_box> candidates;
+  for (const auto& ring : {std::span<const label_place>(near), std::span<const label_place>(far)}) {
+    candidates.resize(ring.size());
+    for (std::size_t i = 0; i < dots.size(); ++i) {
+      if (out[i].label) continue;
+      for (std::size_t k = 0; k < ring.size(); ++k) {
+        candidates[k] = label_box(dots[i], ring[k], widths[i]);
+      }
+      if (const auto k = field.choose_clear(candidates)) out[i].label = ring[*k];
     }
-    if (const auto k = field.choose_clear(candidates)) out[i].label = places[*k];
   }
   // Numbers for the dots left without a label, once every label has its place. A number is
   // about 7 px a character in 10 px bold.
   for (std::size_t i = 0; i < dots.size(); ++i) {
     if (out[i].label) continue;
     const double w = 7.0 * static_cast<double>(number_chars[i]);
-    for (std::size_t k = 0; k < places.size(); ++k) {
-      candidates[k] = marker_box(dots[i], places[k], w);
+    candidates.resize(number_places.size());
+    for (std::size_t k = 0; k < number_places.size(); ++k) {
+      candidates[k] = marker_box(dots[i], number_places[k], w);
     }
     std::optional<std::size_t> k = field.choose_clear(candidates);
     if (!k) k = field.choose(candidates);
-    out[i].marker = places[k.value_or(0)];
+    out[i].marker = number_places[k.value_or(0)];
   }
   return out;
 }

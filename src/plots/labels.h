@@ -93,24 +93,29 @@ std::vector<px_box> text_boxes(double x, double y, std::size_t n, double size, t
 /// Characters of the UTF-8 text s (its code points), as a width estimate counts them.
 std::size_t text_chars(std::string_view s);
 
-/// Where the labels of dots go among the texts and lines of a diagram: for each dot its label,
-/// px wide and 12 px bold, on the first of sixteen places (eight directions at two distances)
-/// that stays within the frame and meets no dot, no label placed before and none of the texts
-/// and lines filed in `field` beforehand (which are claimed there as the labels are placed).
-/// Empty where no place is clear; then a small number of `number_chars` characters (the
-/// dot's marker for a key under the picture) takes the first clear one of its own sixteen, or
-/// failing that the one meeting the fewest.
+/// Where a dot's label went: beside the dot, or, when it had no room, a number for a key.
 struct dot_label {
   std::optional<label_place> label;   ///< the label beside its dot
-  std::optional<label_place> marker;  ///< or, when it had no room, the number beside it
+  std::optional<label_place> marker;  ///< or the number beside it
 };
+
+/// Where the labels of dots go among the texts and lines of a diagram: for each dot its label,
+/// widths[i] px wide and 12 px bold, on the first of eight places about the dot that stays
+/// within the field's plot and meets no dot, no label placed before and none of the texts and
+/// lines filed in `field` beforehand (the places taken are filed there too); the dots left
+/// without, then the first such of eight places a step farther out, so that no label taken
+/// far from its dot crowds out another's near place. Where no place is clear, a number of
+/// number_chars[i] characters in 10 px bold (the dot's marker for a key under the picture) takes
+/// the first clear one of its own twenty-four (a third distance added), or failing that the one
+/// meeting the fewest.
 std::vector<dot_label> place_dot_labels(label_field& field, const std::vector<px_point>& dots,
                                         const std::vector<double>& widths,
                                         const std::vector<std::size_t>& number_chars);
 
 /// The box, px, of a dot's label of width w (12 px bold with a halo) at place `at` of dot p.
 px_box label_box(const px_point& p, const label_place& at, double w);
-/// The box, px, of a dot's number marker of width w (10 px bold) at place `at` of dot p.
+/// The box, px, of a dot's number marker of width w (10 px bold) at place `at` of dot p, with
+/// a margin of 2 px either side.
 px_box marker_box(const px_point& p, const label_place& at, double w);
 
 }  // namespace morva

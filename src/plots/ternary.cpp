@@ -6,6 +6,8 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "morva/units.h"
@@ -105,7 +107,10 @@ std::string left_out_note(const std::vector<std::string>& missing) {
 /// label covers it.
 void file_text(label_field& f, double x, double y, std::string_view s, double size,
                text_anchor a = text_anchor::start, double angle = 0.0, double per_char = 0.6) {
-  for (const px_box& b : text_boxes(x, y, text_chars(s), size, a, angle, per_char)) f.take(b);
+  // A margin of 2 px about each box: glyphs such as √ reach beyond the average width.
+  for (const px_box& b : text_boxes(x, y, text_chars(s), size, a, angle, per_char)) {
+    f.take({b.x0 - 2, b.y0 - 2, b.x1 + 2, b.y1 + 2});
+  }
 }
 
 /// A triangle's picture being drawn: its elements, and the texts and lines that the labels of
@@ -365,6 +370,33 @@ void region_label(canvas& cv, const std::vector<shares>& c, double top, double o
   file_text(cv.field, p.x, p.y, name, 13, text_anchor::middle, angle);
 }
 
+/// A name written on curve c (shares in order; drawn as the path of id `path_id`), along it,
+/// its middle at point `middle` of c; the white halo of the text interrupts the curve there.
+void curve_label(canvas& cv, const std::vector<shares>& c, const std::string& path_id,
+                 double middle, const std::string& name) {
+  std::vector<px_point> pts;
+  std::vector<double> along{0.0};  // px from the start of the curve to each point
+  for (const shares& s : c) {
+    const point p = at(s);
+    if (!pts.empty())
+      along.push_back(along.back() + std::hypot(p.x - pts.back().x, p.y - pts.back().y));
+    pts.push_back({p.x, p.y});
+  }
+  const std::size_t m = std::min(static_cast<std::size_t>(middle), pts.size() - 1);
+  cv.x.open("text", {{"dy", "4.5"}, {"class", "region"}});
+  cv.x.text("textPath",
+            {{"href", "#" + path_id}, {"startOffset", along[m]}, {"text-anchor", "middle"}}, name);
+  cv.x.close();
+  // The name covers the curve for half its length, 13 px a character at 0.6, either side of
+  // its middle: the points there, each with a box of the text's height, are taken.
+  const double half = 0.5 * 0.6 * 13.0 * static_cast<double>(text_chars(name)) + 4.0;
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    if (std::abs(along[i] - along[m]) <= half) {
+      cv.field.take({pts[i].x - 7, pts[i].y - 7, pts[i].x + 7, pts[i].y + 7});
+    }
+  }
+}
+
 /// A field of the Cl-SO4-HCO3 triangle: its corners as shares (SO4, HCO3, Cl), in order
 /// round it, and where its name stands.
 struct anion_field_shape {
@@ -372,8 +404,9 @@ struct anion_field_shape {
   const char* name;
   const char* fill;
   std::vector<shares> corners;
-  shares label;  ///< the middle of the name's baseline
-  double angle;  ///< the name's turn, degrees clockwise
+  /// Places for the name, in order of preference: the middle of its baseline and its turn,
+  /// degrees clockwise; the first clear of the samples' dots is taken.
+  std::vector<std::pair<shares, double>> labels;
 };
 
 /// The fields. The three lines from the middles of the sides to the centre part the triangle
@@ -388,26 +421,22 @@ const std::vector<anion_field_shape>& anion_fields() {
        "mature chloride waters",
        "#D6E6F4",
        {{0, 0, 1}, {0.25, 0, 0.75}, {0, 0.5, 0.5}},
-       {0.095, 0.295, 0.61},
-       30},
+       {{{0.08, 0.28, 0.64}, 30}, {{0.045, 0.22, 0.735}, 60}}},
       {anion_field::volcanic,
        "volcanic waters",
        "#F6DCCC",
        {{0.25, 0, 0.75}, {0.5, 0, 0.5}, centre, {0, 0.5, 0.5}},
-       {0.36, 0.04, 0.60},
-       -60},
+       {{{0.36, 0.04, 0.60}, -60}, {{0.165, 0.235, 0.60}, 30}, {{0.38, 0.2, 0.42}, 0}}},
       {anion_field::steam_heated,
        "steam-heated waters",
        "#F2E4B8",
        {{1, 0, 0}, {0.5, 0.5, 0}, centre, {0.5, 0, 0.5}},
-       {0.70, 0.24, 0.06},
-       0},
+       {{{0.70, 0.24, 0.06}, 0}, {{0.60, 0.14, 0.26}, 0}, {{0.47, 0.47, 0.06}, 0}}},
       {anion_field::peripheral,
        "peripheral waters",
        "#D4EBDD",
        {{0, 1, 0}, {0, 0.5, 0.5}, centre, {0.5, 0.5, 0}},
-       {0.24, 0.70, 0.06},
-       0},
+       {{{0.24, 0.70, 0.06}, 0}, {{0.14, 0.60, 0.26}, 0}, {{0.47, 0.47, 0.06}, 0}}},
   };
   return fields;
 }
@@ -538,6 +567,7 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
                   {"fill", "none"},
                   {"stroke", "#000"},
                   {"stroke-width", "2"},
+                  {"id", "equilibrium-curve"},
                   {"class", "equilibrium"}});
   for (const std::vector<shares>* curve :
        {&immature, static_cast<const std::vector<shares>*>(&eq)}) {
@@ -555,14 +585,17 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
     const point n = normal_up(t);
     far = before && std::hypot(p.x - before->x, p.y - before->y) < 26.0 && !far;
     before = p;
-    const double out = far ? 24.0 : 13.0;
+    const double tick = far ? 16.0 : 5.0;
+    // The label's middle beyond the tick by half its extent along the normal (three figures
+    // of 9.5 px: about 17 px wide, 7 px high) and a gap of 2 px.
+    const double out = tick + 2.0 + 0.5 * (17.0 * std::abs(n.x) + 7.0 * std::abs(n.y));
     x.leaf("line", {{"x1", p.x},
                     {"y1", p.y},
-                    {"x2", p.x + (out - 8) * n.x},
-                    {"y2", p.y + (out - 8) * n.y},
+                    {"x2", p.x + tick * n.x},
+                    {"y2", p.y + tick * n.y},
                     {"stroke", "#000"},
                     {"stroke-width", "0.8"}});
-    c.field.add_line({{p.x, p.y}, {p.x + (out - 8) * n.x, p.y + (out - 8) * n.y}});
+    c.field.add_line({{p.x, p.y}, {p.x + tick * n.x, p.y + tick * n.y}});
     const std::string label = label_number(t, 0);
     x.text("text",
            {{"x", p.x + out * n.x},
@@ -586,7 +619,7 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
                {"paint-order", "stroke"},
                {"stroke", "white"},
                {"stroke-width", "4"}});
-  region_label(c, eq, 0.16, 0.0, "full equilibrium");
+  curve_label(c, eq, "equilibrium-curve", (270.0 - t_first) / 2.0, "full equilibrium");
   region_label(c, maturity_curve(2.33), 0.45, 0.0, "partial equilibration");
   region_label(c, maturity_curve(1.2), 0.42, 0.0, "immature waters");
   x.close();
@@ -607,6 +640,11 @@ std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples) {
     if (!s.anions_missing.empty()) missing.push_back(s.id + " (" + s.anions_missing + ")");
   }
   const std::string note = left_out_note(missing);
+  std::vector<std::pair<std::string, shares>> drawn;
+  for (const ternary_sample& s : samples) {
+    if (!s.anions_missing.empty()) continue;
+    if (const auto sh = anions_of(s)) drawn.emplace_back(s.id, *sh);
+  }
   canvas c;
   xml_writer& x = c.x;
   headings(c, "Cl-SO\u2084-HCO\u2083",
@@ -686,24 +724,35 @@ std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples) {
       "g",
       {{"font-style", "italic"}, {"fill", "#222"}, {"font-size", "12"}, {"text-anchor", "middle"}});
   for (const anion_field_shape& f : anion_fields()) {
-    const point p = at(f.label);
+    // The first place whose text covers no sample's dot, else the one covering the fewest.
+    std::size_t best = 0;
+    int best_dots = -1;
+    for (std::size_t k = 0; k < f.labels.size() && best_dots != 0; ++k) {
+      const point p = at(f.labels[k].first);
+      int n = 0;
+      for (const px_box& b :
+           text_boxes(p.x, p.y, text_chars(f.name), 12, text_anchor::middle, f.labels[k].second)) {
+        for (const auto& [id, sh] : drawn) {
+          const point d = at(sh);
+          n += boxes_overlap(b, {d.x - 6, d.y - 6, d.x + 6, d.y + 6}) ? 1 : 0;
+        }
+      }
+      if (best_dots < 0 || n < best_dots) std::tie(best, best_dots) = std::pair{k, n};
+    }
+    const point p = at(f.labels[best].first);
+    const double angle = f.labels[best].second;
     x.text("text",
            {{"x", p.x},
             {"y", p.y},
             {"class", "field-label"},
-            {"transform", "rotate(" + svg_number(f.angle) + ' ' + svg_number(p.x) + ' ' +
-                              svg_number(p.y) + ")"}},
+            {"transform",
+             "rotate(" + svg_number(angle) + ' ' + svg_number(p.x) + ' ' + svg_number(p.y) + ")"}},
            f.name);
-    file_text(c.field, p.x, p.y, f.name, 12, text_anchor::middle, f.angle);
+    file_text(c.field, p.x, p.y, f.name, 12, text_anchor::middle, angle);
   }
   x.close();
   corner_names(c, "SO\u2084", "HCO\u2083", "Cl");
 
-  std::vector<std::pair<std::string, shares>> drawn;
-  for (const ternary_sample& s : samples) {
-    if (!s.anions_missing.empty()) continue;
-    if (const auto sh = anions_of(s)) drawn.emplace_back(s.id, *sh);
-  }
   const std::vector<keyed> key = sample_points(c, drawn);
   return finish(c, key, note);
 }
