@@ -373,9 +373,7 @@ std::vector<dot_label> place_dot_labels(label_field& field, const std::vector<px
     for (std::size_t k = 0; k < number_places.size(); ++k) {
       candidates[k] = marker_box(dots[i], number_places[k], w);
     }
-    std::optional<std::size_t> k = field.choose_clear(candidates);
-    if (!k) k = field.choose(candidates);
-    out[i].marker = number_places[k.value_or(0)];
+    if (const auto k = field.choose_clear(candidates)) out[i].marker = number_places[*k];
   }
   return out;
 }

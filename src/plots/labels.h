@@ -96,7 +96,7 @@ std::size_t text_chars(std::string_view s);
 /// Where a dot's label went: beside the dot, or, when it had no room, a number for a key.
 struct dot_label {
   std::optional<label_place> label;   ///< the label beside its dot
-  std::optional<label_place> marker;  ///< or the number beside it
+  std::optional<label_place> marker;  ///< or the number beside it (neither: on the dot)
 };
 
 /// Where the labels of dots go among the texts and lines of a diagram: for each dot its label,
@@ -106,8 +106,8 @@ struct dot_label {
 /// without, then the first such of eight places a step farther out, so that no label taken
 /// far from its dot crowds out another's near place. Where no place is clear, a number of
 /// number_chars[i] characters in 10 px bold (the dot's marker for a key under the picture) takes
-/// the first clear one of its own twenty-four (a third distance added), or failing that the one
-/// meeting the fewest.
+/// the first clear one of its own twenty-four (a third distance added); with none clear the
+/// number goes on the dot itself.
 std::vector<dot_label> place_dot_labels(label_field& field, const std::vector<px_point>& dots,
                                         const std::vector<double>& widths,
                                         const std::vector<std::size_t>& number_chars);

@@ -178,7 +178,8 @@ struct keyed {
 
 /// One dot per sample at its shares, labelled with its id beside the dot where the label
 /// covers no dot, no other label, no text of the picture and no line filed in c; a dot with
-/// no such room gets a small number instead, and the key under the picture names it. Past
+/// no such room gets a small number instead (beside it, or on it when even that has no room),
+/// and the key under the picture names it. Past
 /// ternary_label_limit dots the labels could not be read: the dots stand alone and a note
 /// says how many there are. The samples numbered are returned.
 std::vector<keyed> sample_points(canvas& c,
@@ -235,6 +236,24 @@ std::vector<keyed> sample_points(canvas& c,
     // Numbered in the order of the samples, so that the key reads in that order.
     const std::string number = std::to_string(key.size() + 1);
     key.push_back({number, samples[i].first});
+    if (!places[i].marker) {
+      // No room even for the number: it goes on the dot, white on a larger disc.
+      x.leaf("circle", {{"cx", p.x},
+                        {"cy", p.y},
+                        {"r", number.size() > 1 ? 7.5 : 6.0},
+                        {"fill", "#000"},
+                        {"class", "marker-disc"}});
+      x.text("text",
+             {{"x", p.x},
+              {"y", p.y + 3.2},
+              {"text-anchor", "middle"},
+              {"font-size", number.size() > 1 ? "8" : "9"},
+              {"font-weight", "bold"},
+              {"fill", "white"},
+              {"class", "sample-marker"}},
+             number);
+      continue;
+    }
     const label_place& m = *places[i].marker;
     x.text("text",
            {{"x", p.x + m.dx},
@@ -370,28 +389,49 @@ void region_label(canvas& cv, const std::vector<shares>& c, double top, double o
   file_text(cv.field, p.x, p.y, name, 13, text_anchor::middle, angle);
 }
 
-/// A name written on curve c (shares in order; drawn as the path of id `path_id`), along it,
-/// its middle at point `middle` of c; the white halo of the text interrupts the curve there.
-void curve_label(canvas& cv, const std::vector<shares>& c, const std::string& path_id,
-                 double middle, const std::string& name) {
+/// A name of 13 px written on curve c (shares in order), along it: its middle at point
+/// `middle` of c, the middle of its letters on the curve, whose line the white halo of the text
+/// interrupts there. The name stands straight along the chord of the stretch of curve it
+/// covers, which bends too little there to part from the letters (the curve runs left to
+/// right there).
+void curve_label(canvas& cv, const std::vector<shares>& c, std::size_t middle,
+                 const std::string& name) {
+  constexpr double size = 13.0;
   std::vector<px_point> pts;
   std::vector<double> along{0.0};  // px from the start of the curve to each point
   for (const shares& s : c) {
     const point p = at(s);
-    if (!pts.empty())
+    if (!pts.empty()) {
       along.push_back(along.back() + std::hypot(p.x - pts.back().x, p.y - pts.back().y));
+    }
     pts.push_back({p.x, p.y});
   }
-  const std::size_t m = std::min(static_cast<std::size_t>(middle), pts.size() - 1);
-  cv.x.open("text", {{"dy", "4.5"}, {"class", "region"}});
-  cv.x.text("textPath",
-            {{"href", "#" + path_id}, {"startOffset", along[m]}, {"text-anchor", "middle"}}, name);
-  cv.x.close();
-  // The name covers the curve for half its length, 13 px a character at 0.6, either side of
-  // its middle: the points there, each with a box of the text's height, are taken.
-  const double half = 0.5 * 0.6 * 13.0 * static_cast<double>(text_chars(name)) + 4.0;
+  // The point at length u along the curve.
+  const auto on_curve = [&](double u) {
+    std::size_t i = 1;
+    while (i + 1 < pts.size() && along[i] < u) ++i;
+    const double len = along[i] - along[i - 1];
+    const double f = len > 0 ? std::clamp((u - along[i - 1]) / len, 0.0, 1.0) : 0.0;
+    return px_point{pts[i - 1].x + f * (pts[i].x - pts[i - 1].x),
+                    pts[i - 1].y + f * (pts[i].y - pts[i - 1].y)};
+  };
+  const double w = 0.6 * size * static_cast<double>(text_chars(name));
+  const double um = along[std::min(middle, pts.size() - 1)];
+  const px_point a = on_curve(um - w / 2), b = on_curve(um + w / 2), m = on_curve(um);
+  const double len = std::hypot(b.x - a.x, b.y - a.y);
+  const px_point d{(b.x - a.x) / len, (b.y - a.y) / len};
+  // Halfway between the chord's middle and the curve's, then the baseline 4.5 px across.
+  const px_point q{(a.x + b.x + 2 * m.x) / 4 - 4.5 * d.y, (a.y + b.y + 2 * m.y) / 4 + 4.5 * d.x};
+  const double angle = std::atan2(d.y, d.x) * 180.0 / std::numbers::pi;
+  cv.x.text("text",
+            {{"x", q.x},
+             {"y", q.y},
+             {"class", "region"},
+             {"transform",
+              "rotate(" + svg_number(angle) + ' ' + svg_number(q.x) + ' ' + svg_number(q.y) + ")"}},
+            name);
   for (std::size_t i = 0; i < pts.size(); ++i) {
-    if (std::abs(along[i] - along[m]) <= half) {
+    if (std::abs(along[i] - um) <= w / 2 + 4) {
       cv.field.take({pts[i].x - 7, pts[i].y - 7, pts[i].x + 7, pts[i].y + 7});
     }
   }
@@ -567,7 +607,6 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
                   {"fill", "none"},
                   {"stroke", "#000"},
                   {"stroke-width", "2"},
-                  {"id", "equilibrium-curve"},
                   {"class", "equilibrium"}});
   for (const std::vector<shares>* curve :
        {&immature, static_cast<const std::vector<shares>*>(&eq)}) {
@@ -618,8 +657,9 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples) {
                {"text-anchor", "middle"},
                {"paint-order", "stroke"},
                {"stroke", "white"},
-               {"stroke-width", "4"}});
-  curve_label(c, eq, "equilibrium-curve", (270.0 - t_first) / 2.0, "full equilibrium");
+               {"stroke-width", "6"},
+               {"stroke-linejoin", "round"}});
+  curve_label(c, eq, static_cast<std::size_t>((270.0 - t_first) / 2.0), "full equilibrium");
   region_label(c, maturity_curve(2.33), 0.45, 0.0, "partial equilibration");
   region_label(c, maturity_curve(1.2), 0.42, 0.0, "immature waters");
   x.close();
