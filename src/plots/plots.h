@@ -55,11 +55,11 @@ struct corner_shares {
 };
 
 /// The shares of Na/1000, K/100 and √Mg of sample s; empty when the Na-K-Mg triangle leaves
-/// it out.
+/// it out (a corner not analysed, or no usable amounts).
 std::optional<corner_shares> giggenbach_shares(const ternary_sample& s);
 
 /// The shares of SO4, HCO3 and Cl of sample s; empty when the Cl-SO4-HCO3 triangle leaves it
-/// out.
+/// out (a corner not analysed, or no usable amounts).
 std::optional<corner_shares> cl_so4_hco3_shares(const ternary_sample& s);
 
 /// The fields of the Cl-SO4-HCO3 triangle, by the origin of the water.

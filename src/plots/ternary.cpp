@@ -501,10 +501,13 @@ bool inside(const shares& s, const std::vector<shares>& c) {
 }  // namespace
 
 std::optional<corner_shares> giggenbach_shares(const ternary_sample& s) {
+  // A corner not analysed is not a zero: the water has no place in the triangle.
+  if (!s.nakmg_missing.empty()) return std::nullopt;
   return percent(nakmg_of(s));
 }
 
 std::optional<corner_shares> cl_so4_hco3_shares(const ternary_sample& s) {
+  if (!s.anions_missing.empty()) return std::nullopt;
   return percent(anions_of(s));
 }
 

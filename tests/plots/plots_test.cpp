@@ -661,6 +661,18 @@ TEST(Ternary, ReferenceWatersFallInTheirFields) {
   EXPECT_STREQ(field_name(anion_field::peripheral), "peripheral waters");
 }
 
+TEST(Ternary, AWaterNotAnalysedHasNoShares) {
+  // The page's table of shares leaves out, as the triangles do, a water whose corner was not
+  // analysed, rather than taking the missing amount as zero.
+  std::vector<ternary_sample> w = waters();
+  w[0].nakmg_missing = "Mg";
+  w[1].anions_missing = "CO2, pH";
+  EXPECT_FALSE(giggenbach_shares(w[0]));
+  EXPECT_TRUE(cl_so4_hco3_shares(w[0]));
+  EXPECT_TRUE(giggenbach_shares(w[1]));
+  EXPECT_FALSE(cl_so4_hco3_shares(w[1]));
+}
+
 TEST(Ternary, LabelsOfACrowdedSetOverlapNothing) {
   // Fifteen waters, five of them close together near full equilibrium and mature, three at
   // the Mg corner and at the SO4 corner: no sample's label or number overlaps another text of
