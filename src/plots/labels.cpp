@@ -249,7 +249,7 @@ int label_field::hits(const px_box& b) const {
 }
 
 bool label_field::inside(const px_box& c) const {
-  return c.x0 >= within_.x0 && c.x1 <= within_.x1 && c.y0 >= within_.y0 && c.y1 <= within_.y1;
+  return !(c.x0 < within_.x0 || c.x1 > within_.x1 || c.y0 < within_.y0 || c.y1 > within_.y1);
 }
 
 std::optional<std::size_t> label_field::choose_clear(const std::vector<px_box>& candidates) {
