@@ -661,6 +661,69 @@ TEST(Ternary, ReferenceWatersFallInTheirFields) {
   EXPECT_STREQ(field_name(anion_field::peripheral), "peripheral waters");
 }
 
+TEST(Ternary, EquilibriumCurveSpansTheTickedTemperatures) {
+  // The curve begins at the water in full equilibrium at 100 °C and ends at the one at
+  // 340 °C, the lowest and highest temperatures it is ticked with (40 mg/kg K).
+  std::vector<ternary_sample> w;
+  for (const double t : {100.0, 340.0}) {
+    const double na = 40.0 * std::pow(10.0, 1390.0 / (t + 273.15) - 1.75);
+    const double mg = 40.0 * 40.0 / std::pow(10.0, 14.0 - 4410.0 / (t + 273.15));
+    w.push_back({std::to_string(t), na, 40.0, mg, 0, 0, 0});
+  }
+  const std::string svg = giggenbach_svg(w);
+  std::string d = attribute(svg, "equilibrium", "d").at(0);
+  std::replace_if(
+      d.begin(), d.end(), [](char c) { return c == 'M' || c == 'L'; }, ' ');
+  std::istringstream in(d);
+  std::vector<std::pair<double, double>> curve;
+  for (double cx, cy; in >> cx >> cy;) curve.emplace_back(cx, cy);
+  ASSERT_FALSE(curve.empty());
+  const auto p = dots(svg);
+  // Half a unit of the path's 0.1 px rounding, in each coordinate.
+  EXPECT_LT(std::hypot(curve.front().first - p[0].first, curve.front().second - p[0].second), 0.1);
+  EXPECT_LT(std::hypot(curve.back().first - p[1].first, curve.back().second - p[1].second), 0.1);
+}
+
+TEST(LabelPlacement, DotLabelsAvoidTextsThenTakeANumber) {
+  // A dot with a text on its right takes its label on the left; a dot boxed in by texts on
+  // every side at both distances takes a number beside it, and one boxed in more widely still
+  // has its number on the dot.
+  label_field field({0, 0, 400, 300});
+  field.take({56, 40, 120, 60});  // right of the dot at (50, 50)
+  const std::vector<dot_label> one = place_dot_labels(field, {{50, 50}}, {40}, {1});
+  ASSERT_TRUE(one[0].label);
+  EXPECT_EQ(one[0].label->anchor, text_anchor::end);
+  for (const double half : {30.0, 60.0}) {
+    SCOPED_TRACE(half);
+    label_field boxed({0, 0, 400, 300});
+    for (const px_box& b : {px_box{200 - half, 150 - half, 200 + half, 144},
+                            px_box{200 - half, 156, 200 + half, 150 + half},
+                            px_box{200 - half, 144, 194, 156}, px_box{206, 144, 200 + half, 156}}) {
+      boxed.take(b);
+    }
+    const std::vector<dot_label> got = place_dot_labels(boxed, {{200, 150}}, {40}, {1});
+    EXPECT_FALSE(got[0].label);
+    EXPECT_EQ(got[0].marker.has_value(), half < 45);
+  }
+}
+
+TEST(Page, ExplainsTheFlagsItsTableShows) {
+  // A legend entry for each flag that a row shows, once, and none for the others; no legend
+  // without flags.
+  std::vector<page_row> rows(2);
+  rows[0].multicomponent_flags = {"acid"};
+  rows[1].multicomponent_flags = {"edge", "acid"};
+  const std::string page = html_page("Survey", rows, giggenbach_svg({}), cl_so4_hco3_svg({}), {});
+  expect_good(page);
+  EXPECT_EQ(count(page, "<dt>"), 2);
+  EXPECT_EQ(count(page, "<dt>acid</dt>"), 1);
+  EXPECT_EQ(count(page, "<dt>edge</dt>"), 1);
+  rows[0].multicomponent_flags.clear();
+  rows[1].multicomponent_flags.clear();
+  EXPECT_EQ(count(html_page("Survey", rows, giggenbach_svg({}), cl_so4_hco3_svg({}), {}), "<dl"),
+            0);
+}
+
 TEST(Ternary, AWaterNotAnalysedHasNoShares) {
   // The page's table of shares leaves out, as the triangles do, a water whose corner was not
   // analysed, rather than taking the missing amount as zero.
