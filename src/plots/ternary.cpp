@@ -179,9 +179,9 @@ struct keyed {
 /// One dot per sample at its shares, labelled with its id beside the dot where the label
 /// covers no dot, no other label, no text of the picture and no line filed in c; a dot with
 /// no such room gets a small number instead (beside it, or on it when even that has no room),
-/// and the key under the picture names it. Past
-/// ternary_label_limit dots the labels could not be read: the dots stand alone and a note
-/// says how many there are. The samples numbered are returned.
+/// and the key under the picture names it. Past ternary_label_limit dots the labels could not
+/// be read: the dots stand alone and a note says how many there are. Returns the samples
+/// numbered.
 std::vector<keyed> sample_points(canvas& c,
                                  const std::vector<std::pair<std::string, shares>>& samples) {
   xml_writer& x = c.x;
@@ -214,6 +214,7 @@ std::vector<keyed> sample_points(canvas& c,
     const std::string& id = samples[i].first;
     widths.push_back(8.5 *
                      static_cast<double>(text_chars(id.substr(0, id.find_last_not_of(' ') + 1))));
+    // A dot's number, if it gets one, is at most its position: room is kept for that many.
     number_chars.push_back(std::to_string(i + 1).size());
   }
   const std::vector<dot_label> places = place_dot_labels(c.field, dots, widths, number_chars);
@@ -286,7 +287,7 @@ int key_lines(xml_writer& x, const std::vector<keyed>& key, double y0) {
   x.text("text", {{"x", px}, {"y", y0}, {"fill", "#444"}, {"class", "key-title"}}, title);
   px += 7.2 * static_cast<double>(text_chars(title)) + 10.0;
   for (const keyed& k : key) {
-    // About 7 px a character of the bold number and 7.2 of the id in 12 px.
+    // About 7.5 px a character of the bold number and 7.2 of the id, in 12 px.
     const double w_number = 7.5 * static_cast<double>(k.number.size());
     const double w = w_number + 4.0 + 7.2 * static_cast<double>(text_chars(k.id)) + 14.0;
     if (px + w > width - 10.0 && px > 20.0) {
