@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
+#include <span>
 #include <unordered_set>
 #include <utility>
 
@@ -246,12 +248,26 @@ int label_field::hits(const px_box& b) const {
   return n;
 }
 
+bool label_field::inside(const px_box& c) const {
+  return !(c.x0 < within_.x0 || c.x1 > within_.x1 || c.y0 < within_.y0 || c.y1 > within_.y1);
+}
+
+std::optional<std::size_t> label_field::choose_clear(const std::vector<px_box>& candidates) {
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (inside(candidates[i]) && hits(candidates[i]) == 0) {
+      take(candidates[i]);
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::size_t> label_field::choose(const std::vector<px_box>& candidates) {
   std::optional<std::size_t> best;
   int best_hits = 0;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const px_box& c = candidates[i];
-    if (c.x0 < within_.x0 || c.x1 > within_.x1 || c.y0 < within_.y0 || c.y1 > within_.y1) continue;
+    if (!inside(c)) continue;
     const int n = hits(c);
     if (!best || n < best_hits) {
       best = i;
@@ -263,6 +279,103 @@ std::optional<std::size_t> label_field::choose(const std::vector<px_box>& candid
   if (!best && !candidates.empty()) best = 0;
   if (best) take(candidates[*best]);
   return best;
+}
+
+std::vector<px_box> text_boxes(double x, double y, std::size_t n, double size, text_anchor a,
+                               double angle, double per_char) {
+  // The text's extent along its baseline (u) and across it (v, downwards), px, before turning.
+  const double w = static_cast<double>(n) * size * per_char;
+  const double u0 = a == text_anchor::end ? -w : a == text_anchor::middle ? -w / 2 : 0.0;
+  const double v0 = -0.8 * size, v1 = 0.25 * size;
+  if (angle == 0.0) return {{x + u0, y + v0, x + u0 + w, y + v1}};
+  const double rad = angle * std::numbers::pi / 180.0;
+  const double c = std::cos(rad), s = std::sin(rad);
+  const auto turned = [&](double u, double v) {
+    return px_point{x + u * c - v * s, y + u * s + v * c};
+  };
+  std::vector<px_box> boxes;
+  const int pieces = std::max(1, static_cast<int>(std::ceil(w / size)));
+  for (int k = 0; k < pieces; ++k) {
+    const double ua = u0 + w * k / pieces, ub = u0 + w * (k + 1) / pieces;
+    px_box b{turned(ua, v0).x, turned(ua, v0).y, turned(ua, v0).x, turned(ua, v0).y};
+    for (const px_point& q : {turned(ub, v0), turned(ua, v1), turned(ub, v1)}) {
+      b = {std::min(b.x0, q.x), std::min(b.y0, q.y), std::max(b.x1, q.x), std::max(b.y1, q.y)};
+    }
+    boxes.push_back(b);
+  }
+  return boxes;
+}
+
+std::size_t text_chars(std::string_view s) {
+  return static_cast<std::size_t>(std::count_if(
+      s.begin(), s.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
+}
+
+px_box label_box(const px_point& p, const label_place& at, double w) {
+  const double x0 = p.x + at.dx -
+                    (at.anchor == text_anchor::end      ? w
+                     : at.anchor == text_anchor::middle ? w / 2
+                                                        : 0);
+  return {x0, p.y + at.dy - 11, x0 + w, p.y + at.dy + 3};
+}
+
+px_box marker_box(const px_point& p, const label_place& at, double w) {
+  const double x0 = p.x + at.dx -
+                    (at.anchor == text_anchor::end      ? w
+                     : at.anchor == text_anchor::middle ? w / 2
+                                                        : 0);
+  // 2 px either side, so that two numbers side by side do not read as one.
+  return {x0 - 2, p.y + at.dy - 9, x0 + w + 2, p.y + at.dy + 3};
+}
+
+std::vector<dot_label> place_dot_labels(label_field& field, const std::vector<px_point>& dots,
+                                        const std::vector<double>& widths,
+                                        const std::vector<std::size_t>& number_chars) {
+  // Eight directions, right and left first (a label reads best level with its dot), then
+  // above, below and the diagonals; each near the dot, then a step farther out.
+  static constexpr label_place near[] = {{8, 4, text_anchor::start},   {-8, 4, text_anchor::end},
+                                         {0, -9, text_anchor::middle}, {0, 18, text_anchor::middle},
+                                         {7, -7, text_anchor::start},  {7, 16, text_anchor::start},
+                                         {-7, -7, text_anchor::end},   {-7, 16, text_anchor::end}};
+  static constexpr label_place far[] = {{20, 4, text_anchor::start},   {-20, 4, text_anchor::end},
+                                        {0, -21, text_anchor::middle}, {0, 30, text_anchor::middle},
+                                        {15, -17, text_anchor::start}, {15, 26, text_anchor::start},
+                                        {-15, -17, text_anchor::end},  {-15, 26, text_anchor::end}};
+  // A number is small: it may also stand a step farther still.
+  static constexpr label_place farther[] = {
+      {32, 4, text_anchor::start},  {-32, 4, text_anchor::end},    {0, -31, text_anchor::middle},
+      {0, 40, text_anchor::middle}, {24, -24, text_anchor::start}, {24, 34, text_anchor::start},
+      {-24, -24, text_anchor::end}, {-24, 34, text_anchor::end}};
+  std::vector<label_place> places(std::begin(near), std::end(near));
+  places.insert(places.end(), std::begin(far), std::end(far));
+  std::vector<label_place> number_places = places;
+  number_places.insert(number_places.end(), std::begin(farther), std::end(farther));
+  // Every dot claims its circle first, so that no label covers a dot placed after it.
+  for (const px_point& p : dots) field.take({p.x - 6, p.y - 6, p.x + 6, p.y + 6});
+  std::vector<dot_label> out(dots.size());
+  std::vector<px_box> candidates;
+  for (const auto& ring : {std::span<const label_place>(near), std::span<const label_place>(far)}) {
+    candidates.resize(ring.size());
+    for (std::size_t i = 0; i < dots.size(); ++i) {
+      if (out[i].label) continue;
+      for (std::size_t k = 0; k < ring.size(); ++k) {
+        candidates[k] = label_box(dots[i], ring[k], widths[i]);
+      }
+      if (const auto k = field.choose_clear(candidates)) out[i].label = ring[*k];
+    }
+  }
+  // Numbers for the dots left without a label, once every label has its place. A number is
+  // about 7 px a character in 10 px bold.
+  for (std::size_t i = 0; i < dots.size(); ++i) {
+    if (out[i].label) continue;
+    const double w = 7.0 * static_cast<double>(number_chars[i]);
+    candidates.resize(number_places.size());
+    for (std::size_t k = 0; k < number_places.size(); ++k) {
+      candidates[k] = marker_box(dots[i], number_places[k], w);
+    }
+    if (const auto k = field.choose_clear(candidates)) out[i].marker = number_places[*k];
+  }
+  return out;
 }
 
 }  // namespace morva

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plots/plots.h"
@@ -13,8 +14,8 @@
 namespace morva {
 namespace {
 
-// Pictures scale down with the window; the two triangles stand side by side and wrap one
-// under the other on a narrow window.
+// Pictures scale down with the window; the two triangles stand one under the other, each as
+// wide as the text (up to 960 px), so that their labels can be read.
 constexpr const char* style = R"(
 body { font-family: DejaVu Sans, Arial, Helvetica, sans-serif; margin: 1.5em; color: #111;
        max-width: 1260px; }
@@ -27,11 +28,29 @@ th, td { padding: 0.25em 0.6em; border-bottom: 1px solid #ccc; text-align: left;
 th { border-bottom: 2px solid #333; }
 td:nth-child(2) { min-width: 14em; }
 td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
-.row { display: flex; flex-wrap: wrap; gap: 1em; }
 figure { margin: 0 0 1em 0; }
-.row figure { flex: 1 1 480px; max-width: 640px; }
+.triangle { max-width: 960px; }
+.triangle svg { width: 100%; }
 svg { max-width: 100%; height: auto; display: block; }
+dl.flags { display: grid; grid-template-columns: max-content auto; gap: 0.2em 1em;
+           font-size: 0.9em; }
+dl.flags dt { font-family: DejaVu Sans Mono, monospace; }
+dl.flags dd { margin: 0; }
 )";
+
+/// What each flag of the estimate means, for the legend under the table.
+// clang-format off
+constexpr std::pair<const char*, const char*> flag_meanings[] = {
+    {"edge",                   "the least RMS of the indices lies at an end of the temperature grid: no estimate"},
+    {"no_crossing",            "the median saturation index never crosses zero"},
+    {"few_minerals",           "fewer than 4 minerals have an index: no estimate"},
+    {"ion_balance",            "the ion balance of the sampled water lies beyond ±10 %"},
+    {"acid",                   "reference pH below 4, where silicate equilibria rarely hold"},
+    {"fit_at_bound",           "the fitted water factor or CO₂ lies at a bound of its range: the fit may want to go further"},
+    {"ph_temperature_assumed", "the temperature of the pH measurement was not given and is assumed"},
+    {"below_detection",        "a value below its detection limit was replaced by the chosen rule"},
+};
+// clang-format on
 
 /// A value of the table: x with the given decimals, or a dash where there is none.
 std::string cell_text(const std::optional<double>& x, int decimals) {
@@ -119,13 +138,28 @@ std::string html_page_start(const std::string& title, const std::vector<page_row
     x.close();
   }
   x.close().close();
+  // The legend of the flags the table shows, in the order of their meanings.
+  bool any_flag = false;
+  for (const auto& [flag, meaning] : flag_meanings) {
+    const bool used = std::any_of(rows.begin(), rows.end(), [&, f = flag](const page_row& r) {
+      return std::find(r.multicomponent_flags.begin(), r.multicomponent_flags.end(), f) !=
+             r.multicomponent_flags.end();
+    });
+    if (!used) continue;
+    if (!any_flag) {
+      x.text("p", {}, "Flags of the multicomponent estimate:");
+      x.open("dl", {{"class", "flags"}});
+      any_flag = true;
+    }
+    x.text("dt", {}, flag);
+    x.text("dd", {}, meaning);
+  }
+  if (any_flag) x.close();
 
   x.text("h2", {}, "Classification of the waters");
-  x.open("div", {{"class", "row"}});
   for (const std::string* svg : {&giggenbach, &cl_so4_hco3}) {
-    x.open("figure").markup(*svg).close();
+    x.open("figure", {{"class", "triangle"}}).markup(*svg).close();
   }
-  x.close();
   if (listed) {
     x.text("p", {},
            "Too many waters to label their points: the table of the samples gives each "

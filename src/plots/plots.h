@@ -55,21 +55,35 @@ struct corner_shares {
 };
 
 /// The shares of Na/1000, K/100 and √Mg of sample s; empty when the Na-K-Mg triangle leaves
-/// it out.
+/// it out (a corner not analysed, or no usable amounts).
 std::optional<corner_shares> giggenbach_shares(const ternary_sample& s);
 
 /// The shares of SO4, HCO3 and Cl of sample s; empty when the Cl-SO4-HCO3 triangle leaves it
-/// out.
+/// out (a corner not analysed, or no usable amounts).
 std::optional<corner_shares> cl_so4_hco3_shares(const ternary_sample& s);
 
+/// The fields of the Cl-SO4-HCO3 triangle, by the origin of the water.
+enum class anion_field { mature, volcanic, steam_heated, peripheral };
+
+/// The field of the Cl-SO4-HCO3 triangle that holds a water of shares s (% of SO4, HCO3 and
+/// Cl, as cl_so4_hco3_shares gives them); a water on a boundary goes to the field first in the
+/// order of anion_field.
+anion_field cl_so4_hco3_field(const corner_shares& s);
+
+/// The name of field f as the triangle writes it ("mature chloride waters").
+const char* field_name(anion_field f);
+
 /// The Na-K-Mg triangle (Giggenbach 1988): corners Na/1000, K/100 and √Mg (mg/kg), with the
-/// full-equilibrium curve, the boundary of immature waters and the Na-K and K-Mg isotherms;
-/// one labelled point per sample. Samples with no Na, K or Mg (or a negative or non-finite
-/// value) are left out.
+/// full-equilibrium curve (over the temperatures it is ticked with), the boundary of immature
+/// waters and the Na-K and K-Mg isotherms; one labelled point per sample, the label beside the
+/// dot clear of every other text, line and label, or where there is no room a number beside
+/// the dot and its id in a key under the triangle. Samples with no Na, K or Mg (or a negative or
+/// non-finite value) are left out.
 std::string giggenbach_svg(const std::vector<ternary_sample>& samples);
 
 /// The Cl-SO4-HCO3 triangle (mg/kg) with the fields of mature chloride, volcanic,
-/// steam-heated and peripheral waters; one labelled point per sample. Samples with none of
+/// steam-heated and peripheral waters (those of cl_so4_hco3_field); one labelled point per
+/// sample, labelled as in giggenbach_svg. Samples with none of
 /// the three anions (or a negative or non-finite value) are left out.
 std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples);
 
@@ -92,9 +106,9 @@ struct page_row {
 };
 
 /// A self-contained HTML5 page (UTF-8, inline style, no script, nothing fetched): the title,
-/// the table of the samples, the two ternary diagrams side by side and each sample's
-/// saturation picture, the pictures as the functions above write them. It is also
-/// well-formed XML.
+/// the table of the samples with a legend of the flags it shows, the two ternary diagrams one
+/// under the other at the width of the text, and each sample's saturation picture, the pictures as
+/// the functions above write them. It is also well-formed XML.
 std::string html_page(const std::string& title, const std::vector<page_row>& rows,
                       const std::string& giggenbach, const std::string& cl_so4_hco3,
                       const std::vector<std::string>& saturation_svgs);

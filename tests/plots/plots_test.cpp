@@ -650,6 +650,161 @@ TEST(Ternary, ClSO4HCO3NamesItsFields) {
                                       "steam-heated waters", "peripheral waters"}));
 }
 
+TEST(Ternary, ReferenceWatersFallInTheirFields) {
+  // Shares of SO4, HCO3 and Cl, %, of typical waters of each origin, and of waters near the
+  // boundaries: a neutral chloride well with some sulphate and bicarbonate and a chloride water
+  // diluted by bicarbonate groundwater are mature, one with a quarter sulphate is not.
+  struct c {
+    const char* water;
+    corner_shares s;
+    anion_field field;
+  };
+  for (const c& k : {c{"deep chloride well", {5, 5, 90}, anion_field::mature},
+                     c{"neutral chloride well, pH 9", {10.8, 19.6, 69.6}, anion_field::mature},
+                     c{"chloride water diluted", {3, 35, 62}, anion_field::mature},
+                     c{"acid chloride-sulphate crater lake", {42, 3, 55}, anion_field::volcanic},
+                     c{"chloride water, a quarter sulphate", {25, 3, 72}, anion_field::volcanic},
+                     c{"steam-heated acid sulphate pool", {90, 7, 3}, anion_field::steam_heated},
+                     c{"peripheral bicarbonate spring", {5, 85, 10}, anion_field::peripheral},
+                     c{"boundary of the mature field", {25, 0, 75}, anion_field::mature}}) {
+    SCOPED_TRACE(k.water);
+    EXPECT_EQ(cl_so4_hco3_field(k.s), k.field);
+  }
+  // The example waters by their analyses, mg/kg: the well is mature, the mud pot steam-heated.
+  const std::vector<ternary_sample> w = waters();
+  EXPECT_EQ(cl_so4_hco3_field(*cl_so4_hco3_shares(w[1])), anion_field::mature);
+  EXPECT_EQ(cl_so4_hco3_field(*cl_so4_hco3_shares(w[2])), anion_field::steam_heated);
+  EXPECT_STREQ(field_name(anion_field::peripheral), "peripheral waters");
+}
+
+TEST(Ternary, EquilibriumCurveSpansTheTickedTemperatures) {
+  // The curve begins at the water in full equilibrium at 100 °C and ends at the one at
+  // 340 °C, the lowest and highest temperatures it is ticked with (40 mg/kg K).
+  std::vector<ternary_sample> w;
+  for (const double t : {100.0, 340.0}) {
+    const double na = 40.0 * std::pow(10.0, 1390.0 / (t + 273.15) - 1.75);
+    const double mg = 40.0 * 40.0 / std::pow(10.0, 14.0 - 4410.0 / (t + 273.15));
+    w.push_back({std::to_string(t), na, 40.0, mg, 0, 0, 0});
+  }
+  const std::string svg = giggenbach_svg(w);
+  std::string d = attribute(svg, "equilibrium", "d").at(0);
+  std::replace_if(
+      d.begin(), d.end(), [](char c) { return c == 'M' || c == 'L'; }, ' ');
+  std::istringstream in(d);
+  std::vector<std::pair<double, double>> curve;
+  for (double cx, cy; in >> cx >> cy;) curve.emplace_back(cx, cy);
+  ASSERT_FALSE(curve.empty());
+  const auto p = dots(svg);
+  // Half a unit of the path's 0.1 px rounding, in each coordinate.
+  EXPECT_LT(std::hypot(curve.front().first - p[0].first, curve.front().second - p[0].second), 0.1);
+  EXPECT_LT(std::hypot(curve.back().first - p[1].first, curve.back().second - p[1].second), 0.1);
+}
+
+TEST(LabelPlacement, DotLabelsAvoidTextsThenTakeANumber) {
+  // A dot with a text on its right takes its label on the left; a dot boxed in by texts on
+  // every side at both distances takes a number beside it, and one boxed in more widely still
+  // has its number on the dot.
+  label_field field({0, 0, 400, 300});
+  field.take({56, 40, 120, 60});  // right of the dot at (50, 50)
+  const std::vector<dot_label> one = place_dot_labels(field, {{50, 50}}, {40}, {1});
+  ASSERT_TRUE(one[0].label);
+  EXPECT_EQ(one[0].label->anchor, text_anchor::end);
+  for (const double half : {30.0, 60.0}) {
+    SCOPED_TRACE(half);
+    label_field boxed({0, 0, 400, 300});
+    for (const px_box& b : {px_box{200 - half, 150 - half, 200 + half, 144},
+                            px_box{200 - half, 156, 200 + half, 150 + half},
+                            px_box{200 - half, 144, 194, 156}, px_box{206, 144, 200 + half, 156}}) {
+      boxed.take(b);
+    }
+    const std::vector<dot_label> got = place_dot_labels(boxed, {{200, 150}}, {40}, {1});
+    EXPECT_FALSE(got[0].label);
+    EXPECT_EQ(got[0].marker.has_value(), half < 45);
+  }
+}
+
+TEST(Page, ExplainsTheFlagsItsTableShows) {
+  // A legend entry for each flag that a row shows, once, and none for the others; no legend
+  // without flags.
+  std::vector<page_row> rows(2);
+  rows[0].multicomponent_flags = {"acid"};
+  rows[1].multicomponent_flags = {"edge", "acid"};
+  const std::string page = html_page("Survey", rows, giggenbach_svg({}), cl_so4_hco3_svg({}), {});
+  expect_good(page);
+  EXPECT_EQ(count(page, "<dt>"), 2);
+  EXPECT_EQ(count(page, "<dt>acid</dt>"), 1);
+  EXPECT_EQ(count(page, "<dt>edge</dt>"), 1);
+  rows[0].multicomponent_flags.clear();
+  rows[1].multicomponent_flags.clear();
+  EXPECT_EQ(count(html_page("Survey", rows, giggenbach_svg({}), cl_so4_hco3_svg({}), {}), "<dl"),
+            0);
+}
+
+TEST(Ternary, AWaterNotAnalysedHasNoShares) {
+  // The page's table of shares leaves out, as the triangles do, a water whose corner was not
+  // analysed, rather than taking the missing amount as zero.
+  std::vector<ternary_sample> w = waters();
+  w[0].nakmg_missing = "Mg";
+  w[1].anions_missing = "CO2, pH";
+  EXPECT_FALSE(giggenbach_shares(w[0]));
+  EXPECT_TRUE(cl_so4_hco3_shares(w[0]));
+  EXPECT_TRUE(giggenbach_shares(w[1]));
+  EXPECT_FALSE(cl_so4_hco3_shares(w[1]));
+}
+
+TEST(Ternary, LabelsOfACrowdedSetOverlapNothing) {
+  // Fifteen waters, five of them close together near full equilibrium and mature, three at
+  // the Mg corner and at the SO4 corner: no sample's label or number overlaps another text of
+  // the picture, none crosses a side of the triangle, and each sample is named once (beside
+  // its dot or in the key).
+  const std::vector<ternary_sample> w = {{"KV-12", 268.0, 46.3, 0.02, 290.0, 41.6, 30.0},
+                                         {"KV-14", 275.0, 44.0, 0.03, 300.0, 30.0, 35.0},
+                                         {"KV-15", 262.0, 47.5, 0.02, 310.0, 25.0, 28.0},
+                                         {"KV-21", 280.0, 45.1, 0.015, 295.0, 20.0, 40.0},
+                                         {"KV-22", 255.0, 48.0, 0.025, 305.0, 35.0, 22.0},
+                                         {"HS-07", 187.5, 14.6, 0.01, 112.0, 105.0, 95.0},
+                                         {"HS-09", 190.0, 15.0, 0.012, 120.0, 100.0, 90.0},
+                                         {"MP-03", 24.0, 4.2, 14.0, 4.0, 680.0, 0.0},
+                                         {"MP-04", 22.0, 3.9, 15.5, 6.0, 700.0, 3.0},
+                                         {"MP-05", 26.0, 4.4, 12.0, 5.0, 650.0, 8.0},
+                                         {"CS-01", 60.0, 5.0, 2.5, 20.0, 15.0, 300.0},
+                                         {"CS-02", 55.0, 4.8, 2.8, 25.0, 12.0, 280.0},
+                                         {"NW-9", 310.0, 40.0, 0.03, 420.0, 65.0, 118.0},
+                                         {"VC-1", 150.0, 30.0, 1.0, 360.0, 290.0, 5.0},
+                                         {"MT-6", 250.0, 35.0, 0.05, 500.0, 24.0, 283.0}};
+  for (const std::string& svg : {giggenbach_svg(w), cl_so4_hco3_svg(w)}) {
+    expect_good(svg);
+    std::vector<text_box> own, others;
+    for (const text_box& b : text_boxes(svg, "sample-label", 12)) own.push_back(b);
+    for (const text_box& b : text_boxes(svg, "sample-marker", 10)) own.push_back(b);
+    for (const auto& [cls, size] :
+         {std::pair{"corner", 15.0}, {"tick", 10.0}, {"equilibrium-tick", 9.5}, {"title", 16.0}}) {
+      for (const text_box& b : text_boxes(svg, cls, size)) others.push_back(b);
+    }
+    EXPECT_EQ(texts(svg, "sample-label").size(), w.size());
+    for (std::size_t i = 0; i < own.size(); ++i) {
+      const text_box& a = own[i];
+      for (std::size_t j = 0; j < others.size() + own.size(); ++j) {
+        if (j == others.size() + i) continue;
+        const text_box& b = j < others.size() ? others[j] : own[j - others.size()];
+        EXPECT_FALSE(a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1)
+            << a.text << " | " << b.text;
+      }
+    }
+    // The triangle's corners from its path, "Mx y Lx y Lx y Z".
+    std::istringstream d(attribute(svg, "triangle", "d").at(0));
+    char m = 0, l1 = 0, l2 = 0;
+    px_point c[3];
+    d >> m >> c[0].x >> c[0].y >> l1 >> c[1].x >> c[1].y >> l2 >> c[2].x >> c[2].y;
+    ASSERT_TRUE(d) << "unexpected path";
+    for (const text_box& b : own) {
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_FALSE(segment_crosses(c[k], c[(k + 1) % 3], {b.x0, b.y0, b.x1, b.y1})) << b.text;
+      }
+    }
+  }
+}
+
 TEST(Page, HoldsTableAndEveryPictureOffline) {
   const sample_record s = well_sample();
   const std::vector<std::string> sat = {saturation_svg(s, synthetic(assemblage)),
