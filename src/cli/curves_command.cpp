@@ -1,6 +1,7 @@
 // morva saturation: the saturation curves of the samples' aquifer fluids with their
 // temperature estimates, as tables, pictures and one page; and morva diagram: the two ternary
-// diagrams that classify geothermal waters.
+// diagrams that classify geothermal waters, and the Na-K-Ca, Cl-Li-B, Schoeller, Piper and
+// silica-enthalpy diagrams.
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,8 @@
 #pragma once
 // The pictures of a run as SVG text, and the page that gathers them: the saturation curves
-// of one sample, the two ternary diagrams that classify geothermal waters, and a
-// self-contained HTML page with the samples' table and every picture inline.
+// of one sample, the two ternary diagrams that classify geothermal waters, the Na-K-Ca,
+// Cl-Li-B, Schoeller, Piper and silica-enthalpy diagrams, and a self-contained HTML page with
+// the samples' table and every picture inline.
 
 #include <cstddef>
 #include <optional>
