@@ -46,6 +46,9 @@ struct saturation_request {
   saturation_choices choices;               ///< how the curves become an estimate
   std::string table, summary, plots, html;  ///< outputs; empty: not written
   std::string fit_maps;  ///< folder of the misfit maps over temperature and water factor
+  /// The page also shows the diagrams of more kinds (Na-K-Ca, Cl-Li-B, Schoeller, Piper,
+  /// silica-enthalpy).
+  bool more_diagrams = false;
   int jobs = 1;
   bool progress = false;
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables

@@ -300,7 +300,12 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   sat->add_option("--fit-map", sreq.fit_maps,
                   "Folder for one SVG map per sample of the RMS over temperature and water "
                   "factor (within --water-factor), to see whether a fit is well defined");
-  sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+  CLI::Option* html =
+      sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+  sat->add_flag("--more-diagrams", sreq.more_diagrams,
+                "The page also shows the Na-K-Ca, Cl-Li-B, Schoeller, Piper and silica-enthalpy "
+                "diagrams (and a Li column of a table is read)")
+      ->needs(html);
   sat->add_flag("--raw-text", raw_text, raw_help);
 
   // morva diagram
@@ -421,8 +426,8 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     // Every option is checked before any file is written.
     if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, sreq.reading, err))
       return bad;
-    // The page draws the Cl-Li-B triangle: only then is a Li column read.
-    sreq.reading.lithium = !sreq.html.empty();
+    // Only a page with the Cl-Li-B triangle reads a Li column.
+    sreq.reading.lithium = sreq.more_diagrams;
     std::string why;
     std::string repeated;
     if (!parse_grid(from, to, step, sreq.grid, why) ||

@@ -318,9 +318,10 @@ class curve_outputs {
     output_file page;
     bool ok = kept && page.open(req_.html, err_);
     if (ok) {
-      page.put(html_page_start("Saturation curves of " + req_.samples, page_rows_,
-                               giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), ternary_,
-                               more_diagrams(waters_)));
+      page.put(html_page_start(
+          "Saturation curves of " + req_.samples, page_rows_, giggenbach_svg(ternary_),
+          cl_so4_hco3_svg(ternary_), ternary_,
+          req_.more_diagrams ? more_diagrams(waters_) : std::vector<std::string>{}));
       std::ifstream figures(figures_name(), std::ios::binary);
       char buf[1 << 16];
       while (figures.read(buf, sizeof buf) || figures.gcount() > 0) {
@@ -413,7 +414,7 @@ class curve_outputs {
     const sampled_water w = r.calculation.refused ? calculate_sampled(s).value_or(sampled_water{})
                                                   : r.calculation.sampled;
     ternary_.push_back(ternary_of(s, w));
-    waters_.push_back(water_of(s, w, &r.calculation));
+    if (req_.more_diagrams) waters_.push_back(water_of(s, w, &r.calculation));
     if (figures_.is_open()) figures_ << html_page_figure(item.svg);
     std::string().swap(item.svg);
   }

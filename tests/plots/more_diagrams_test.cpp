@@ -258,6 +258,24 @@ TEST(LithiumColumn, ReadOnlyWhenAsked) {
       EXPECT_NEAR(*got.sample.li_mgkg, *c.li, 1e-12);
     }
   }
+  {
+    // Li has no molar mass in the tables: a molar unit is refused as other unknown units are,
+    // and a second Li column is named and ignored.
+    analysis_reading how;
+    how.lithium = true;
+    std::istringstream molar("sample,Na,Li (mmol/L)\nA,100,1\n");
+    const csv_read_result refused = analysis_csv_reader(molar, "survey.csv", how).next();
+    EXPECT_EQ(refused.what, csv_read_result::kind::bad_file);
+    EXPECT_NE(refused.error.find("the unit \"mmol/L\" is not known; Li takes mg/kg"),
+              std::string::npos)
+        << refused.error;
+    std::istringstream twice("sample,Na,Li,lithium\nA,100,1,2\n");
+    const csv_read_result got = analysis_csv_reader(twice, "survey.csv", how).next();
+    ASSERT_EQ(got.what, csv_read_result::kind::sample);
+    EXPECT_EQ(got.sample.li_mgkg, 1.0);
+    EXPECT_EQ(got.warnings, std::vector<std::string>{"survey.csv, row 1, column 4: \"lithium\" "
+                                                     "repeats column Li, ignored"});
+  }
   std::istringstream in("sample,Na,Li (mg/kg)\nA,100,1.5\n");
   analysis_csv_reader r(in, "survey.csv");
   const csv_read_result got = r.next();
@@ -280,6 +298,20 @@ int morva_in(const std::filesystem::path& dir, const std::string& args) {
       "cd '" + dir.string() + "' && '" MORVA_EXE "' " + args + " > /dev/null 2> err.txt";
   const int raw = std::system(command.c_str());
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+TEST(HtmlPage, MoreDiagramsFollowTheTriangles) {
+  // The pictures of more kinds stand in their own section after the two triangles and before
+  // the saturation pictures; without them the page is as it was.
+  const std::vector<page_row> rows(1);
+  const std::string plain = html_page_start("T", rows, "<svg id=\"g\"/>", "<svg id=\"c\"/>");
+  const std::string more = html_page_start("T", rows, "<svg id=\"g\"/>", "<svg id=\"c\"/>", {},
+                                           {"<svg id=\"n\"/>", "<svg id=\"p\"/>"});
+  EXPECT_EQ(plain.find("Geothermometers, origin and mixing"), std::string::npos);
+  const std::size_t c = more.find("id=\"c\""), n = more.find("id=\"n\""), p = more.find("id=\"p\""),
+                    sat = more.find("Saturation indices");
+  EXPECT_TRUE(c < n && n < p && p < sat);
+  EXPECT_EQ(more.substr(0, c), plain.substr(0, c));
 }
 
 TEST(DiagramCommand, DrawsEveryKindOfTheExampleWaters) {
@@ -314,6 +346,14 @@ TEST(DiagramCommand, DrawsEveryKindOfTheExampleWaters) {
   EXPECT_EQ(morva_in(dir, "diagram morva.in --out s.svg --kind silica-enthalpy --cold-water 10,25"),
             0);
   EXPECT_NE(file_text(dir / "s.svg").find("cold water"), std::string::npos);
+  // The saturation page shows them when asked, after the two triangles.
+  ASSERT_EQ(morva_in(dir, "saturation morva.in --minerals quartz --html p.html --more-diagrams"), 0)
+      << file_text(dir / "err.txt");
+  const std::string page = file_text(dir / "p.html");
+  for (const char* title :
+       {">Na-K-Ca<", ">Cl-Li-B<", ">Schoeller<", ">Piper<", ">Silica-enthalpy<"})
+    EXPECT_NE(page.find(title), std::string::npos) << title;
+  EXPECT_EQ(morva_in(dir, "saturation morva.in --minerals quartz --more-diagrams"), 2);
   std::filesystem::remove_all(dir);
 }
 
