@@ -157,7 +157,10 @@ std::string nakca_svg(const std::vector<water_point>& waters) {
   for (const auto& [t, seg] : labels) {
     const auto& [a, b] = seg;
     const double angle = std::atan2(b.y - a.y, b.x - a.x) * 180.0 / std::numbers::pi;
-    const px_point p{a.x + 0.12 * (b.x - a.x), a.y + 0.12 * (b.y - a.y) - 4};
+    // Near the upper end, but low enough that the text stays inside the frame.
+    double along = 0.12;
+    while (along < 0.8 && a.y + along * (b.y - a.y) < f.top + 16) along += 0.04;
+    const px_point p{a.x + along * (b.x - a.x), a.y + along * (b.y - a.y) - 4};
     x.text("text",
            {{"x", p.x},
             {"y", p.y},

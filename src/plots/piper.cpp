@@ -87,6 +87,21 @@ std::string piper_svg(const std::vector<water_point>& waters) {
     line(b, {b.x - side / 2, b.y - side * rise});
   }
   x.close();
+  // The shares every 20 %: Ca and Cl along the bases, Mg and SO4 up the outer sides.
+  x.open("g", {{"fill", "#555"}, {"font-size", "9.5"}, {"class", "grid-labels"}});
+  for (int i = 1; i <= 4; ++i) {
+    const double v = 0.2 * i;
+    const std::string pct = label_number(100 * v, 0);
+    const px_point ca = in_triangle(c.ca, c.na_k, v, 1 - v, 0);
+    x.text("text", {{"x", ca.x}, {"y", ca.y + 12}, {"text-anchor", "middle"}}, pct);
+    const px_point mg = in_triangle(c.ca, c.na_k, 1 - v, 0, v);
+    x.text("text", {{"x", mg.x - 5}, {"y", mg.y + 3}, {"text-anchor", "end"}}, pct);
+    const px_point cl = in_triangle(c.hco3, c.cl, 1 - v, v, 0);
+    x.text("text", {{"x", cl.x}, {"y", cl.y + 12}, {"text-anchor", "middle"}}, pct);
+    const px_point so4 = in_triangle(c.hco3, c.cl, 0, 1 - v, v);
+    x.text("text", {{"x", so4.x + 5}, {"y", so4.y + 3}}, pct);
+  }
+  x.close();
   x.open("g",
          {{"fill", "none"}, {"stroke", "#222"}, {"stroke-width", "1.3"}, {"class", "outline"}});
   for (const auto& pts : {std::vector{c.ca, c.na_k, c.mg}, std::vector{c.hco3, c.cl, c.so4},
@@ -100,12 +115,12 @@ std::string piper_svg(const std::vector<water_point>& waters) {
 
   // The corners' names; the diamond's sides name the sums they count.
   x.open("g", {{"font-size", "13"}, {"font-weight", "bold"}, {"class", "corner"}});
-  x.text("text", {{"x", c.ca.x}, {"y", c.ca.y + 18}, {"text-anchor", "middle"}}, "Ca");
+  x.text("text", {{"x", c.ca.x}, {"y", c.ca.y + 26}, {"text-anchor", "middle"}}, "Ca");
   // The two inner corners stand close: their names lean away from each other.
-  x.text("text", {{"x", c.na_k.x + 4}, {"y", c.na_k.y + 18}, {"text-anchor", "end"}}, "Na+K");
+  x.text("text", {{"x", c.na_k.x + 4}, {"y", c.na_k.y + 26}, {"text-anchor", "end"}}, "Na+K");
   x.text("text", {{"x", c.mg.x - 8}, {"y", c.mg.y - 6}, {"text-anchor", "end"}}, "Mg");
-  x.text("text", {{"x", c.hco3.x - 4}, {"y", c.hco3.y + 18}}, "HCO\u2083+CO\u2083");
-  x.text("text", {{"x", c.cl.x}, {"y", c.cl.y + 18}, {"text-anchor", "middle"}}, "Cl");
+  x.text("text", {{"x", c.hco3.x - 4}, {"y", c.hco3.y + 26}}, "HCO\u2083+CO\u2083");
+  x.text("text", {{"x", c.cl.x}, {"y", c.cl.y + 26}, {"text-anchor", "middle"}}, "Cl");
   x.text("text", {{"x", c.so4.x + 8}, {"y", c.so4.y - 6}}, "SO\u2084");
   x.close();
   x.open("g", {{"font-size", "11"}, {"fill", "#444"}, {"class", "diamond-sides"}});
