@@ -3,6 +3,7 @@
 // waters of one origin run parallel and a mixture lies between its end members.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "morva/tables.h"
