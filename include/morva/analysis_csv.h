@@ -47,6 +47,10 @@ struct analysis_reading {
   /// Temperature, °C, taken for a pH whose temperature is not given: a laboratory pH is
   /// measured at room temperature.
   double ph_t_assumed_c = 25.0;
+  /// Reads a Li column (also "lithium", "Li+"; mg/kg or another unit of mass per kg or L)
+  /// into sample_record::li_mgkg, for the Cl-Li-B diagram; otherwise it is a column not
+  /// known, ignored with a warning.
+  bool lithium = false;
 };
 
 /// What the next read of an analysis table met.

@@ -52,6 +52,16 @@ using gt_estimates = std::array<gt_estimate, classical_gt_count>;
 /// table column gt_<name>_C and of its flags.
 std::string_view gt_name(classical_gt g);
 
+/// Na-K-Ca temperature, °C, of Na, K and Ca in mg/kg (Fournier and Truesdell 1973) with its
+/// β rule: classical_gt::nakca of a sample with these analyses.
+gt_estimate nakca_temperature(double na, double k, double ca);
+/// log10(√Ca/Na) of the molalities, as the Na-K-Ca geothermometer reads it, of Na and Ca in
+/// mg/kg.
+double nakca_log_ca_na(double na, double ca);
+/// log10(Na/K), Na and K in mg/kg, of the water at t_c (°C) on the Na-K-Ca geothermometer with
+/// the given β and molal log10(√Ca/Na) l_cana: a straight isotherm of slope -β.
+double nakca_log_na_k(double t_c, double l_cana, double beta);
+
 /// The classical geothermometers of sample s from its analyses as given: water in mg/kg,
 /// dry gas in volume %, steam volatiles per kg of steam (a quantity not analysed reads as 0).
 gt_estimates classical_geothermometers(const sample_record& s);

@@ -81,6 +81,9 @@ struct sample_record {
   /// or alkalinity) in place of the total carbonate; the calculation finds the total CO2
   /// whose carbonate species at the measured pH and pH temperature carry it.
   std::optional<double> alkalinity_eq_kg{};
+  /// Lithium of the water, mg/kg, where a table of analyses read with its Li column gives it;
+  /// only the Cl-Li-B diagram reads it, the chemistry does not, and a sample file holds none.
+  std::optional<double> li_mgkg{};
 };
 
 /// Whether a sample describes a steam phase besides its water.

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/exit_status.h"
@@ -47,6 +48,9 @@ struct saturation_request {
   saturation_choices choices;               ///< how the curves become an estimate
   std::string table, summary, plots, html;  ///< outputs; empty: not written
   std::string fit_maps;  ///< folder of the misfit maps over temperature and water factor
+  /// The page also shows the diagrams of more kinds (Na-K-Ca, Cl-Li-B, Schoeller, Piper,
+  /// silica-enthalpy).
+  bool more_diagrams = false;
   int jobs = 1;
   bool progress = false;
   csv_texts texts = csv_texts::guarded;  ///< texts of the CSV tables
@@ -56,9 +60,15 @@ struct saturation_request {
 /// Everything `morva diagram` was asked to do.
 struct diagram_request {
   std::string samples;
-  std::string out;                  ///< the SVG file
-  std::string kind = "giggenbach";  ///< or "cl-so4-hco3"
-  analysis_reading reading;         ///< how a table of analyses is read
+  std::string out;  ///< the SVG file
+  /// "giggenbach", "cl-so4-hco3", "na-k-ca", "cl-li-b", "schoeller", "piper" or
+  /// "silica-enthalpy"
+  std::string kind = "giggenbach";
+  analysis_reading reading;  ///< how a table of analyses is read
+  /// The reference temperature of the reservoir liquid of the silica-enthalpy diagram.
+  reference_temperature tref = reference_temperature::quartz;
+  /// The cold water of the mixing lines of the silica-enthalpy diagram: °C and mg/kg SiO2.
+  std::optional<std::pair<double, double>> cold_water{};
 };
 
 /// The warnings of a calculated sample named id, one line each without "morva: ": each

@@ -317,7 +317,12 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   sat->add_option("--fit-map", sreq.fit_maps,
                   "Folder for one SVG map per sample of the RMS over temperature and water "
                   "factor (within --water-factor), to see whether a fit is well defined");
-  sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+  CLI::Option* html =
+      sat->add_option("--html", sreq.html, "One self-contained HTML page of all samples");
+  sat->add_flag("--more-diagrams", sreq.more_diagrams,
+                "The page also shows the Na-K-Ca, Cl-Li-B, Schoeller, Piper and silica-enthalpy "
+                "diagrams (and a Li column of a table is read)")
+      ->needs(html);
   sat->add_flag("--raw-text", raw_text, raw_help);
 
   // morva diagram
@@ -325,9 +330,25 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   diagram_request dreq;
   dia->add_option("SAMPLES", dreq.samples, "Sample file, or a .csv table of analyses")->required();
   dia->add_option("--out", dreq.out, "The SVG file")->required();
-  dia->add_option("--kind", dreq.kind, "giggenbach (Na-K-Mg) or cl-so4-hco3")
+  dia->add_option("--kind", dreq.kind,
+                  "giggenbach (Na-K-Mg), cl-so4-hco3, na-k-ca, cl-li-b, schoeller, piper or "
+                  "silica-enthalpy")
       ->capture_default_str()
-      ->check(CLI::IsMember({"giggenbach", "cl-so4-hco3"}));
+      ->check(CLI::IsMember({"giggenbach", "cl-so4-hco3", "na-k-ca", "cl-li-b", "schoeller",
+                             "piper", "silica-enthalpy"}));
+  std::string dia_tref = "quartz";
+  dia->add_option("--temperature", dia_tref,
+                  "silica-enthalpy: reference temperature of the reservoir liquid: measured, "
+                  "quartz, chalcedony or nak")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"measured", "quartz", "chalcedony", "nak"}));
+  std::vector<double> dia_cold;
+  dia->add_option("--cold-water", dia_cold,
+                  std::string("silica-enthalpy: the cold water of the mixing lines, its "
+                              "temperature (") +
+                      deg_c + ") and silica (mg/kg), comma-separated")
+      ->delimiter(',')
+      ->expected(2);
   reading_args dia_reading;
   dia_reading.add_to(dia);
 
@@ -400,6 +421,21 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
       return usage_error(why, err);
     }
     if (const int bad = dia_reading.check(dreq.reading, err)) return bad;
+    // Lithium is read only where a diagram draws it: other kinds keep their warnings.
+    dreq.reading.lithium = dreq.kind == "cl-li-b";
+    dreq.tref = dia_tref == "measured"     ? reference_temperature::measured
+                : dia_tref == "chalcedony" ? reference_temperature::chalcedony
+                : dia_tref == "nak"        ? reference_temperature::na_k
+                                           : reference_temperature::quartz;
+    if (!dia_cold.empty()) {
+      if (dia_cold.size() != 2 || !(dia_cold[1] >= 0.0) || !(dia_cold[0] >= 0.0) ||
+          !(dia_cold[0] < 100.0)) {
+        return usage_error(std::string("--cold-water takes a temperature (") + deg_c +
+                               ", 0 to 100) and a silica (mg/kg, 0 or more)",
+                           err);
+      }
+      dreq.cold_water = std::pair{dia_cold[0], dia_cold[1]};
+    }
     return run_diagram(dreq, err);
   }
 
@@ -407,6 +443,8 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
     // Every option is checked before any file is written.
     if (const int bad = sat_args.check(sreq.options, sreq.per_sample, sreq.only, sreq.reading, err))
       return bad;
+    // Only a page with the Cl-Li-B triangle reads a Li column.
+    sreq.reading.lithium = sreq.more_diagrams;
     std::string why;
     std::string repeated;
     if (!parse_grid(from, to, step, sreq.grid, why) ||

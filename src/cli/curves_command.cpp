@@ -1,6 +1,7 @@
 // morva saturation: the saturation curves of the samples' aquifer fluids with their
 // temperature estimates, as tables, pictures and one page; and morva diagram: the two ternary
-// diagrams that classify geothermal waters.
+// diagrams that classify geothermal waters, and the Na-K-Ca, Cl-Li-B, Schoeller, Piper and
+// silica-enthalpy diagrams.
 
 #include <algorithm>
 #include <cctype>
@@ -19,12 +20,14 @@
 #include "morva/calculate.h"
 #include "morva/mineral_curves.h"
 #include "morva/tables.h"
+#include "morva/units.h"
 #include "plots/plots.h"
 #include "plots/svg.h"
 #include "report/messages.h"
 #include "result_tables/csv.h"
 #include "result_tables/curve_tables.h"
 #include "result_tables/result_tables.h"
+#include "steam/saturation.h"
 #include "text/encoding.h"
 #include "text/format.h"
 #include "text/sample_text.h"
@@ -65,6 +68,47 @@ ternary_sample ternary_of(const sample_record& s, const sampled_water& w) {
   t.nakmg_missing = missing({"Na", "K", "Mg"});
   t.anions_missing = missing({"Cl", "SO4", "CO2", "pH"});
   return t;
+}
+
+/// The analysis of a sample for the diagrams of its major ions, boron, lithium and silica:
+/// the sampled water w (its carbonate species at the measured pH) and, when r is given and
+/// was calculated, its reservoir liquid at the reference state.
+water_point water_of(const sample_record& s, const sampled_water& w, const sample_result* r) {
+  water_point p;
+  p.id = utf8_id(s);
+  p.na_mgkg = s.water_mgkg[comp::na];
+  p.k_mgkg = s.water_mgkg[comp::k];
+  p.ca_mgkg = s.water_mgkg[comp::ca];
+  p.mg_mgkg = s.water_mgkg[comp::mg];
+  p.cl_mgkg = s.water_mgkg[comp::cl];
+  p.so4_mgkg = s.water_mgkg[comp::so4];
+  p.b_mgkg = s.water_mgkg[comp::b];
+  p.sio2_mgkg = s.water_mgkg[comp::sio2];
+  p.li_mgkg = s.li_mgkg;
+  p.hco3_meq = 1000.0 * w.m[sp::hco3];
+  p.co3_meq = 2000.0 * w.m[sp::co3];
+  p.not_analysed = s.not_analysed;
+  // A carbonate alkalinity stands for the total CO2 that the analysis leaves out.
+  if (s.alkalinity_eq_kg) std::erase(p.not_analysed, std::string("CO2"));
+  if (!s.li_mgkg) p.not_analysed.emplace_back("Li");
+  const bool t_given = std::find(s.not_analysed.begin(), s.not_analysed.end(), "temperature") ==
+                       s.not_analysed.end();
+  if (s.enthalpy > 0.0) {
+    p.h_sampled_kjkg = s.enthalpy;
+  } else if (t_given && s.collection.t_c > 0.0) {
+    p.h_sampled_kjkg = entwat(s.collection.t_c + zero_celsius_k);
+  }
+  if (r && !r->refused) {
+    p.h_reservoir_kjkg = r->reference.href;
+    p.sio2_reservoir_mgkg = r->reference.state.liquid_mgkg[comp::sio2];
+  }
+  return p;
+}
+
+/// The diagrams of more kinds, as the page shows them under the two triangles.
+std::vector<std::string> more_diagrams(const std::vector<water_point>& waters) {
+  return {nakca_svg(waters), cl_li_b_svg(waters), schoeller_svg(waters), piper_svg(waters),
+          silica_enthalpy_svg(waters)};
 }
 
 /// One line on standard output per sample: the classical geothermometers beside the
@@ -274,8 +318,10 @@ class curve_outputs {
     output_file page;
     bool ok = kept && page.open(req_.html, err_);
     if (ok) {
-      page.put(html_page_start("Saturation curves of " + req_.samples, page_rows_,
-                               giggenbach_svg(ternary_), cl_so4_hco3_svg(ternary_), ternary_));
+      page.put(html_page_start(
+          "Saturation curves of " + req_.samples, page_rows_, giggenbach_svg(ternary_),
+          cl_so4_hco3_svg(ternary_), ternary_,
+          req_.more_diagrams ? more_diagrams(waters_) : std::vector<std::string>{}));
       std::ifstream figures(figures_name(), std::ios::binary);
       char buf[1 << 16];
       while (figures.read(buf, sizeof buf) || figures.gcount() > 0) {
@@ -365,9 +411,10 @@ class curve_outputs {
     page_rows_.push_back(std::move(p));
     // A sample refused before its calculation has no sampled water in its result: its
     // classification needs only that.
-    ternary_.push_back(ternary_of(s, r.calculation.refused
-                                         ? calculate_sampled(s).value_or(sampled_water{})
-                                         : r.calculation.sampled));
+    const sampled_water w = r.calculation.refused ? calculate_sampled(s).value_or(sampled_water{})
+                                                  : r.calculation.sampled;
+    ternary_.push_back(ternary_of(s, w));
+    if (req_.more_diagrams) waters_.push_back(water_of(s, w, &r.calculation));
     if (figures_.is_open()) figures_ << html_page_figure(item.svg);
     std::string().swap(item.svg);
   }
@@ -382,6 +429,7 @@ class curve_outputs {
   number_memo numbers_;
   std::vector<page_row> page_rows_;
   std::vector<ternary_sample> ternary_;
+  std::vector<water_point> waters_;  // the same waters for the diagrams of more kinds
   std::ofstream figures_;
   std::string part_base_;  // the page's name, or a temporary one beside no device
   entry_tally tally_{req_.samples, err_};
@@ -434,13 +482,34 @@ int run_diagram(const diagram_request& req, std::ostream& err) {
   const std::unique_ptr<sample_source> source = open_samples(req.samples, in, err, req.reading);
   if (!source) return exit_usage;
   std::vector<ternary_sample> points;
-  // Only the sampled water's speciation is needed; the reference state does not matter.
-  const int status = for_each_sample(*source, err, [&points, &err](const sample_record& s) {
+  std::vector<water_point> waters;
+  // Only the sampled water's speciation is needed, but for the silica-enthalpy diagram, which
+  // places the reservoir liquid of the reference state.
+  const bool reservoir = req.kind == "silica-enthalpy";
+  run_options opt;
+  opt.tref_type = req.tref;
+  const int status = for_each_sample(*source, err, [&](const sample_record& s) {
     if (!xml_admits(utf8_id(s))) err << "morva: " << utf8_id(s) << ": " << xml_replaced << '\n';
-    points.push_back(ternary_of(s, calculate_sampled(s).value_or(sampled_water{})));
+    if (reservoir) {
+      const sample_result r = calculate_checked(s, opt);
+      const sampled_water w =
+          r.refused ? calculate_sampled(s).value_or(sampled_water{}) : r.sampled;
+      waters.push_back(water_of(s, w, &r));
+      return;
+    }
+    const sampled_water w = calculate_sampled(s).value_or(sampled_water{});
+    points.push_back(ternary_of(s, w));
+    waters.push_back(water_of(s, w, nullptr));
   });
-  const std::string svg =
-      req.kind == "cl-so4-hco3" ? cl_so4_hco3_svg(points) : giggenbach_svg(points);
+  std::optional<cold_water> cold;
+  if (req.cold_water) cold = cold_water{req.cold_water->first, req.cold_water->second};
+  const std::string svg = req.kind == "cl-so4-hco3"       ? cl_so4_hco3_svg(points)
+                          : req.kind == "na-k-ca"         ? nakca_svg(waters)
+                          : req.kind == "cl-li-b"         ? cl_li_b_svg(waters)
+                          : req.kind == "schoeller"       ? schoeller_svg(waters)
+                          : req.kind == "piper"           ? piper_svg(waters)
+                          : req.kind == "silica-enthalpy" ? silica_enthalpy_svg(waters, cold)
+                                                          : giggenbach_svg(points);
   return write_whole_file(req.out, svg, err) ? status : exit_usage;
 }
 

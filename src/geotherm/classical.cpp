@@ -39,24 +39,47 @@ gt_estimate nak(double na, double k, double a, double b, double lo, double hi) {
   return reciprocal(a, b, -std::log10(na / k), lo, hi);
 }
 
-/// Na-K-Ca temperature, °C, from Na, K and Ca in mg/kg; Fournier and Truesdell (Geochim.
-/// Cosmochim. Acta 37, 1255-1275, 1973), in the mg/kg form of Fournier's later tables:
-///   T (K) = 1647 / (log(Na/K) + β (log(√Ca/Na) + 2.06) + 2.47), 4-340 °C,
-/// where log(√Ca/Na) + 2.06 is log(√Ca/Na) of the molalities the fit was made on. β rule:
-/// β = 1/3 when that molal log(√Ca/Na) is negative; otherwise β = 4/3 first, and β = 1/3 when
-/// that gives above 100 °C.
+// Na-K-Ca temperature; Fournier and Truesdell (Geochim. Cosmochim. Acta 37, 1255-1275, 1973),
+// in the mg/kg form of Fournier's later tables:
+//   T (K) = 1647 / (log(Na/K) + β (log(√Ca/Na) + 2.06) + 2.47), 4-340 °C,
+// where log(√Ca/Na) + 2.06 is log(√Ca/Na) of the molalities the fit was made on. β rule:
+// β = 1/3 when that molal log(√Ca/Na) is negative; otherwise β = 4/3 first, and β = 1/3 when
+// that gives above 100 °C.
+/// 1647 K: the numerator of the Na-K-Ca fit.
+constexpr double nakca_a = 1647.0;
+/// The constant of its denominator, Na and K in mg/kg.
+constexpr double nakca_b = 2.47;
+/// log10(√Ca/Na) of molalities less that of mg/kg.
+constexpr double nakca_molal = 2.06;
+
+/// The Na-K-Ca temperature, °C, of l_nak = log10(Na/K) (mg/kg) and β at molal
+/// l_cana = log10(√Ca/Na); NaN where the denominator is not positive.
+double nakca_t_c(double l_nak, double l_cana, double beta) {
+  const double denom = l_nak + beta * l_cana + nakca_b;
+  return denom > 0.0 ? nakca_a / denom - zero_celsius_k : std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace
+
+double nakca_log_ca_na(double na, double ca) {
+  return std::log10(std::sqrt(ca) / na) + nakca_molal;
+}
+
 gt_estimate nakca_temperature(double na, double k, double ca) {
   if (!given(na) || !given(k) || !given(ca)) return lacking;
   const double l_nak = std::log10(na / k);
-  const double l_cana = std::log10(std::sqrt(ca) / na) + 2.06;  // molal
-  const auto t_c = [&](double beta) {
-    const double denom = l_nak + beta * l_cana + 2.47;
-    return denom > 0.0 ? 1647.0 / denom - zero_celsius_k : std::numeric_limits<double>::quiet_NaN();
-  };
+  const double l_cana = nakca_log_ca_na(na, ca);
+  const auto t_c = [&](double beta) { return nakca_t_c(l_nak, l_cana, beta); };
   double t = l_cana < 0.0 ? t_c(1.0 / 3.0) : t_c(4.0 / 3.0);
   if (l_cana >= 0.0 && !(t <= 100.0)) t = t_c(1.0 / 3.0);
   return within(t, 4.0, 340.0);
 }
+
+double nakca_log_na_k(double t_c, double l_cana, double beta) {
+  return nakca_a / (t_c + zero_celsius_k) - nakca_b - beta * l_cana;
+}
+
+namespace {
 
 /// Mg correction of a Na-K-Ca temperature t_nkc (°C), Mg, Ca and K in mg/kg; Fournier and
 /// Potter (Geochim. Cosmochim. Acta 43, 1543-1550, 1979). R = 100 Mg / (Mg + 0.61 Ca +

@@ -69,7 +69,8 @@ std::string shares_text(const std::optional<corner_shares>& s) {
 
 std::string html_page_start(const std::string& title, const std::vector<page_row>& rows,
                             const std::string& giggenbach, const std::string& cl_so4_hco3,
-                            const std::vector<ternary_sample>& points) {
+                            const std::vector<ternary_sample>& points,
+                            const std::vector<std::string>& more_diagrams) {
   // With more dots than can be labelled, the table says where each water stands.
   std::vector<std::optional<corner_shares>> nakmg, anions;
   if (points.size() == rows.size()) {
@@ -164,6 +165,13 @@ std::string html_page_start(const std::string& title, const std::vector<page_row
     x.text("p", {},
            "Too many waters to label their points: the table of the samples gives each "
            "water's shares of the corners of both triangles.");
+  }
+
+  if (!more_diagrams.empty()) {
+    x.text("h2", {}, "Geothermometers, origin and mixing of the waters");
+    x.open("div", {{"class", "row"}});
+    for (const std::string& svg : more_diagrams) x.open("figure").markup(svg).close();
+    x.close();
   }
 
   x.text("h2", {}, "Saturation indices of the minerals");

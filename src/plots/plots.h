@@ -1,7 +1,8 @@
 #pragma once
 // The pictures of a run as SVG text, and the page that gathers them: the saturation curves
-// of one sample, the two ternary diagrams that classify geothermal waters, and a
-// self-contained HTML page with the samples' table and every picture inline.
+// of one sample, the two ternary diagrams that classify geothermal waters, the Na-K-Ca,
+// Cl-Li-B, Schoeller, Piper and silica-enthalpy diagrams, and a self-contained HTML page with
+// the samples' table and every picture inline.
 
 #include <cstddef>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "morva/mineral_curves.h"
 #include "morva/sample.h"
+#include "plots/labels.h"
 
 namespace morva {
 
@@ -87,6 +89,98 @@ std::string giggenbach_svg(const std::vector<ternary_sample>& samples);
 /// the three anions (or a negative or non-finite value) are left out.
 std::string cl_so4_hco3_svg(const std::vector<ternary_sample>& samples);
 
+/// The analysis of one water for the diagrams of its major ions, boron, lithium and silica:
+/// mg/kg as analysed, the carbonate from the speciation of the sampled water, meq/kg.
+struct water_point {
+  std::string id;
+  double na_mgkg = 0.0;
+  double k_mgkg = 0.0;
+  double ca_mgkg = 0.0;
+  double mg_mgkg = 0.0;
+  double cl_mgkg = 0.0;
+  double so4_mgkg = 0.0;
+  double b_mgkg = 0.0;
+  double sio2_mgkg = 0.0;
+  std::optional<double> li_mgkg{};  ///< empty when not analysed
+  double hco3_meq = 0.0;            ///< HCO3- of the sampled water, meq/kg
+  double co3_meq = 0.0;             ///< CO3-- of the sampled water, meq/kg
+  /// What the analysis left out, by the names of the analysis table ("Na", "Li", "CO2",
+  /// "pH"; "CO2" not when an alkalinity stands for it): a diagram leaves the water out when
+  /// it lacks one that the diagram needs, and names it in a note under the picture.
+  std::vector<std::string> not_analysed{};
+  /// Enthalpy of the water as sampled, kJ/kg: the discharge enthalpy, or that of liquid water
+  /// at the collection temperature; empty when neither is given.
+  std::optional<double> h_sampled_kjkg{};
+  /// The aquifer liquid of the reference state: its enthalpy (that of the whole fluid),
+  /// kJ/kg, and its silica, mg/kg; empty when it was not calculated.
+  std::optional<double> h_reservoir_kjkg{};
+  std::optional<double> sio2_reservoir_mgkg{};
+};
+
+/// A water's place on the Na-K-Ca plane: log10(√Ca/Na) and log10(Na/K) of its molalities.
+struct nakca_coordinates {
+  double log_ca_na, log_na_k;
+};
+/// The Na-K-Ca coordinates of w; empty when Na, K or Ca is missing or not above 0.
+std::optional<nakca_coordinates> nakca_point(const water_point& w);
+/// The Na-K-Ca plot (Fournier and Truesdell 1973): log10(Na/K) against log10(√Ca/Na) of the
+/// molalities, the isotherms of the geothermometer as straight lines (slope −4/3 up to
+/// 100 °C where √Ca/Na is above 1, −1/3 elsewhere, as its β rule gives), one dot per water.
+std::string nakca_svg(const std::vector<water_point>& waters);
+
+/// The shares, %, of Cl/100 (left), B/4 (right) and Li (top) of w, mg/kg; empty when one is
+/// missing or all are 0.
+std::optional<corner_shares> cl_li_b_shares(const water_point& w);
+/// The Cl-Li-B triangle (Giggenbach 1991): corners Cl/100, Li and B/4 (mg/kg).
+std::string cl_li_b_svg(const std::vector<water_point>& waters);
+
+/// The major ions of a water, meq/kg, in the order of the Schoeller and Piper diagrams.
+struct major_ions {
+  double ca, mg, na_k, cl, so4, hco3_co3;
+};
+/// The major ions of w; empty when the analysis lacks one of them.
+std::optional<major_ions> major_ions_of(const water_point& w);
+/// The Schoeller diagram: Ca, Mg, Na+K, Cl, SO4 and HCO3+CO3, meq/kg on a log axis, one
+/// line per water (a zero leaves a gap).
+std::string schoeller_svg(const std::vector<water_point>& waters);
+
+/// A water's three points on the Piper diagram, px of its picture.
+struct piper_points {
+  px_point cations, anions, diamond;
+};
+/// The corners of the Piper diagram's triangles and diamond, px of its picture: the cation
+/// triangle's Ca, Na+K and Mg, the anion triangle's HCO3+CO3, Cl and SO4, and the diamond's
+/// bottom (Na+K with HCO3+CO3), left (Ca+Mg with HCO3+CO3), right (Na+K with Cl+SO4) and top
+/// (Ca+Mg with Cl+SO4).
+struct piper_frame {
+  px_point ca, na_k, mg, hco3, cl, so4, bottom, left, right, top;
+};
+piper_frame piper_corners();
+/// The points of ions on the Piper diagram; empty when the cations or the anions sum to 0.
+std::optional<piper_points> piper_place(const major_ions& ions);
+/// The Piper diagram (Piper 1944): the cation triangle (Ca, Mg, Na+K) and the anion triangle
+/// (HCO3+CO3, SO4, Cl), meq %, and the diamond where the two meet.
+std::string piper_svg(const std::vector<water_point>& waters);
+
+/// Silica of water saturated with quartz, mg/kg, at t_c (°C).
+double quartz_sio2_mgkg(double t_c);
+/// Silica of water saturated with chalcedony, mg/kg, at t_c (°C).
+double chalcedony_sio2_mgkg(double t_c);
+/// A cold water that mixes with the hot one: its temperature, °C, and silica, mg/kg.
+struct cold_water {
+  double t_c, sio2_mgkg;
+};
+/// The enthalpy, kJ/kg, where the mixing line from the cold water c through the point
+/// (h_kjkg, sio2_mgkg) meets the quartz solubility curve beyond that point: the hot water of
+/// the mixture without steam loss; empty when it does not meet it below 340 °C.
+std::optional<double> quartz_mixing_enthalpy(const cold_water& c, double h_kjkg, double sio2_mgkg);
+/// The silica-enthalpy diagram (Fournier 1977): the quartz and chalcedony solubility curves
+/// against the enthalpy of saturated liquid water, each water at its sampled enthalpy and
+/// silica and at its reservoir's, and, given a cold water, the mixing line from it through
+/// each water to the quartz curve.
+std::string silica_enthalpy_svg(const std::vector<water_point>& waters,
+                                const std::optional<cold_water>& cold = std::nullopt);
+
 /// One sample's line of the page's table; temperatures °C, empty where there is none.
 struct page_row {
   std::string id;
@@ -115,12 +209,14 @@ std::string html_page(const std::string& title, const std::vector<page_row>& row
 
 /// The page of html_page written in three parts, so that the saturation pictures can be kept
 /// on disk as they are made: html_page_start, then html_page_figure of each picture, then
-/// html_page_end. The start holds the table and the diagrams; points[i] is the water of
+/// html_page_end. The start holds the table and the diagrams, then more_diagrams (the
+/// pictures of more kinds, each in its own section, two to a row); points[i] is the water of
 /// rows[i] (or points is empty), and when a triangle holds too many dots to label, the table
 /// gives each water's shares in both triangles.
 std::string html_page_start(const std::string& title, const std::vector<page_row>& rows,
                             const std::string& giggenbach, const std::string& cl_so4_hco3,
-                            const std::vector<ternary_sample>& points = {});
+                            const std::vector<ternary_sample>& points = {},
+                            const std::vector<std::string>& more_diagrams = {});
 /// One saturation picture of the page.
 std::string html_page_figure(const std::string& saturation_svg);
 /// The end of the page, after the last picture.

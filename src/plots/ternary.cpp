@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "morva/units.h"
+#include "plots/diagram_parts.h"
 #include "plots/labels.h"
 #include "plots/plots.h"
 #include "plots/svg.h"
@@ -87,6 +88,8 @@ constexpr double note_height = 18.0;
 /// Characters of that line before it says how many more samples were left out.
 constexpr std::size_t note_chars = 96;
 
+}  // namespace
+
 /// The line that names the samples left out for what their analysis lacks, "A-2 (Mg)" each
 /// in missing; empty when none is.
 std::string left_out_note(const std::vector<std::string>& missing) {
@@ -102,6 +105,8 @@ std::string left_out_note(const std::vector<std::string>& missing) {
   if (named < missing.size()) note += " and " + std::to_string(missing.size() - named) + " more";
   return note;
 }
+
+namespace {
 
 /// Files the boxes of a text of the picture (see text_boxes) as taken, so that no sample's
 /// label covers it.

@@ -98,6 +98,13 @@ constexpr int n_columns = static_cast<int>(std::size(table));
 constexpr int co2_column = 8;
 static_assert(table[co2_column].k == comp::co2 && table[co2_column].where == place::water);
 
+/// The lithium of the water, mg/kg, read only when the reading asks for it: no column of the
+/// sample file, so no column of the table the writer writes. A mass per kg or L, as the
+/// dissolved solids take (the tables hold no molar mass of Li).
+constexpr column li_column = {"Li", 0, "mg/kg", place::scalar, 0, nullptr};
+/// The names laboratories write for it, as match_key gives them.
+constexpr std::string_view li_names[] = {"li", "li+", "lithium"};
+
 /// Longest row kept, bytes: far beyond any row of analyses, so that a quote left open does not
 /// draw the rest of a large file into memory. A longer row is passed over with a message.
 constexpr std::size_t max_row_bytes = 1 << 20;
@@ -1026,6 +1033,23 @@ std::string analysis_csv_reader::read_header() {
       any = true;
       any_analysis = any_analysis || is_analysis(table[j]);
       columns_.push_back(j);
+    } else if (how_.lithium &&
+               std::find(std::begin(li_names), std::end(li_names), k) != std::end(li_names)) {
+      // Lithium stands beyond the carbonate forms.
+      const int li = n_columns + n_carbonate_forms;
+      if (std::find(columns_.begin(), columns_.end(), li) != columns_.end()) {
+        pending_.push_back(where + " repeats column Li, ignored");
+        columns_.push_back(-1);
+        continue;
+      }
+      const unit_choice u = choose_unit(li_column, unit_in(text));
+      if (!u.refusal.empty()) {
+        refused_ = true;
+        return where + ": " + u.refusal;
+      }
+      conversions_.back() = {u.scale, u.divisor, 0.0};
+      any = true;
+      columns_.push_back(li);
     } else if (const std::optional<carbonate_form> f = carbonate_form_of(k)) {
       const int form = static_cast<int>(*f);
       bool& seen = carbonate_taken[form];
@@ -1175,7 +1199,8 @@ csv_read_result analysis_csv_reader::next() {
       // A carbonate column stands beyond the table's; its cells are read as the total CO2's
       // are, a concentration that may be below a detection limit.
       const int form = columns_[c] - n_columns;
-      const column& col = table[form < 0 ? columns_[c] : co2_column];
+      const bool li = form == n_carbonate_forms;
+      const column& col = li ? li_column : table[form < 0 ? columns_[c] : co2_column];
       const std::string where = "column " + labels_[c] + ": ";
       if (form < 0 && col.where == place::sample_number) {
         s.number = id_cell(cells[c], at + ", " + where, r.warnings);
@@ -1192,6 +1217,11 @@ csv_read_result analysis_csv_reader::next() {
           continue;
         }
         const bool given = v.what == got::value || v.what == got::below_detection;
+        if (li) {
+          if (v.what == got::below_detection) s.below_detection.push_back("Li");
+          if (given) s.li_mgkg = v.x;
+          continue;
+        }
         if (form >= 0) {
           if (v.what == got::below_detection) s.below_detection.push_back(labels_[c]);
           if (given) {
