@@ -972,10 +972,16 @@ TEST(Page, InPartsEqualsWholeAndListsSharesPastTheLabelLimit) {
       std::size_t at = cells.size();
       for (std::size_t k = 0; k < back; ++k) at = cells.rfind("<td class=\"n\">", at - 1);
       const std::size_t from = cells.find('>', at) + 1;
-      std::string shares = cells.substr(from, cells.find("</td>", from) - from);
-      for (std::size_t thin = shares.find("\u2009"); thin != std::string::npos;
-           thin = shares.find("\u2009")) {
-        shares.replace(thin, 3, " ");
+      // The thin spaces about the colons read as blanks.
+      const std::string cell = cells.substr(from, cells.find("</td>", from) - from);
+      std::string shares;
+      for (std::size_t at_char = 0; at_char < cell.size();) {
+        if (cell.compare(at_char, 3, "\u2009") == 0) {
+          shares += ' ';
+          at_char += 3;
+        } else {
+          shares += cell[at_char++];
+        }
       }
       std::istringstream in(shares);
       double a = 0, b = 0, c = 0;
