@@ -73,13 +73,15 @@ si_statistics statistics(const mineral_logs& si, const std::vector<int>& mineral
 /// The root mean square of the saturation indices si of the chosen minerals in the form chosen,
 /// the mineral left_out left out: the rms of statistics(), the same sums in the same order,
 /// without the vector and the sort the median needs. Empty when no mineral has an index.
-std::optional<double> rms_of(const mineral_logs& si, const std::vector<int>& minerals, si_form form,
-                             int left_out) {
+/// The species counts of in_form are given in divisor, one per mineral of minerals.
+std::optional<double> rms_of(const mineral_logs& si, const std::vector<int>& minerals,
+                             const std::vector<int>& divisor, si_form form, int left_out) {
   int count = 0;
   double sum_sq = 0.0;
-  for (int j : minerals) {
+  for (std::size_t i = 0; i < minerals.size(); ++i) {
+    const int j = minerals[i];
     if (!si[j] || j == left_out) continue;
-    const double v = in_form(*si[j], j, form);
+    const double v = form == si_form::ions ? *si[j] / divisor[i] : *si[j];
     sum_sq += v * v;
     ++count;
   }
@@ -158,6 +160,9 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   res.rms_at_estimate = res.min_rms;
   res.n_minerals = res.points[*at_least].stats.count;
   // Leaving out one mineral at a time shows how much the estimate rests on any single one.
+  std::vector<int> divisor;  // the species count of each mineral's reaction
+  divisor.reserve(counted.size());
+  for (int j : counted) divisor.push_back(reaction_species(j));
   std::vector<std::optional<double>> rms;
   rms.reserve(res.points.size());
   for (int j : counted) {
@@ -165,7 +170,7 @@ void estimate(saturation_result& res, const std::vector<double>& t,
     bool has = false;
     for (const saturation_point& p : res.points) {
       has = has || p.si[j].has_value();
-      rms.push_back(p.solved ? rms_of(p.si, counted, form, j) : std::nullopt);
+      rms.push_back(p.solved ? rms_of(p.si, counted, divisor, form, j) : std::nullopt);
     }
     if (!has) continue;
     std::optional<double> t_j, rms_j;
