@@ -89,6 +89,14 @@ std::optional<double> rms_of(const mineral_logs& si, const std::vector<int>& min
   return std::sqrt(sum_sq / static_cast<double>(count));
 }
 
+/// The species count of the reaction of each of the minerals, in their order.
+std::vector<int> species_counts(const std::vector<int>& minerals) {
+  std::vector<int> n;
+  n.reserve(minerals.size());
+  for (int j : minerals) n.push_back(reaction_species(j));
+  return n;
+}
+
 /// The temperatures, °C, at which a curve given at the temperatures t crosses zero, linear
 /// between neighbouring values; a gap (an empty value) breaks the curve.
 std::vector<double> zero_crossings(const std::vector<double>& t,
@@ -160,9 +168,7 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   res.rms_at_estimate = res.min_rms;
   res.n_minerals = res.points[*at_least].stats.count;
   // Leaving out one mineral at a time shows how much the estimate rests on any single one.
-  std::vector<int> divisor;  // the species count of each mineral's reaction
-  divisor.reserve(counted.size());
-  for (int j : counted) divisor.push_back(reaction_species(j));
+  const std::vector<int> divisor = species_counts(counted);
   std::vector<std::optional<double>> rms;
   rms.reserve(res.points.size());
   for (int j : counted) {
@@ -356,7 +362,7 @@ void resolve_al(const work_state& reference, const work_state& ws, const tempera
 }
 
 /// The liquid of the solved state reference cooled (or heated) conductively to t_c (°C), its
-/// minerals' saturation and their statistics.
+/// minerals' saturation; their statistics are left to the curve's summary.
 saturation_point curve_point(const work_state& reference, double t_c, const point_setup& how) {
   // The grid's terms, or this temperature's own when the grid does not hold it.
   std::optional<temperature_terms> own;
@@ -374,8 +380,15 @@ saturation_point curve_point(const work_state& reference, double t_c, const poin
     fix_al_at(p, *how.fix_al, how.al_start_mgkg);
     if (how.resolve && p.al_mg_kg) resolve_al(reference, ws, at, how, p);
   }
-  p.stats = statistics(p.si, how.counted, how.form);
   return p;
+}
+
+/// The RMS of the SI of the point p (a curve point of how) over the minerals how counts, in
+/// its form (divisor: their species counts); empty where p was not solved or no mineral has
+/// an index. The rest of the statistics waits for the curve's summary.
+std::optional<double> curve_rms(const saturation_point& p, const point_setup& how,
+                                const std::vector<int>& divisor) {
+  return p.solved ? rms_of(p.si, how.counted, divisor, how.form, 0) : std::nullopt;
 }
 
 /// The aquifer liquid of ws given back the water it lost or rid of the water that diluted it,
@@ -414,7 +427,8 @@ liquid_fit tried(const work_state& reference, liquid_fit x, const std::vector<do
   adjust_liquid(ws, x.f, x.co2);
   std::vector<std::optional<double>> rms;
   rms.reserve(t.size());
-  for (double t_c : t) rms.push_back(curve_point(ws, t_c, how).stats.rms);
+  const std::vector<int> divisor = species_counts(how.counted);
+  for (double t_c : t) rms.push_back(curve_rms(curve_point(ws, t_c, how), how, divisor));
   std::optional<double> t_min, y_min;
   least(t, rms, t_min, y_min);
   x.misfit = y_min.value_or(std::numeric_limits<double>::infinity());
@@ -755,6 +769,7 @@ saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
   map.water_factor.reserve(static_cast<std::size_t>(n_factors));
   map.rms.reserve(static_cast<std::size_t>(n_factors) * map.t_c.size());
   const double co2 = r.fitted_co2_mol_kg.value_or(0.0);
+  const std::vector<int> divisor = species_counts(setup.counted);
   for (int i = 0; i < n_factors; ++i) {
     const double f = how.water_factor_min + (how.water_factor_max - how.water_factor_min) *
                                                 static_cast<double>(i) /
@@ -762,7 +777,9 @@ saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
     map.water_factor.push_back(f);
     work_state liquid = reference;
     adjust_liquid(liquid, f, co2);
-    for (double t_c : map.t_c) map.rms.push_back(curve_point(liquid, t_c, setup).stats.rms);
+    for (double t_c : map.t_c) {
+      map.rms.push_back(curve_rms(curve_point(liquid, t_c, setup), setup, divisor));
+    }
   }
   return map;
 }
