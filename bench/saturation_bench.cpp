@@ -25,6 +25,30 @@ void curves(benchmark::State& state, const saturation_choices& how, bool without
 
 void saturation_plain(benchmark::State& state) { curves(state, {}); }
 
+/// The plain curves over a grid of state.range(0) points from 25 °C every 5 degrees, with the
+/// temperature terms built once beforehand as a run does: 64, 65 and 66 points should cost in
+/// proportion, with no step where the vector of points would outgrow 64 slots.
+void saturation_points(benchmark::State& state) {
+  const sample_record s = well_sample();
+  const run_options opt;
+  saturation_grid grid;
+  grid.to_c = grid.from_c + grid.step_c * static_cast<double>(state.range(0) - 1);
+  const saturation_terms terms(grid);
+  for (auto _ : state) {
+    const saturation_result r = saturation(s, opt, grid, default_saturation_minerals(), {}, terms);
+    if (r.calculation.refused) state.SkipWithError("well sample refused");
+    benchmark::DoNotOptimize(r.points.data());
+  }
+}
+
+/// The temperature terms of the default grid (66 points), built once per run.
+void saturation_terms_default_grid(benchmark::State& state) {
+  for (auto _ : state) {
+    const saturation_terms terms{saturation_grid{}};
+    benchmark::DoNotOptimize(terms.get());
+  }
+}
+
 /// Al fixed by microcline for the analysis without its Al, as the option is meant for: the
 /// scaled trace needs no second solution.
 void saturation_fix_al(benchmark::State& state) {
@@ -59,6 +83,8 @@ void saturation_fix_al_fit(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(saturation_plain)->Unit(benchmark::kMillisecond);
+BENCHMARK(saturation_points)->Arg(64)->Arg(65)->Arg(66)->Unit(benchmark::kMillisecond);
+BENCHMARK(saturation_terms_default_grid)->Unit(benchmark::kMicrosecond);
 BENCHMARK(saturation_fix_al)->Unit(benchmark::kMillisecond);
 BENCHMARK(saturation_fix_al_analysed)->Unit(benchmark::kMillisecond);
 BENCHMARK(saturation_fit_water_co2)->Unit(benchmark::kMillisecond);

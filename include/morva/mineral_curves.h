@@ -3,6 +3,7 @@
 // over a range of temperatures, and the temperature at which the curves of the rock's
 // minerals gather around zero (multicomponent geothermometry).
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,25 @@ struct saturation_grid {
   double from_c = 25.0;
   double to_c = 350.0;
   double step_c = 5.0;
+};
+
+/// What the curves take from the temperature alone (dissociation, solubility and Henry
+/// constants, the saturation pressure of water, the Debye-Hueckel parameters) at every
+/// temperature of a grid: computed once for a run and shared, read only, by its samples and
+/// threads. A curve finds the terms of its temperatures here and computes those it does not
+/// find; the numbers are the same either way.
+class saturation_terms {
+ public:
+  /// No terms: every curve computes its own.
+  saturation_terms() = default;
+  /// The terms at every temperature of grid.
+  explicit saturation_terms(const saturation_grid& grid);
+  struct table;  ///< the terms by grid temperature, as the calculation holds them
+  /// The table; null when there is none.
+  const table* get() const { return table_.get(); }
+
+ private:
+  std::shared_ptr<const table> table_;
 };
 
 /// Statistics of the saturation indices of the chosen minerals at one temperature; the
@@ -178,13 +198,17 @@ struct saturation_fit_map {
   std::vector<std::optional<double>> rms;
 };
 
+/// Water factors of a misfit map unless told otherwise.
+inline constexpr int fit_map_factors = 21;
+
 /// The misfit map of sample s whose curves r were calculated with opt, grid and how: the
 /// aquifer liquid given n_factors water factors evenly from how.water_factor_min to
 /// how.water_factor_max, with the CO2 r fitted (or none), over the grid. Empty for a refused
 /// sample.
 saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
                            const saturation_grid& grid, const saturation_choices& how,
-                           const saturation_result& r, int n_factors = 21);
+                           const saturation_result& r, int n_factors = fit_map_factors,
+                           const saturation_terms& terms = {});
 
 /// True when the dissolution of mineral j (1..29) gives Al(OH)4-, so that it can fix the Al.
 bool holds_al(int mineral);
@@ -195,14 +219,17 @@ bool holds_al(int mineral);
 /// points above the reference temperature are reached the same way. With how.fix_al, the
 /// curves start from the sample with al_trace_mg_kg of Al (its reference state as reported
 /// stays its own); with a fit, the curves are those of the liquid
-/// with the fitted water factor and CO2.
+/// with the fitted water factor and CO2. The temperature terms are taken from terms where it
+/// holds them (a run builds them once for its grid), else computed once for this call.
 saturation_result saturation(const sample_record& s, const run_options& opt,
                              const saturation_grid& grid, const std::vector<int>& minerals,
-                             const saturation_choices& how = {});
+                             const saturation_choices& how = {},
+                             const saturation_terms& terms = {});
 /// saturation(s, opt, grid, minerals) for the batch commands and the Python module: first
 /// refuses values no water can have (check_values), as calculate_checked does.
 saturation_result saturation_checked(const sample_record& s, const run_options& opt,
                                      const saturation_grid& grid, const std::vector<int>& minerals,
-                                     const saturation_choices& how = {});
+                                     const saturation_choices& how = {},
+                                     const saturation_terms& terms = {});
 
 }  // namespace morva

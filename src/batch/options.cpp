@@ -46,32 +46,48 @@ std::string key(std::string_view s) {
   return k;
 }
 
-/// The records of a small CSV table as spreadsheets write it: RFC 4180 quoting, a byte-order
-/// mark dropped, ';' as separator when the header has more of them than commas, the blanks
-/// around a cell that is not quoted dropped.
-std::vector<std::vector<std::string>> csv_records(std::istream& in, char& sep) {
-  std::vector<std::vector<std::string>> records;
-  std::string raw;
-  if (in.peek() == 0xEF) {
-    char bom[3] = {};
-    in.read(bom, 3);
-    if (std::string_view(bom, static_cast<std::size_t>(in.gcount())) != "\xEF\xBB\xBF") {
-      raw.assign(bom, static_cast<std::size_t>(in.gcount()));
+/// The records of a small CSV table as spreadsheets write it, one at a time: RFC 4180
+/// quoting, a byte-order mark dropped, ';' as separator when the header has more of them than
+/// commas, the blanks around a cell that is not quoted dropped. Only the record in hand is
+/// held, so a table of many rows costs no more than its parsed values.
+class csv_records {
+ public:
+  explicit csv_records(std::istream& in) : in_(in) {
+    if (in_.peek() == 0xEF) {
+      char bom[3] = {};
+      in_.read(bom, 3);
+      if (std::string_view(bom, static_cast<std::size_t>(in_.gcount())) != "\xEF\xBB\xBF") {
+        raw_.assign(bom, static_cast<std::size_t>(in_.gcount()));
+      }
+      in_.clear(in_.rdstate() & ~std::ios::failbit);
     }
-    in.clear(in.rdstate() & ~std::ios::failbit);
   }
-  sep = ',';
-  for (;;) {
+  /// The next record into rec; false at the end of the table.
+  bool next(std::vector<std::string>& rec) {
+    if (done_) return false;
     const row_status st =
-        take_row(in, records.empty() ? ",;" : std::string_view(&sep, 1), raw, std::string::npos);
-    if (st == row_status::end || st == row_status::read_error) break;
-    if (records.empty()) sep = header_separator(raw);
-    records.push_back(split_row(raw, sep, true));
-    raw.clear();
-    if (st != row_status::ok) break;
+        take_row(in_, header_ ? ",;" : std::string_view(&sep_, 1), raw_, std::string::npos);
+    if (st == row_status::end || st == row_status::read_error) {
+      done_ = true;
+      return false;
+    }
+    if (header_) sep_ = header_separator(raw_);
+    header_ = false;
+    rec = split_row(raw_, sep_, true);
+    raw_.clear();
+    if (st != row_status::ok) done_ = true;
+    return true;
   }
-  return records;
-}
+  /// The separator the header chose (',' before it is read).
+  char separator() const { return sep_; }
+
+ private:
+  std::istream& in_;
+  std::string raw_;
+  char sep_ = ',';
+  bool header_ = true;  // the next record is the header
+  bool done_ = false;
+};
 
 /// Why a cell of numbers in an options table gives no number by its table's rules: a number
 /// written with the other mark where it groups no thousands ("12.5" where the comma is the
@@ -475,14 +491,15 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
 
 bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
                         std::map<std::string, run_options>& table, std::string& error) {
-  char sep = ',';
-  const std::vector<std::vector<std::string>> records = csv_records(in, sep);
-  const number_form form{.table_cell = true,
-                         .mark = sep == ';' ? decimal_mark::comma : decimal_mark::point};
-  if (records.empty()) {
+  csv_records records(in);
+  std::vector<std::string> names_given;  // the header's cells
+  if (!records.next(names_given)) {
     error = name + ": no header line";
     return false;
   }
+  const number_form form{
+      .table_cell = true,
+      .mark = records.separator() == ';' ? decimal_mark::comma : decimal_mark::point};
   enum column { sample, temperature, spring, spring_degas, boil, boil_degas, cool, unknown };
   const auto column_of = [](const std::string& header) {
     std::string k = key(header);
@@ -498,7 +515,7 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
     return it == names.end() ? unknown : it->second;
   };
   std::vector<column> columns;
-  for (const std::string& h : records.front()) {
+  for (const std::string& h : names_given) {
     columns.push_back(column_of(h));
     if (columns.back() == unknown) {
       error = name + ": unknown column " + quoted(h) +
@@ -511,8 +528,8 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
     error = name + ": no column sample";
     return false;
   }
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    const std::vector<std::string>& rec = records[r];
+  std::vector<std::string> rec;
+  for (std::size_t r = 1; records.next(rec); ++r) {
     run_options opt = base;
     std::string id;
     for (std::size_t c = 0; c < rec.size() && c < columns.size(); ++c) {
@@ -550,8 +567,7 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
           break;
       }
       if (!ok) {
-        error =
-            name + ", row " + std::to_string(r + 1) + ", column " + records.front()[c] + ": " + why;
+        error = name + ", row " + std::to_string(r + 1) + ", column " + names_given[c] + ": " + why;
         return false;
       }
     }

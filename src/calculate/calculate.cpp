@@ -9,6 +9,7 @@
 #include "calculate/work_state.h"
 #include "chemdata/activity.h"
 #include "chemdata/units.h"
+#include "derived/minerals.h"
 #include "geotherm/geothermometers.h"
 #include "morva/checks.h"
 #include "phases/gas_distribution.h"
@@ -44,15 +45,30 @@ step_result finish_step(step_kind kind, double t_c, double y, const component_ve
 
 }  // namespace
 
-void cool(work_state& ws, double t) {
+namespace {
+
+/// The cooling step of ws with the solver's and the gases' temperature terms st and gt.
+void cool_with(work_state& ws, const solver_temperature& st, const gas_temperature& gt) {
   begin_step(ws);
   ws.ah0 = ws.ah;
   ws.est = ws.m;
-  store(ws, phase1(ws.est, ws.cd, ws.a_d, t, ws.ah0, ws.ionic, ws.log));
+  store(ws, phase1(ws.est, ws.cd, ws.a_d, st, ws.ah0, ws.ionic, ws.log));
   ws.degas = 1.0;
-  store(ws, gasprs(ws.mgas, t, ws.degas));
+  store(ws, gasprs(ws.mgas, gt, ws.degas));
   store(ws, aquife(ws.v, ws.mgas, ws.cd, ws.tds_d, ws.b, 0.0));
 }
+
+}  // namespace
+
+temperature_terms make_temperature_terms(double t) {
+  return {make_solver_temperature(t), make_gas_temperature(t), solpro_all(t)};
+}
+
+void cool(work_state& ws, double t) {
+  cool_with(ws, make_solver_temperature(t), make_gas_temperature(t));
+}
+
+void cool(work_state& ws, const temperature_terms& tt) { cool_with(ws, tt.solver, tt.gas); }
 
 step_result cooling_step(work_state& ws, double t_c) {
   const work_state before = ws;

@@ -45,6 +45,7 @@ double in_form(double x, int mineral, si_form form) {
 si_statistics statistics(const mineral_logs& si, const std::vector<int>& minerals, si_form form,
                          int left_out = 0) {
   std::vector<double> x;
+  x.reserve(minerals.size());
   for (int j : minerals) {
     if (si[j] && j != left_out) x.push_back(in_form(*si[j], j, form));
   }
@@ -67,6 +68,33 @@ si_statistics statistics(const mineral_logs& si, const std::vector<int>& mineral
   st.sd = std::sqrt(dev / n);
   st.median = median_of(x);
   return st;
+}
+
+/// The root mean square of the saturation indices si of the chosen minerals in the form chosen,
+/// the mineral left_out left out: the rms of statistics(), the same sums in the same order,
+/// without the vector and the sort the median needs. Empty when no mineral has an index.
+/// The species counts of in_form are given in divisor, one per mineral of minerals.
+std::optional<double> rms_of(const mineral_logs& si, const std::vector<int>& minerals,
+                             const std::vector<int>& divisor, si_form form, int left_out) {
+  int count = 0;
+  double sum_sq = 0.0;
+  for (std::size_t i = 0; i < minerals.size(); ++i) {
+    const int j = minerals[i];
+    if (!si[j] || j == left_out) continue;
+    const double v = form == si_form::ions ? *si[j] / divisor[i] : *si[j];
+    sum_sq += v * v;
+    ++count;
+  }
+  if (count == 0) return std::nullopt;
+  return std::sqrt(sum_sq / static_cast<double>(count));
+}
+
+/// The species count of the reaction of each of the minerals, in their order.
+std::vector<int> species_counts(const std::vector<int>& minerals) {
+  std::vector<int> n;
+  n.reserve(minerals.size());
+  for (int j : minerals) n.push_back(reaction_species(j));
+  return n;
 }
 
 /// The temperatures, °C, at which a curve given at the temperatures t crosses zero, linear
@@ -140,12 +168,15 @@ void estimate(saturation_result& res, const std::vector<double>& t,
   res.rms_at_estimate = res.min_rms;
   res.n_minerals = res.points[*at_least].stats.count;
   // Leaving out one mineral at a time shows how much the estimate rests on any single one.
+  const std::vector<int> divisor = species_counts(counted);
+  std::vector<std::optional<double>> rms;
+  rms.reserve(res.points.size());
   for (int j : counted) {
-    std::vector<std::optional<double>> rms;
+    rms.clear();
     bool has = false;
     for (const saturation_point& p : res.points) {
       has = has || p.si[j].has_value();
-      rms.push_back(p.solved ? statistics(p.si, counted, form, j).rms : std::nullopt);
+      rms.push_back(p.solved ? rms_of(p.si, counted, divisor, form, j) : std::nullopt);
     }
     if (!has) continue;
     std::optional<double> t_j, rms_j;
@@ -173,8 +204,36 @@ std::vector<double> grid_temperatures(const saturation_grid& grid) {
       grid.step_c > 0.0 && grid.to_c >= grid.from_c
           ? static_cast<long>(std::floor((grid.to_c - grid.from_c) / grid.step_c + 1e-9)) + 1
           : 0;
+  t.reserve(static_cast<std::size_t>(n));
   for (long k = 0; k < n; ++k) t.push_back(grid.from_c + static_cast<double>(k) * grid.step_c);
   return t;
+}
+
+}  // namespace
+
+/// The temperature terms of a grid, in grid order.
+struct saturation_terms::table {
+  std::vector<double> t_c;            ///< the grid temperatures, °C, ascending
+  std::vector<temperature_terms> at;  ///< the terms at each of them
+};
+
+saturation_terms::saturation_terms(const saturation_grid& grid) {
+  auto terms = std::make_shared<table>();
+  terms->t_c = grid_temperatures(grid);
+  terms->at.reserve(terms->t_c.size());
+  // The kelvin temperature exactly as a curve point forms it.
+  for (double t_c : terms->t_c) terms->at.push_back(make_temperature_terms(t_c + zero_celsius_k));
+  table_ = std::move(terms);
+}
+
+namespace {
+
+/// The terms of terms (may be null) at t_c (°C); null when it does not hold that temperature.
+const temperature_terms* terms_at(const saturation_terms::table* terms, double t_c) {
+  if (terms == nullptr) return nullptr;
+  const auto it = std::lower_bound(terms->t_c.begin(), terms->t_c.end(), t_c);
+  if (it == terms->t_c.end() || *it != t_c) return nullptr;
+  return &terms->at[static_cast<std::size_t>(it - terms->t_c.begin())];
 }
 
 /// What every grid point of one curve shares besides the liquid it starts from.
@@ -187,6 +246,7 @@ struct point_setup {
   /// its pH: what its proton balance gains with each mole of Al it is given.
   double al_protons = 4.0;
   bool resolve = false;  ///< solve again where the fixed Al moves pH (the final curve)
+  const saturation_terms::table* terms = nullptr;  ///< temperature terms of the grid, if any
 };
 
 /// Puts mineral fix at saturation at one grid point p by the liquid's Al. Al is a trace: one
@@ -214,13 +274,12 @@ void fix_al_at(saturation_point& p, int fix, double al_start_mgkg) {
   p.al_mg_kg = al_start_mgkg * std::pow(10.0, *dlog);
 }
 
-/// The saturation of the minerals of the solved state ws at T (K) into p, exactly as the
-/// report of that state has them.
-void saturation_of(const work_state& ws, double t_k, saturation_point& p) {
-  const species_vector gamma = gamma_all(t_k, ws.ionic);
-  const mineral_saturation_logs logs = mineral_saturation(ws.m, gamma, t_k);
-  p.log_k = logs.log_k;
-  p.log_q = logs.log_q;
+/// The saturation of the minerals of the solved state ws at the temperature of tt into p,
+/// exactly as the report of that state has them.
+void saturation_of(const work_state& ws, const temperature_terms& tt, saturation_point& p) {
+  const species_vector gamma = gamma_all(tt.solver.dh, ws.ionic);
+  p.log_k = tt.log_k;
+  p.log_q = mineral_activity_products(ws.m, gamma);
   for (int j = 1; j <= mineral_vector::size; ++j) {
     p.si[j] = p.log_q[j] ? std::optional<double>(*p.log_q[j] - p.log_k[j]) : std::nullopt;
   }
@@ -264,7 +323,7 @@ double buffer_capacity(const species_vector& m) {
 /// free F or SO4 into its complexes, the liquid is solved again with the new Al and the
 /// balance the analysed water would give it, and the rest of the fixing mineral's SI is taken up by
 /// one more scaling (kept only when small).
-void resolve_al(const work_state& reference, const work_state& ws, double t_k,
+void resolve_al(const work_state& reference, const work_state& ws, const temperature_terms& tt,
                 const point_setup& how, saturation_point& p) {
   // A proton balance moved by the fixed Al less than the buffer capacity times this leaves pH
   // as it is, pH units.
@@ -290,12 +349,12 @@ void resolve_al(const work_state& reference, const work_state& ws, double t_k,
   for (int i = sp::al; i <= sp::alf6; ++i) w.m[i] *= k;
   w.ionic = ws.ionic;
   // Only the liquid's species are wanted: no gas pressures or phase compositions.
-  store(w, phase1(w.m, w.cd, w.a_d, t_k, ws.ah, w.ionic, w.log));
+  store(w, phase1(w.m, w.cd, w.a_d, tt.solver, ws.ah, w.ionic, w.log));
   if (!finite_state(w)) return;
   saturation_point q;
   q.t_c = p.t_c;
   q.solved = true;
-  saturation_of(w, t_k, q);
+  saturation_of(w, tt, q);
   fix_al_at(q, *how.fix_al, *p.al_mg_kg);
   // A large second scaling means the Al was no trace: it moved pH by itself (an acid water
   // asked for grams of Al per kg), and the first result stands as the one that keeps pH.
@@ -303,22 +362,33 @@ void resolve_al(const work_state& reference, const work_state& ws, double t_k,
 }
 
 /// The liquid of the solved state reference cooled (or heated) conductively to t_c (°C), its
-/// minerals' saturation and their statistics.
+/// minerals' saturation; their statistics are left to the curve's summary.
 saturation_point curve_point(const work_state& reference, double t_c, const point_setup& how) {
-  const double t_k = t_c + zero_celsius_k;
+  // The grid's terms, or this temperature's own when the grid does not hold it.
+  std::optional<temperature_terms> own;
+  const temperature_terms* found = terms_at(how.terms, t_c);
+  const temperature_terms& at =
+      found ? *found : own.emplace(make_temperature_terms(t_c + zero_celsius_k));
   work_state ws = reference;
-  cool(ws, t_k);
+  cool(ws, at);
   saturation_point p;
   p.t_c = t_c;
   p.solved = finite_state(ws);
   if (!p.solved) return p;
-  saturation_of(ws, t_k, p);
+  saturation_of(ws, at, p);
   if (how.fix_al) {
     fix_al_at(p, *how.fix_al, how.al_start_mgkg);
-    if (how.resolve && p.al_mg_kg) resolve_al(reference, ws, t_k, how, p);
+    if (how.resolve && p.al_mg_kg) resolve_al(reference, ws, at, how, p);
   }
-  p.stats = statistics(p.si, how.counted, how.form);
   return p;
+}
+
+/// The RMS of the SI of the point p (a curve point of how) over the minerals how counts, in
+/// its form (divisor: their species counts); empty where p was not solved or no mineral has
+/// an index. The rest of the statistics waits for the curve's summary.
+std::optional<double> curve_rms(const saturation_point& p, const point_setup& how,
+                                const std::vector<int>& divisor) {
+  return p.solved ? rms_of(p.si, how.counted, divisor, how.form, 0) : std::nullopt;
 }
 
 /// The aquifer liquid of ws given back the water it lost or rid of the water that diluted it,
@@ -357,7 +427,8 @@ liquid_fit tried(const work_state& reference, liquid_fit x, const std::vector<do
   adjust_liquid(ws, x.f, x.co2);
   std::vector<std::optional<double>> rms;
   rms.reserve(t.size());
-  for (double t_c : t) rms.push_back(curve_point(ws, t_c, how).stats.rms);
+  const std::vector<int> divisor = species_counts(how.counted);
+  for (double t_c : t) rms.push_back(curve_rms(curve_point(ws, t_c, how), how, divisor));
   std::optional<double> t_min, y_min;
   least(t, rms, t_min, y_min);
   x.misfit = y_min.value_or(std::numeric_limits<double>::infinity());
@@ -368,6 +439,7 @@ liquid_fit tried(const work_state& reference, liquid_fit x, const std::vector<do
 /// The grid temperatures t (°C) within `half` of t_c, at least three about it.
 std::vector<double> window(const std::vector<double>& t, double t_c, double half) {
   std::vector<double> w;
+  w.reserve(t.size());
   for (double x : t) {
     if (std::abs(x - t_c) <= half) w.push_back(x);
   }
@@ -421,6 +493,7 @@ liquid_fit fit_liquid(const work_state& reference, const std::vector<double>& t,
     liquid_fit x;    ///< the liquid tried and its misfit
   };
   std::vector<trial> net;
+  net.reserve(static_cast<std::size_t>(nf * nc));
   for (int i = 0; i < nf; ++i) {
     for (int j = 0; j < nc; ++j) {
       const double u = node(0.0, 1.0, j, nc);
@@ -481,6 +554,8 @@ void summarise(saturation_result& res, const std::vector<double>& t, const std::
     if (p.solved) p.stats = statistics(p.si, used, form);
   }
   std::vector<std::optional<double>> rms, median;
+  rms.reserve(res.points.size());
+  median.reserve(res.points.size());
   for (const saturation_point& p : res.points) {
     rms.push_back(p.stats.rms);
     median.push_back(p.stats.median);
@@ -494,8 +569,10 @@ void summarise(saturation_result& res, const std::vector<double>& t, const std::
         [near](double a, double b) { return std::abs(a - near) < std::abs(b - near); });
   }
   std::vector<double> all;  // the crossings of the minerals used
+  res.equilibrium.reserve(res.minerals.size());
   for (int j : res.minerals) {
     std::vector<std::optional<double>> si;
+    si.reserve(res.points.size());
     for (const saturation_point& p : res.points) si.push_back(p.si[j]);
     mineral_equilibrium e{j, j == fix ? std::vector<double>{} : zero_crossings(t, si)};
     if (std::find(used.begin(), used.end(), j) != used.end()) {
@@ -623,7 +700,7 @@ sample_result prepare_curves(const sample_record& s, const run_options& opt,
 
 saturation_result saturation(const sample_record& s, const run_options& opt,
                              const saturation_grid& grid, const std::vector<int>& minerals,
-                             const saturation_choices& how) {
+                             const saturation_choices& how, const saturation_terms& terms) {
   saturation_result res;
   res.minerals = minerals;
   res.normalise = how.normalise;
@@ -633,6 +710,8 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
   work_state reference;
   res.calculation = prepare_curves(s, opt, minerals, how, reference, setup);
   if (res.calculation.refused) return res;
+  const saturation_terms own = terms.get() ? saturation_terms{} : saturation_terms(grid);
+  setup.terms = terms.get() ? terms.get() : own.get();
 
   // Each grid point is one cooling step from the reference state, as the interactive program
   // would calculate a single cooling step to that temperature.
@@ -644,6 +723,9 @@ saturation_result saturation(const sample_record& s, const run_options& opt,
     if (how.fit_co2) res.fitted_co2_mol_kg = x.co2;
   }
   setup.resolve = true;
+  // One allocation of the whole curve: a vector grown by doubling past 64 points asks for a
+  // block above the allocator's mapping threshold, fresh pages faulted in for every sample.
+  res.points.reserve(t.size());
   for (double t_c : t) res.points.push_back(curve_point(reference, t_c, setup));
 
   summarise(res, t, setup.counted, how.normalise, how.fix_al);
@@ -671,17 +753,23 @@ bool holds_al(int mineral) { return reaction_coefficient(mineral, sp::aloh4) > 0
 
 saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
                            const saturation_grid& grid, const saturation_choices& how,
-                           const saturation_result& r, int n_factors) {
+                           const saturation_result& r, int n_factors,
+                           const saturation_terms& terms) {
   saturation_fit_map map;
   if (r.calculation.refused || n_factors < 2) return map;
   point_setup setup;
   work_state reference;
   if (prepare_curves(s, opt, r.minerals, how, reference, setup).refused) return map;
+  const saturation_terms own = terms.get() ? saturation_terms{} : saturation_terms(grid);
+  setup.terms = terms.get() ? terms.get() : own.get();
   // The minerals of the result's statistics (auto may have left some out); the map is a look
   // at the misfit, so no point is solved twice for its Al.
   setup.counted = r.minerals_used;
   map.t_c = grid_temperatures(grid);
+  map.water_factor.reserve(static_cast<std::size_t>(n_factors));
+  map.rms.reserve(static_cast<std::size_t>(n_factors) * map.t_c.size());
   const double co2 = r.fitted_co2_mol_kg.value_or(0.0);
+  const std::vector<int> divisor = species_counts(setup.counted);
   for (int i = 0; i < n_factors; ++i) {
     const double f = how.water_factor_min + (how.water_factor_max - how.water_factor_min) *
                                                 static_cast<double>(i) /
@@ -689,14 +777,16 @@ saturation_fit_map fit_map(const sample_record& s, const run_options& opt,
     map.water_factor.push_back(f);
     work_state liquid = reference;
     adjust_liquid(liquid, f, co2);
-    for (double t_c : map.t_c) map.rms.push_back(curve_point(liquid, t_c, setup).stats.rms);
+    for (double t_c : map.t_c) {
+      map.rms.push_back(curve_rms(curve_point(liquid, t_c, setup), setup, divisor));
+    }
   }
   return map;
 }
 
 saturation_result saturation_checked(const sample_record& s, const run_options& opt,
                                      const saturation_grid& grid, const std::vector<int>& minerals,
-                                     const saturation_choices& how) {
+                                     const saturation_choices& how, const saturation_terms& terms) {
   if (const std::optional<refusal_reason> why = check_values(s, opt)) {
     saturation_result res;
     res.minerals = minerals;
@@ -706,7 +796,7 @@ saturation_result saturation_checked(const sample_record& s, const run_options& 
     res.calculation.refused = why;
     return res;
   }
-  return saturation(s, opt, grid, minerals, how);
+  return saturation(s, opt, grid, minerals, how, terms);
 }
 
 }  // namespace morva

@@ -11,6 +11,7 @@
 #include "phases/gas_distribution.h"
 #include "phases/recombination.h"
 #include "phases/speciation.h"
+#include "solver/factors.h"
 #include "solver/solver_log.h"
 
 namespace morva {
@@ -99,9 +100,23 @@ fluid_state snapshot(const work_state& ws, double t, double y, double f,
 /// at the solved reference state.
 sample_result calculate_reference(const sample_record& s, const run_options& opt, work_state& ws);
 
+/// What a step to one temperature takes from the temperature alone: the solver's constants
+/// and Debye-Hueckel parameters, the saturation pressure and Henry constants, the minerals'
+/// log10 K. Computed once, they serve every fluid taken to that temperature.
+struct temperature_terms {
+  solver_temperature solver;  ///< dissociation and redox constants, Debye-Hueckel parameters
+  gas_temperature gas;        ///< saturation pressure, Henry constants
+  mineral_vector log_k;       ///< log10 K of the 29 minerals
+};
+
+/// The temperature terms at T (K).
+temperature_terms make_temperature_terms(double t);
+
 /// The speciation of a conductive cooling step of the solved state ws to T (K), ws left at the
 /// new state (which may not be finite: see finite_state).
 void cool(work_state& ws, double t);
+/// The same step to the temperature of tt, its terms given: the same numbers.
+void cool(work_state& ws, const temperature_terms& tt);
 
 /// One conductive cooling step of the solved state ws to t_c (°C): the discharge, unchanged,
 /// speciated at the new temperature from the state of ws; ws is left at the new state, or as it

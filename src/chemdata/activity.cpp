@@ -9,16 +9,7 @@
 
 namespace morva {
 
-namespace {
-
-/// Parameters of the extended Debye-Hueckel law at one temperature.
-struct debye_huckel {
-  double a = 0.0;     ///< (kg/mol)^0.5
-  double b = 0.0;     ///< (kg/mol)^0.5 per angstrom
-  double bdot = 0.0;  ///< kg/mol
-};
-
-debye_huckel parameters(double t) {
+debye_huckel debye_huckel_at(double t) {
   // A and B as polynomials in the Celsius temperature in hundreds of degrees.
   const double tc = 0.01 * (t - zero_celsius_k);
   const double t2 = tc * tc;
@@ -40,6 +31,8 @@ debye_huckel parameters(double t) {
   return p;
 }
 
+namespace {
+
 /// Activity coefficient of an ion of charge z and size parameter `size` (angstrom) at the
 /// ionic strength I = root_i^2 (mol/kg).
 double coefficient(double z, double size, const debye_huckel& p, double root_i, double ionic) {
@@ -50,7 +43,7 @@ double coefficient(double z, double size, const debye_huckel& p, double root_i, 
 }  // namespace
 
 double gamma(int i, double t, double ionic) {
-  return coefficient(species_charge[i], species_ion_size[i], parameters(t), std::sqrt(ionic),
+  return coefficient(species_charge[i], species_ion_size[i], debye_huckel_at(t), std::sqrt(ionic),
                      ionic);
 }
 
@@ -88,9 +81,10 @@ const species_classes& classes() {
 
 }  // namespace
 
-species_vector gamma_all(double t, double ionic) {
+species_vector gamma_all(double t, double ionic) { return gamma_all(debye_huckel_at(t), ionic); }
+
+species_vector gamma_all(const debye_huckel& p, double ionic) {
   species_vector g;
-  const debye_huckel p = parameters(t);
   const double root_i = std::sqrt(ionic);
   const species_classes& k = classes();
   std::array<double, species_vector::size> gamma{};

@@ -226,10 +226,52 @@ species_vector discon_all(double t) {
   return k;
 }
 
+namespace {
+
+/// The species whose activity coefficients enter the reaction factor of one species: the
+/// charged products other than H+ (over the constant) and the dissociating species itself
+/// when charged (under it); 0 where there is none.
+struct factor_species {
+  bool free = true;  ///< a free ion: no reaction, factor 0
+  int first = 0, second = 0, self = 0;
+};
+
+/// The factor species of every row, found once from the reaction and charge tables: the
+/// choices factor_of makes for each call, made ahead.
+const one_based<struct factor_tag, 69, factor_species>& factor_table() {
+  static const one_based<struct factor_tag, 69, factor_species> table = [] {
+    one_based<struct factor_tag, 69, factor_species> t;
+    for (int i = 1; i <= species_vector::size; ++i) {
+      const products& p = reaction[i];
+      if (p.first == 0) continue;
+      const auto charged = [](int j) { return j != sp::h && species_charge[j] != 0.0; };
+      t[i] = {false, charged(p.first) ? p.first : 0, charged(p.second) ? p.second : 0,
+              charged(i) ? i : 0};
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
 species_vector recdis_all(const species_vector& k, const species_vector& g) {
+  const one_based<struct factor_tag, 69, factor_species>& table = factor_table();
   species_vector r;
-  for (int i = 1; i <= species_vector::size; ++i)
-    r[i] = factor_of(i, k[i], [&g](int j) { return g[j]; });
+  for (int i = 1; i <= species_vector::size; ++i) {
+    const factor_species& f = table[i];
+    if (f.free) {
+      r[i] = 0.0;
+      continue;
+    }
+    // The products of factor_of, in its order.
+    double numerator = 1.0;
+    if (f.first != 0) numerator *= g[f.first];
+    if (f.second != 0) numerator *= g[f.second];
+    double denominator = k[i];
+    if (f.self != 0) denominator *= g[f.self];
+    r[i] = numerator / denominator;
+  }
   return r;
 }
 

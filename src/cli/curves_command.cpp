@@ -445,18 +445,21 @@ int run_saturation(const saturation_request& req, std::ostream& out, std::ostrea
   if (!files.open()) return exit_usage;
 
   const int jobs = std::max(1, req.jobs);
+  // What depends on the grid temperature alone, once for every sample and thread of the run.
+  const saturation_terms terms(req.grid);
   const auto work = [&](saturation_item& item, int) {
     if (item.refuse) {
       item.r = saturation_result{};
       item.r.minerals = req.minerals;
       item.r.calculation.refused = item.refuse;
     } else {
-      item.r = saturation_checked(item.s, item.opt, req.grid, req.minerals, req.choices);
+      item.r = saturation_checked(item.s, item.opt, req.grid, req.minerals, req.choices, terms);
     }
     if (files.pictures()) item.svg = saturation_svg(item.s, item.r);
     if (!req.fit_maps.empty() && !item.r.calculation.refused) {
-      item.map_svg = fit_map_svg(utf8_id(item.s),
-                                 fit_map(item.s, item.opt, req.grid, req.choices, item.r), item.r);
+      item.map_svg = fit_map_svg(
+          utf8_id(item.s),
+          fit_map(item.s, item.opt, req.grid, req.choices, item.r, fit_map_factors, terms), item.r);
     }
   };
   progress_count progress(req.progress, err);

@@ -124,6 +124,28 @@ const reaction& reaction_of(int mineral) {
 
 }  // namespace
 
+mineral_vector solpro_all(double t) {
+  mineral_vector log_k;
+  for (int j = 1; j <= mineral_vector::size; ++j) log_k[j] = solpro(j, t);
+  return log_k;
+}
+
+const std::vector<int>& mineral_reaction_species() {
+  // Found once from the reaction table.
+  static const std::vector<int> used = [] {
+    std::vector<int> k;
+    for (int i = 1; i <= species_vector::size; ++i) {
+      bool in = false;
+      for (int j = 1; j <= mineral_vector::size; ++j) {
+        for (const term& tm : reaction_of(j).terms) in = in || tm.k == i;
+      }
+      if (in) k.push_back(i);
+    }
+    return k;
+  }();
+  return used;
+}
+
 int reaction_species(int mineral) {
   double n = 0.0;
   for (const term& tm : reaction_of(mineral).terms) {

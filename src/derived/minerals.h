@@ -3,6 +3,7 @@
 // solubility constant K against the ion activity product Q of the calculated speciation.
 
 #include <optional>
+#include <vector>
 
 #include "morva/indexed.h"
 
@@ -22,6 +23,13 @@ std::optional<double> actpro(int mineral, const species_vector& m, const species
 /// coefficients (Mg-chlorite 18, quartz 1). Dividing a saturation index by it puts minerals of
 /// large and small formulas on one footing.
 int reaction_species(int mineral);
+
+/// log10 K of the 29 minerals at T (K): solpro of each, what depends on temperature alone.
+mineral_vector solpro_all(double t);
+
+/// The species (1..69, ascending) that enter the activity product of some mineral: the only
+/// ones whose log10 molalities and activity coefficients actpro reads.
+const std::vector<int>& mineral_reaction_species();
 
 /// Moles of species k (1..69) that the dissolution of one formula unit of mineral j gives (a
 /// consumed species negative; 0 when the reaction does not hold it).

@@ -55,18 +55,23 @@ derived_results derive(const fluid_state& st) {
 mineral_saturation_logs mineral_saturation(const species_vector& m, const species_vector& gamma,
                                            double t) {
   mineral_saturation_logs r;
+  r.log_k = solpro_all(t);
+  r.log_q = mineral_activity_products(m, gamma);
+  return r;
+}
+
+mineral_logs mineral_activity_products(const species_vector& m, const species_vector& gamma) {
   // Below this molality a species counts as absent from the activity products, mol/kg.
   constexpr double tiny = 1e-20;
+  // Only the species of the reactions are read: the other logarithms are never taken.
   species_vector logm, loggam;
-  for (int k = 1; k <= species_vector::size; ++k) {
+  for (int k : mineral_reaction_species()) {
     logm[k] = m[k] > tiny ? std::log10(m[k]) : 0.0;
     loggam[k] = std::log10(gamma[k]);
   }
-  for (int j = 1; j <= mineral_vector::size; ++j) {
-    r.log_k[j] = solpro(j, t);
-    r.log_q[j] = actpro(j, m, logm, loggam);
-  }
-  return r;
+  mineral_logs log_q;
+  for (int j = 1; j <= mineral_vector::size; ++j) log_q[j] = actpro(j, m, logm, loggam);
+  return log_q;
 }
 
 }  // namespace morva

@@ -21,4 +21,8 @@ struct mineral_saturation_logs {
 mineral_saturation_logs mineral_saturation(const species_vector& m, const species_vector& gamma,
                                            double t);
 
+/// log10 Q of the 29 minerals for the species molalities m (mol/kg) with the activity
+/// coefficients gamma; empty where a species a reaction needs is absent.
+mineral_logs mineral_activity_products(const species_vector& m, const species_vector& gamma);
+
 }  // namespace morva

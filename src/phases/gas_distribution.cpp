@@ -99,7 +99,20 @@ gas_vector vapors(const gas_vector& m, double t, double f) {
   return v;
 }
 
+gas_temperature make_gas_temperature(double t) {
+  gas_temperature tt;
+  tt.t = t;
+  tt.psat = psat(t);
+  for (int i = 1; i <= gas_vector::size; ++i) tt.h[i] = std::pow(10.0, -henryk(i, t));
+  tt.k_o2 = std::pow(10.0, 38.882 - 30827.6 / t - 3.26024 * std::log(t));
+  return tt;
+}
+
 gas_pressure_set gasprs(const gas_vector& m, double t, double f) {
+  return gasprs(m, make_gas_temperature(t), f);
+}
+
+gas_pressure_set gasprs(const gas_vector& m, const gas_temperature& tt, double f) {
   constexpr double tiny = 1e-25;
   gas_pressure_set r;
   gas_pressures& p = r.p;
@@ -108,19 +121,17 @@ gas_pressure_set gasprs(const gas_vector& m, double t, double f) {
   double s = water_mol_per_kg;
   for (int i = 1; i <= gas_vector::size; ++i) s = s + m[i];
 
-  p[0] = psat(t);
+  p[0] = tt.psat;
   ptotal = p[0];
   for (int i = 1; i <= gas_vector::size; ++i) {
-    p[static_cast<std::size_t>(i)] =
-        water_mol_per_kg_henry * f * std::pow(10.0, -henryk(i, t)) * m[i] / s;
+    p[static_cast<std::size_t>(i)] = water_mol_per_kg_henry * f * tt.h[i] * m[i] / s;
     ptotal = ptotal + p[static_cast<std::size_t>(i)];
   }
 
   // A water without analysed oxygen still has the oxygen pressure that the water-dissociation
   // equilibrium 2 H2O = 2 H2 + O2 sets against its hydrogen pressure.
   if (m[comp::o2] < tiny && p[comp::h2] >= tiny) {
-    const double p_o2 =
-        std::pow(10.0, 38.882 - 30827.6 / t - 3.26024 * std::log(t)) / (p[comp::h2] * p[comp::h2]);
+    const double p_o2 = tt.k_o2 / (p[comp::h2] * p[comp::h2]);
     ptotal = ptotal - p[comp::o2] + p_o2;
     p[comp::o2] = p_o2;
   }

@@ -45,8 +45,21 @@ struct gas_pressure_set {
   double ptotal = 0.0;  ///< their sum, bar absolute
 };
 
+/// What the partial pressures take from the temperature alone.
+struct gas_temperature {
+  double t = 0.0;     ///< temperature, K
+  double psat = 0.0;  ///< saturation pressure of water at T, bar absolute
+  gas_vector h;       ///< 1/KH of each gas at T, bar per mol/kg
+  double k_o2 = 0.0;  ///< p_O2 p_H2^2 of the water-dissociation equilibrium at T, bar^3
+};
+
+/// The temperature terms of the partial pressures at T (K).
+gas_temperature make_gas_temperature(double t);
+
 /// Partial pressures and their sum over a water with molecular gas molalities m (mol/kg) at
 /// T (K), degassing coefficient f.
 gas_pressure_set gasprs(const gas_vector& m, double t, double f);
+/// The same at the temperature of tt: the same numbers.
+gas_pressure_set gasprs(const gas_vector& m, const gas_temperature& tt, double f);
 
 }  // namespace morva

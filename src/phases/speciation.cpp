@@ -14,6 +14,11 @@ namespace morva {
 
 phase_solution phase1(const species_vector& est, const component_vector& c, double a, double t,
                       double ah0, double ionic, solver_log& log) {
+  return phase1(est, c, a, make_solver_temperature(t), ah0, ionic, log);
+}
+
+phase_solution phase1(const species_vector& est, const component_vector& c, double a,
+                      const solver_temperature& tt, double ah0, double ionic, solver_log& log) {
   constexpr int passes = 5;  // ionic-strength passes after the first solution; no test
   constexpr double y = 0.0;  // no steam: every gas is dissolved
 
@@ -23,7 +28,7 @@ phase_solution phase1(const species_vector& est, const component_vector& c, doub
   gas_factors g;
   g.fill(1.0);
   // Every solver call of a pass sees the same temperature and ionic strength.
-  solver_factors fac = make_factors(t, ionic);
+  solver_factors fac = make_factors(tt, ionic);
 
   const ph_solution first = phcalc(est, c, a, g, fac, ah0, y);
   ah = first.ah;

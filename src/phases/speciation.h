@@ -3,6 +3,7 @@
 // boiled mixture of water and steam whose gases are shared between the phases.
 
 #include "morva/indexed.h"
+#include "solver/factors.h"
 #include "solver/ph.h"
 #include "solver/solver_log.h"
 
@@ -31,6 +32,9 @@ struct boiled_solution {
 /// as the last pass left them; the solver outcomes are added to log.
 phase_solution phase1(const species_vector& est, const component_vector& c, double a, double t,
                       double ah0, double ionic, solver_log& log);
+/// phase1 at the temperature of tt, its temperature terms given: the same numbers.
+phase_solution phase1(const species_vector& est, const component_vector& c, double a,
+                      const solver_temperature& tt, double ah0, double ionic, solver_log& log);
 
 /// Boiled fluid with steam fraction y (0 < y < 1) at T (K, on the saturation curve): totals c
 /// (mol per kg of fluid), liquid totals cl (mol per kg of water; components 8..18 given, 1..7

@@ -60,6 +60,10 @@ mass_balance_solution masbal(const component_vector& c, double ah, const solver_
   x[sp::h2bo3] = c[comp::b] / (1 + ah * r[sp::h3bo3]);
   x[sp::s] = c[comp::h2s] / (1 + ah * r[sp::hs] * (1 + ah * r[sp::h2s]));
   x[sp::nh4] = c[comp::nh3] / (1 + r[sp::nh4oh] * x[sp::oh]);
+  // Dissolved H2S follows from S-- and aH alone, so it and the parts of the iron redox ratio
+  // other than the free sulfate hold through every sweep: their powers are taken once.
+  x[sp::h2s] = ah * ah * r[sp::h2s] * r[sp::hs] * x[sp::s];
+  const redox_terms iron = redox_terms_at(x[sp::h2s], ah, f, epp);
 
   // One Gauss-Seidel sweep over the basis species; w is the weight of the balancing value
   // against the old one (1: plain sweeps). True when a basis value still moved by more than
@@ -110,9 +114,8 @@ mass_balance_solution masbal(const component_vector& c, double ah, const solver_
             1 + (r[sp::caco3] + r[sp::cahco3] * r[sp::hco3] * ah) * x[sp::co3] +
                 r[sp::caoh] * x[sp::oh] + r[sp::caso4] * x[sp::so4]);
 
-    // Dissolved H2S and the iron redox ratio it sets with the current free sulfate.
-    x[sp::h2s] = ah * ah * r[sp::h2s] * r[sp::hs] * x[sp::s];
-    const double rho = iron_ratio(x[sp::h2s], x[sp::so4], ah, f, epp);
+    // The iron redox ratio that the dissolved H2S sets with the current free sulfate.
+    const double rho = redox(iron, x[sp::so4], epp);
 
     balance(sp::cl, comp::cl,  // Cl-; the chloro-complexes hold one to four chlorides
             1 + r[sp::nacl] * x[sp::na] + r[sp::kcl] * x[sp::k] +

@@ -45,4 +45,19 @@ double redox(double m_h2s, double m_so4, double ah, const solver_factors& f) {
                f.gamma[sp::fe3], f.kr);
 }
 
+redox_terms redox_terms_at(double m_h2s, double ah, const solver_factors& f, double epp) {
+  redox_terms k;
+  if (m_h2s <= epp) return k;
+  k.none = false;
+  // The products of ratio() before and after the sulfate's power, in its order.
+  k.numerator = std::pow(ah, 1.25) * f.gamma[sp::fe2] * f.gamma17_eighth;
+  k.denominator = f.gamma[sp::fe3] * f.kr * std::pow(m_h2s * f.h2s_pressure, 0.125);
+  return k;
+}
+
+double redox(const redox_terms& k, double m_so4, double epp) {
+  if (k.none || m_so4 <= epp) return 0.0;
+  return k.numerator * std::pow(m_so4, 0.125) / k.denominator;
+}
+
 }  // namespace morva

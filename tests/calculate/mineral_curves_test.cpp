@@ -15,6 +15,8 @@
 #include "chemdata/names.h"
 #include "morva/calculate.h"
 #include "morva/sample_file.h"
+#include "result_tables/csv.h"
+#include "result_tables/curve_tables.h"
 #include "robust/water_generator.h"
 
 namespace morva {
@@ -67,6 +69,50 @@ TEST(SaturationCurve, EachGridPointIsTheCoolingStepToItsTemperature) {
       if (!p.solved) continue;
       EXPECT_EQ(p.log_k, step.state->derived.log_k) << p.t_c;
       EXPECT_EQ(p.log_q, step.state->derived.log_q) << p.t_c;
+    }
+  }
+}
+
+TEST(SaturationCurve, SharedTemperatureTermsChangeNoByte) {
+  // The terms of a run's grid against terms of a grid that holds none of its temperatures,
+  // so that every point computes its own: the tables must agree to the byte, plain, with the
+  // Al fixed (points solved again) and fitted (the same temperature visited many times).
+  std::vector<std::pair<sample_record, run_options>> cases;
+  for (const sample_record& s : samples_of(example_text())) cases.emplace_back(s, run_options{});
+  water_generator g(11, 0.2);
+  for (int i = 0; i < 12; ++i) {
+    const generated_sample gs = g.next();
+    cases.emplace_back(samples_of(gs.block).at(0), gs.options);
+  }
+  saturation_choices fix;
+  fix.fix_al = min::microcline;
+  saturation_choices fit;
+  fit.fit_water = true;
+  fit.fit_co2 = true;
+  const saturation_grid grid{20.0, 350.0, 10.0};
+  const saturation_terms shared(grid);
+  const saturation_terms elsewhere(saturation_grid{1000.0, 1000.0, 1.0});
+  const auto text = [&](const sample_record& s, const run_options& opt,
+                        const saturation_choices& how, const saturation_terms& terms) {
+    const saturation_result r =
+        saturation_checked(s, opt, grid, default_saturation_minerals(), how, terms);
+    number_memo memo;
+    std::string out;
+    append_csv_rows(out, saturation_rows(s, r), saturation_columns(r.minerals).size(), memo);
+    append_csv_rows(out, {saturation_summary_row(s, opt, r, memo)},
+                    saturation_summary_columns(r.minerals).size(), memo);
+    return out;
+  };
+  int fitted = 0;
+  for (const auto& [s, opt] : cases) {
+    SCOPED_TRACE(s.number);
+    for (const saturation_choices& how : {saturation_choices{}, fix, fit}) {
+      // The fit visits every temperature some hundred times: a few samples show it.
+      if (how.fit_water && ++fitted > 4) continue;
+      const std::string with = text(s, opt, how, shared);
+      EXPECT_FALSE(with.empty());
+      EXPECT_EQ(with, text(s, opt, how, elsewhere));
+      EXPECT_EQ(with, text(s, opt, how, saturation_terms{}));
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "chemdata/names.h"
+#include "derived/results.h"
 
 namespace morva {
 
@@ -101,6 +102,26 @@ TEST(ActivityProduct, MissingSpeciesGiveNoProduct) {
   edge.set(sp::oh, 0.0, 1.0);
   EXPECT_NEAR(edge.q(min::talc), 3 * -3.0 + 4 * -3.0, 1e-12);
   EXPECT_TRUE(edge.product(min::goethite).has_value());
+}
+
+TEST(ActivityProduct, OnlyTheReactionSpeciesAreRead) {
+  // mineral_activity_products takes the logarithms of the reactions' species alone: every
+  // log Q equals actpro over the logarithms of all 69, to the last bit, for molalities and
+  // coefficients that differ from species to species (some absent).
+  fluid fl;
+  species_vector gamma;
+  for (int k = 1; k <= species_vector::size; ++k) {
+    const double mk = k % 7 == 0 ? 0.0 : std::pow(10.0, -1.0 - 0.13 * k);
+    gamma[k] = 1.0 - 0.011 * k;
+    fl.set(k, mk, gamma[k]);
+  }
+  const mineral_logs q = mineral_activity_products(fl.m, gamma);
+  for (int j = 1; j <= mineral_vector::size; ++j) EXPECT_EQ(q[j], fl.product(j)) << minnam(j);
+  // Solubility constants alike.
+  for (double t : {298.15, 473.15, 623.15}) {
+    const mineral_vector log_k = solpro_all(t);
+    for (int j = 1; j <= mineral_vector::size; ++j) EXPECT_EQ(log_k[j], solpro(j, t)) << minnam(j);
+  }
 }
 
 }  // namespace morva

@@ -7,6 +7,7 @@
 #include "chemdata/activity.h"
 #include "chemdata/gas_solubility.h"
 #include "chemdata/units.h"
+#include "solver/factors.h"
 
 namespace morva {
 namespace {
@@ -39,6 +40,57 @@ TEST(RedoxRatio, FollowsTheStoichiometryAndActivities) {
       gamma(39, t, ionic) * std::pow(gamma(17, t, ionic), 0.125) / gamma(40, t, ionic);
   EXPECT_NEAR(rho / redox(1e-4, 1e-3, 1e-6, t, 0.0), activity, 1e-12 * activity);
   EXPECT_GT(activity, 1.0);
+}
+
+TEST(RedoxRatio, TermsOfOneMassBalanceGiveTheSameBits) {
+  // A mass balance takes the powers of aH and of the H2S pressure once and only that of the
+  // sulfate each sweep: the ratio must be the one redox() gives, to the last bit, and 0
+  // without H2S or sulfate as there.
+  constexpr double epp = 1e-30;
+  struct state {
+    double t, ionic, m_h2s, m_so4, ah;
+  };
+  for (const state& c :
+       {state{298.15, 0.0, 1e-4, 1e-3, 1e-7}, state{373.15, 0.02, 3e-6, 2e-4, 2e-6},
+        state{523.15, 0.3, 1e-3, 5e-5, 3e-6}, state{623.15, 1.1, 2e-8, 1e-2, 1e-9},
+        state{473.15, 0.1, 0.0, 1e-3, 1e-6}, state{473.15, 0.1, 1e-4, 0.0, 1e-6}}) {
+    SCOPED_TRACE(c.t);
+    const solver_factors f = make_factors(c.t, c.ionic);
+    const double expected =
+        c.m_h2s <= epp || c.m_so4 <= epp ? 0.0 : redox(c.m_h2s, c.m_so4, c.ah, f);
+    EXPECT_EQ(redox(redox_terms_at(c.m_h2s, c.ah, f, epp), c.m_so4, epp), expected);
+    if (expected != 0.0) {
+      EXPECT_EQ(expected, redox(c.m_h2s, c.m_so4, c.ah, c.t, c.ionic));
+    }
+  }
+}
+
+TEST(SolverFactors, TemperatureTermsAndRepeatedIonicStrengthGiveTheSameBits) {
+  // Factors made from a temperature's terms computed beforehand, and factors brought to an
+  // ionic strength they already have (kept, not evaluated again), equal factors made afresh.
+  const auto same = [](const solver_factors& a, const solver_factors& b) {
+    EXPECT_EQ(a.t, b.t);
+    EXPECT_EQ(a.ionic, b.ionic);
+    EXPECT_EQ(a.k, b.k);
+    EXPECT_EQ(a.gamma, b.gamma);
+    EXPECT_EQ(a.r, b.r);
+    EXPECT_EQ(a.kr, b.kr);
+    EXPECT_EQ(a.h2s_pressure, b.h2s_pressure);
+    EXPECT_EQ(a.gamma17_eighth, b.gamma17_eighth);
+  };
+  for (double t : {273.15, 298.15, 473.15, 500.0, 548.15, 623.15}) {
+    SCOPED_TRACE(t);
+    const solver_temperature tt = make_solver_temperature(t);
+    for (double ionic : {0.0, 1e-3, 0.25, 2.0}) {
+      const solver_factors fresh = make_factors(t, ionic);
+      same(make_factors(tt, ionic), fresh);
+      solver_factors moved = make_factors(tt, 0.5);
+      change_ionic_strength(ionic, moved);
+      same(moved, fresh);
+      change_ionic_strength(ionic, moved);
+      same(moved, fresh);
+    }
+  }
 }
 
 }  // namespace
