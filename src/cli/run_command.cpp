@@ -111,14 +111,8 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
     append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers,
                     out.texts);
   }
-  if (out.species) {
-    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers,
-                    out.texts);
-  }
-  if (out.minerals) {
-    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers,
-                    out.texts);
-  }
+  if (out.species) append_species_csv(item.species, s, r, numbers, out.texts);
+  if (out.minerals) append_mineral_csv(item.minerals, s, r, numbers, out.texts);
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
   if (out.gt) {
     append_csv_rows(item.gt, {gt_table_row(s, r)}, gt_table_columns().size(), numbers, out.texts);
