@@ -107,6 +107,9 @@ class column_table {
   void add_species(const sample_record& s, const sample_result& r);
   /// Appends the minerals-table rows of sample s calculated into r (mineral_rows).
   void add_minerals(const sample_record& s, const sample_result& r);
+  /// Makes room for `rows` rows in all in the columns that have held numbers or texts so far:
+  /// a table whose length is known after its first rows grows its columns once.
+  void reserve(std::size_t rows);
   std::size_t size() const { return rows_; }
   /// A pandas DataFrame as pandas.read_csv gives of the CSV table (empty cells NaN, counts as
   /// integers where none is empty) when pandas is installed; otherwise, or with frame false,

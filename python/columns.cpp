@@ -37,6 +37,13 @@ std::int32_t column_table::text_id(std::string_view t) {
   return it->second;
 }
 
+void column_table::reserve(std::size_t rows) {
+  for (column& col : columns_) {
+    if (!col.x.empty()) col.x.reserve(rows);
+    if (!col.text.empty()) col.text.reserve(rows);
+  }
+}
+
 void column_table::number(std::size_t c, double x) {
   column& col = columns_[c];
   col.x.resize(rows_, none);  // rows before without a number
@@ -168,17 +175,29 @@ py::object column_table::to_python(bool frame) {
     if (col.any_text) col.text.resize(rows_, -1);
     py::object values;
     if (col.any_text) {
-      // Texts (a number in a text column shows as one, which the tables never give).
-      py::list list(n);
-      for (py::ssize_t i = 0; i < n; ++i) {
-        const auto k = static_cast<std::size_t>(i);
+      // Texts (a number in a text column shows as one, which the tables never give): for a
+      // frame an array of objects, which pandas takes as it is, else a list.
+      const auto cell_object = [&](std::size_t k) {
         const double x = col.x.empty() ? none : col.x[k];
-        py::object v = col.text[k] >= 0 ? texts[static_cast<std::size_t>(col.text[k])]
-                       : std::isnan(x)  ? missing
-                                        : py::object(py::float_(x));
-        PyList_SET_ITEM(list.ptr(), i, v.release().ptr());
+        return col.text[k] >= 0 ? texts[static_cast<std::size_t>(col.text[k])]
+               : std::isnan(x)  ? missing
+                                : py::object(py::float_(x));
+      };
+      if (frame) {
+        py::array a(py::dtype("O"), n);
+        auto* p = static_cast<PyObject**>(a.mutable_data());
+        for (py::ssize_t i = 0; i < n; ++i) {
+          Py_XDECREF(p[i]);
+          p[i] = cell_object(static_cast<std::size_t>(i)).release().ptr();
+        }
+        values = std::move(a);
+      } else {
+        py::list list(n);
+        for (py::ssize_t i = 0; i < n; ++i) {
+          PyList_SET_ITEM(list.ptr(), i, cell_object(static_cast<std::size_t>(i)).release().ptr());
+        }
+        values = std::move(list);
       }
-      values = std::move(list);
     } else if (frame && integral && !col.any_empty && n > 0) {
       py::array_t<std::int64_t> a(n);
       auto* p = a.mutable_data();
@@ -206,7 +225,9 @@ py::object column_table::to_python(bool frame) {
   }
   rows_ = 0;
   if (!frame) return data;
-  return py::module_::import("pandas").attr("DataFrame")(data);
+  // The frame takes the arrays as they are: copying them into blocks of one type would need
+  // the table's memory twice over.
+  return py::module_::import("pandas").attr("DataFrame")(data, py::arg("copy") = false);
 }
 
 }  // namespace morva::python

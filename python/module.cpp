@@ -172,6 +172,20 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
   const bool by_rows = table == "state";
   std::vector<std::vector<row>> rows;
   std::vector<std::optional<sample_result>> results;
+  // The species and minerals rows of every state the samples may have, for the room of the
+  // columns (the calculation takes at most ten steps of each kind).
+  std::size_t expected_rows = 0;
+  if (!by_rows) {
+    const std::size_t per_state =
+        static_cast<std::size_t>(table == "species" ? species_vector::size : mineral_vector::size);
+    for (const py_sample& v : samples) {
+      const std::string id = id_key(v.s);
+      if (v.unreadable || !selected(sel, id)) continue;
+      const run_options& opt = options_for(sel, id);
+      expected_rows += per_state * (1 + std::min<std::size_t>(opt.cool_c.size(), 10) +
+                                    std::min<std::size_t>(opt.boil_c.size(), 10));
+    }
+  }
   for (std::size_t first = 0; first < samples.size(); first += window) {
     const std::size_t n = std::min(window, samples.size() - first);
     rows.assign(by_rows ? n : 0, {});
@@ -209,6 +223,7 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
           out.add_minerals(samples[first + i].s, *results[i]);
         }
       }
+      if (first == 0) out.reserve(expected_rows);
     }
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();
   }
