@@ -67,8 +67,10 @@ void append_species_csv(std::string& out, const sample_record& s, const sample_r
     const std::string first = state_cells(id, key, memo, mode);
     for (int i = 1; i <= species_vector::size; ++i) {
       const species_values v = species_row_values(st, i);
-      w.cells(first).cell(names[static_cast<std::size_t>(i - 1)]).fresh(v.m).fresh(v.log_m);
-      w.fresh(v.gamma).fresh(v.activity).fresh(v.mg_kg).end_row();
+      // The JSON document writes the molality and the activity coefficient too: their texts
+      // go through the memo.
+      w.cells(first).cell(names[static_cast<std::size_t>(i - 1)]).cell(v.m).fresh(v.log_m);
+      w.cell(v.gamma).fresh(v.activity).fresh(v.mg_kg).end_row();
     }
   });
 }
@@ -83,8 +85,9 @@ void append_mineral_csv(std::string& out, const sample_record& s, const sample_r
     const std::string first = state_cells(id, key, memo, mode);
     for (int j = 1; j <= mineral_vector::size; ++j) {
       const mineral_values v = mineral_row_values(st, j);
-      w.cells(first).cell(names[static_cast<std::size_t>(j - 1)]).fresh(v.log_k).fresh(v.log_q);
-      w.fresh(v.si).end_row();
+      // All three are in the JSON document too.
+      w.cells(first).cell(names[static_cast<std::size_t>(j - 1)]).cell(v.log_k).cell(v.log_q);
+      w.cell(v.si).end_row();
     }
   });
 }
