@@ -62,6 +62,7 @@ struct species_values {
   double activity;              ///< molality times activity coefficient
   double mg_kg;                 ///< mass concentration, mg/kg
 };
+/// The species-table values of species i (1..69) in state st, as every front end reads them.
 species_values species_row_values(const fluid_state& st, int i);
 
 /// The values of the minerals-table row of mineral j (1..29) in state st.
@@ -70,6 +71,7 @@ struct mineral_values {
   std::optional<double> log_q;  ///< log10 of the activity product; empty when it has none
   std::optional<double> si;     ///< saturation index log Q - log K; empty without log Q
 };
+/// The minerals-table values of mineral j (1..29) in state st, as every front end reads them.
 mineral_values mineral_row_values(const fluid_state& st, int j);
 
 /// Column names of the species table.
