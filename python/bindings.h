@@ -93,32 +93,53 @@ sample_record make_sample(const std::string& id, const std::string& location,
 
 // ---- columns.cpp ----------------------------------------------------------------------
 
-/// A result table kept by columns: numbers as doubles, texts once each. Holding a species
-/// table of ten thousand samples takes tens of megabytes rather than the gigabyte its cells
-/// would.
+/// A result table kept by columns: numbers as doubles, texts as numbers of texts kept once
+/// each; a column that holds only numbers keeps no text numbers, and one of texts no doubles.
+/// Holding a species table of ten thousand samples takes tens of megabytes rather than the
+/// gigabyte its cells would.
 class column_table {
  public:
   explicit column_table(std::vector<std::string> names);
   /// Appends rows, each with a cell per column.
   void add(const std::vector<row>& rows);
+  /// Appends the species-table rows of sample s calculated into r (species_rows), straight
+  /// from the values.
+  void add_species(const sample_record& s, const sample_result& r);
+  /// Appends the minerals-table rows of sample s calculated into r (mineral_rows).
+  void add_minerals(const sample_record& s, const sample_result& r);
+  /// Makes room for `rows` rows in all in the columns that have held numbers or texts so far:
+  /// a table whose length is known after its first rows grows its columns once.
+  void reserve(std::size_t rows);
   std::size_t size() const { return rows_; }
   /// A pandas DataFrame as pandas.read_csv gives of the CSV table (empty cells NaN, counts as
   /// integers where none is empty) when pandas is installed; otherwise, or with frame false,
-  /// a dict of columns, lists with None for empty cells.
-  py::object to_python(bool frame) const;
+  /// a dict of columns, lists with None for empty cells. Each column's storage is handed over
+  /// as it is converted, so that the table is empty afterwards.
+  py::object to_python(bool frame);
 
  private:
   struct column {
-    std::vector<double> x;           // the number of each row; NaN where none
+    std::vector<double> x;           // the number of each row; NaN where none; empty: no numbers
     std::vector<std::int32_t> text;  // the text of each row by its number; -1 where none
     bool any_text = false;
     bool any_empty = false;
     bool all_integral = true;  // every number a count
   };
+  /// The number of text t, kept on first sight.
+  std::int32_t text_id(std::string_view t);
+  /// Cells of column c on the row being added (row number rows_).
+  void number(std::size_t c, double x);
+  void count(std::size_t c, long n);
+  void text(std::size_t c, std::int32_t id);
+  void empty(std::size_t c) { columns_[c].any_empty = true; }
+  /// Adds the sample, state, step and t_C cells of a species or minerals row.
+  void state_cells(std::int32_t id, std::int32_t kind, const state_key& key);
+
   std::vector<std::string> names_;
   std::vector<column> columns_;
   std::vector<std::string> texts_;
   std::map<std::string, std::int32_t, std::less<>> text_ids_;
+  std::vector<std::int32_t> species_ids_, mineral_ids_;  // text numbers of the names, -1: none yet
   std::size_t rows_ = 0;
 };
 

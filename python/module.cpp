@@ -125,16 +125,12 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
                      py::handle boil, py::handle degassing, py::handle cool,
                      py::handle boiling_spring, py::handle spring_degassing, py::handle options,
                      py::handle only, int jobs, bool frame, py::handle warning) {
-  std::vector<row> (*rows_of)(const sample_record&, const run_options&, const sample_result&);
   std::vector<std::string> columns;
   if (table == "state") {
-    rows_of = &state_rows;
     columns = state_columns();
   } else if (table == "species") {
-    rows_of = &species_rows;
     columns = species_columns();
   } else if (table == "minerals") {
-    rows_of = &mineral_rows;
     columns = mineral_columns();
   } else {
     throw py::value_error("table \"" + table + "\" is none of state, species, minerals");
@@ -171,10 +167,29 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
 
   column_table out(columns);
   const std::size_t window = static_cast<std::size_t>(jobs) * 64;
+  // The state table's rows are made where each sample is calculated; the species and minerals
+  // tables, far longer, are added from the results straight into their columns.
+  const bool by_rows = table == "state";
   std::vector<std::vector<row>> rows;
+  std::vector<std::optional<sample_result>> results;
+  // The species and minerals rows of every state the samples may have, for the room of the
+  // columns (the calculation takes at most ten steps of each kind).
+  std::size_t expected_rows = 0;
+  if (!by_rows) {
+    const std::size_t per_state =
+        static_cast<std::size_t>(table == "species" ? species_vector::size : mineral_vector::size);
+    for (const py_sample& v : samples) {
+      const std::string id = id_key(v.s);
+      if (v.unreadable || !selected(sel, id)) continue;
+      const run_options& opt = options_for(sel, id);
+      expected_rows += per_state * (1 + std::min<std::size_t>(opt.cool_c.size(), 10) +
+                                    std::min<std::size_t>(opt.boil_c.size(), 10));
+    }
+  }
   for (std::size_t first = 0; first < samples.size(); first += window) {
     const std::size_t n = std::min(window, samples.size() - first);
-    rows.assign(n, {});
+    rows.assign(by_rows ? n : 0, {});
+    results.assign(n, std::nullopt);
     {
       py::gil_scoped_release free;
       parallel_for(n, jobs, [&](std::size_t i, int) {
@@ -182,22 +197,33 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
         const std::string id = id_key(s);
         if (const std::optional<std::string>& why = samples[first + i].unreadable) {
           // An entry that could not be read keeps its place in the state table.
-          if (table == "state" && (ids.empty() || selected(sel, id))) {
-            rows[i] = {unreadable_row(s, *why)};
-          }
+          if (by_rows && (ids.empty() || selected(sel, id))) rows[i] = {unreadable_row(s, *why)};
           return;
         }
         if (!selected(sel, id)) return;
         const run_options& opt = options_for(sel, id);
+        sample_result r;
         if (repeated.contains(id) && per_sample.contains(id)) {
-          sample_result r;
           r.refused = refusal_reason::options_ambiguous;
-          rows[i] = rows_of(s, opt, r);
-          return;
+        } else {
+          r = calculate_checked(s, opt);
         }
-        rows[i] = rows_of(s, opt, calculate_checked(s, opt));
+        if (by_rows) {
+          rows[i] = state_rows(s, opt, r);
+        } else {
+          results[i] = std::move(r);
+        }
       });
-      for (const std::vector<row>& r : rows) out.add(r);
+      for (std::size_t i = 0; i < n; ++i) {
+        if (by_rows) {
+          out.add(rows[i]);
+        } else if (results[i] && table == "species") {
+          out.add_species(samples[first + i].s, *results[i]);
+        } else if (results[i]) {
+          out.add_minerals(samples[first + i].s, *results[i]);
+        }
+      }
+      if (first == 0) out.reserve(expected_rows);
     }
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();
   }

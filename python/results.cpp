@@ -130,12 +130,12 @@ py::object sample_table(const calculation& c, const std::string& name, bool fram
   }
   if (name == "species") {
     column_table t(species_columns());
-    t.add(species_rows(c.s, c.opt, c.r));
+    t.add_species(c.s, c.r);
     return t.to_python(frame);
   }
   if (name == "minerals") {
     column_table t(mineral_columns());
-    t.add(mineral_rows(c.s, c.opt, c.r));
+    t.add_minerals(c.s, c.r);
     return t.to_python(frame);
   }
   throw py::value_error("table \"" + name + "\" is none of state, species, minerals");

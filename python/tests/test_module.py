@@ -426,3 +426,36 @@ def test_carbonate_as_laboratories_report_it(tmp_path):
     assert len(caught) == 1
     again = morva.read_samples(str(tmp_path / "found.in"))
     assert [s.co2 for s in again] == pytest.approx(found, rel=1e-9)
+
+
+@pytest.mark.skipif(pandas is None, reason="the frame needs pandas")
+@pytest.mark.parametrize("name", ["species", "minerals", "state"])
+def test_run_table_frame_columns(example_file, name):
+    """A frame's numbers are arrays of doubles or counts and its texts one string object per
+    distinct text, shared by every row that holds it; the frame and the dict of lists hold the
+    same cells, also after refusals and skipped steps."""
+    options = {"temperature": "quartz", "boil": [150, 373.85], "cool": [60]}
+    frame = morva.run_table(example_file, name, **options)
+    columns = morva.run_table(example_file, name, frame=False, **options)
+    assert list(frame.columns) == list(columns)
+    for column, values in columns.items():
+        series = frame[column]
+        assert len(series) == len(values)
+        if any(isinstance(v, str) for v in values):
+            assert series.dtype == object
+            texts = {}
+            for v in series:
+                if isinstance(v, str):
+                    assert texts.setdefault(v, v) is v, column  # one object per text
+        else:
+            assert series.dtype.kind in "fi", column
+        for got, want in zip(series, values):
+            if want is None:
+                assert got != got  # NaN
+            else:
+                assert got == want, column
+    if name != "state":
+        per_state = 69 if name == "species" else 29
+        states = morva.run_table(example_file, "state", frame=False, **options)
+        solved = sum(1 for s in states["status"] if s == "ok")
+        assert len(frame) == per_state * solved

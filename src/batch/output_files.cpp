@@ -247,6 +247,16 @@ std::streamsize control_free_buf::xsputn(const char* s, std::streamsize n) {
 
 int control_free_buf::sync() { return to_->pubsync(); }
 
+string_append_buf::int_type string_append_buf::overflow(int_type c) {
+  if (!traits_type::eq_int_type(c, traits_type::eof())) to_ += traits_type::to_char_type(c);
+  return traits_type::not_eof(c);
+}
+
+std::streamsize string_append_buf::xsputn(const char* s, std::streamsize n) {
+  to_.append(s, static_cast<std::size_t>(n));
+  return n;
+}
+
 std::string same_output_problem(const std::vector<std::string>& names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     for (std::size_t j = i + 1; j < names.size(); ++j) {

@@ -103,6 +103,22 @@ class control_free_buf : public std::streambuf {
   std::streambuf* to_;
 };
 
+/// A stream buffer that appends what is written to a string: the pages of a sample are made
+/// in the string that carries them to their file, without a copy, and a string kept from an
+/// earlier sample lends them its storage.
+class string_append_buf : public std::streambuf {
+ public:
+  /// Appends to `to`, which must outlive this buffer.
+  explicit string_append_buf(std::string& to) : to_(to) {}
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* s, std::streamsize n) override;
+
+ private:
+  std::string& to_;
+};
+
 /// The first pair of outputs among `names` that are one file (by identity after resolving
 /// links and relative paths, not by spelling), as "output files A and B are the same file";
 /// empty names are skipped. Empty when every output is its own file.

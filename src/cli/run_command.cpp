@@ -3,6 +3,7 @@
 // writes them, with result tables beside the report.
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <fstream>
 #include <functional>
@@ -43,6 +44,7 @@ namespace {
 struct batch_item : sample_entry {
   sample_result r;
   std::string report, cool, boil, table, species, minerals, json, gt;
+  int thread = -1;  // the thread that made the texts; -1 while not worked on
   /// Bytes the entry holds once worked on: its result and its texts.
   std::size_t held_bytes() const {
     std::size_t n = sizeof(*this) + r.steps.capacity() * sizeof(step_result);
@@ -51,6 +53,37 @@ struct batch_item : sample_entry {
     }
     return n;
   }
+};
+
+/// The texts of a batch_item, each a member of its own.
+constexpr std::string batch_item::*item_texts[] = {
+    &batch_item::report,  &batch_item::cool,     &batch_item::boil, &batch_item::table,
+    &batch_item::species, &batch_item::minerals, &batch_item::json, &batch_item::gt};
+
+/// Texts of samples already written, kept by the thread that made them: the next sample it
+/// renders writes into storage already grown instead of growing new strings from nothing.
+class text_pool {
+ public:
+  /// Gives item's texts the storage of texts given back earlier, each empty.
+  void lend(batch_item& item) {
+    for (std::size_t k = 0; k < std::size(item_texts); ++k) {
+      if (spare_[k].empty()) continue;
+      item.*item_texts[k] = std::move(spare_[k].back());
+      spare_[k].pop_back();
+    }
+  }
+  /// Takes back the texts of an item that has been written.
+  void give_back(batch_item& item) {
+    for (std::size_t k = 0; k < std::size(item_texts); ++k) {
+      std::string& t = item.*item_texts[k];
+      if (t.capacity() == 0) continue;
+      t.clear();
+      spare_[k].push_back(std::move(t));
+    }
+  }
+
+ private:
+  std::array<std::vector<std::string>, std::size(item_texts)> spare_;
 };
 
 /// Which outputs a run writes.
@@ -94,31 +127,25 @@ void calculate_and_render(batch_item& item, const outputs& out, number_memo& num
     }
     const sample_record& shown = r.sampled.co2_from_alkalinity_mgkg ? with_co2 : s;
     if (out.report) {
-      std::ostringstream pages;
+      string_append_buf to(item.report);
+      std::ostream pages(&to);
       char separator = separator_form_feed;
       sample_pages(shown, item.opt, r, *out.user, *out.heading, separator, pages);
-      item.report = pages.str();
     }
     const last_steps last = last_calculated_steps(r);
     for (const step_result* step : {last.cooled, last.boiled}) {
       if (step == nullptr) continue;
-      std::ostringstream block;
+      string_append_buf to(step == last.cooled ? item.cool : item.boil);
+      std::ostream block(&to);
       pickup(*step->state, step->t_c, shown, block);
-      (step == last.cooled ? item.cool : item.boil) = block.str();
     }
   }
   if (out.table) {
     append_csv_rows(item.table, state_rows(s, item.opt, r), state_columns().size(), numbers,
                     out.texts);
   }
-  if (out.species) {
-    append_csv_rows(item.species, species_rows(s, item.opt, r), species_columns().size(), numbers,
-                    out.texts);
-  }
-  if (out.minerals) {
-    append_csv_rows(item.minerals, mineral_rows(s, item.opt, r), mineral_columns().size(), numbers,
-                    out.texts);
-  }
+  if (out.species) append_species_csv(item.species, s, r, numbers, out.texts);
+  if (out.minerals) append_mineral_csv(item.minerals, s, r, numbers, out.texts);
   if (out.json) append_json_sample(item.json, s, item.opt, r, numbers);
   if (out.gt) {
     append_csv_rows(item.gt, {gt_table_row(s, r)}, gt_table_columns().size(), numbers, out.texts);
@@ -327,16 +354,22 @@ int run_batch(const batch_request& req, std::ostream& err) {
   // outputs do not depend on the number of jobs, and memory on the window alone.
   const int jobs = std::max(1, req.jobs);
   std::vector<number_memo> memos(static_cast<std::size_t>(jobs));
+  std::vector<text_pool> pools(static_cast<std::size_t>(jobs));
   progress_count progress(req.progress, err);
   // An options row for an id the file holds twice cannot say which sample it means.
   const std::set<std::string> repeated =
       req.per_sample.empty() ? std::set<std::string>{} : repeated_ids(req.samples);
   const selection sel{req.options, &req.per_sample, &req.only, &repeated};
   const auto work = [&](batch_item& item, int thread) {
+    item.thread = thread;
+    pools[static_cast<std::size_t>(thread)].lend(item);
     calculate_and_render(item, files.wanted(), memos[static_cast<std::size_t>(thread)]);
   };
   const auto emit = [&](batch_item& item) {
-    if (!files.write(item)) return false;
+    const bool ok = files.write(item);
+    // Every thread is done with the window before its entries are written.
+    if (item.thread >= 0) pools[static_cast<std::size_t>(item.thread)].give_back(item);
+    if (!ok) return false;
     if (item.selected) progress.one_more();
     return true;
   };

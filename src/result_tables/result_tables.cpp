@@ -228,20 +228,6 @@ row state_row(const row_view& v) {
   return cells;
 }
 
-/// Calls f(kind, number, step, state) for the reference state and each calculated step of a
-/// calculated sample, in calculation order; number counts the steps of each kind from 1,
-/// skipped ones included, and step is null for the reference state.
-template <class F>
-void for_each_state(const sample_result& r, F f) {
-  if (r.refused) return;
-  f(std::string_view("reference"), 0L, static_cast<const step_result*>(nullptr), r.reference.state);
-  long cooling = 0, boiling = 0;
-  for (const step_result& step : r.steps) {
-    const long number = step.kind == step_kind::cooling ? ++cooling : ++boiling;
-    if (step.state) f(table_name(step.kind), number, &step, *step.state);
-  }
-}
-
 }  // namespace
 
 const std::vector<std::string>& state_columns() {
@@ -301,35 +287,26 @@ const std::vector<std::string>& species_columns() {
   return names;
 }
 
+species_values species_row_values(const fluid_state& st, int i) {
+  const double m = st.m[i];
+  return {m, m > 0.0 ? std::optional(std::log10(m)) : std::nullopt, st.gamma[i], m * st.gamma[i],
+          m * species_weight[i]};
+}
+
 std::vector<row> species_rows(const sample_record& s, const run_options&, const sample_result& r) {
   std::vector<row> rows;
   if (r.refused) return rows;
   rows.reserve(static_cast<std::size_t>(species_vector::size) * (1 + r.steps.size()));
   const std::string number = utf8_id(s);
   const std::vector<std::string>& names = species_names();
-  for_each_state(
-      r, [&](std::string_view kind, long n, const step_result* step, const fluid_state& st) {
-        const double t_c = state_t_c(r, step);
-        for (int i = 1; i <= species_vector::size; ++i) {
-          const double m = st.m[i];
-          row& cells = rows.emplace_back();
-          cells.reserve(10);
-          cells.emplace_back(number);
-          cells.emplace_back(std::string(kind));
-          cells.emplace_back(n);
-          cells.emplace_back(t_c);
-          cells.emplace_back(names[static_cast<std::size_t>(i - 1)]);
-          cells.emplace_back(m);
-          if (m > 0.0) {
-            cells.emplace_back(std::log10(m));
-          } else {
-            cells.emplace_back();
-          }
-          cells.emplace_back(st.gamma[i]);
-          cells.emplace_back(m * st.gamma[i]);
-          cells.emplace_back(m * species_weight[i]);
-        }
-      });
+  for_each_solved_state(r, [&](const state_key& key, const fluid_state& st) {
+    for (int i = 1; i <= species_vector::size; ++i) {
+      const species_values v = species_row_values(st, i);
+      rows.push_back({number, std::string(key.kind), key.step, key.t_c,
+                      names[static_cast<std::size_t>(i - 1)], v.m, optional_cell(v.log_m), v.gamma,
+                      v.activity, v.mg_kg});
+    }
+  });
   return rows;
 }
 
@@ -339,29 +316,24 @@ const std::vector<std::string>& mineral_columns() {
   return names;
 }
 
+mineral_values mineral_row_values(const fluid_state& st, int j) {
+  return {st.derived.log_k[j], st.derived.log_q[j], st.saturation_index(j)};
+}
+
 std::vector<row> mineral_rows(const sample_record& s, const run_options&, const sample_result& r) {
   std::vector<row> rows;
   if (r.refused) return rows;
   rows.reserve(static_cast<std::size_t>(mineral_vector::size) * (1 + r.steps.size()));
   const std::string number = utf8_id(s);
   const std::vector<std::string>& names = mineral_names();
-  for_each_state(
-      r, [&](std::string_view kind, long n, const step_result* step, const fluid_state& st) {
-        const double t_c = state_t_c(r, step);
-        const derived_results& d = st.derived;
-        for (int j = 1; j <= mineral_vector::size; ++j) {
-          row& cells = rows.emplace_back();
-          cells.reserve(8);
-          cells.emplace_back(number);
-          cells.emplace_back(std::string(kind));
-          cells.emplace_back(n);
-          cells.emplace_back(t_c);
-          cells.emplace_back(names[static_cast<std::size_t>(j - 1)]);
-          cells.emplace_back(d.log_k[j]);
-          cells.push_back(optional_cell(d.log_q[j]));
-          cells.push_back(optional_cell(st.saturation_index(j)));
-        }
-      });
+  for_each_solved_state(r, [&](const state_key& key, const fluid_state& st) {
+    for (int j = 1; j <= mineral_vector::size; ++j) {
+      const mineral_values v = mineral_row_values(st, j);
+      rows.push_back({number, std::string(key.kind), key.step, key.t_c,
+                      names[static_cast<std::size_t>(j - 1)], v.log_k, optional_cell(v.log_q),
+                      optional_cell(v.si)});
+    }
+  });
   return rows;
 }
 

@@ -47,6 +47,33 @@ enum class column_scope {
 /// Scope of each state-table column, in column order.
 const std::vector<column_scope>& state_column_scopes();
 
+/// Which solved state a species or mineral row belongs to.
+struct state_key {
+  std::string_view kind;  ///< "reference", "cooling" or "boiling"
+  long step;              ///< 0 for the reference state, 1.. within the kind (skipped ones count)
+  double t_c;             ///< the state's temperature, °C: the step's as given, or the reference
+};
+
+/// The values of the species-table row of species i (1..69) in state st.
+struct species_values {
+  double m;                     ///< molality, mol/kg
+  std::optional<double> log_m;  ///< log10 of the molality; empty unless it is positive
+  double gamma;                 ///< activity coefficient
+  double activity;              ///< molality times activity coefficient
+  double mg_kg;                 ///< mass concentration, mg/kg
+};
+/// The species-table values of species i (1..69) in state st, as every front end reads them.
+species_values species_row_values(const fluid_state& st, int i);
+
+/// The values of the minerals-table row of mineral j (1..29) in state st.
+struct mineral_values {
+  double log_k;                 ///< log10 of the equilibrium constant
+  std::optional<double> log_q;  ///< log10 of the activity product; empty when it has none
+  std::optional<double> si;     ///< saturation index log Q - log K; empty without log Q
+};
+/// The minerals-table values of mineral j (1..29) in state st, as every front end reads them.
+mineral_values mineral_row_values(const fluid_state& st, int j);
+
 /// Column names of the species table.
 const std::vector<std::string>& species_columns();
 /// Rows of the species table: the 69 species of each calculated state, in state order; none
@@ -69,5 +96,19 @@ std::string_view table_name(ph_outcome o);
 
 /// Why a step was skipped, in the words of the tables' reason column.
 std::string_view skip_message(skip_reason why);
+
+/// Calls f(key, state) for the reference state and each solved step of a calculated sample, in
+/// calculation order; nothing for a refused sample.
+template <class F>
+void for_each_solved_state(const sample_result& r, F f) {
+  if (r.refused) return;
+  const fluid_state& ref = r.reference.state;
+  f(state_key{"reference", 0, ref.t_c()}, ref);
+  long cooling = 0, boiling = 0;
+  for (const step_result& step : r.steps) {
+    const long number = step.kind == step_kind::cooling ? ++cooling : ++boiling;
+    if (step.state) f(state_key{table_name(step.kind), number, step.t_c}, *step.state);
+  }
+}
 
 }  // namespace morva

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -121,6 +122,20 @@ TEST(SampleSources, AFileWithoutASampleSaysSoAndIsBadInput) {
     ASSERT_GE(said.size(), c.last.size());
     EXPECT_EQ(said.substr(said.size() - c.last.size()), c.last) << said;
   }
+}
+
+TEST(StringAppendBuf, AppendsEveryFormOfWriteToWhatIsThere) {
+  // Pages are written into a string that may hold an earlier text: single characters, blocks
+  // and formatted lines all land behind it, in order, byte for byte (NUL and form feed too).
+  std::string text = "kept|";
+  string_append_buf to(text);
+  std::ostream out(&to);
+  out.put('\f');
+  out.write("ab\0c", 4);
+  out << std::string(5000, 'x') << '\n' << 12 << ' ' << -0.5;
+  out.flush();
+  EXPECT_TRUE(out.good());
+  EXPECT_EQ(text, "kept|\f" + std::string("ab\0c", 4) + std::string(5000, 'x') + "\n12 -0.5");
 }
 
 }  // namespace

@@ -455,6 +455,46 @@ TEST(SpeciesAndMineralTables, RowsOfEachCalculatedStateBitForBit) {
   EXPECT_NE(batch().minerals.find("\"Albite, low\""), std::string::npos);
 }
 
+TEST(SpeciesAndMineralTables, WrittenStraightAsTheirRowsWrite) {
+  // The lines written from the values, the state cells once per state, are the lines of the
+  // rows' cells in both text modes, also for ids that need quoting or the formula guard.
+  for (const csv_texts mode : {csv_texts::guarded, csv_texts::raw}) {
+    for (const std::string id : {"", "=SUM(A1)", "KV-12, well", "tab\there", "say \"hi\"\x01"}) {
+      SCOPED_TRACE(id);
+      for (const calculated& c : batch().runs) {
+        sample_record s = c.s;
+        if (!id.empty()) s.number = id;
+        number_memo memo;
+        std::string by_rows, straight;
+        append_csv_rows(by_rows, species_rows(s, c.opt, c.r), species_columns().size(), memo, mode);
+        append_species_csv(straight, s, c.r, memo, mode);
+        EXPECT_EQ(straight, by_rows);
+        by_rows.clear(), straight.clear();
+        append_csv_rows(by_rows, mineral_rows(s, c.opt, c.r), mineral_columns().size(), memo, mode);
+        append_mineral_csv(straight, s, c.r, memo, mode);
+        EXPECT_EQ(straight, by_rows);
+      }
+    }
+  }
+}
+
+TEST(CsvRows, NumbersWithOrWithoutTheMemoAlike) {
+  // A number formatted straight into the line is the memo's text of it; not finite: empty.
+  number_memo memo;
+  std::string kept, fresh;
+  csv_rows a(kept, memo), b(fresh, memo);
+  for (const double x :
+       {0.0, -0.0, 0.1, 1.0 / 3.0, -2.5e-300, 1e300, 5e-324, 123456789.0,
+        std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
+    a.cell(x);
+    b.fresh(x);
+  }
+  a.cell(std::optional<double>()).cell(std::optional(0.5)).end_row();
+  b.fresh(std::optional<double>()).fresh(std::optional(0.5)).end_row();
+  EXPECT_EQ(kept, "0,-0,0.1,0.3333333333333333,-2.5e-300,1e+300,5e-324,123456789,,,,0.5\n");
+  EXPECT_EQ(fresh, kept);
+}
+
 /// A CSV field and the JSON value of the same quantity agree: null where the field is empty,
 /// the same double or text otherwise.
 void expect_same(const std::string& field, const json& value, const std::string& name) {
