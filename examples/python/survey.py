@@ -2,11 +2,11 @@
 
     python3 survey.py [TABLE] [OUT-DIR]
 
-TABLE is a .csv table of analyses as a laboratory sends it (default: lab-analyses.csv beside
-this folder's parent, examples/lab-analyses.csv), OUT-DIR the folder for the pictures (default:
-survey-pictures in the current folder). Needs the module `morva` importable: installed with
-`pip install .`, or PYTHONPATH=build/release/python. Each `# %%` starts a cell that an editor
-with notebook cells runs on its own.
+TABLE is a .csv table of analyses as a laboratory sends it (default:
+examples/lab-analyses.csv, found from this script's folder), OUT-DIR the folder for the
+pictures, one SVG file per water (default: survey-pictures in the current folder). Needs the
+module `morva` importable: installed with `pip install .`, or PYTHONPATH=build/release/python.
+Each `# %%` starts a cell that an editor with notebook cells runs on its own.
 """
 
 # %% The spreadsheet
@@ -25,6 +25,18 @@ here = os.path.dirname(os.path.abspath(__file__))
 table = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lab-analyses.csv")
 out_dir = sys.argv[2] if len(sys.argv) > 2 else "survey-pictures"
 
+
+
+def number(x, width, digits):
+    """A value for the tables, a dash where it was not analysed or cannot be computed."""
+    return f"{x:{width}.{digits}f}" if x is not None else f"{'-':>{width}}"
+
+
+def temp(t):
+    """A temperature in °C for the tables."""
+    return number(t, 6, 1)
+
+
 with warnings.catch_warnings(record=True) as said:
     warnings.simplefilter("always", morva.SampleWarning)
     samples = morva.read_samples(table)
@@ -32,17 +44,12 @@ for w in said:
     print(f"note: {w.message}")
 print(f"{len(samples)} waters from {os.path.basename(table)}")
 for s in samples:
-    print(f"  {s.id:<6} {s.temperature:5.1f} °C  pH {s.ph:4.2f}  {s.location}")
+    print(f"  {s.id:<6} {number(s.temperature, 5, 1)} °C  pH {number(s.ph, 4, 2)}  {s.location}")
 
 # %% The reference state: each water at its measured temperature
 # The aquifer liquid's pH there, and its silica and Na/K temperatures: how hot the water last
 # equilibrated with quartz and with the feldspars. A water whose analysis is not enough for the
 # calculation is refused, with the reason.
-def temp(t):
-    """A temperature in °C for the tables, a dash where it cannot be computed."""
-    return f"{t:6.1f}" if t is not None else f"{'-':>6}"
-
-
 results = {s.id: morva.calculate(s, temperature="measured") for s in samples}
 print(f"\n{'id':<6} {'T':>6} {'pH':>5} {'quartz':>6} {'chalc.':>6} {'Na/K':>6}")
 for sid, r in results.items():
@@ -51,7 +58,7 @@ for sid, r in results.items():
         continue
     ref = r.reference
     g = ref.geothermometers
-    print(f"{sid:<6} {temp(ref.temperature_c)} {ref.ph:5.2f} {temp(g.get('quartz'))} "
+    print(f"{sid:<6} {temp(ref.temperature_c)} {number(ref.ph, 5, 2)} {temp(g.get('quartz'))} "
           f"{temp(g.get('chalcedony'))} {temp(g.get('na_k'))}")
 
 # %% Saturation curves: Al fixed by microcline, steam loss and CO2 loss fitted
@@ -70,11 +77,6 @@ curves = {
 # left out at a time), the fitted water factor (below 1 undoes steam loss, above 1 dilution),
 # the CO2 added back (mol/kg), the Al that microcline asks for (mg/kg) and the flags
 # (fit_at_bound: the fit stopped at a bound of the water factor or of the CO2).
-def number(x, width, digits):
-    """A value for the table, a dash where there is none."""
-    return f"{x:{width}.{digits}f}" if x is not None else f"{'-':>{width}}"
-
-
 print(f"\n{'id':<6} {'quartz':>6} {'Na/K':>6} {'t_est':>6} {'range':>13} {'water':>5} "
       f"{'CO2':>6} {'Al':>6}  flags")
 for s in samples:
