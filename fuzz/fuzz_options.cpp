@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (parse_degassing(text, f, why)) require(f >= 0.01 && f <= 1.0, "a degassing coefficient");
 
   std::istringstream table(text);
-  std::map<std::string, run_options> by_id;
+  options_by_id by_id;
   if (read_options_table(table, "fuzz.csv", run_options{}, by_id, why)) {
-    for (const auto& [id, o] : by_id) check_options(o);
+    by_id.for_each([](const std::string&, const run_options& o) { check_options(o); });
   }
 
   std::vector<std::string> args = {"morva", "run", "no-such-samples-file.in"};

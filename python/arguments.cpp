@@ -94,7 +94,7 @@ std::string path_text(py::handle path) {
   return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
 }
 
-std::map<std::string, run_options> options_table(const std::string& name, const run_options& base) {
+options_by_id options_table(const std::string& name, const run_options& base) {
   std::error_code e;
   if (std::filesystem::is_directory(name, e)) {
     throw py::value_error("cannot open options file " + name + ": it is a folder");
@@ -104,7 +104,7 @@ std::map<std::string, run_options> options_table(const std::string& name, const 
     PyErr_SetString(PyExc_FileNotFoundError, ("cannot open options file " + name).c_str());
     throw py::error_already_set();
   }
-  std::map<std::string, run_options> table;
+  options_by_id table;
   std::string why;
   if (!read_options_table(in, name, base, table, why)) throw py::value_error(why);
   return table;

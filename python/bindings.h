@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/options.h"
 #include "morva/mineral_curves.h"
 #include "morva/morva.h"
 #include "result_tables/result_tables.h"
@@ -51,7 +52,7 @@ std::string path_text(py::handle path);
 
 /// Per-sample options of an options table (`--options`), read over base; OSError when the
 /// file cannot be opened, ValueError with the command line's message when it cannot be read.
-std::map<std::string, run_options> options_table(const std::string& name, const run_options& base);
+options_by_id options_table(const std::string& name, const run_options& base);
 
 /// Sample ids from a list or a comma-separated text (`--only`); empty for None.
 std::vector<std::string> id_list(py::handle only);

@@ -137,7 +137,7 @@ py::object run_table(py::handle samples_arg, const std::string& table, py::handl
   }
   const run_options base =
       calculation_options(temperature, boil, degassing, cool, boiling_spring, spring_degassing);
-  std::map<std::string, run_options> per_sample;
+  options_by_id per_sample;
   if (!options.is_none()) per_sample = options_table(path_text(options), base);
   const std::vector<std::string> ids = id_list(only);
   if (jobs < 1 || jobs > 256) {

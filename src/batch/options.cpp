@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -489,8 +491,52 @@ bool parse_minerals(std::string_view text, std::vector<int>& minerals, std::stri
   return true;
 }
 
+bool options_by_id::by_values::operator()(std::uint32_t a, std::uint32_t b) const {
+  const auto values = [](const run_options& o) {
+    return std::tie(o.tref_type, o.t_typed_c, o.boil_c, o.boil_degas, o.cool_c, o.t_spring_c,
+                    o.spring_degas);
+  };
+  return values((*sets)[a]) < values((*sets)[b]);
+}
+
+void options_by_id::add(std::string id, const run_options& o) {
+  // The new set is compared with those held through its position; a set held already is
+  // taken back.
+  sets_.push_back(o);
+  const auto [at, added] = index_.insert(static_cast<std::uint32_t>(sets_.size() - 1));
+  if (!added) sets_.pop_back();
+  ids_.emplace_back(std::move(id), *at);
+}
+
+void options_by_id::finish() {
+  index_.clear();
+  sets_.shrink_to_fit();
+  // Rows of one id stay in table order, and the last of them is kept.
+  std::stable_sort(ids_.begin(), ids_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<std::string, std::uint32_t>> kept;
+  kept.reserve(ids_.size());
+  for (std::size_t i = 0; i < ids_.size(); ++i) {
+    if (i + 1 < ids_.size() && ids_[i + 1].first == ids_[i].first) continue;
+    kept.push_back(std::move(ids_[i]));
+  }
+  ids_ = std::move(kept);
+}
+
+const run_options* options_by_id::find(std::string_view id) const {
+  const auto it = std::lower_bound(ids_.begin(), ids_.end(), id,
+                                   [](const auto& e, std::string_view k) { return e.first < k; });
+  return it != ids_.end() && it->first == id ? &sets_[it->second] : nullptr;
+}
+
+const run_options& options_by_id::at(std::string_view id) const {
+  const run_options* o = find(id);
+  if (o == nullptr) throw std::out_of_range("no options for sample " + std::string(id));
+  return *o;
+}
+
 bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
-                        std::map<std::string, run_options>& table, std::string& error) {
+                        options_by_id& table, std::string& error) {
   csv_records records(in);
   std::vector<std::string> names_given;  // the header's cells
   if (!records.next(names_given)) {
@@ -578,8 +624,9 @@ bool read_options_table(std::istream& in, const std::string& name, const run_opt
       error = name + ", row " + std::to_string(r + 1) + ": no sample id";
       return false;
     }
-    table[id] = opt;
+    table.add(std::move(id), opt);
   }
+  table.finish();
   return true;
 }
 

@@ -2,11 +2,14 @@
 // The calculation options of a batch run as the command line and an options table give them:
 // reference temperature, boiling spring, boiling and cooling steps.
 
+#include <cstdint>
 #include <istream>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "morva/analysis_csv.h"
@@ -128,12 +131,49 @@ bool check_fit(const saturation_choices& how, std::string& error);
 /// Comma-separated items without surrounding blanks.
 std::vector<std::string> item_list(std::string_view text);
 
+/// The options an options table gives its samples, by id (without trailing blanks): each
+/// distinct set of options held once, and the ids sorted beside the position of their set. A
+/// table of 10,000 rows that repeats a few sets holds 10,000 short ids (about 40 bytes each)
+/// and those few sets, not 10,000 copies of the options with their step lists.
+class options_by_id {
+ public:
+  /// Gives id the options o; a later row of the same id takes the place of an earlier one.
+  /// The ids are found only after finish().
+  void add(std::string id, const run_options& o);
+  /// Sorts the ids added; the last options given to an id are its options.
+  void finish();
+  /// The options of id, or null when the table does not name it.
+  const run_options* find(std::string_view id) const;
+  bool contains(std::string_view id) const { return find(id) != nullptr; }
+  /// The options of id; std::out_of_range when the table does not name it.
+  const run_options& at(std::string_view id) const;
+  bool empty() const { return ids_.empty(); }
+  std::size_t size() const { return ids_.size(); }
+  /// The number of distinct sets of options the ids share.
+  std::size_t distinct() const { return sets_.size(); }
+  /// f(id, options) for each id, in the order of the ids.
+  template <class F>
+  void for_each(F f) const {
+    for (const auto& [id, k] : ids_) f(id, sets_[k]);
+  }
+
+ private:
+  /// Orders the sets of options by their values, through their positions in sets_.
+  struct by_values {
+    const std::vector<run_options>* sets;
+    bool operator()(std::uint32_t a, std::uint32_t b) const;
+  };
+  std::vector<run_options> sets_;
+  std::vector<std::pair<std::string, std::uint32_t>> ids_;       ///< sorted by id after finish()
+  std::set<std::uint32_t, by_values> index_{by_values{&sets_}};  ///< while rows are added
+};
+
 /// Per-sample options read from a CSV table with the columns sample, temperature,
 /// boiling_spring, spring_degassing, boil, degassing and cool (any order, names
 /// case-insensitive; a blank cell keeps the value of `base`, the command line's options).
 /// Keyed by the sample id without trailing blanks. False, with a message naming the file,
 /// row and column in `error`, when a cell or the header is not understood.
 bool read_options_table(std::istream& in, const std::string& name, const run_options& base,
-                        std::map<std::string, run_options>& table, std::string& error);
+                        options_by_id& table, std::string& error);
 
 }  // namespace morva

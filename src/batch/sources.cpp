@@ -168,8 +168,7 @@ bool selected(const selection& sel, const std::string& id) {
 
 const run_options& options_for(const selection& sel, const std::string& id) {
   if (sel.per_sample != nullptr) {
-    const auto it = sel.per_sample->find(id);
-    if (it != sel.per_sample->end()) return it->second;
+    if (const run_options* o = sel.per_sample->find(id)) return *o;
   }
   return sel.options;
 }
@@ -204,11 +203,11 @@ void say_unmatched(const selection& sel, const std::set<std::string>& seen, cons
     }
   }
   if (sel.per_sample != nullptr) {
-    for (const auto& [id, opt] : *sel.per_sample) {
+    sel.per_sample->for_each([&](const std::string& id, const run_options&) {
       if (!seen.contains(id))
         err << "morva: the options table names sample " << id << ", which is not in " << file
             << "\n";
-    }
+    });
   }
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "batch/interrupt.h"
+#include "batch/options.h"
 #include "batch/parallel.h"
 #include "morva/analysis_csv.h"
 #include "morva/result.h"
@@ -82,9 +83,9 @@ int for_each_sample(sample_source& source, std::ostream& err,
 
 /// Which samples a command works on and with which options.
 struct selection {
-  run_options options;  ///< for samples the table does not list
-  const std::map<std::string, run_options>* per_sample = nullptr;  ///< by id
-  const std::vector<std::string>* only = nullptr;                  ///< ids to work on; empty: all
+  run_options options;                             ///< for samples the table does not list
+  const options_by_id* per_sample = nullptr;       ///< by id
+  const std::vector<std::string>* only = nullptr;  ///< ids to work on; empty: all
   /// Ids the file holds more than once: a sample of one of them that per_sample names is
   /// refused as ambiguous.
   const std::set<std::string>* repeated = nullptr;

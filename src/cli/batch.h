@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/exit_status.h"
+#include "batch/options.h"
 #include "morva/analysis_csv.h"
 #include "morva/mineral_curves.h"
 #include "morva/result.h"
@@ -20,12 +21,12 @@ namespace morva {
 
 /// Everything `morva run` was asked to do.
 struct batch_request {
-  std::string samples;  ///< the sample file or .csv table of analyses
-  run_options options;  ///< for every sample the options table does not list
-  std::map<std::string, run_options> per_sample;  ///< by sample id, without trailing blanks
-  std::vector<std::string> only;                  ///< ids to calculate; empty: all
-  std::string report = "morva.out";               ///< empty: no report
-  std::string user;                               ///< report heading fields
+  std::string samples;               ///< the sample file or .csv table of analyses
+  run_options options;               ///< for every sample the options table does not list
+  options_by_id per_sample;          ///< by sample id, without trailing blanks
+  std::vector<std::string> only;     ///< ids to calculate; empty: all
+  std::string report = "morva.out";  ///< empty: no report
+  std::string user;                  ///< report heading fields
   std::string heading;
   std::string table, species, minerals, json;  ///< result tables; empty: not written
   std::string geothermometers;                 ///< geothermometer table; empty: not written
@@ -41,7 +42,7 @@ struct batch_request {
 struct saturation_request {
   std::string samples;
   run_options options;
-  std::map<std::string, run_options> per_sample;
+  options_by_id per_sample;
   std::vector<std::string> only;
   saturation_grid grid;
   std::vector<int> minerals;                ///< positions 1..29

@@ -184,8 +184,8 @@ struct sample_args {
   }
 
   /// Checks the options into opt, the table and the ids; 0, or the status of a usage error.
-  int check(run_options& opt, std::map<std::string, run_options>& table,
-            std::vector<std::string>& ids, analysis_reading& how, std::ostream& err) const {
+  int check(run_options& opt, options_by_id& table, std::vector<std::string>& ids,
+            analysis_reading& how, std::ostream& err) const {
     std::string why;
     if (!read_run_options(texts, opt, why)) return usage_error(why, err);
     if (const int bad = reading.check(how, err)) return bad;

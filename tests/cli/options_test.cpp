@@ -72,7 +72,7 @@ TEST(BatchOptions, TableRowsOverrideTheCommandLineCellByCell) {
       "Sample;Temperature;Boil;Degassing\n"
       "HS-07;quartz;\"150;120\";0,5\n"
       "KV-12;;;\n");
-  std::map<std::string, run_options> table;
+  options_by_id table;
   std::string why;
   ASSERT_TRUE(read_options_table(csv, "opts.csv", base, table, why)) << why;
   ASSERT_EQ(table.size(), 2u);
@@ -92,6 +92,24 @@ TEST(BatchOptions, TableRowsOverrideTheCommandLineCellByCell) {
             "C");
   std::istringstream unknown("sample,tempreature\n");
   EXPECT_FALSE(read_options_table(unknown, "opts.csv", base, table, why));
+}
+
+TEST(BatchOptions, TableHoldsEachSetOfOptionsOnceAndTheLastRowOfAnId) {
+  // Rows that repeat a set share it; a later row of an id takes the place of an earlier one;
+  // the ids come back in order whatever the order of the rows.
+  std::istringstream csv(
+      "sample,temperature,boil\nW-3,quartz,150\nW-1,quartz,150\nW-2,nak,\nW-1,200,\n");
+  options_by_id table;
+  std::string why;
+  ASSERT_TRUE(read_options_table(csv, "opts.csv", run_options{}, table, why)) << why;
+  EXPECT_EQ(table.size(), 3u);
+  EXPECT_EQ(table.distinct(), 3u);  // quartz 150, nak, 200 °C typed
+  EXPECT_EQ(table.at("W-1").tref_type, reference_temperature::arbitrary);
+  EXPECT_EQ(table.at("W-3").boil_c, std::vector<double>{150.0});
+  EXPECT_EQ(table.find("W-4"), nullptr);
+  std::string ids;
+  table.for_each([&](const std::string& id, const run_options&) { ids += id + " "; });
+  EXPECT_EQ(ids, "W-1 W-2 W-3 ");
 }
 
 TEST(BatchOptions, TableCellsFollowTheTablesDecimalMark) {
@@ -124,7 +142,7 @@ TEST(BatchOptions, TableCellsFollowTheTablesDecimalMark) {
        }) {
     SCOPED_TRACE(c.text);
     std::istringstream in(c.text);
-    std::map<std::string, run_options> table;
+    options_by_id table;
     std::string why;
     const bool ok = read_options_table(in, "opts.csv", run_options{}, table, why);
     EXPECT_EQ(why, c.error);
