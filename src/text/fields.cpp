@@ -1,5 +1,6 @@
 #include "text/fields.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -103,7 +104,8 @@ record& record::F(int w, int d, double x) {
   char buf[fixed_capacity];
   std::string wide;
   const std::string_view t = fixed_text(buf, wide, d, std::fabs(x));
-  const bool any_nonzero = t.find_first_of("123456789") != std::string_view::npos;
+  const bool any_nonzero =
+      std::any_of(t.begin(), t.end(), [](char c) { return c >= '1' && c <= '9'; });
   const bool negative = std::signbit(x) && any_nonzero;
   const std::size_t n = t.size() + (negative ? 1 : 0);
   const auto width = static_cast<std::size_t>(w);

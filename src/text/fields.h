@@ -13,6 +13,9 @@ namespace morva {
 /// after the last number, so the line carries every character of its layout.
 class record {
  public:
+  /// Room for the widest line of a layout (132 columns and a few), taken at once rather than
+  /// grown field by field.
+  record() { text_.reserve(line_room); }
   record& F(int w, int d, double x);     ///< Fw.d: fixed point, w columns, d decimals
   record& E(int w, int d, double x);     ///< Ew.d: 0.ddd mantissa with exponent, w columns
   record& I(int w, long n);              ///< Iw: integer, w columns
@@ -22,6 +25,7 @@ class record {
   const std::string& text() const { return text_; }
 
  private:
+  static constexpr std::size_t line_room = 144;
   std::string text_;
 };
 
