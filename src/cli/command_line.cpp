@@ -326,7 +326,9 @@ int commands(int argc, const char* const* argv, std::ostream& out, std::ostream&
   sat->add_flag("--raw-text", raw_text, raw_help);
 
   // morva diagram
-  CLI::App* dia = app.add_subcommand("diagram", "Ternary classification diagram of the samples");
+  CLI::App* dia = app.add_subcommand("diagram",
+                                     "A classification diagram of the samples (ternary, Na-K-Ca, "
+                                     "Schoeller, Piper, silica-enthalpy)");
   diagram_request dreq;
   dia->add_option("SAMPLES", dreq.samples, "Sample file, or a .csv table of analyses")->required();
   dia->add_option("--out", dreq.out, "The SVG file")->required();
