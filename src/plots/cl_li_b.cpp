@@ -13,18 +13,10 @@
 namespace morva {
 namespace {
 
-// Picture layout, px: an equilateral triangle with its base at the bottom.
-constexpr double width = 640.0;
-constexpr double height = 540.0;
-constexpr double side = 480.0;
-constexpr double base_left = 80.0;
-constexpr double base_y = 494.0;
+using triangle::height, triangle::width;
 
 /// Position, px, of the point of shares (0..1) left, right and top.
-px_point at(double /*left*/, double right, double top) {
-  const double h = side * std::sqrt(3.0) / 2;
-  return {base_left + right * side + top * side / 2, base_y - top * h};
-}
+px_point at(double /*left*/, double right, double top) { return triangle::at(right, top); }
 
 }  // namespace
 

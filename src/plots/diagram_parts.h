@@ -3,6 +3,7 @@
 // frame with linear or logarithmic axes, labelled dots, the heading and the note that names
 // the waters left out.
 
+#include <cmath>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -14,6 +15,23 @@
 #include "plots/svg.h"
 
 namespace morva {
+
+/// The layout, px, of the triangles of shares (Na-K-Mg, Cl-SO4-HCO3, Cl-Li-B): an equilateral
+/// triangle with its base at the bottom, in a picture of width by height.
+namespace triangle {
+constexpr double width = 640.0;
+constexpr double height = 540.0;
+constexpr double side = 480.0;
+constexpr double base_left = 80.0;
+constexpr double base_y = 494.0;
+
+/// Position, px, of the point whose shares (each 0..1, the three summing to 1) of the bottom
+/// right and the top corner are right and top; the bottom left corner has the rest.
+inline px_point at(double right, double top) {
+  const double h = side * std::sqrt(3.0) / 2;
+  return {base_left + right * side + top * side / 2, base_y - top * h};
+}
+}  // namespace triangle
 
 /// The line that names the waters left out for what their analysis lacks, "A-2 (Mg)" each
 /// in missing; empty when none is.

@@ -19,12 +19,7 @@
 namespace morva {
 namespace {
 
-// Picture layout, px: an equilateral triangle with its base at the bottom.
-constexpr double width = 640.0;
-constexpr double height = 540.0;
-constexpr double side = 480.0;
-constexpr double base_left = 80.0;
-constexpr double base_y = 494.0;
+using triangle::height, triangle::width;
 
 struct point {
   double x, y;
@@ -65,8 +60,8 @@ std::optional<corner_shares> percent(const std::optional<shares>& sh) {
 
 /// Position, px, of the point of shares s.
 point at(const shares& s) {
-  const double h = side * std::sqrt(3.0) / 2;
-  return {base_left + s.right * side + s.top * side / 2, base_y - s.top * h};
+  const px_point p = triangle::at(s.right, s.top);
+  return {p.x, p.y};
 }
 
 const point corner_left = at({1, 0, 0});
